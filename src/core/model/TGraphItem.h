@@ -1,0 +1,108 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/Geometry.h"
+
+namespace qz {
+
+class BinaryReader;
+class BinaryWriter;
+class Canvas;
+class TEdge;
+class TPNObjekt;
+class TSchriftObjekt;
+class Window;
+
+// Element kind codes, as the net list, the file format and the description
+// dispatch on them.
+namespace kind {
+inline constexpr char Base = 'G';
+inline constexpr char Place = 'P';
+inline constexpr char Transition = 'T';
+inline constexpr char Arc = 'E';
+inline constexpr char Label = 'S';
+inline constexpr char Shape = 'O';
+inline constexpr char Frame = 'F';
+inline constexpr char InterfacePlace = 'I';
+} // namespace kind
+
+// Size classes of places, transitions and interface places.
+inline constexpr const char* kSizeClassNames[5] = {"Very Small", "Small", "Normal", "Large",
+                                                   "Very Large"};
+
+// Live-instance counters of the element classes, for the diagnostics view.
+struct InstanceCounts {
+    long places = 0, transitions = 0, arcs = 0, labels = 0, shapes = 0, frames = 0,
+         interfacePlaces = 0, edgeLists = 0;
+};
+InstanceCounts& LiveInstances();
+
+// The base of every net element.
+class TGraphItem {
+public:
+    virtual ~TGraphItem();
+    TGraphItem(const TGraphItem&) = delete;
+    TGraphItem& operator=(const TGraphItem&) = delete;
+
+    char Kind() const { return kind_; }
+
+    virtual TRect GetBounds();
+    virtual void SetBounds(const TRect& r);
+    // Centre of the hit rectangle, integer division towards zero.
+    TPoint GetCenter() const;
+    virtual void SetCanvas(Canvas* c);
+    virtual void SetSizeClass(int sizeClass);
+    virtual void SetSelected(bool on);
+    virtual void SetHighlight(bool on);
+    virtual void SetShown(bool on);
+    virtual void Draw();
+    virtual bool HitTest(TPoint p);
+    virtual bool MoveBy(int dx, int dy, Window* w);
+    virtual void SaveToStream(BinaryWriter& out) const;
+    virtual void LoadFromStream(BinaryReader& in, const std::string& version);
+    virtual void Invalidate(Window* w);
+    void ResetLabels(Window* w);
+    void SetErrorMark(bool on);
+    // The message the base shows; elements are edited in the property window.
+    void ShowPropertyDialog();
+
+    // Invalidates through the element's own window when it is shown.
+    void InvalidateIfShown() {
+        if (shown) Invalidate(window);
+    }
+
+    std::uint8_t shown = 0;
+    std::uint8_t sizeClass = 2;
+    std::uint8_t errorMark = 0;
+    TRect bounds{0, 0, 30, 30};
+    Canvas* canvas = nullptr;
+    std::uint8_t highlight = 0;
+    Window* window = nullptr;
+    TPNObjekt* owner = nullptr;
+    std::uint8_t connectionKind = 0;
+    std::uint8_t selected = 0;
+    std::uint8_t continuous = 0;
+    std::int32_t key = 0;
+    std::vector<TEdge*> InEdgeList;
+    std::vector<TEdge*> OutEdgeList;
+    std::unique_ptr<TSchriftObjekt> nameLabel;
+    std::unique_ptr<TSchriftObjekt> valueLabel;
+    TRect hit{0, 0, 30, 30};
+
+protected:
+    // Elements with labels get the two labels, both visible.
+    TGraphItem(char kind, bool withLabels);
+    void SetHitRect(const TRect& r) { hit = r; }
+    void DrawLabel(TSchriftObjekt* label);
+    // The diagnostic shown when an element that is not shown is invalidated.
+    void ReportInvalidInvalidate(const char* className) const;
+    void InvalidateWorld(Window* w, const TRect& r) const;
+
+private:
+    char kind_;
+};
+
+} // namespace qz

@@ -1,0 +1,152 @@
+#include "model/TPlatz.h"
+
+#include <cmath>
+
+#include "diagrams/Oscilloscope.h"
+#include "model/LabelPlacement.h"
+#include "model/TEdge.h"
+#include "model/TObjectFrame.h"
+#include "model/TPNObjekt.h"
+#include "model/TSchriftObjekt.h"
+#include "settings/ProgramSettings.h"
+
+namespace qz {
+
+TPlatz::TPlatz() : TGraphItem(kind::Place, true) {
+    nameLabel->SetText(name);
+    valueLabel->visible = 0;
+    ++LiveInstances().places;
+}
+
+TPlatz::~TPlatz() {
+    ResetFusion();
+    if (interfaceFlag) SetInterfaceFlag(0);
+    if (shown) Invalidate(window);
+    --LiveInstances().places;
+}
+
+void TPlatz::SetName(const std::string& n) {
+    name = n;
+    nameLabel->SetText(n);
+}
+
+void TPlatz::SetMarking(double v) {
+    if (continuous == 0) v = std::nearbyint(v); // half to even
+    const double whole = std::trunc(v);
+    if (std::fabs(static_cast<long double>(v) - whole) < 1e-9L) v = whole;
+    markingOwner->marking_ = v;
+    markingOwner->nextMarking_ = v;
+}
+
+void TPlatz::SetInterfaceFlag(std::uint8_t on) {
+    interfaceFlag = on ? 1 : 0;
+    if (owner) owner->SetInterfacePlace(this, on != 0);
+}
+
+void TPlatz::SetSizeClass(int c) {
+    if (c < 0 || c > 4) return;
+    sizeClass = static_cast<std::uint8_t>(c);
+    diameter = kPlaceDiameters[c];
+    const TPoint centre = GetCenter();
+    const int h = diameter / 2;
+    const TRect r{centre.x - h, centre.y - h, centre.x + h, centre.y + h};
+    bounds = r;
+    hit = r;
+}
+
+void TPlatz::FuseTo(TPlatz* source) {
+    if (source == this) return;
+    // A source whose chain leads back here would close a ring: it then
+    // starts a chain of its own, as a fresh source does.
+    for (TPlatz* p = source; p; p = (p->link == p) ? nullptr : p->link) {
+        if (p == this) {
+            source->ResetFusion();
+            break;
+        }
+    }
+    link = source;
+    markingOwner = source;
+}
+
+void TPlatz::ResetFusion() {
+    link = this;
+    markingOwner = this;
+    rootFlag = 1;
+}
+
+void TPlatz::ResolveFusion() {
+    // A corrupt ring of links (only a damaged file can make one) must not
+    // hang here: such a place keeps its own marking.
+    constexpr int kMaxChain = 1 << 20;
+    TPlatz* p = this;
+    int steps = 0;
+    while (p->link != p) {
+        p = p->link;
+        if (++steps > kMaxChain || p == this) {
+            ResetFusion();
+            return;
+        }
+    }
+    markingOwner = p;
+    rootFlag = p == this ? 1 : 0;
+}
+
+int TPlatz::IncomingFusionArcs() const {
+    int n = 0;
+    for (const TEdge* e : InEdgeList) {
+        if (e->connectionKind == 2) ++n;
+    }
+    return n;
+}
+
+bool TPlatz::MoveBy(int dx, int dy, Window* w) {
+    if (nameLabel->selected) {
+        if (shown) nameLabel->Invalidate(w);
+        nameLabel->bounds = nameLabel->bounds.Offset(dx, dy);
+        nameLabel->hit = nameLabel->bounds;
+        nameLabel->userPositioned = 1;
+        if (shown) nameLabel->Invalidate(w);
+        return false;
+    }
+    if (shown) Invalidate(w);
+    const TRect oldHit = hit;
+    bounds = bounds.Offset(dx, dy);
+    const ProgramSettings& s = Settings();
+    if (!s.alignToGrid) {
+        hit = bounds;
+    } else {
+        const int g = s.gridSize > 0 ? s.gridSize : 1;
+        if (std::abs(bounds.left - hit.left) < g && std::abs(bounds.top - hit.top) < g) {
+            return false;
+        }
+        const double d = diameter;
+        const int sx = g * static_cast<int>(std::trunc((bounds.left + d / 2) / g));
+        const int sy = g * static_cast<int>(std::trunc((bounds.top + d / 2) / g));
+        const int half = diameter / 2;
+        hit = {sx - half, sy - half, sx - half + diameter, sy - half + diameter};
+    }
+    if (nameLabel->userPositioned) {
+        nameLabel->bounds = nameLabel->bounds.Offset(hit.left - oldHit.left, hit.top - oldHit.top);
+        nameLabel->hit = nameLabel->bounds;
+    } else {
+        PositionPlaceNameLabel(*nameLabel, hit);
+    }
+    if (shown) Invalidate(w);
+    return true;
+}
+
+void TPlatz::Invalidate(Window* w) {
+    if (!shown) ReportInvalidInvalidate("TPlatz");
+    InvalidateWorld(w, hit);
+    if (nameLabel->visible) InvalidateWorld(w, nameLabel->hit);
+}
+
+void TPlatz::UpdateOscilloscopeCaption() {
+    if (oscilloscope) oscilloscope->SetCaptions("Place: " + name, variableName, continuous ? 0 : 1);
+}
+
+void TPlatz::DetachOscilloscope(const Oscilloscope* o) {
+    if (oscilloscope.get() == o) (void)oscilloscope.release(); // its owner is destroying it
+}
+
+} // namespace qz

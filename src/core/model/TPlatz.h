@@ -1,0 +1,77 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/TGraphItem.h"
+
+namespace qz {
+
+class Oscilloscope;
+
+// Diameter of a place per size class.
+inline constexpr int kPlaceDiameters[5] = {16, 25, 30, 40, 60};
+
+// A place: discrete (whole tokens) or continuous (real marking).
+// Markings are always read and written through the marking owner, so that
+// fused places share one value.
+class TPlatz : public TGraphItem {
+public:
+    TPlatz();
+    ~TPlatz() override;
+
+    void SetName(const std::string& n);
+    void SetVariableName(const std::string& n) { variableName = n; }
+    void SetInitialMarking(long double m) { markingOwner->initialMarking_ = m; }
+    // Rounds a discrete marking half to even and snaps a value within 1E-9
+    // of its integer part to it; writes marking and next marking.
+    void SetMarking(double v);
+    void SetNextMarking(double v) { markingOwner->nextMarking_ = v; }
+    void SetInterfaceFlag(std::uint8_t on);
+    void SetSizeClass(int sizeClass) override;
+
+    long double InitialMarking() const { return markingOwner->initialMarking_; }
+    double Marking() const { return markingOwner->marking_; }
+    double NextMarking() const { return markingOwner->nextMarking_; }
+    // The shared marking, as formulas read it.
+    double* MarkingRef() const { return &markingOwner->marking_; }
+
+    // Fusion: this place takes the marking of `source`.
+    void FuseTo(TPlatz* source);
+    // Back to its own chain: link to its own cell, owner itself.
+    void ResetFusion();
+    // Follows the links to the chain's root and makes it the marking owner.
+    void ResolveFusion();
+    // Number of incoming arcs of connection kind 2.
+    int IncomingFusionArcs() const;
+
+    void Draw() override;
+    bool MoveBy(int dx, int dy, Window* w) override;
+    void SaveToStream(BinaryWriter& out) const override;
+    void LoadFromStream(BinaryReader& in, const std::string& version) override;
+    void Invalidate(Window* w) override;
+
+    void UpdateOscilloscopeCaption();
+    void DetachOscilloscope(const Oscilloscope* o);
+
+    std::uint8_t interfaceFlag = 0;
+    std::vector<TEdge*> conflictArcs;
+    std::uint8_t rootFlag = 1;
+    // The place whose link cell this place's link points at; itself when
+    // the place is not fused to another.
+    TPlatz* link = this;
+    TPlatz* markingOwner = this;
+    std::uint8_t showValues = 0;
+    std::string name = "P";
+    std::string variableName = "m1";
+    std::int32_t diameter = 30;
+    long double capacity = -1;
+    std::unique_ptr<Oscilloscope> oscilloscope;
+
+private:
+    long double initialMarking_ = 0;
+    double marking_ = 0;
+    double nextMarking_ = 0;
+};
+
+} // namespace qz

@@ -1,0 +1,192 @@
+#include "model/TTransition.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/NumberFormat.h"
+#include "formula/TParser.h"
+#include "model/LabelPlacement.h"
+#include "model/TSchriftObjekt.h"
+#include "platform/Services.h"
+#include "settings/ProgramSettings.h"
+
+namespace qz {
+
+TTransition::TTransition(TVariableTable* variables)
+    : TGraphItem(kind::Transition, true), parser(std::make_unique<TParser>()) {
+    bounds = {0, 0, 30, 12};
+    hit = bounds;
+    parser->SetVariables(variables);
+    nameLabel->SetText(name);
+    valueLabel->SetText(functionText);
+    ++LiveInstances().transitions;
+}
+
+TTransition::~TTransition() {
+    parser->SetVariables(nullptr);
+    --LiveInstances().transitions;
+}
+
+void TTransition::BindVariables(TVariableTable* variables) { parser->SetVariables(variables); }
+
+void TTransition::SetName(const std::string& n) {
+    name = n;
+    nameLabel->SetText(n);
+}
+
+namespace {
+
+std::string ReplaceAll(std::string s, char from, char to) {
+    std::replace(s.begin(), s.end(), from, to);
+    return s;
+}
+
+// A number with the decimal comma; failing that, with the first "." read as
+// the comma.
+std::optional<long double> ParseLenient(const std::string& text) {
+    if (auto v = num::ParseNumber(text)) return v;
+    const std::size_t dot = text.find('.');
+    if (dot == std::string::npos) return std::nullopt;
+    std::string retry = text;
+    retry[dot] = num::kDecimalSeparator;
+    return num::ParseNumber(retry);
+}
+
+} // namespace
+
+void TTransition::SetFunctionText(const std::string& text) {
+    functionText = text;
+    started = 0;
+    if (continuous == 0) {
+        if (auto n = num::ParseNumber(text)) {
+            remainingTime = static_cast<double>(*n);
+            if (remainingTime < 0 && remainingTime != -1) {
+                Platform().messages->Show(kWaitingTimeMessage, MsgKind::Warning, MsgButtons::Ok);
+            }
+            firingTime = remainingTime;
+            isExpression = 0;
+            value = *n;
+            if (*n <= 0) reservation = 0;
+            timed = (value == -1) ? 0 : 1;
+        } else {
+            isExpression = 1;
+            functionText = ReplaceAll(functionText, ',', '.');
+        }
+    } else {
+        reservation = 0;
+        timed = 1;
+        if (auto n = ParseLenient(text)) {
+            value = *n;
+            isExpression = 0;
+        } else {
+            value = 0;
+            isExpression = 1;
+            functionText = ReplaceAll(functionText, ',', '.');
+        }
+    }
+    valueLabel->SetText(functionText);
+}
+
+void TTransition::RebuildBar() {
+    const TPoint c = GetCenter();
+    const double halfLong = longSide / 2.0;
+    const double halfShort = shortSide / 2.0;
+    const double hw = orientation ? halfLong : halfShort;
+    const double hh = orientation ? halfShort : halfLong;
+    const TRect r{static_cast<int>(std::nearbyint(c.x - hw)), static_cast<int>(std::nearbyint(c.y - hh)),
+                  static_cast<int>(std::nearbyint(c.x + hw)), static_cast<int>(std::nearbyint(c.y + hh))};
+    bounds = r;
+    hit = r;
+}
+
+void TTransition::SetSizeClass(int c) {
+    if (c < 0 || c > 4) return;
+    sizeClass = static_cast<std::uint8_t>(c);
+    longSide = kTransitionLongSides[c];
+    shortSide = static_cast<int>(std::trunc(longSide / 2.5));
+    if (shown) Invalidate(window);
+    RebuildBar();
+    if (shown) Invalidate(window);
+}
+
+void TTransition::SetOrientation(std::uint8_t o) {
+    orientation = o ? 1 : 0;
+    RebuildBar();
+}
+
+void TTransition::SetHighlight(bool on) {
+    if ((highlight != 0) == on) return;
+    if (shown && highlight) Invalidate(window);
+    highlight = on ? 1 : 0;
+    if (shown) {
+        Invalidate(window);
+        Draw();
+    }
+}
+
+namespace {
+
+bool MoveSelectedLabel(TSchriftObjekt& l, int dx, int dy, Window* w, bool shown) {
+    if (!l.selected) return false;
+    if (shown) l.Invalidate(w);
+    l.bounds = l.bounds.Offset(dx, dy);
+    l.hit = l.bounds;
+    l.userPositioned = 1;
+    if (shown) l.Invalidate(w);
+    return true;
+}
+
+} // namespace
+
+bool TTransition::MoveBy(int dx, int dy, Window* w) {
+    if (MoveSelectedLabel(*nameLabel, dx, dy, w, shown) ||
+        MoveSelectedLabel(*valueLabel, dx, dy, w, shown)) {
+        return false;
+    }
+    if (shown) Invalidate(w);
+    const TRect oldHit = hit;
+    bounds = bounds.Offset(dx, dy);
+    const ProgramSettings& s = Settings();
+    if (!s.alignToGrid) {
+        hit = bounds;
+    } else {
+        const int g = s.gridSize > 0 ? s.gridSize : 1;
+        if (std::abs(bounds.left - hit.left) < g && std::abs(bounds.top - hit.top) < g) {
+            return false;
+        }
+        const double w2 = bounds.Width() / 2.0;
+        const double h2 = bounds.Height() / 2.0;
+        const int sx = g * static_cast<int>(std::trunc((bounds.left + w2) / g));
+        const int sy = g * static_cast<int>(std::trunc((bounds.top + h2) / g));
+        const double hw = (orientation ? longSide : shortSide) / 2.0;
+        const double hh = (orientation ? shortSide : longSide) / 2.0;
+        hit = {static_cast<int>(std::nearbyint(sx - hw)), static_cast<int>(std::nearbyint(sy - hh)),
+               static_cast<int>(std::nearbyint(sx + hw)), static_cast<int>(std::nearbyint(sy + hh))};
+    }
+    const int ox = hit.left - oldHit.left, oy = hit.top - oldHit.top;
+    if (nameLabel->userPositioned) {
+        nameLabel->bounds = nameLabel->bounds.Offset(ox, oy);
+        nameLabel->hit = nameLabel->bounds;
+    } else {
+        PositionTransitionNameLabel(*nameLabel, hit);
+    }
+    if (valueLabel->userPositioned) {
+        valueLabel->bounds = valueLabel->bounds.Offset(ox, oy);
+        valueLabel->hit = valueLabel->bounds;
+    } else {
+        PositionTransitionValueLabel(*valueLabel, hit, GetCenter());
+    }
+    if (shown) Invalidate(w);
+    return true;
+}
+
+void TTransition::Invalidate(Window* w) {
+    if (!shown) ReportInvalidInvalidate("TTransition");
+    TRect r = hit;
+    if (highlight) r = {bounds.left - 35, bounds.top - 35, bounds.right + 35, bounds.bottom + 35};
+    InvalidateWorld(w, r);
+    if (nameLabel->visible) InvalidateWorld(w, nameLabel->hit);
+    if (valueLabel->visible) InvalidateWorld(w, valueLabel->hit);
+}
+
+} // namespace qz

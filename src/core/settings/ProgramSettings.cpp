@@ -1,0 +1,10 @@
+#include "settings/ProgramSettings.h"
+
+namespace qz {
+
+ProgramSettings& Settings() {
+    static ProgramSettings settings;
+    return settings;
+}
+
+} // namespace qz
