@@ -58,6 +58,8 @@ class BinaryReader {
 public:
     BinaryReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     explicit BinaryReader(const std::vector<std::uint8_t>& v) : BinaryReader(v.data(), v.size()) {}
+    // The reader borrows its data; a temporary vector would be gone at once.
+    explicit BinaryReader(std::vector<std::uint8_t>&&) = delete;
 
     std::uint8_t U8();
     std::int16_t I16();

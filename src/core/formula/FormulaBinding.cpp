@@ -4,8 +4,8 @@
 
 #include "common/NumberFormat.h"
 #include "formula/ParserErrors.h"
-#include "formula/TParser.h"
-#include "formula/TVariableTable.h"
+#include "formula/Parser.h"
+#include "formula/VariableTable.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"

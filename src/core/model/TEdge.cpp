@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "common/NumberFormat.h"
-#include "formula/TParser.h"
+#include "formula/Parser.h"
 #include "model/TInterfacePlace.h"
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"

@@ -6,7 +6,7 @@
 #include <unordered_set>
 
 #include "diagrams/Oscilloscope.h"
-#include "formula/TVariableTable.h"
+#include "formula/VariableTable.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
 #include "model/TObjectFrame.h"

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <set>
 
-#include "formula/TVariableTable.h"
+#include "formula/VariableTable.h"
 #include "model/ObjectLibrary.h"
 #include "model/TGraphItem.h"
 #include "model/TInterfacePlace.h"

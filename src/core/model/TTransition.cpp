@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "common/NumberFormat.h"
-#include "formula/TParser.h"
+#include "formula/Parser.h"
 #include "model/LabelPlacement.h"
 #include "model/TSchriftObjekt.h"
 #include "platform/Services.h"

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qz {
+
+// An ordered list of names bound to doubles that live elsewhere. Every formula
+// of one object shares one table: places publish their markings here, the
+// root adds the model time. The table never owns the doubles it refers to.
+// Names compare without regard to ASCII case; the first match wins, so a later
+// entry with an equal name is shadowed.
+class TVariableTable {
+public:
+    // Appends the entry even when the name is already present.
+    void Add(std::string_view name, double* ref);
+    // Appends the entry unless the name is already present; true when added.
+    bool AddUnique(std::string_view name, double* ref);
+    // The first entry whose name equals `name` ignoring ASCII case, or nullptr.
+    double* Find(std::string_view name) const;
+
+    void Clear() { entries_.clear(); }
+    std::size_t Count() const { return entries_.size(); }
+    const std::string& NameAt(std::size_t i) const { return entries_[i].name; }
+    double* ValueAt(std::size_t i) const { return entries_[i].ref; }
+
+private:
+    struct Entry {
+        std::string name;
+        double* ref;
+    };
+    std::vector<Entry> entries_;
+};
+
+// ASCII case-blind equality of two names.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b);
+
+} // namespace qz

@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "formula/Parser.h"
+#include "platform/Services.h"
+
+namespace qz {
+namespace {
+
+double Eval(const std::string& text, double x = 0) {
+    TParser p;
+    *p.Variables()->Find("X") = x;
+    p.SetExpression(text);
+    return p.Value();
+}
+
+// Compiles `text` expecting the error type E and returns its message.
+template <class E>
+std::string CompileError(const std::string& text) {
+    TParser p;
+    try {
+        p.SetExpression(text);
+    } catch (const E& e) {
+        EXPECT_FALSE(p.HasCompiledList());
+        EXPECT_EQ(p.Value(), 0.0);
+        return e.what();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << text << ": unexpected error " << e.what();
+        return {};
+    }
+    ADD_FAILURE() << text << ": compiled";
+    return {};
+}
+
+template <class E>
+std::string EvalError(const std::string& text, double x = 0) {
+    try {
+        Eval(text, x);
+    } catch (const E& e) {
+        return e.what();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << text << ": unexpected error " << e.what();
+        return {};
+    }
+    ADD_FAILURE() << text << ": no fault";
+    return {};
+}
+
+std::string Repeat(const std::string& head, const std::string& sep, int n) {
+    std::string s = head;
+    for (int i = 1; i < n; ++i) s += sep + head;
+    return s;
+}
+
+TEST(Parser, PrecedenceAndGrouping) {
+    EXPECT_EQ(Eval("2+3*4"), 14);
+    EXPECT_EQ(Eval("(2+3)*4"), 20);
+    EXPECT_EQ(Eval("10-4-3"), 3);
+    EXPECT_EQ(Eval("10-4+3"), 9);
+    EXPECT_EQ(Eval("2-3*4+5"), -5);
+    EXPECT_EQ(Eval("24/4/2"), 3);
+    EXPECT_EQ(Eval("24/4*2"), 12);
+    EXPECT_EQ(Eval("2*3^2"), 18);
+    EXPECT_EQ(Eval("((((7))))"), 7);
+    EXPECT_EQ(Eval("-X*2", 3), -6);
+    EXPECT_EQ(Eval("2*-3"), -6);  // "-3" is a number
+    EXPECT_EQ(Eval("1E-1-1"), -0.9);
+    EXPECT_EQ(Eval("2E+1*2"), 40);
+    // Unary minus takes only a variable, bracket, function or power.
+    EXPECT_NE(CompileError<ESyntaxError>("2*-X"), "");
+    EXPECT_NE(CompileError<ESyntaxError>("X+-X"), "");
+    EXPECT_EQ(Eval("-(2+3)"), -5);
+}
+
+TEST(Parser, PowerRules) {
+    EXPECT_EQ(Eval("2^3^2"), 64);
+    EXPECT_EQ(Eval("2^(3^2)"), 512);
+    EXPECT_EQ(Eval("-X^2", 3), -9);
+    EXPECT_EQ(Eval("-2^2"), -4);
+    EXPECT_EQ(Eval("X^3", -2), -8);
+    EXPECT_EQ(Eval("X^4", 3), 81);
+    EXPECT_EQ(Eval("X^5", 2), 32);
+    EXPECT_EQ(Eval("X^-2", 2), 0.25);
+    EXPECT_EQ(Eval("X^0", 0), 1);
+    EXPECT_DOUBLE_EQ(Eval("X^0.5", 2), std::sqrt(2.0));
+    EXPECT_EQ(Eval("X^(1+2)", 2), 8);  // integral exponent at run time: multiplication
+    EXPECT_EQ(Eval("X^(1-2)", 4), 0.25);
+    EXPECT_EQ(Eval("(X-X)^X", 2), 0);
+    EXPECT_EQ(Eval("X^(X-X)", -3), 1);
+    EXPECT_NE(CompileError<ESyntaxError>("A^B^C"), "");
+
+    TParser p;
+    p.SetExpression("A^2^B");  // (A^2)^B
+    *p.Variables()->Find("A") = 3;
+    *p.Variables()->Find("B") = 3;
+    EXPECT_EQ(p.Value(), 729);
+    p.SetExpression("X^2");
+    EXPECT_EQ(p.OperationCount(), 1);
+    p.SetExpression("X^2^2");
+    EXPECT_EQ(p.OperationCount(), 2);
+}
+
+TEST(Parser, DivAndMod) {
+    EXPECT_EQ(Eval("7DIV2"), 3);
+    EXPECT_EQ(Eval("-7DIV2"), -3);
+    EXPECT_EQ(Eval("7MOD2"), 1);
+    EXPECT_EQ(Eval("-7MOD2"), -1);
+    EXPECT_EQ(Eval("7MOD-2"), 1);
+    EXPECT_EQ(Eval("7.9DIV2"), 3);
+    EXPECT_EQ(Eval("7div2*2"), 6);  // (7 DIV 2)*2
+    EXPECT_EQ(Eval("2147483647DIV-1"), -2147483647);
+    EXPECT_EQ(EvalError<EDivByZero>("5DIV0.5"), "Division by zero");
+    EXPECT_EQ(EvalError<EDivByZero>("5MODX", 0.9), "Division by zero");
+    EXPECT_EQ(EvalError<EIntOverflow>("XDIV2", 2147483648.0), "Parser internal integer overflow");
+    EXPECT_EQ(EvalError<EIntOverflow>("2MODX", -3e9), "Parser internal integer overflow");
+    EXPECT_NE(EvalError<EInvalidOp>("(X/X*0+SQRT(-1+X*0))DIV2", 1), "");
+}
+
+TEST(Parser, EvaluationFaults) {
+    EXPECT_EQ(EvalError<EZeroDivide>("1/X"), "Floating point division by zero");
+    EXPECT_EQ(EvalError<EInvalidOp>("X/X"), "Invalid floating point operation");
+    EXPECT_EQ(EvalError<EInvalidOp>("LN(X)", -1), "Invalid floating point operation");
+    EXPECT_EQ(EvalError<EInvalidOp>("SQRT(X)", -1), "Invalid floating point operation");
+    EXPECT_EQ(EvalError<EZeroDivide>("LN(X)"), "Floating point division by zero");
+    EXPECT_EQ(EvalError<EOverflow>("EXP(X)", 1000), "Floating point overflow");
+    EXPECT_NE(EvalError<EOverflow>("X*X", 1e200), "");
+    EXPECT_NE(EvalError<EOverflow>("X^2", 1e200), "");
+    EXPECT_NE(EvalError<EOverflow>("X^7", 1e100), "");
+    EXPECT_NE(EvalError<EOverflow>("SINH(X)", 1000), "");
+    EXPECT_NE(EvalError<EOverflow>("COSH(X)", -12000), "");
+    EXPECT_NE(EvalError<EZeroDivide>("X^-1"), "");
+    EXPECT_NE(EvalError<EZeroDivide>("X^(X-1)"), "");  // 0^-1 at run time
+    EXPECT_NE(EvalError<EInvalidOp>("X^0.5", -4), "");
+    EXPECT_NE(EvalError<EOverflow>("X^1.5", 1e300), "");
+    EXPECT_EQ(Eval("SQRT(-X)"), 0);
+    // Faults are classes of their own, not compile errors.
+    try {
+        Eval("1/X");
+        FAIL();
+    } catch (const EMathParserError&) {
+        FAIL() << "an evaluation fault must not be a parser error";
+    } catch (const EArithmeticError&) {
+    }
+    // Values already infinite pass through.
+    TParser p;
+    p.SetExpression("X+1");
+    *p.Variables()->Find("X") = INFINITY;
+    EXPECT_EQ(p.Value(), INFINITY);
+}
+
+TEST(Parser, Functions) {
+    EXPECT_EQ(Eval("PI"), 3.141592653589793);
+    EXPECT_EQ(Eval("-PI"), -3.141592653589793);
+    EXPECT_EQ(Eval("sin(pi)"), Eval("SIN(PI)"));
+    EXPECT_NEAR(Eval("SIN(PI)"), 0, 1e-15);
+    EXPECT_NEAR(Eval("COS(PI)"), -1, 1e-15);
+    EXPECT_NEAR(Eval("TAN(PI/4)"), 1, 1e-15);
+    EXPECT_NEAR(Eval("ARCTAN(1)*4"), 3.141592653589793, 1e-15);
+    EXPECT_NEAR(Eval("SINH(1)"), std::sinh(1.0), 1e-15);
+    EXPECT_NEAR(Eval("COSH(1)"), std::cosh(1.0), 1e-15);
+    EXPECT_NEAR(Eval("LN(EXP(2))"), 2, 1e-15);
+    EXPECT_EQ(Eval("SQR(-3)"), 9);
+    EXPECT_EQ(Eval("SQRT(16)"), 4);
+    EXPECT_EQ(Eval("ABS(-2.5)"), 2.5);
+    EXPECT_EQ(Eval("HEAV(0)"), 1);
+    EXPECT_EQ(Eval("HEAV(-0.1)"), 0);
+    EXPECT_EQ(Eval("SIGN(0)"), 0);
+    EXPECT_EQ(Eval("SIGN(-3)"), -1);
+    EXPECT_EQ(Eval("ZERO(0.5)"), 1);
+    EXPECT_EQ(Eval("ZERO(0)"), 0);
+    EXPECT_EQ(Eval("TRUNC(-2.7)"), -2);
+    EXPECT_EQ(Eval("MAX(1,2)"), 2);
+    EXPECT_EQ(Eval("MIN(2,2)"), 2);
+    EXPECT_EQ(Eval("MAX(MIN(1,2),-(3))"), 1);
+    EXPECT_EQ(Eval("MAX((1),2*3)"), 6);
+    // PH: q = x / (2/pi), (q - round(q)) * 2pi.
+    EXPECT_NEAR(Eval("PH(X)", 0.63661977236758134 * 1.25), 0.25 * 6.2831853071795865, 1e-12);
+    EXPECT_NEAR(Eval("PH(X)", 0.63661977236758134 * -3.75), 0.25 * 6.2831853071795865, 1e-12);
+    EXPECT_NE(CompileError<ESyntaxError>("SINH2(1)"), "");
+    EXPECT_NE(CompileError<ESyntaxError>("COT(1)"), "");
+    EXPECT_NE(CompileError<ESyntaxError>("MAX(1)"), "");
+}
+
+class FixedRandom final : public RandomSource {
+public:
+    void Seed(std::uint64_t) override {}
+    void SeedFromClock() override {}
+    double Next01() override { return 0.25; }
+    int NextInt(int) override { return 0; }
+};
+
+TEST(Parser, RndScalesByRoundedArgument) {
+    FixedRandom random;
+    PlatformServices services{};
+    services.random = &random;
+    PlatformScope scope(services);
+    EXPECT_EQ(Eval("RND(X)", 4.4), 1);
+    EXPECT_EQ(Eval("RND(X)", 2.5), 0.5);  // round(2.5) = 2
+}
+
+TEST(Parser, ListShape) {
+    TParser p;
+    EXPECT_FALSE(p.HasCompiledList());
+    EXPECT_EQ(p.Value(), 0);
+    p.SetExpression("x");
+    EXPECT_TRUE(p.HasCompiledList());
+    EXPECT_EQ(p.OperationCount(), 0);
+    *p.Variables()->Find("X") = 5;
+    EXPECT_EQ(p.Value(), 5);  // reads the variable at every evaluation
+    p.SetExpression("  1.5  ");
+    EXPECT_EQ(p.OperationCount(), 0);
+    EXPECT_EQ(p.Value(), 1.5);
+    EXPECT_EQ(p.Expression(), "  1.5  ");
+    p.SetExpression("(A+B)*(C-D)/E");
+    EXPECT_EQ(p.OperationCount(), 4);
+    p.SetExpression("");
+    EXPECT_FALSE(p.HasCompiledList());
+    EXPECT_EQ(p.Value(), 0);
+    EXPECT_THROW(p.SetExpression("A+"), ESyntaxError);
+    EXPECT_FALSE(p.HasCompiledList());
+    EXPECT_EQ(p.Expression(), "A+");
+}
+
+TEST(Parser, CompileErrorMessages) {
+    EXPECT_EQ(CompileError<EExpressionHasBlanks>(" 1 + 2 "), "Expression has blanks");
+    EXPECT_EQ(CompileError<EMissMatchingBracket>("((1)"), "Missing brackets in expression");
+    EXPECT_EQ(CompileError<ESyntaxError>("1+"), "Error parsing expression:\r1+");
+    EXPECT_EQ(CompileError<ESyntaxError>(")1("), "Error parsing expression:\r)1(");
+    EXPECT_EQ(CompileError<ESyntaxError>("(FOO)"), "Error parsing expression:\r(FOO)");
+    EXPECT_EQ(CompileError<ESyntaxError>("max(1,2+)"), "Error parsing expression:\r1\r2+");
+    EXPECT_EQ(CompileError<ESyntaxError>("   "), "Error parsing expression:\r");
+    EXPECT_EQ(CompileError<ETooManyNestings>(Repeat("1", "+", 22)),
+              "Expression contains too many nestings");
+}
+
+// A full binary tree of products whose level 6 holds `sums` sums and the
+// rest plain variables.
+std::string Tree(int level, int& sums) {
+    if (level == 6) {
+        if (sums > 0) {
+            --sums;
+            return "(X+X)";
+        }
+        return "X";
+    }
+    std::string left = Tree(level + 1, sums);
+    return "(" + left + "*" + Tree(level + 1, sums) + ")";
+}
+
+TEST(Parser, Limits) {
+    // 20 operators of one precedence nest 20 levels deep; the operands of the
+    // deepest lie on level 20.
+    EXPECT_EQ(Eval(Repeat("1", "+", 21)), 21);
+    EXPECT_EQ(Eval(Repeat("X", "-", 21), 1), -19);
+    EXPECT_EQ(CompileError<ETooManyNestings>(Repeat("1", "+", 22)),
+              "Expression contains too many nestings");
+    EXPECT_NE(CompileError<ETooManyNestings>(Repeat("X", "-", 22)), "");
+    EXPECT_NE(CompileError<ETooManyNestings>(Repeat("X", "*", 22)), "");
+    std::string calls = "X";
+    for (int i = 0; i < 20; ++i) calls = "SIN(" + calls + ")";
+    EXPECT_NO_THROW(Eval(calls));
+    EXPECT_EQ(CompileError<ETooManyNestings>("ABS(" + calls + ")"),
+              "Expression contains too many nestings");
+    // Redundant brackets cost no level.
+    EXPECT_EQ(Eval(std::string(500, '(') + Repeat("1", "+", 21) + std::string(500, ')')), 21);
+
+    int sums = 50;
+    TParser p;
+    p.SetExpression(Tree(0, sums));
+    EXPECT_EQ(p.OperationCount(), 63 + 50);
+    sums = 51;
+    EXPECT_EQ(CompileError<EExpressionTooComplex>(Tree(0, sums)), "Expression is too complex");
+}
+
+TEST(Parser, EvaluationOrderIsDeepestLevelFirst) {
+    // Results of earlier records feed later ones; a mixed tree checks that
+    // every operand is computed before it is read.
+    TParser p;
+    p.SetExpression("((A+1)*(B-2)+SQR(C))/MAX(D,2^E)-X");
+    auto set = [&](const char* n, double v) { *p.Variables()->Find(n) = v; };
+    set("A", 1), set("B", 5), set("C", 3), set("D", 1), set("E", 3), set("X", 0.5);
+    EXPECT_EQ(p.Value(), (2.0 * 3 + 9) / 8 - 0.5);
+    set("D", 30);
+    EXPECT_EQ(p.Value(), 15.0 / 30 - 0.5);
+}
+
+TEST(Parser, SharedVariableTable) {
+    double m1 = 2, time = 10, shadow = 99;
+    TVariableTable table;
+    table.Add("m1", &m1);
+    table.Add("Time", &time);
+    table.Add("M1", &shadow);  // shadowed by the first entry
+    EXPECT_FALSE(table.AddUnique("TIME", &shadow));
+    EXPECT_EQ(table.Count(), 3u);
+    EXPECT_EQ(table.NameAt(2), "M1");
+    EXPECT_EQ(table.ValueAt(1), &time);
+
+    TParser a, b;
+    a.SetVariables(&table);
+    b.SetVariables(&table);
+    a.SetExpression("2*m1+time");
+    b.SetExpression("M1*TIME");
+    EXPECT_EQ(a.Value(), 14);
+    m1 = 3;
+    EXPECT_EQ(a.Value(), 16);
+    EXPECT_EQ(b.Value(), 30);
+    // The predefined letters are not visible through a shared table.
+    EXPECT_THROW(a.SetExpression("X+m1"), ESyntaxError);
+    a.SetVariables(nullptr);
+    EXPECT_NE(a.Variables()->Find("x"), nullptr);
+    EXPECT_THROW(a.SetExpression("m1"), ESyntaxError);
+    // Clearing empties the list in use and the expression, not the doubles.
+    b.ClearVariables();
+    EXPECT_EQ(table.Count(), 0u);
+    EXPECT_FALSE(b.HasCompiledList());
+    EXPECT_EQ(b.Expression(), "");
+    EXPECT_EQ(m1, 3);
+    a.ClearVariables();
+    EXPECT_THROW(a.SetExpression("X"), ESyntaxError);
+}
+
+TEST(Parser, DecimalPointFlag) {
+    TParser p;
+    p.SetExpression("1.5*2");
+    EXPECT_EQ(p.Value(), 3);
+    EXPECT_THROW(p.SetExpression("1,5*2"), ESyntaxError);
+    p.decimalPointFlag = false;
+    p.SetExpression("1,5*2");
+    EXPECT_EQ(p.Value(), 3);
+    EXPECT_THROW(p.SetExpression("1.5*2"), ESyntaxError);
+    p.SetExpression("MAX(1,5,2)");  // the first comma that leaves two numbers
+    EXPECT_EQ(p.Value(), 5.2);
+}
+
+TEST(Parser, NumbersAndNames) {
+    EXPECT_EQ(Eval("+5"), 5);
+    EXPECT_EQ(Eval(".5+5."), 5.5);
+    EXPECT_EQ(Eval("1e3"), 1000);
+    EXPECT_EQ(Eval("1E-400"), 0);
+    EXPECT_NE(CompileError<ESyntaxError>("1E400"), "");
+    EXPECT_NE(CompileError<ESyntaxError>("1..2"), "");
+    EXPECT_NE(CompileError<ESyntaxError>("2E"), "");
+    EXPECT_NE(CompileError<ESyntaxError>("()"), "");
+    EXPECT_NE(CompileError<ESyntaxError>("(1)(2)"), "");
+    EXPECT_NE(CompileError<ESyntaxError>("1)+(2"), "");
+    EXPECT_EQ(Eval("e+x", 1), 1);  // E is a variable, not an exponent
+}
+
+} // namespace
+} // namespace qz
