@@ -38,6 +38,23 @@ TEST(RecordingCanvas, RecordsCallsWithTheStateAtEachCall) {
     EXPECT_EQ(c.pen.width, 3); // the state survives Clear
 }
 
+TEST(RecordingCanvas, MetricsAndMappingChanges) {
+    RecordingCanvas c;
+    EXPECT_EQ(c.TextWidth("abc"), 18);
+    EXPECT_EQ(c.TextWidth("€ä"), 12); // code points, not bytes
+    EXPECT_EQ(c.TextHeight(""), 13);
+    c.font.size = 10;
+    EXPECT_EQ(c.TextWidth("ab"), 14);
+    EXPECT_EQ(c.TextHeight("x"), 16);
+
+    c.SetMapMode(MapMode::Isotropic);
+    c.SetWindowExt(100, 50);
+    ASSERT_EQ(c.MappingChanges().size(), 2u);
+    EXPECT_EQ(c.MappingChanges()[0].windowExt, (TPoint{1, 1}));
+    EXPECT_EQ(c.MappingChanges()[1].windowExt, (TPoint{100, 50}));
+    EXPECT_EQ(c.MappingChanges()[1].mode, MapMode::Isotropic);
+}
+
 TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenWithDefaults) {
     ScriptedMessageBoxes boxes;
     boxes.Answer(MsgAnswer::No);
