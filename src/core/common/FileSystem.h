@@ -19,7 +19,9 @@ std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
 // Writes a whole file safely: into a temporary file in the same directory,
 // flushed, then renamed over the target. On any failure the previous file is
 // untouched, the temporary is removed and false is returned (with the reason
-// in *error when given).
+// in *error when given). A new file gets mode 0644 less the umask, an
+// existing one keeps its mode; a symbolic link is followed and stays a link;
+// a target that exists but is no regular file is refused.
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
                          std::string* error = nullptr);
 inline bool WriteFileAtomically(const std::string& path, std::string_view text,
