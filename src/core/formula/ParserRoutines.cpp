@@ -285,6 +285,7 @@ void TFunctionSet::Insert(std::vector<Entry>& list, std::string_view name, TEval
     if (it != list.end() && it->name == key) {
         throw std::invalid_argument("function registered twice: " + key);
     }
+    if (key.find_first_of("+-*/") != std::string::npos) operatorCharacters_ = true;
     list.insert(it, Entry{std::move(key), routine});
 }
 

@@ -346,6 +346,20 @@ TEST(Parser, NumbersAndNames) {
     EXPECT_NE(CompileError<ESyntaxError>("(1)(2)"), "");
     EXPECT_NE(CompileError<ESyntaxError>("1)+(2"), "");
     EXPECT_EQ(Eval("e+x", 1), 1);  // E is a variable, not an exponent
+    EXPECT_DOUBLE_EQ(Eval("E-1E-1-X*2E-1", 1), -0.3);
+    EXPECT_EQ(Eval("PI-PI"), 0);
+    EXPECT_EQ(Eval("5.-3*-2"), 11);
+    // Names may hold operator characters; the whole name is tried first.
+    double ab = 4, a = 1;
+    TVariableTable table;
+    table.Add("a-b", &ab);
+    table.Add("a", &a);
+    TParser p;
+    p.SetVariables(&table);
+    p.SetExpression("A-B*2");
+    EXPECT_EQ(p.Value(), 8);
+    p.SetExpression("a-b-a");
+    EXPECT_EQ(p.Value(), 3);
 }
 
 } // namespace
