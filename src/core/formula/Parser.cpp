@@ -45,7 +45,7 @@ constexpr int kMaxOperationsPerLevel = 50;
 // Work limits of the recogniser. Formulas within the level limits stay far
 // below them; texts beyond them are refused as too complex (or too deeply
 // nested) instead of taking unbounded time and stack.
-constexpr long kMaxRecognitionSteps = 20'000'000;
+constexpr long kMaxRecognitionSteps = 2'000'000;
 constexpr int kMaxRecursion = 1000;
 constexpr std::size_t kMaxTextLength = std::size_t{1} << 20;
 

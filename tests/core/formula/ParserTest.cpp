@@ -231,6 +231,9 @@ TEST(Parser, CompileErrorMessages) {
     EXPECT_EQ(CompileError<ESyntaxError>("(FOO)"), "Error parsing expression:\r(FOO)");
     EXPECT_EQ(CompileError<ESyntaxError>("max(1,2+)"), "Error parsing expression:\r1\r2+");
     EXPECT_EQ(CompileError<ESyntaxError>("   "), "Error parsing expression:\r");
+    EXPECT_EQ(CompileError<ESyntaxError>("SIN(1)+COT(2)"), "Error parsing expression:\rSIN(1)+COT(2)");
+    // Reserved for a part the compiler cannot classify; no text reaches it.
+    EXPECT_STREQ(EParserInternalError().what(), "Internal Error");
     EXPECT_EQ(CompileError<ETooManyNestings>(Repeat("1", "+", 22)),
               "Expression contains too many nestings");
 }
