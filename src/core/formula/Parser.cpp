@@ -206,10 +206,10 @@ private:
 
     std::vector<int> depth_;  // bracket count before each position (size n+1)
     std::vector<int> match_;  // position of the matching ")" of a "(", or -1
+    std::vector<int> nextParen_;  // position of the first "(" at or after each position
     // Operator occurrences as (depth, position), sorted; one list per operator.
     enum { kPlus, kMinus, kTimes, kSlash, kCaret, kDivOp, kModOp, kComma,
            kAdditive,        // a "+" or "-" that can only be a binary operator
-           kMultiplicative,  // a "*" or "/"
            kOperatorCount };
     bool HasOperator(int opIndex, int b, int e) const;
     bool prune_ = false;
@@ -291,17 +291,26 @@ void TFormulaCompiler::Index() {
         }
         if (op >= 0) ops_[op].emplace_back(d, i);
         // A "+" or "-" right after a digit, a letter other than E (which may
-        // start an exponent), ")" or "." can only be a binary operator.
+        // start an exponent), ")" or "." can only be a binary operator, unless
+        // the letters are DIV or MOD (then it is the sign of a number).
         if ((op == kPlus || op == kMinus) && i > 0) {
             const char prev = t_[static_cast<std::size_t>(i - 1)];
-            if ((prev >= '0' && prev <= '9') || (prev >= 'A' && prev <= 'Z' && prev != 'E') ||
-                prev == ')' || prev == '.') {
+            const bool afterKeyword =
+                i >= 3 && (t_.compare(static_cast<std::size_t>(i - 3), 3, "DIV") == 0 ||
+                           t_.compare(static_cast<std::size_t>(i - 3), 3, "MOD") == 0);
+            if ((prev >= '0' && prev <= '9') ||
+                (prev >= 'A' && prev <= 'Z' && prev != 'E' && !afterKeyword) || prev == ')' ||
+                prev == '.') {
                 ops_[kAdditive].emplace_back(d, i);
             }
         }
-        if (op == kTimes || op == kSlash) ops_[kMultiplicative].emplace_back(d, i);
     }
     depth_[static_cast<std::size_t>(n)] = d;
+    nextParen_.assign(static_cast<std::size_t>(n) + 1, n);
+    for (int i = n - 1; i >= 0; --i) {
+        nextParen_[static_cast<std::size_t>(i)] =
+            t_[static_cast<std::size_t>(i)] == '(' ? i : nextParen_[static_cast<std::size_t>(i) + 1];
+    }
     for (auto& list : ops_) std::sort(list.begin(), list.end());
 }
 
@@ -313,10 +322,8 @@ bool TFormulaCompiler::HasOperator(int opIndex, int b, int e) const {
 }
 
 int TFormulaCompiler::FirstParen(int b, int e) const {
-    for (int i = b; i < e; ++i) {
-        if (t_[static_cast<std::size_t>(i)] == '(') return i;
-    }
-    return -1;
+    const int q = nextParen_[static_cast<std::size_t>(b)];
+    return q < e ? q : -1;
 }
 
 bool TFormulaCompiler::Accepts(FormSet set, int b, int e) {
@@ -326,11 +333,15 @@ bool TFormulaCompiler::Accepts(FormSet set, int b, int e) {
         return false;
     }
     if (prune_) {
+        // Only a sum or difference holds a binary "+" or "-"; only those and a
+        // product hold a "*" (the parts of quotients, DIV and MOD hold none);
+        // a "/" needs one of them or a quotient, DIV or MOD.
         constexpr FormSet kAdditiveForms = Bit(fSum) | Bit(fDifference);
-        constexpr FormSet kMultiplicativeForms =
-            kAdditiveForms | Bit(fProduct) | Bit(fQuotient) | Bit(fDiv) | Bit(fMod);
+        constexpr FormSet kProductForms = kAdditiveForms | Bit(fProduct);
+        constexpr FormSet kQuotientForms = kProductForms | Bit(fQuotient) | Bit(fDiv) | Bit(fMod);
         if (!(set & kAdditiveForms) && HasOperator(kAdditive, b, e)) return false;
-        if (!(set & kMultiplicativeForms) && HasOperator(kMultiplicative, b, e)) return false;
+        if (!(set & kProductForms) && HasOperator(kTimes, b, e)) return false;
+        if (!(set & kQuotientForms) && HasOperator(kSlash, b, e)) return false;
     }
     const std::uint64_t key = (std::uint64_t{set} << 42) | (std::uint64_t(b) << 21) | std::uint64_t(e);
     auto it = memo_.find(key);

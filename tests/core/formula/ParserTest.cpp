@@ -111,6 +111,8 @@ TEST(Parser, DivAndMod) {
     EXPECT_EQ(Eval("7.9DIV2"), 3);
     EXPECT_EQ(Eval("7div2*2"), 6);  // (7 DIV 2)*2
     EXPECT_EQ(Eval("2147483647DIV-1"), -2147483647);
+    EXPECT_EQ(Eval("7MOD+3*2"), 2);  // the sign belongs to the number
+    EXPECT_EQ(Eval("7DIV-2+1"), -2);
     EXPECT_EQ(EvalError<EDivByZero>("5DIV0.5"), "Division by zero");
     EXPECT_EQ(EvalError<EDivByZero>("5MODX", 0.9), "Division by zero");
     EXPECT_EQ(EvalError<EIntOverflow>("XDIV2", 2147483648.0), "Parser internal integer overflow");
