@@ -45,9 +45,9 @@ constexpr int kMaxOperationsPerLevel = 50;
 // Work limits of the recogniser. Formulas within the level limits stay far
 // below them; texts beyond them are refused as too complex (or too deeply
 // nested) instead of taking unbounded time and stack.
-constexpr long kMaxRecognitionSteps = 20'000'000;
+constexpr long kMaxRecognitionSteps = 2'000'000;
 constexpr int kMaxRecursion = 1000;
-constexpr std::size_t kMaxTextLength = std::size_t{1} << 24;
+constexpr std::size_t kMaxTextLength = std::size_t{1} << 20;
 
 enum Form : std::uint8_t {
     fVariable,
@@ -107,52 +107,35 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 // separator (at least one digit), optional exponent "E" with optional sign and
 // digits; "PI" and "-PI". Values beyond the double range are not numbers.
 bool ReadNumber(std::string_view s, char separator, double& out) {
-    if (s == "PI") {
-        out = 3.141592653589793238462643383279502884L;
+    if (s == "PI" || s == "-PI") {
+        const double pi = static_cast<double>(3.141592653589793238462643383279502884L);
+        out = s[0] == '-' ? -pi : pi;
         return true;
     }
-    if (s == "-PI") {
-        out = -3.141592653589793238462643383279502884L;
-        return true;
-    }
+    // Syntax first, without allocating: most texts tried are not numbers.
+    auto digit = [&](std::size_t k) { return k < s.size() && s[k] >= '0' && s[k] <= '9'; };
     std::size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    std::string buf;
-    buf.reserve(s.size() + 1);
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const std::size_t mantissa = i;
     bool digits = false;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-        buf += s[i++];
-        digits = true;
-    }
+    while (digit(i)) ++i, digits = true;
+    std::size_t sep = std::string_view::npos;
     if (i < s.size() && s[i] == separator) {
-        buf += '.';
-        ++i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-            buf += s[i++];
-            digits = true;
-        }
+        sep = i++;
+        while (digit(i)) ++i, digits = true;
     }
     if (!digits) return false;
     bool negativeExponent = false;
     if (i < s.size() && s[i] == 'E') {
-        buf += 'e';
         ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-            negativeExponent = s[i] == '-';
-            buf += s[i++];
-        }
-        bool expDigits = false;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-            buf += s[i++];
-            expDigits = true;
-        }
-        if (!expDigits) return false;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) negativeExponent = s[i++] == '-';
+        if (!digit(i)) return false;
+        while (digit(i)) ++i;
     }
     if (i != s.size()) return false;
+
+    std::string buf(s.substr(mantissa));
+    if (sep != std::string_view::npos) buf[sep - mantissa] = '.';
     long double v = 0;
     auto [ptr, ec] = std::from_chars(buf.data(), buf.data() + buf.size(), v);
     if (ec == std::errc::result_out_of_range) {
@@ -162,7 +145,7 @@ bool ReadNumber(std::string_view s, char separator, double& out) {
         return false;
     }
     if (std::fabs(v) > static_cast<long double>(DBL_MAX)) return false;
-    out = static_cast<double>(negative ? -v : v);
+    out = static_cast<double>(s[0] == '-' ? -v : v);
     return true;
 }
 
@@ -223,9 +206,19 @@ private:
 
     std::vector<int> depth_;  // bracket count before each position (size n+1)
     std::vector<int> match_;  // position of the matching ")" of a "(", or -1
+    std::vector<int> nextParen_;  // position of the first "(" at or after each position
     // Operator occurrences as (depth, position), sorted; one list per operator.
-    enum { kPlus, kMinus, kTimes, kSlash, kCaret, kDivOp, kModOp, kComma, kOperatorCount };
+    enum { kPlus, kMinus, kTimes, kSlash, kCaret, kDivOp, kModOp, kComma,
+           kAdditive,        // a "+" or "-" that can only be a binary operator
+           kOperatorCount };
+    bool HasOperator(int opIndex, int b, int e) const;
+    bool prune_ = false;
     std::vector<std::pair<int, int>> ops_[kOperatorCount];
+
+    // Characters that can begin and end an accepted part: those of numbers,
+    // brackets and names, and the first and last characters of the variables.
+    bool canStart_[256] = {};
+    bool canEnd_[256] = {};
 
     std::unordered_map<std::uint64_t, int> memo_;
     long steps_ = 0;
@@ -241,6 +234,26 @@ void TFormulaCompiler::Step() {
 }
 
 void TFormulaCompiler::Index() {
+    auto upper = [](char c) {
+        return static_cast<unsigned char>((c >= 'a' && c <= 'z') ? c - 32 : c);
+    };
+    for (unsigned char c = '0'; c <= '9'; ++c) canStart_[c] = canEnd_[c] = true;
+    for (unsigned char c = 'A'; c <= 'Z'; ++c) canStart_[c] = true;
+    for (unsigned char c : {'.', ',', '+', '-', '('}) canStart_[c] = true;
+    for (unsigned char c : {'.', ',', ')', 'I'}) canEnd_[c] = true;
+    // Parts holding a binary operator at their own depth can only be accepted
+    // by the forms that split at such operators; this holds unless names
+    // contain operator characters.
+    prune_ = !functions_.HasOperatorCharacters();
+    if (variables_ != nullptr) {
+        for (std::size_t i = 0; i < variables_->Count(); ++i) {
+            const std::string& name = variables_->NameAt(i);
+            if (name.find_first_of("+-*/") != std::string::npos) prune_ = false;
+            if (name.empty()) continue;
+            canStart_[upper(name.front())] = true;
+            canEnd_[upper(name.back())] = true;
+        }
+    }
     const int n = static_cast<int>(t_.size());
     depth_.assign(static_cast<std::size_t>(n) + 1, 0);
     match_.assign(static_cast<std::size_t>(n), -1);
@@ -277,28 +290,77 @@ void TFormulaCompiler::Index() {
         default: break;
         }
         if (op >= 0) ops_[op].emplace_back(d, i);
+        // A "+" or "-" right after a digit, a letter other than E (which may
+        // start an exponent), ")" or "." can only be a binary operator, unless
+        // the letters are DIV or MOD (then it is the sign of a number).
+        if ((op == kPlus || op == kMinus) && i > 0) {
+            const char prev = t_[static_cast<std::size_t>(i - 1)];
+            const bool afterKeyword =
+                i >= 3 && (t_.compare(static_cast<std::size_t>(i - 3), 3, "DIV") == 0 ||
+                           t_.compare(static_cast<std::size_t>(i - 3), 3, "MOD") == 0);
+            if ((prev >= '0' && prev <= '9') ||
+                (prev >= 'A' && prev <= 'Z' && prev != 'E' && !afterKeyword) || prev == ')' ||
+                prev == '.') {
+                ops_[kAdditive].emplace_back(d, i);
+            }
+        }
     }
     depth_[static_cast<std::size_t>(n)] = d;
+    nextParen_.assign(static_cast<std::size_t>(n) + 1, n);
+    for (int i = n - 1; i >= 0; --i) {
+        nextParen_[static_cast<std::size_t>(i)] =
+            t_[static_cast<std::size_t>(i)] == '(' ? i : nextParen_[static_cast<std::size_t>(i) + 1];
+    }
     for (auto& list : ops_) std::sort(list.begin(), list.end());
 }
 
+// Whether the part holds the operator at its own depth after its first character.
+bool TFormulaCompiler::HasOperator(int opIndex, int b, int e) const {
+    const auto& list = ops_[opIndex];
+    auto it = std::lower_bound(list.begin(), list.end(), std::make_pair(Depth(b), b + 1));
+    return it != list.end() && it->first == Depth(b) && it->second < e;
+}
+
 int TFormulaCompiler::FirstParen(int b, int e) const {
-    for (int i = b; i < e; ++i) {
-        if (t_[static_cast<std::size_t>(i)] == '(') return i;
-    }
-    return -1;
+    const int q = nextParen_[static_cast<std::size_t>(b)];
+    return q < e ? q : -1;
 }
 
 bool TFormulaCompiler::Accepts(FormSet set, int b, int e) {
     if (b >= e) return false;
-    for (Form f : kAcceptOrder) {
-        if ((set & Bit(f)) && Try(f, b, e) != kReject) return true;
+    if (!canStart_[static_cast<unsigned char>(t_[static_cast<std::size_t>(b)])] ||
+        !canEnd_[static_cast<unsigned char>(t_[static_cast<std::size_t>(e - 1)])]) {
+        return false;
     }
-    return false;
+    if (prune_) {
+        // Only a sum or difference holds a binary "+" or "-"; only those and a
+        // product hold a "*" (the parts of quotients, DIV and MOD hold none);
+        // a "/" needs one of them or a quotient, DIV or MOD.
+        constexpr FormSet kAdditiveForms = Bit(fSum) | Bit(fDifference);
+        constexpr FormSet kProductForms = kAdditiveForms | Bit(fProduct);
+        constexpr FormSet kQuotientForms = kProductForms | Bit(fQuotient) | Bit(fDiv) | Bit(fMod);
+        if (!(set & kAdditiveForms) && HasOperator(kAdditive, b, e)) return false;
+        if (!(set & kProductForms) && HasOperator(kTimes, b, e)) return false;
+        if (!(set & kQuotientForms) && HasOperator(kSlash, b, e)) return false;
+    }
+    const std::uint64_t key = (std::uint64_t{set} << 42) | (std::uint64_t(b) << 21) | std::uint64_t(e);
+    auto it = memo_.find(key);
+    if (it != memo_.end()) return it->second != kReject;
+    bool accepted = false;
+    for (Form f : kAcceptOrder) {
+        if ((set & Bit(f)) && Try(f, b, e) != kReject) {
+            accepted = true;
+            break;
+        }
+    }
+    memo_.emplace(key, accepted ? 0 : kReject);
+    return accepted;
 }
 
 int TFormulaCompiler::Try(Form f, int b, int e) {
-    const std::uint64_t key = (std::uint64_t{f} << 56) | (std::uint64_t(b) << 28) | std::uint64_t(e);
+    if (f == fVariable || f == fNumber) return Evaluate(f, b, e);  // cheap, not remembered
+    const std::uint64_t key =
+        (std::uint64_t{1} << 63) | (std::uint64_t{f} << 42) | (std::uint64_t(b) << 21) | std::uint64_t(e);
     auto it = memo_.find(key);
     if (it != memo_.end()) return it->second;
     Step();

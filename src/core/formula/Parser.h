@@ -66,6 +66,9 @@ public:
 
     // TAN COS SIN SINH COSH ARCTAN EXP LN SQR SQRT ABS HEAV SIGN ZERO PH RND
     // TRUNC; MAX MIN.
+    // Whether a registered name contains one of "+-*/".
+    bool HasOperatorCharacters() const { return operatorCharacters_; }
+
     static const TFunctionSet& BuiltIn();
     static const TFunctionSet& Empty();
 
@@ -74,10 +77,11 @@ private:
         std::string name;  // upper case
         TEvalRoutine routine;
     };
-    static void Insert(std::vector<Entry>& list, std::string_view name, TEvalRoutine routine);
+    void Insert(std::vector<Entry>& list, std::string_view name, TEvalRoutine routine);
     static TEvalRoutine Lookup(const std::vector<Entry>& list, std::string_view name);
     std::vector<Entry> one_;
     std::vector<Entry> two_;
+    bool operatorCharacters_ = false;
 };
 
 // A compiled formula: the text is compiled once by SetExpression into a flat

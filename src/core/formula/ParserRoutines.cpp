@@ -285,14 +285,28 @@ void TFunctionSet::Insert(std::vector<Entry>& list, std::string_view name, TEval
     if (it != list.end() && it->name == key) {
         throw std::invalid_argument("function registered twice: " + key);
     }
+    if (key.find_first_of("+-*/") != std::string::npos) operatorCharacters_ = true;
     list.insert(it, Entry{std::move(key), routine});
 }
 
 TEvalRoutine TFunctionSet::Lookup(const std::vector<Entry>& list, std::string_view name) {
-    const std::string key = UpperName(name);
-    auto it = std::lower_bound(list.begin(), list.end(), key,
-                               [](const Entry& e, const std::string& k) { return e.name < k; });
-    return (it != list.end() && it->name == key) ? it->routine : nullptr;
+    // Compares with the upper-case names on the fly: no allocation.
+    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+    auto less = [&](const Entry& e, std::string_view k) {
+        const std::size_t n = std::min(e.name.size(), k.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const char a = e.name[i];
+            const char b = upper(k[i]);
+            if (a != b) return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
+        }
+        return e.name.size() < k.size();
+    };
+    auto it = std::lower_bound(list.begin(), list.end(), name, less);
+    if (it == list.end() || it->name.size() != name.size()) return nullptr;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (it->name[i] != upper(name[i])) return nullptr;
+    }
+    return it->routine;
 }
 
 void TFunctionSet::AddFunction1(std::string_view name, TEvalRoutine routine) {

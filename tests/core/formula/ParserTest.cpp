@@ -111,6 +111,8 @@ TEST(Parser, DivAndMod) {
     EXPECT_EQ(Eval("7.9DIV2"), 3);
     EXPECT_EQ(Eval("7div2*2"), 6);  // (7 DIV 2)*2
     EXPECT_EQ(Eval("2147483647DIV-1"), -2147483647);
+    EXPECT_EQ(Eval("7MOD+3*2"), 2);  // the sign belongs to the number
+    EXPECT_EQ(Eval("7DIV-2+1"), -2);
     EXPECT_EQ(EvalError<EDivByZero>("5DIV0.5"), "Division by zero");
     EXPECT_EQ(EvalError<EDivByZero>("5MODX", 0.9), "Division by zero");
     EXPECT_EQ(EvalError<EIntOverflow>("XDIV2", 2147483648.0), "Parser internal integer overflow");
@@ -231,6 +233,9 @@ TEST(Parser, CompileErrorMessages) {
     EXPECT_EQ(CompileError<ESyntaxError>("(FOO)"), "Error parsing expression:\r(FOO)");
     EXPECT_EQ(CompileError<ESyntaxError>("max(1,2+)"), "Error parsing expression:\r1\r2+");
     EXPECT_EQ(CompileError<ESyntaxError>("   "), "Error parsing expression:\r");
+    EXPECT_EQ(CompileError<ESyntaxError>("SIN(1)+COT(2)"), "Error parsing expression:\rSIN(1)+COT(2)");
+    // Reserved for a part the compiler cannot classify; no text reaches it.
+    EXPECT_STREQ(EParserInternalError().what(), "Internal Error");
     EXPECT_EQ(CompileError<ETooManyNestings>(Repeat("1", "+", 22)),
               "Expression contains too many nestings");
 }
@@ -346,6 +351,20 @@ TEST(Parser, NumbersAndNames) {
     EXPECT_NE(CompileError<ESyntaxError>("(1)(2)"), "");
     EXPECT_NE(CompileError<ESyntaxError>("1)+(2"), "");
     EXPECT_EQ(Eval("e+x", 1), 1);  // E is a variable, not an exponent
+    EXPECT_DOUBLE_EQ(Eval("E-1E-1-X*2E-1", 1), -0.3);
+    EXPECT_EQ(Eval("PI-PI"), 0);
+    EXPECT_EQ(Eval("5.-3*-2"), 11);
+    // Names may hold operator characters; the whole name is tried first.
+    double ab = 4, a = 1;
+    TVariableTable table;
+    table.Add("a-b", &ab);
+    table.Add("a", &a);
+    TParser p;
+    p.SetVariables(&table);
+    p.SetExpression("A-B*2");
+    EXPECT_EQ(p.Value(), 8);
+    p.SetExpression("a-b-a");
+    EXPECT_EQ(p.Value(), 3);
 }
 
 } // namespace
