@@ -13,12 +13,12 @@
 namespace qz::test {
 namespace {
 
-struct Run {
+struct CliRun {
     int code;
     std::string out, err;
 };
 
-Run Cli(const std::vector<std::string>& args) {
+CliRun Cli(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = cli::RunCli(args, out, err);
     return {code, out.str(), err.str()};
@@ -30,7 +30,7 @@ TEST(DescribeCommand, EmptyDocumentPrintsTheFifteenLinesWithCrLf) {
     root.timeUnit = 1;
     const std::string net = home.PathOf("empty.pn");
     ASSERT_TRUE(SaveNetFile(root, net));
-    const Run r = Cli({"describe", net});
+    const CliRun r = Cli({"describe", net});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out,
               "file version: 2,7\r\n=============================\r\nObject: Empty Object\r\n"
@@ -47,7 +47,7 @@ TEST(DescribeCommand, EmptyDocumentPrintsTheFifteenLinesWithCrLf) {
 
 TEST(DescribeCommand, UnreadableInputIsRefused) {
     TempHome home;
-    Run r = Cli({"describe", home.PathOf("missing.pn")});
+    CliRun r = Cli({"describe", home.PathOf("missing.pn")});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("cannot read"), std::string::npos);
     ASSERT_TRUE(fs::WriteFileAtomically(home.PathOf("bad.pn"), std::string("\x06\x03" "9,9")));
@@ -67,7 +67,7 @@ TEST(LibraryCommand, ListsNameAndBase) {
     big.SetObjectName("BigTank");
     big.baseName = "Tank";
     ASSERT_TRUE(SaveNetFile(big, LibraryDirectory() + "BigTank.pn"));
-    Run r = Cli({"library", "--rebuild"});
+    CliRun r = Cli({"library", "--rebuild"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "BigTank\tTank\nTank\tEmpty Object\n");
     r = Cli({"library"});

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "FakePlatform.h"
 #include "TempHome.h"
 #include "common/FileSystem.h"
