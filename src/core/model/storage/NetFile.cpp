@@ -433,15 +433,10 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
         if (statusText) statusText->clear();
         return false;
     }
+    // The label is a number: anything else was taken as version 1.
     const std::optional<long double> value = VersionValue(label);
-    if (value && *value > ValueOf("2,7")) {
+    if (*value > ValueOf("2,7")) {
         Messages().Error(NewerVersionText(label));
-        if (statusText) statusText->clear();
-        return false;
-    }
-    if (!value) {
-        // A label that is no number names no format this program knows.
-        Messages().Error(kUnsupportedFormatText);
         if (statusText) statusText->clear();
         return false;
     }
@@ -498,13 +493,8 @@ NetFileHeader ReadNetHeader(const std::vector<std::uint8_t>& bytes) {
     try {
         const std::string label = ReadVersionLabel(in);
         const std::optional<long double> value = VersionValue(label);
-        if (value && *value > ValueOf("2,7")) {
+        if (*value > ValueOf("2,7")) {
             Messages().Error(NewerVersionText(label));
-            header.baseName.clear();
-            return header;
-        }
-        if (!value) {
-            Messages().Error(kUnsupportedFormatText);
             header.baseName.clear();
             return header;
         }
