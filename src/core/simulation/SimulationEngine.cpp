@@ -29,13 +29,40 @@ inline double Stored(long double v) { return static_cast<double>(v); }
 
 } // namespace
 
+// What TPlatz::SetMarking stores, written straight into the owner's cells:
+// a discrete value is rounded half to even, a value within 1E-9 above its
+// integer part is snapped to it; marking and next marking take the result.
+// d - trunc(d) is exact in double arithmetic, and no double lies between
+// 1E-9 held in extended precision and 1E-9 rounded to a double, so the
+// comparison runs in doubles with the same outcome.
+double TSimulationEngine::MarkingValue(bool discrete, long double v) {
+    double d = Stored(v);
+    if (discrete) d = std::nearbyint(d);
+    const double whole = std::trunc(d);
+    if (std::fabs(d - whole) < 1e-9) d = whole;
+    return d;
+}
+
+namespace {
+
+inline void SetMarking(double* marking, double* next, bool discrete, long double v) {
+    const double d = TSimulationEngine::MarkingValue(discrete, v);
+    *marking = d;
+    *next = d;
+}
+
+} // namespace
+
 // One place/transition arc of a session transition. Inputs and outputs of a
 // transition are contiguous, in the order of its arc lists.
 struct TSimulationEngine::ArcSlot {
-    TPlatz* place;       // the arc's place: kind, capacity, marking setter
-    TPlatz* owner;       // its marking owner: the shared marking
+    double* marking;     // the shared marking and next marking of the place's
+    double* next;        // marking owner
+    TPlatz* place;       // the arc's place
+    TPlatz* owner;       // its marking owner
     TEdge* edge;
     long double weight;  // the arc's current weight
+    long double capacity; // of the place itself
     std::uint32_t trans; // transition slot
     std::int32_t ownerGroup; // conflict group headed by the owner, or -1
     std::uint8_t kind;
@@ -94,8 +121,8 @@ void TSimulationEngine::Start(TPNObjekt& root) {
             TPlatz* p = e->PlaceEnd();
             if (!p) continue;
             arcIndex_.emplace(e, static_cast<std::uint32_t>(arcs_.size()));
-            arcs_.push_back(ArcSlot{p, p->markingOwner, e, e->weight, slot, -1, e->arcKind,
-                                    p->continuous});
+            arcs_.push_back(ArcSlot{p->MarkingRef(), p->NextMarkingRef(), p, p->markingOwner, e,
+                                    e->weight, p->capacity, slot, -1, e->arcKind, p->continuous});
         }
     };
     auto addTransition = [&](TTransition* t) {
@@ -168,7 +195,10 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
 }
 
 void TSimulationEngine::Refresh() {
-    for (ArcSlot& a : arcs_) a.weight = a.edge->weight;
+    for (ArcSlot& a : arcs_) {
+        a.weight = a.edge->weight;
+        a.capacity = a.place->capacity;
+    }
     watched_.clear();
     if (!root_) return;
     root_->ForEachNet([this](TNetList& net) {
@@ -200,7 +230,7 @@ bool TSimulationEngine::Inputs(const TransSlot& s) const {
     const ArcSlot* const end = arcs_.data() + s.in1;
     if (!s.continuous) {
         for (; a != end; ++a) {
-            const long double m = a->owner->NextMarking();
+            const long double m = *a->next;
             if (a->kind == akNormal || a->kind == akTest) {
                 if (!a->placeContinuous && m == 0) return false;
                 if (!(a->weight <= m + kEpsilon)) return false;
@@ -211,11 +241,10 @@ bool TSimulationEngine::Inputs(const TransSlot& s) const {
         return true;
     }
     for (; a != end; ++a) {
-        const long double m = a->owner->NextMarking();
         if (a->kind == akNormal || a->kind == akTest) {
-            if ((!a->placeContinuous || enhanced_) && !(a->weight <= m)) return false;
+            if ((!a->placeContinuous || enhanced_) && !(a->weight <= *a->next)) return false;
         } else if (a->kind == akInhibitor) {
-            if (!(m < a->weight)) return false;
+            if (!(*a->next < a->weight)) return false;
         }
     }
     return true;
@@ -225,9 +254,8 @@ bool TSimulationEngine::Outputs(const TransSlot& s) const {
     if (s.continuous) return true;
     for (std::uint32_t i = s.out0; i < s.out1; ++i) {
         const ArcSlot& a = arcs_[i];
-        const long double c = a.place->capacity;
-        if (c == -1) continue;
-        if (!(c >= static_cast<long double>(a.owner->Marking()) + a.weight)) return false;
+        if (a.capacity == -1) continue;
+        if (!(a.capacity >= static_cast<long double>(*a.marking) + a.weight)) return false;
     }
     return true;
 }
@@ -278,7 +306,7 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
             const ArcSlot& a = arcs_[i];
             if (a.kind != akNormal) continue;
             if (animating && a.edge->shown) inputAnimation_.push_back(a.edge);
-            a.place->SetMarking(Stored(a.owner->Marking() - a.weight));
+            SetMarking(a.marking, a.next, !a.placeContinuous, *a.marking - a.weight);
             if (drawing) a.place->InvalidateIfShown();
             t.chosen = 0;
         }
@@ -286,7 +314,7 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
             for (std::uint32_t i = s.out0; i < s.out1; ++i) {
                 const ArcSlot& a = arcs_[i];
                 if (animating && a.edge->shown) outputAnimation_.push_back(a.edge);
-                a.place->SetMarking(Stored(a.owner->Marking() + a.weight));
+                SetMarking(a.marking, a.next, !a.placeContinuous, *a.marking + a.weight);
                 if (drawing && !showAnimations) a.place->InvalidateIfShown();
             }
         }
@@ -298,15 +326,15 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
     for (std::uint32_t i = s.in0; i < s.in1; ++i) {
         const ArcSlot& a = arcs_[i];
         if (a.kind != akNormal) continue;
-        long double v = a.owner->Marking() - flow;
+        long double v = *a.marking - flow;
         if (std::fabs(v) < kEpsilon) v = 0;
-        a.place->SetMarking(Stored(v));
+        SetMarking(a.marking, a.next, !a.placeContinuous, v);
         if (drawing) a.place->InvalidateIfShown();
     }
     if (!t.reservation) {
         for (std::uint32_t i = s.out0; i < s.out1; ++i) {
             const ArcSlot& a = arcs_[i];
-            a.place->SetMarking(Stored(a.owner->Marking() + flow));
+            SetMarking(a.marking, a.next, !a.placeContinuous, *a.marking + flow);
             if (drawing) a.place->InvalidateIfShown();
         }
     }
@@ -374,7 +402,7 @@ void TSimulationEngine::Deliver(std::uint32_t slot) {
     t.remainingTime = t.firingTime;
     for (std::uint32_t i = s.out0; i < s.out1; ++i) {
         const ArcSlot& a = arcs_[i];
-        a.place->SetMarking(Stored(a.owner->Marking() + a.weight));
+        SetMarking(a.marking, a.next, !a.placeContinuous, *a.marking + a.weight);
         if (!drawing) continue;
         if (showAnimations) {
             outputAnimation_.push_back(a.edge);
@@ -529,7 +557,7 @@ void TSimulationEngine::ResolveConflicts() {
             for (std::uint32_t j = ws.in0; j < ws.in1; ++j) {
                 const ArcSlot& a = arcs_[j];
                 if (a.kind != akNormal) continue;
-                a.place->SetNextMarking(Stored(a.owner->NextMarking() - a.weight));
+                *a.next = Stored(*a.next - a.weight);
             }
             avail -= picked.weight;
             lastWinner = picked.trans;

@@ -84,6 +84,10 @@ public:
     // The arcs marked flowing by the last continuous phase.
     std::vector<TEdge*> FlowingArcs() const;
 
+    // The value TPlatz::SetMarking stores for `v` (the engine writes the
+    // shared cells directly).
+    static double MarkingValue(bool discrete, long double v);
+
     // Settings read at every call.
     bool showAnimations = true;
     bool maxSpeed = false;

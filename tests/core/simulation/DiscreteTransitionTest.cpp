@@ -322,3 +322,24 @@ TEST_F(Discrete, DueTimerFiresEvenWhenItsInputsWereEmptied) {
 
 } // namespace
 } // namespace qz::test
+
+namespace qz::test {
+namespace {
+
+// The engine writes markings into the owner's cells itself; it must store
+// exactly what the place's setter stores.
+TEST(MarkingValue, MatchesThePlaceSetter) {
+    TPlatz place;
+    for (bool continuous : {false, true}) {
+        place.continuous = continuous ? 1 : 0;
+        for (double v : {0.0, -0.0, 2.5, 3.5, -2.5, 2.9999999995, 3.0000000004, -3.0000000004,
+                         4e-10, -4e-10, 1e300, 0.1 + 0.2, -7.49999}) {
+            place.SetMarking(v);
+            EXPECT_EQ(TSimulationEngine::MarkingValue(!continuous, v), place.Marking())
+                << v << (continuous ? " continuous" : " discrete");
+        }
+    }
+}
+
+} // namespace
+} // namespace qz::test
