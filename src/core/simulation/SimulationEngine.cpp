@@ -76,6 +76,8 @@ struct TSimulationEngine::TransSlot {
 };
 
 struct TSimulationEngine::GroupSlot {
+    double* marking; // the place's cells
+    double* next;
     TPlatz* place;
     std::uint32_t arc0, arc1; // range in groupArcs_
 };
@@ -176,7 +178,8 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
     std::unordered_map<const TPlatz*, std::int32_t> groupOf;
     std::size_t largest = 0;
     for (const ConflictGroup& g : groups_) {
-        GroupSlot gs{g.place, static_cast<std::uint32_t>(groupArcs_.size()), 0};
+        GroupSlot gs{g.place->MarkingRef(), g.place->NextMarkingRef(), g.place,
+                     static_cast<std::uint32_t>(groupArcs_.size()), 0};
         for (TEdge* e : g.arcs) {
             auto it = arcIndex_.find(e);
             if (it != arcIndex_.end()) groupArcs_.push_back(it->second);
@@ -220,6 +223,20 @@ int TSimulationEngine::SlotOf(const TTransition& t) const {
 void TSimulationEngine::Prepare() {
     enhanced_ = Settings().enhancedFiringRule != 0;
     sampleTime_ = root_ ? root_->sampleTimeSeconds : 0;
+}
+
+// Large nets do not fit the caches: while one transition is examined, the
+// cells of one a few places further down the list are fetched.
+constexpr std::size_t kPrefetchDistance = 16;
+
+void TSimulationEngine::Prefetch(const std::vector<std::uint32_t>& list, std::size_t i) const {
+    if (i + kPrefetchDistance >= list.size()) return;
+    const TransSlot& s = trans_[list[i + kPrefetchDistance]];
+    __builtin_prefetch(&s.t->busy);
+    __builtin_prefetch(&s.t->fireFlag);
+    if (s.continuous) __builtin_prefetch(s.t->parser.get());
+    const std::uint32_t end = std::min(s.out1, s.in0 + 4);
+    for (std::uint32_t k = s.in0; k < end; ++k) __builtin_prefetch(arcs_[k].marking);
 }
 
 // ---------------------------------------------------------------------------
@@ -353,7 +370,9 @@ void TSimulationEngine::Fire(TTransition& t) {
 bool TSimulationEngine::ProcessImmediate() {
     Prepare();
     int count = 0;
-    for (std::uint32_t s : immediate_) {
+    for (std::size_t i = 0; i < immediate_.size(); ++i) {
+        Prefetch(immediate_, i);
+        const std::uint32_t s = immediate_[i];
         TTransition& t = *trans_[s].t;
         if (t.busy || !Enabled(s)) continue;
         ++count;
@@ -417,7 +436,9 @@ bool TSimulationEngine::ProcessTimed() {
     Prepare();
     bool result = false;
     int ready = 0;
-    for (std::uint32_t s : timed_) {
+    for (std::size_t i = 0; i < timed_.size(); ++i) {
+        Prefetch(timed_, i);
+        const std::uint32_t s = timed_[i];
         TTransition& t = *trans_[s].t;
         const bool active = t.reservation ? t.busy != 0 : Enabled(s);
         if (!active) {
@@ -525,7 +546,7 @@ void TSimulationEngine::ResolveConflicts() {
     RandomSource& random = *Platform().random;
     if (!seed) random.SeedFromClock();
     for (const GroupSlot& g : groupSlots_) {
-        long double avail = g.place->NextMarking();
+        long double avail = *g.next;
         long double need = 0;
         for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
             const ArcSlot& a = arcs_[groupArcs_[k]];
@@ -574,8 +595,8 @@ void TSimulationEngine::ResolveConflicts() {
     TraceSink* sink = Platform().trace;
     const bool tracing = sink->Enabled();
     for (const GroupSlot& g : groupSlots_) {
-        const double old = g.place->NextMarking();
-        g.place->SetNextMarking(g.place->Marking());
+        const double old = *g.next;
+        *g.next = *g.marking;
         if (!tracing) continue;
         sink->Trace(g.place->name + " " + num::FormatGeneral(old, 15) + " wurde auf " +
                     num::FormatGeneral(g.place->Marking(), 15) + " gesetzt");
@@ -622,7 +643,9 @@ void TSimulationEngine::ProcessContinuous() {
     Prepare();
     int count = 0;
     const bool drawing = !maxSpeed;
-    for (std::uint32_t slot : continuous_) {
+    for (std::size_t i = 0; i < continuous_.size(); ++i) {
+        Prefetch(continuous_, i);
+        const std::uint32_t slot = continuous_[i];
         const TransSlot& s = trans_[slot];
         TTransition& t = *s.t;
         if (Enabled(slot)) {
@@ -650,8 +673,9 @@ void TSimulationEngine::ProcessContinuous() {
         }
     }
     if (count == 0) return;
-    for (std::uint32_t slot : continuous_) {
-        if (trans_[slot].t->fireFlag) FireSlot(slot);
+    for (std::size_t i = 0; i < continuous_.size(); ++i) {
+        Prefetch(continuous_, i);
+        if (trans_[continuous_[i]].t->fireFlag) FireSlot(continuous_[i]);
     }
 }
 

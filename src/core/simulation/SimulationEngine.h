@@ -131,6 +131,7 @@ private:
     void SampleDiagrams();
     int SlotOf(const TTransition& t) const;
     void Prepare();
+    void Prefetch(const std::vector<std::uint32_t>& list, std::size_t i) const;
 
     TPNObjekt* root_ = nullptr;
     SimulationLists lists_;
