@@ -186,6 +186,10 @@ TEST_F(Simulate, TracesPlacesInsideObjectsByPath) {
     EXPECT_EQ(o.str().substr(0, o.str().find("Time")), "time,Tank_1.Level\n1,0\n");
     options.trace = {"Tank_1.Nothing"};
     EXPECT_EQ(RunHeadless(root, options, o, e), 2);
+    options.trace.clear();
+    options.steps.reset();
+    root.sampleTimeSeconds = 0;
+    EXPECT_EQ(RunHeadless(root, options, o, e), 2) << "a run that could never end is refused";
     lib = TObjectLibrary{};
 }
 

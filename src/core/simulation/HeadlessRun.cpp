@@ -184,6 +184,12 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
         root.timeUnit = 0;
     }
     if (options.enhancedRule) Settings().enhancedFiringRule = *options.enhancedRule ? 1 : 0;
+    // Without a step limit only the advance of model time ends the run.
+    if (!options.steps && !(root.sampleTimeSeconds > 0)) {
+        err << "quenzor-cli simulate: the net's sample time is not positive; give --sample-time or "
+               "--steps\n";
+        return kHeadlessRefused;
+    }
 
     TSimulationSession session;
     session.engine.seed = options.seed;
