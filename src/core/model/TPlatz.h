@@ -35,6 +35,8 @@ public:
     double NextMarking() const { return markingOwner->nextMarking_; }
     // The shared marking, as formulas read it.
     double* MarkingRef() const { return &markingOwner->marking_; }
+    // The shared next marking (the simulation engine's working view).
+    double* NextMarkingRef() const { return &markingOwner->nextMarking_; }
 
     // Fusion: this place takes the marking of `source`.
     void FuseTo(TPlatz* source);
