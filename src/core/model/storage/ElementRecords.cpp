@@ -106,6 +106,10 @@ void TTransition::LoadFromStream(BinaryReader& in, const std::string& version) {
     ReadLabel(in, *nameLabel);
     ReadLabel(in, *valueLabel);
     if (layout >= RecordLayout::V146) readBehaviour();
+    // A stored reservation byte cannot bring back what the firing time rules
+    // out: reserving continuous, immediate or stepwise transitions would take
+    // tokens that are never delivered.
+    if (continuous || (!isExpression && firingTime <= 0)) reservation = 0;
 }
 
 } // namespace qz
