@@ -510,9 +510,14 @@ void Reader::MakeShape(const pugi::xml_node& data, Scope& scope) {
 
 void Reader::ApplyFrame(TObjectFrame& frame, const pugi::xml_node& data) {
     frame.RebuildInterface();
-    if (std::optional<TRect> r = RectAttr(data, "rect")) frame.SetBounds(*r);
+    // The stored rectangle is kept as it is, even where it is smaller than
+    // the interface places need (SetInterfaceSizeClass would grow it).
     const int sc = SizeClassOf(IntAttr(data, "sizeClass", 2));
-    frame.SetInterfaceSizeClass(sc);
+    frame.interfaceSizeClass = static_cast<std::uint8_t>(sc);
+    frame.stripWidth = kFrameStripWidths[sc];
+    frame.cornerRadius = kFrameCornerRadii[sc];
+    for (auto& ip : frame.interfacePlaces) ip->SetSizeClass(sc);
+    if (std::optional<TRect> r = RectAttr(data, "rect")) frame.SetBounds(*r);
     // The stored entries fix order, side and start value of the interface
     // places they name; the others follow in their rebuilt order.
     std::vector<std::unique_ptr<TInterfacePlace>> ordered;

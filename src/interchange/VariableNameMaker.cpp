@@ -73,7 +73,7 @@ bool VariableNameMaker::Taken(const std::string& name) const { return taken_.cou
 std::string VariableNameMaker::Make(std::string_view preferred, std::string_view fallback) {
     std::string base = Sanitize(preferred);
     if (base.empty()) base = Sanitize(fallback);
-    if (base.empty()) base = "p";
+    if (base.empty()) base.push_back('p');
     if (IsReserved(base) || !CompilesAsVariable(base)) base += "_v";
     std::string name = base;
     for (long n = 2; Taken(name); ++n) name = base + "_" + std::to_string(n);
