@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+
+#include "diagrams/TPunkt.h"
+
+namespace qz::diagrams {
+
+// The samples of one trace in the order they were taken (rising model time),
+// doubly linked, with a cursor that indexed access walks from. Appending is
+// constant time; scanning by index in either direction costs one link per
+// sample. Owns its nodes.
+class TPunktListe {
+public:
+    TPunktListe() = default;
+    ~TPunktListe() { Clear(); }
+    TPunktListe(const TPunktListe&) = delete;
+    TPunktListe& operator=(const TPunktListe&) = delete;
+
+    void Append(long double x, long double y);
+    // The sample at position i, reached from the cursor; null outside
+    // 0..Count()-1. The cursor stays at the node returned.
+    TPunkt* At(std::int32_t i);
+    void Clear();
+
+    std::int32_t Count() const { return count_; }
+    TPunkt* First() const { return first_; }
+    TPunkt* Last() const { return last_; }
+    TPunkt* Cursor() const { return cursor_; }
+
+private:
+    TPunkt* cursor_ = nullptr;
+    TPunkt* first_ = nullptr;
+    TPunkt* last_ = nullptr;
+    std::int32_t count_ = 0;
+};
+
+} // namespace qz::diagrams

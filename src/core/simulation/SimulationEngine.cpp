@@ -1,0 +1,707 @@
+#include "simulation/SimulationEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <string>
+
+#include "common/NumberFormat.h"
+#include "diagrams/Oscilloscope.h"
+#include "formula/Parser.h"
+#include "model/ConflictGroups.h"
+#include "model/TEdge.h"
+#include "model/TNetList.h"
+#include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
+#include "model/TTransition.h"
+#include "platform/Services.h"
+#include "settings/ProgramSettings.h"
+
+namespace qz {
+
+namespace {
+
+constexpr long double kEpsilon = 1E-9L;
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+inline double Stored(long double v) { return static_cast<double>(v); }
+
+} // namespace
+
+// One place/transition arc of a session transition. Inputs and outputs of a
+// transition are contiguous, in the order of its arc lists.
+struct TSimulationEngine::ArcSlot {
+    TPlatz* place;       // the arc's place: kind, capacity, marking setter
+    TPlatz* owner;       // its marking owner: the shared marking
+    TEdge* edge;
+    long double weight;  // the arc's current weight
+    std::uint32_t trans; // transition slot
+    std::int32_t ownerGroup; // conflict group headed by the owner, or -1
+    std::uint8_t kind;
+    std::uint8_t placeContinuous;
+};
+
+struct TSimulationEngine::TransSlot {
+    TTransition* t;
+    std::uint32_t in0, in1, out0, out1;
+    bool continuous;
+};
+
+struct TSimulationEngine::GroupSlot {
+    TPlatz* place;
+    std::uint32_t arc0, arc1; // range in groupArcs_
+};
+
+void ClassifyTransitions(TPNObjekt& root, SimulationLists& lists) {
+    lists.Clear();
+    root.CollectSimulationLists(lists);
+}
+
+TSimulationEngine::TSimulationEngine() = default;
+TSimulationEngine::~TSimulationEngine() = default;
+
+void TSimulationEngine::Clear() {
+    root_ = nullptr;
+    lists_.Clear();
+    groups_.clear();
+    trans_.clear();
+    arcs_.clear();
+    groupSlots_.clear();
+    groupArcs_.clear();
+    immediate_.clear();
+    timed_.clear();
+    continuous_.clear();
+    formulaArcs_.clear();
+    candidates_.clear();
+    watched_.clear();
+    inputAnimation_.clear();
+    outputAnimation_.clear();
+    index_.clear();
+    arcIndex_.clear();
+}
+
+void TSimulationEngine::Start(TPNObjekt& root) {
+    Clear();
+    root_ = &root;
+    ClassifyTransitions(root, lists_);
+
+    // Slots in hierarchy and element order, so neighbours in the net are
+    // neighbours in memory.
+    std::unordered_map<const TTransition*, std::uint32_t> slotOf;
+    auto addArcs = [this](const std::vector<TEdge*>& edges, std::uint32_t slot) {
+        for (TEdge* e : edges) {
+            TPlatz* p = e->PlaceEnd();
+            if (!p) continue;
+            arcIndex_.emplace(e, static_cast<std::uint32_t>(arcs_.size()));
+            arcs_.push_back(ArcSlot{p, p->markingOwner, e, e->weight, slot, -1, e->arcKind,
+                                    p->continuous});
+        }
+    };
+    auto addTransition = [&](TTransition* t) {
+        if (slotOf.count(t)) return;
+        const auto slot = static_cast<std::uint32_t>(trans_.size());
+        slotOf.emplace(t, slot);
+        TransSlot s{t, 0, 0, 0, 0, t->continuous != 0};
+        s.in0 = static_cast<std::uint32_t>(arcs_.size());
+        addArcs(t->InEdgeList, slot);
+        s.in1 = s.out0 = static_cast<std::uint32_t>(arcs_.size());
+        addArcs(t->OutEdgeList, slot);
+        s.out1 = static_cast<std::uint32_t>(arcs_.size());
+        trans_.push_back(s);
+    };
+    root.ForEachNet([&](TNetList& net) {
+        for (TGraphItem* e : net.Elements()) {
+            if (e->Kind() == kind::Transition) addTransition(static_cast<TTransition*>(e));
+        }
+    });
+    auto toSlots = [&](const std::vector<TTransition*>& list, std::vector<std::uint32_t>& out) {
+        out.reserve(list.size());
+        for (TTransition* t : list) {
+            addTransition(t);
+            out.push_back(slotOf[t]);
+        }
+    };
+    toSlots(lists_.discrete, immediate_);
+    toSlots(lists_.timed, timed_);
+    toSlots(lists_.continuous, continuous_);
+    for (TEdge* e : lists_.formulaArcs) {
+        auto it = arcIndex_.find(e);
+        formulaArcs_.emplace_back(e, it == arcIndex_.end() ? kNone : it->second);
+    }
+    index_.assign(slotOf.begin(), slotOf.end());
+    std::sort(index_.begin(), index_.end());
+
+    Refresh();
+    timeAdvanced = true;
+    stopRequest = false;
+    arithmeticError = false;
+    diagramMilliseconds = 0;
+    if (seed) Platform().random->Seed(*seed);
+}
+
+std::size_t TSimulationEngine::BuildConflictGroups() {
+    groups_.clear();
+    groupSlots_.clear();
+    groupArcs_.clear();
+    if (!root_) return 0;
+    qz::BuildConflictGroups(*root_, groups_);
+    std::unordered_map<const TPlatz*, std::int32_t> groupOf;
+    std::size_t largest = 0;
+    for (const ConflictGroup& g : groups_) {
+        GroupSlot gs{g.place, static_cast<std::uint32_t>(groupArcs_.size()), 0};
+        for (TEdge* e : g.arcs) {
+            auto it = arcIndex_.find(e);
+            if (it != arcIndex_.end()) groupArcs_.push_back(it->second);
+        }
+        gs.arc1 = static_cast<std::uint32_t>(groupArcs_.size());
+        largest = std::max<std::size_t>(largest, gs.arc1 - gs.arc0);
+        groupOf.emplace(g.place, static_cast<std::int32_t>(groupSlots_.size()));
+        groupSlots_.push_back(gs);
+    }
+    for (ArcSlot& a : arcs_) {
+        auto it = groupOf.find(a.owner);
+        a.ownerGroup = it == groupOf.end() ? -1 : it->second;
+    }
+    candidates_.reserve(largest);
+    return groups_.size();
+}
+
+void TSimulationEngine::Refresh() {
+    for (ArcSlot& a : arcs_) a.weight = a.edge->weight;
+    watched_.clear();
+    if (!root_) return;
+    root_->ForEachNet([this](TNetList& net) {
+        for (TGraphItem* e : net.Elements()) {
+            if (e->Kind() == kind::Place && static_cast<TPlatz*>(e)->oscilloscope) {
+                watched_.push_back(static_cast<TPlatz*>(e));
+            }
+        }
+    });
+}
+
+int TSimulationEngine::SlotOf(const TTransition& t) const {
+    auto it = std::lower_bound(index_.begin(), index_.end(), &t,
+                               [](const auto& entry, const TTransition* key) { return entry.first < key; });
+    if (it == index_.end() || it->first != &t) return -1;
+    return static_cast<int>(it->second);
+}
+
+void TSimulationEngine::Prepare() {
+    enhanced_ = Settings().enhancedFiringRule != 0;
+    sampleTime_ = root_ ? root_->sampleTimeSeconds : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Enabling rule
+
+bool TSimulationEngine::Inputs(const TransSlot& s) const {
+    const ArcSlot* a = arcs_.data() + s.in0;
+    const ArcSlot* const end = arcs_.data() + s.in1;
+    if (!s.continuous) {
+        for (; a != end; ++a) {
+            const long double m = a->owner->NextMarking();
+            if (a->kind == akNormal || a->kind == akTest) {
+                if (!a->placeContinuous && m == 0) return false;
+                if (!(a->weight <= m + kEpsilon)) return false;
+            } else if (a->kind == akInhibitor) {
+                if (!(m < a->weight)) return false;
+            }
+        }
+        return true;
+    }
+    for (; a != end; ++a) {
+        const long double m = a->owner->NextMarking();
+        if (a->kind == akNormal || a->kind == akTest) {
+            if ((!a->placeContinuous || enhanced_) && !(a->weight <= m)) return false;
+        } else if (a->kind == akInhibitor) {
+            if (!(m < a->weight)) return false;
+        }
+    }
+    return true;
+}
+
+bool TSimulationEngine::Outputs(const TransSlot& s) const {
+    if (s.continuous) return true;
+    for (std::uint32_t i = s.out0; i < s.out1; ++i) {
+        const ArcSlot& a = arcs_[i];
+        const long double c = a.place->capacity;
+        if (c == -1) continue;
+        if (!(c >= static_cast<long double>(a.owner->Marking()) + a.weight)) return false;
+    }
+    return true;
+}
+
+bool TSimulationEngine::Enabled(std::uint32_t slot) const {
+    const TransSlot& s = trans_[slot];
+    if (s.continuous) return Inputs(s);
+    const TTransition& t = *s.t;
+    if (t.firingTime == 0) {
+        if (t.busy) return false;
+    } else if (t.timed == 0) {
+        if (t.busy || !timeAdvanced) return false;
+    }
+    return Inputs(s) && Outputs(s);
+}
+
+bool TSimulationEngine::IsEnabled(const TTransition& t) const {
+    const int s = SlotOf(t);
+    if (s < 0) return false;
+    const_cast<TSimulationEngine*>(this)->Prepare();
+    return Enabled(static_cast<std::uint32_t>(s));
+}
+
+bool TSimulationEngine::InputsSatisfied(const TTransition& t) const {
+    const int s = SlotOf(t);
+    if (s < 0) return false;
+    const_cast<TSimulationEngine*>(this)->Prepare();
+    return Inputs(trans_[static_cast<std::uint32_t>(s)]);
+}
+
+bool TSimulationEngine::OutputsHaveRoom(const TTransition& t) const {
+    const int s = SlotOf(t);
+    if (s < 0) return false;
+    return Outputs(trans_[static_cast<std::uint32_t>(s)]);
+}
+
+// ---------------------------------------------------------------------------
+// Firing
+
+void TSimulationEngine::FireSlot(std::uint32_t slot) {
+    const TransSlot& s = trans_[slot];
+    TTransition& t = *s.t;
+    const bool drawing = !maxSpeed;
+    const bool animating = showAnimations && drawing;
+    if (!s.continuous) {
+        t.remainingTime = t.firingTime;
+        for (std::uint32_t i = s.in0; i < s.in1; ++i) {
+            const ArcSlot& a = arcs_[i];
+            if (a.kind != akNormal) continue;
+            if (animating && a.edge->shown) inputAnimation_.push_back(a.edge);
+            a.place->SetMarking(Stored(a.owner->Marking() - a.weight));
+            if (drawing) a.place->InvalidateIfShown();
+            t.chosen = 0;
+        }
+        if (!t.reservation) {
+            for (std::uint32_t i = s.out0; i < s.out1; ++i) {
+                const ArcSlot& a = arcs_[i];
+                if (animating && a.edge->shown) outputAnimation_.push_back(a.edge);
+                a.place->SetMarking(Stored(a.owner->Marking() + a.weight));
+                if (drawing && !showAnimations) a.place->InvalidateIfShown();
+            }
+        }
+        if (animating) t.SetSelected(false);
+        t.fireFlag = 0;
+        return;
+    }
+    const long double flow = t.flow;
+    for (std::uint32_t i = s.in0; i < s.in1; ++i) {
+        const ArcSlot& a = arcs_[i];
+        if (a.kind != akNormal) continue;
+        long double v = a.owner->Marking() - flow;
+        if (std::fabs(v) < kEpsilon) v = 0;
+        a.place->SetMarking(Stored(v));
+        if (drawing) a.place->InvalidateIfShown();
+    }
+    if (!t.reservation) {
+        for (std::uint32_t i = s.out0; i < s.out1; ++i) {
+            const ArcSlot& a = arcs_[i];
+            a.place->SetMarking(Stored(a.owner->Marking() + flow));
+            if (drawing) a.place->InvalidateIfShown();
+        }
+    }
+}
+
+void TSimulationEngine::Fire(TTransition& t) {
+    const int s = SlotOf(t);
+    if (s < 0) return;
+    Prepare();
+    FireSlot(static_cast<std::uint32_t>(s));
+}
+
+// ---------------------------------------------------------------------------
+// Discrete phases
+
+bool TSimulationEngine::ProcessImmediate() {
+    Prepare();
+    int count = 0;
+    for (std::uint32_t s : immediate_) {
+        TTransition& t = *trans_[s].t;
+        if (t.busy || !Enabled(s)) continue;
+        ++count;
+        t.fireFlag = 1;
+        if (!maxSpeed) t.SetSelected(true);
+        if (!runToEvent && t.reservation) {
+            t.busy = 1;
+            t.started = 1;
+        }
+    }
+    if (count == 0) return false;
+    if (!groupSlots_.empty()) ResolveConflicts();
+    if (runToEvent) {
+        for (std::uint32_t s : immediate_) trans_[s].t->fireFlag = 0;
+        return true;
+    }
+    for (std::uint32_t s : immediate_) {
+        if (trans_[s].t->fireFlag) FireSlot(s);
+    }
+    timeAdvanced = false;
+    for (std::uint32_t s : timed_) {
+        TTransition& t = *trans_[s].t;
+        if (!t.fireFlag) continue;
+        FireSlot(s);
+        t.busy = 0;
+    }
+    if (showAnimations && !maxSpeed) {
+        RunTokenAnimation();
+        for (TEdge* e : outputAnimation_) {
+            if (TPlatz* p = e->PlaceEnd()) p->InvalidateIfShown();
+        }
+    }
+    return true;
+}
+
+void TSimulationEngine::Deliver(std::uint32_t slot) {
+    const TransSlot& s = trans_[slot];
+    TTransition& t = *s.t;
+    const bool drawing = !maxSpeed;
+    t.busy = 0;
+    if (drawing) {
+        t.SetSelected(false);
+    } else {
+        t.selected = 0;
+    }
+    t.remainingTime = t.firingTime;
+    for (std::uint32_t i = s.out0; i < s.out1; ++i) {
+        const ArcSlot& a = arcs_[i];
+        a.place->SetMarking(Stored(a.owner->Marking() + a.weight));
+        if (!drawing) continue;
+        if (showAnimations) {
+            outputAnimation_.push_back(a.edge);
+        } else {
+            a.place->InvalidateIfShown();
+        }
+    }
+    if (drawing) t.InvalidateIfShown();
+}
+
+bool TSimulationEngine::ProcessTimed() {
+    Prepare();
+    bool result = false;
+    int ready = 0;
+    for (std::uint32_t s : timed_) {
+        TTransition& t = *trans_[s].t;
+        const bool active = t.reservation ? t.busy != 0 : Enabled(s);
+        if (!active) {
+            if (t.busy && !t.reservation) {
+                t.busy = 0;
+                t.started = 0;
+                t.remainingTime = t.firingTime;
+            }
+        } else if (t.reservation) {
+            if (!t.started) {
+                Deliver(s);
+                result = true;
+            }
+        } else if (t.fireFlag) {
+            ++ready;
+            if (t.isExpression) {
+                t.firingTime = t.parser->Value();
+                t.value = t.firingTime;
+            }
+        } else if (!t.busy) {
+            t.busy = 1;
+            if (t.isExpression) {
+                t.firingTime = t.parser->Value();
+                t.value = t.firingTime;
+            }
+            t.remainingTime = t.firingTime;
+        }
+    }
+    if (ready > 0 && !groupSlots_.empty()) ResolveConflicts();
+    if (ready == 0) {
+        for (std::uint32_t s : timed_) {
+            TTransition& t = *trans_[s].t;
+            if (!t.busy) continue;
+            const long double left = static_cast<long double>(t.remainingTime) - sampleTime_;
+            t.remainingTime = Stored(left);
+            if (left < kEpsilon) {
+                t.remainingTime = 0;
+                t.started = 0;
+                if (!t.reservation) t.fireFlag = 1;
+            }
+        }
+        if (!maxSpeed) ShowRunningTimers();
+        return result;
+    }
+    if (runToEvent) return true;
+    for (std::uint32_t s : timed_) {
+        if (trans_[s].t->fireFlag) FireSlot(s);
+    }
+    return true;
+}
+
+void TSimulationEngine::ShowRunningTimers() {
+    root_->Net().SelectFiringTransitions();
+    for (TPNObjekt* b = root_->Base(); b; b = b->Base()) b->Net().DeselectAll();
+}
+
+// ---------------------------------------------------------------------------
+// Conflict resolution
+
+void TSimulationEngine::ThrowOut(std::uint32_t arc) {
+    const ArcSlot& a = arcs_[arc];
+    TTransition& t = *trans_[a.trans].t;
+    t.busy = 0;
+    t.remainingTime = t.firingTime;
+    if (showAnimations && !maxSpeed) t.SetSelected(false);
+    TraceSink* sink = Platform().trace;
+    if (sink->Enabled()) {
+        sink->Trace("Rauswurf von Kante: " + a.place->name + "-" + t.name);
+        sink->Trace("Rauswurf von " + t.name);
+    }
+}
+
+void TSimulationEngine::RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g) {
+    TraceSink* sink = Platform().trace;
+    const bool tracing = sink->Enabled();
+    const TransSlot& w = trans_[winner];
+    if (tracing) sink->Trace("Eingangsplätze von " + w.t->name);
+    for (std::uint32_t i = w.in0; i < w.in1; ++i) {
+        const ArcSlot& a = arcs_[i];
+        if (a.owner == g.place) continue;
+        if (tracing) sink->Trace(" " + a.owner->name);
+        if (a.ownerGroup < 0) continue;
+        const GroupSlot& q = groupSlots_[static_cast<std::size_t>(a.ownerGroup)];
+        for (std::uint32_t k = q.arc0; k < q.arc1; ++k) {
+            const ArcSlot& b = arcs_[groupArcs_[k]];
+            if (b.kind != akNormal || b.trans == winner) continue;
+            TTransition& u = *trans_[b.trans].t;
+            if (u.chosen) {
+                if (tracing) sink->Trace(u.name + " wurde schon untersucht und bleibt schaltbar...");
+            } else if (u.fireFlag) {
+                u.fireFlag = Enabled(b.trans) ? 1 : 0;
+                u.busy = 0;
+                u.remainingTime = u.firingTime;
+                if (showAnimations && !maxSpeed) u.SetSelected(false);
+                if (tracing) {
+                    sink->Trace("Feuerbarkeit von " + u.name + (u.fireFlag ? ": True" : ": False"));
+                }
+            }
+        }
+    }
+}
+
+void TSimulationEngine::ResolveConflicts() {
+    Prepare();
+    RandomSource& random = *Platform().random;
+    if (!seed) random.SeedFromClock();
+    for (const GroupSlot& g : groupSlots_) {
+        long double avail = g.place->NextMarking();
+        long double need = 0;
+        for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
+            const ArcSlot& a = arcs_[groupArcs_[k]];
+            if (trans_[a.trans].t->fireFlag) need += a.weight;
+        }
+        if (!(avail < need) || avail == 0) continue;
+        candidates_.clear();
+        for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
+            TTransition& t = *trans_[arcs_[groupArcs_[k]].trans].t;
+            t.chosen = 0;
+            if (t.fireFlag) {
+                candidates_.push_back(groupArcs_[k]);
+                t.fireFlag = 0;
+            }
+        }
+        std::uint32_t lastWinner = kNone;
+        while (!candidates_.empty()) {
+            const std::int32_t priority = trans_[arcs_[candidates_.front()].trans].t->priority;
+            std::size_t k = 1;
+            while (k < candidates_.size() &&
+                   trans_[arcs_[candidates_[k]].trans].t->priority == priority) {
+                ++k;
+            }
+            const std::size_t i = k == 1 ? 0 : static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
+            const ArcSlot& picked = arcs_[candidates_[i]];
+            const TransSlot& ws = trans_[picked.trans];
+            ws.t->fireFlag = 1;
+            ws.t->chosen = 1;
+            for (std::uint32_t j = ws.in0; j < ws.in1; ++j) {
+                const ArcSlot& a = arcs_[j];
+                if (a.kind != akNormal) continue;
+                a.place->SetNextMarking(Stored(a.owner->NextMarking() - a.weight));
+            }
+            avail -= picked.weight;
+            lastWinner = picked.trans;
+            candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(i));
+            for (std::size_t j = candidates_.size(); j-- > 0;) {
+                if (arcs_[candidates_[j]].weight > avail) {
+                    ThrowOut(candidates_[j]);
+                    candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(j));
+                }
+            }
+        }
+        if (lastWinner != kNone) RecheckAfterWinner(lastWinner, g);
+    }
+    TraceSink* sink = Platform().trace;
+    const bool tracing = sink->Enabled();
+    for (const GroupSlot& g : groupSlots_) {
+        const double old = g.place->NextMarking();
+        g.place->SetNextMarking(g.place->Marking());
+        if (!tracing) continue;
+        sink->Trace(g.place->name + " " + num::FormatGeneral(old, 15) + " wurde auf " +
+                    num::FormatGeneral(g.place->Marking(), 15) + " gesetzt");
+        for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
+            const TTransition& t = *trans_[arcs_[groupArcs_[k]].trans].t;
+            if (t.fireFlag) sink->Trace("Feuerbarkeit von " + t.name + ": True");
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Continuous phase
+
+void TSimulationEngine::ComputeFlow(TTransition& t) {
+    if (!t.continuous) return;
+    if (!root_) Prepare();
+    const long double sampleTime = root_ ? root_->sampleTimeSeconds : sampleTime_;
+    if (!t.isExpression) {
+        t.flow = t.value * sampleTime;
+        return;
+    }
+    try {
+        t.value = t.parser->Value();
+        t.flow = t.value * sampleTime;
+    } catch (const std::exception&) {
+        stopRequest = true;
+        arithmeticError = true;
+        t.flow = 0;
+        if (view.refreshViewMapping) view.refreshViewMapping();
+        t.SetErrorMark(true);
+        std::string message =
+            "Error !\r\rAn arithmetic error occured.\rPlease correct the formula for the object  \"" +
+            t.name + "\".";
+        if (timerRunning || maxSpeed) {
+            if (stopSimulationTimer) stopSimulationTimer();
+            timerRunning = false;
+            message += "\rNow the automatic simulation modus becomes disabled ...";
+        }
+        Platform().messages->Error(message);
+    }
+}
+
+void TSimulationEngine::ProcessContinuous() {
+    Prepare();
+    int count = 0;
+    const bool drawing = !maxSpeed;
+    for (std::uint32_t slot : continuous_) {
+        const TransSlot& s = trans_[slot];
+        TTransition& t = *s.t;
+        if (Enabled(slot)) {
+            ComputeFlow(t);
+            t.fireFlag = 1;
+            ++count;
+            if (drawing && !stopRequest) {
+                if (view.refreshViewMapping) view.refreshViewMapping();
+                if (!t.selected) t.SetSelected(true);
+            }
+            if (drawing) {
+                for (std::uint32_t i = s.in0; i < s.out1; ++i) {
+                    if (arcs_[i].kind == akNormal) arcs_[i].edge->flowing = 1;
+                }
+            }
+        } else {
+            t.fireFlag = 0;
+            if (drawing) {
+                t.SetSelected(false);
+                for (std::uint32_t i = s.in0; i < s.out1; ++i) {
+                    arcs_[i].edge->flowing = 0;
+                    arcs_[i].edge->InvalidateIfShown();
+                }
+            }
+        }
+    }
+    if (count == 0) return;
+    for (std::uint32_t slot : continuous_) {
+        if (trans_[slot].t->fireFlag) FireSlot(slot);
+    }
+}
+
+std::vector<TEdge*> TSimulationEngine::FlowingArcs() const {
+    std::vector<TEdge*> arcs;
+    for (std::uint32_t slot : continuous_) {
+        const TransSlot& s = trans_[slot];
+        for (std::uint32_t i = s.in0; i < s.out1; ++i) {
+            if (arcs_[i].edge->flowing) arcs.push_back(arcs_[i].edge);
+        }
+    }
+    return arcs;
+}
+
+// ---------------------------------------------------------------------------
+// The step
+
+void TSimulationEngine::EvaluateWeights() {
+    for (const auto& [edge, slot] : formulaArcs_) {
+        if (!edge->isExpression) continue;
+        const double v = edge->parser->Value();
+        edge->weight = v;
+        if (slot != kNone) arcs_[slot].weight = v;
+    }
+}
+
+void TSimulationEngine::SampleDiagrams() {
+    if (watched_.empty()) return;
+    Clock& clock = *Platform().clock;
+    const std::uint32_t start = clock.Milliseconds();
+    const double time = root_->modelTime;
+    for (TPlatz* p : watched_) {
+        if (!p->oscilloscope) continue;
+        p->oscilloscope->AddSample(time, p->Marking());
+        p->oscilloscope->SetCurveOn(true);
+    }
+    diagramMilliseconds += clock.Milliseconds() - start;
+}
+
+void TSimulationEngine::RunTokenAnimation() {
+    if (!view.animateTokens || (inputAnimation_.empty() && outputAnimation_.empty())) return;
+    TokenAnimation plan{&inputAnimation_, &outputAnimation_, TokenAnimationFrames(speedBarPosition),
+                        TokenAnimationDelay(speedBarPosition)};
+    view.animateTokens(plan);
+}
+
+bool TSimulationEngine::Step() {
+    if (!root_) return false;
+    Prepare();
+    const bool animating = showAnimations && !maxSpeed;
+    inputAnimation_.clear();
+    outputAnimation_.clear();
+    EvaluateWeights();
+    bool event = false;
+    if (!immediate_.empty()) event = ProcessImmediate();
+    if (!event) {
+        if (!timed_.empty()) event = ProcessTimed();
+        SampleDiagrams();
+        if (!event) {
+            if (!continuous_.empty()) ProcessContinuous();
+            root_->modelTime = Stored(static_cast<long double>(root_->modelTime) + sampleTime_);
+            timeAdvanced = true;
+        }
+        if (animating) {
+            RunTokenAnimation();
+            for (TEdge* e : outputAnimation_) {
+                if (TPlatz* p = e->PlaceEnd()) p->InvalidateIfShown();
+            }
+        }
+    }
+    return event;
+}
+
+void TSimulationEngine::InitNet() {
+    if (!root_) return;
+    root_->modelTime = 0;
+    root_->ResetToInitialState();
+    timeAdvanced = true;
+}
+
+} // namespace qz

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "../core/simulation/NetBuilder.h"
+#include "CliSupport.h"
+#include "TempHome.h"
+#include "model/ObjectLibrary.h"
+#include "model/storage/NetFile.h"
+#include "settings/ProgramSettings.h"
+#include "simulation/HeadlessRun.h"
+#include "simulation/SimulationSession.h"
+
+namespace qz::test {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Simulate : public ::testing::Test {
+protected:
+    Simulate() { Settings().enhancedFiringRule = 0; }
+    ~Simulate() override { SimulationBusy() = false; }
+
+    std::string Save(TPNObjekt& net, const std::string& name) {
+        const std::string path = home.PathOf(name);
+        EXPECT_TRUE(SaveNetFile(net, path));
+        return path;
+    }
+    int Run(std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        args.insert(args.begin(), "simulate");
+        return cli::RunCli(args, out, err);
+    }
+
+    TempHome home;
+    std::ostringstream out, err;
+};
+
+TEST_F(Simulate, SameSeedGivesTheSameCsv) {
+    // A source feeds P every time unit; T1 and T2 compete for each token.
+    TPNObjekt net;
+    net.sampleTimeSeconds = 1;
+    net.sampleTimeText = "1";
+    NetBuilder b(net);
+    TPlatz* p = b.Place("P", 0);
+    TPlatz* a = b.Place("A", 0);
+    TPlatz* c = b.Place("C", 0);
+    TTransition* src = b.Trans("Src", "1");
+    TTransition* t1 = b.Trans("T1", "0");
+    TTransition* t2 = b.Trans("T2", "0");
+    b.Arc(src, p);
+    b.Arc(p, t1);
+    b.Arc(t1, a);
+    b.Arc(p, t2);
+    b.Arc(t2, c);
+    const std::string file = Save(net, "conflict.pn");
+    const std::string csv1 = home.PathOf("one.csv"), csv2 = home.PathOf("two.csv");
+    ASSERT_EQ(Run({file, "--seed", "42", "--sample-time", "1", "--until", "200", "--trace", "all",
+                   "--csv", csv1}), 0) << err.str();
+    ASSERT_EQ(Run({file, "--seed", "42", "--sample-time", "1", "--until", "200", "--trace", "all",
+                   "--csv", csv2}), 0) << err.str();
+    const std::string text = ReadAll(csv1);
+    EXPECT_EQ(text, ReadAll(csv2));
+    EXPECT_EQ(text.substr(0, text.find('\n')), "time,P,A,C");
+    // The last row: both sides won a fair share of 200 tokens.
+    const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
+    std::istringstream row(last);
+    double time = 0, pp = 0, aa = 0, cc = 0;
+    char sep;
+    row >> time >> sep >> pp >> sep >> aa >> sep >> cc;
+    EXPECT_EQ(time, 199) << "sampled before the advance to 200";
+    EXPECT_EQ(pp, 0);
+    EXPECT_EQ(aa + cc, 199) << "one token from the source at every time 1..199";
+    EXPECT_GT(aa, 60);
+    EXPECT_GT(cc, 60);
+    EXPECT_NE(text, (Run({file, "--seed", "43", "--sample-time", "1", "--until", "200", "--trace",
+                          "all", "--csv", "-"}),
+                     out.str()));
+}
+
+TEST_F(Simulate, ValueExportStatisticsAndSteps) {
+    TPNObjekt net;
+    NetBuilder b(net);
+    TPlatz* in = b.Place("In", 1, true);
+    TPlatz* o = b.Place("Out", 0, true);
+    TTransition* t = b.Trans("T", "2", true);
+    b.Arc(in, t);
+    b.Arc(t, o);
+    const std::string file = Save(net, "tank.pn");
+    const std::string values = home.PathOf("in.txt");
+    ASSERT_EQ(Run({file, "--steps", "3", "--sample-time", "0,1", "--trace", "In", "--out", values,
+                   "--stats"}), 0) << err.str();
+    EXPECT_EQ(ReadAll(values), "0;1\r\n0,1;0,8\r\n0,2;0,6\r\n");
+    EXPECT_NE(out.str().find("Steps: 3\nTotal Time: "), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Transitions per sec: "), std::string::npos);
+    EXPECT_NE(out.str().find("Time to draw diagramms: "), std::string::npos);
+    EXPECT_NE(out.str().find("Time : 0,3"), std::string::npos);
+}
+
+TEST_F(Simulate, RefusesAsTheSimulationSwitchDoes) {
+    TPNObjekt empty;
+    EXPECT_EQ(Run({Save(empty, "empty.pn")}), 2);
+    EXPECT_NE(err.str().find("empty"), std::string::npos);
+
+    TPNObjekt bad;
+    NetBuilder b(bad);
+    b.Arc(b.Place("D", 1), b.Trans("C", "1", true));
+    EXPECT_EQ(Run({Save(bad, "bad.pn")}), 2);
+    EXPECT_NE(err.str().find("There are 1 invalid connections. See user guide. !"), std::string::npos);
+
+    TPNObjekt formula;
+    NetBuilder(formula).Trans("C", "2*(", true);
+    EXPECT_EQ(Run({Save(formula, "formula.pn")}), 2);
+    EXPECT_NE(err.str().find("Formula of C"), std::string::npos) << err.str();
+
+    EXPECT_EQ(Run({home.PathOf("missing.pn")}), 2);
+    EXPECT_EQ(Run({"--steps"}), 2);
+    EXPECT_EQ(Run({home.PathOf("x.pn"), "--enhanced-rule", "maybe"}), 2);
+    EXPECT_EQ(Run({home.PathOf("x.pn"), "--sample-time", "0"}), 2);
+    EXPECT_EQ(Run({Save(formula, "f2.pn"), "--csv", "x.csv"}), 2) << "--csv without --trace";
+}
+
+TEST_F(Simulate, ArithmeticErrorStopsTheRunWithStatusOne) {
+    TPNObjekt net;
+    NetBuilder b(net);
+    TPlatz* in = b.Place("In", 1, true);
+    TTransition* t = b.Trans("T", "1/(In-1)", true);
+    b.Arc(in, t);
+    EXPECT_EQ(Run({Save(net, "err.pn"), "--sample-time", "1"}), 1);
+    EXPECT_NE(err.str().find("An arithmetic error occured.\nPlease correct the formula for the object  \"T\"."),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(out.str().find("Time : 1"), std::string::npos) << "stopped after the first step";
+}
+
+TEST_F(Simulate, RunToEventStopsBeforeTheFiring) {
+    TPNObjekt net;
+    net.sampleTimeSeconds = 1;
+    net.sampleTimeText = "1";
+    NetBuilder b(net);
+    TPlatz* p = b.Place("P", 1);
+    TPlatz* q = b.Place("Q", 0);
+    TTransition* t = b.Trans("T", "2");
+    b.Arc(p, t);
+    b.Arc(t, q);
+    ASSERT_EQ(Run({Save(net, "event.pn"), "--sample-time", "1", "--run-to-event", "--trace", "P,Q",
+                   "--csv", "-"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "time,P,Q\n0,1,0\n1,1,0\n2,1,0\n");
+}
+
+TEST_F(Simulate, TracesPlacesInsideObjectsByPath) {
+    // In process: a class built in memory instead of a library file.
+    TObjectLibrary& lib = ObjectLibrary();
+    lib.names = {"Tank"};
+    lib.files = {"Tank.pn"};
+    lib.loadClass = [](TPNObjekt& into, const std::string&) {
+        NetBuilder nb(into);
+        TPlatz* level = nb.Place("Level", 1, true);
+        nb.Arc(level, nb.Trans("Drain", "1", true));
+        return true;
+    };
+    TPNObjekt root;
+    root.sampleTimeSeconds = 0.5;
+    NetBuilder b(root);
+    b.Place("Top", 3, true);
+    ASSERT_NE(root.AddChildObject("Tank_1", "Tank", 10, 10), nullptr);
+    std::ostringstream o, e;
+    HeadlessOptions options;
+    options.steps = 2;
+    options.trace = {"all"};
+    options.csvPath = "-";
+    EXPECT_EQ(RunHeadless(root, options, o, e), 0) << e.str();
+    EXPECT_EQ(o.str().substr(0, o.str().find("Time")),
+              "time,Top,Tank_1.Level\n0,3,1\n0.5,3,0.5\n");
+    options.trace = {"Tank_1.Level"};
+    options.steps = 1;
+    o.str("");
+    EXPECT_EQ(RunHeadless(root, options, o, e), 0);
+    EXPECT_EQ(o.str().substr(0, o.str().find("Time")), "time,Tank_1.Level\n1,0\n");
+    options.trace = {"Tank_1.Nothing"};
+    EXPECT_EQ(RunHeadless(root, options, o, e), 2);
+    lib = TObjectLibrary{};
+}
+
+} // namespace
+} // namespace qz::test

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "SimFixture.h"
+
+namespace qz::test {
+namespace {
+
+class Continuous : public SimFixture {
+protected:
+    Continuous() { root.sampleTimeSeconds = 0.1; }
+    // In -> T (speed) -> Out, both continuous.
+    void Tank(const std::string& speed, double in, const std::string& weight = "1") {
+        this->in = b.Place("In", in, true);
+        out = b.Place("Out", 0, true);
+        t = b.Trans("T", speed, true);
+        b.Arc(this->in, t, weight);
+        b.Arc(t, out, weight);
+    }
+    TPlatz* in = nullptr;
+    TPlatz* out = nullptr;
+    TTransition* t = nullptr;
+};
+
+TEST_F(Continuous, FlowIsSpeedTimesSampleTimeWhateverTheWeights) {
+    for (const char* weight : {"1", "5"}) {
+        SCOPED_TRACE(weight);
+        TPNObjekt net;
+        net.sampleTimeSeconds = 0.1;
+        NetBuilder nb(net);
+        TPlatz* a = nb.Place("In", 1, true);
+        TPlatz* z = nb.Place("Out", 0, true);
+        TTransition* tr = nb.Trans("T", "2", true);
+        nb.Arc(a, tr, weight);
+        nb.Arc(tr, z, weight);
+        TSimulationSession s;
+        ASSERT_EQ(StartSimulation(net, s), StartOutcome::Started);
+        s.HighSpeedCheckBoxClick(true);
+        EXPECT_FALSE(s.engine.Step());
+        EXPECT_DOUBLE_EQ(a->Marking(), 0.8);
+        EXPECT_DOUBLE_EQ(z->Marking(), 0.2);
+        EXPECT_DOUBLE_EQ(net.modelTime, 0.1);
+        EndSimulation(net, s);
+    }
+}
+
+TEST_F(Continuous, EnhancedRuleStopsBelowTheWeight) {
+    Tank("2", 1, "5");
+    Settings().enhancedFiringRule = 1;
+    Begin();
+    EXPECT_FALSE(Engine().IsEnabled(*t));
+    Step();
+    EXPECT_EQ(in->Marking(), 1);
+}
+
+TEST_F(Continuous, WithoutTheEnhancedRuleThePlaceRunsNegative) {
+    Tank("2", 0.2);
+    Begin();
+    for (int i = 0; i < 4; ++i) Step();
+    EXPECT_NEAR(in->Marking(), -0.6, 1e-12);
+}
+
+TEST_F(Continuous, EnhancedRuleWithWeightZeroEndsOneFlowBelowZero) {
+    Tank("2", 1, "0");
+    Settings().enhancedFiringRule = 1;
+    Begin();
+    for (int i = 0; i < 20; ++i) Step();
+    EXPECT_NEAR(in->Marking(), -0.2, 1e-12);
+    EXPECT_FALSE(t->fireFlag);
+}
+
+TEST_F(Continuous, MarkingsWithinTheToleranceOfZeroSnap) {
+    Tank("1", 0.1 + 4e-10);
+    TPlatz* other = b.Place("Other", 0.1 - 4e-10, true);
+    b.Arc(other, t);
+    Begin();
+    Step();
+    EXPECT_EQ(in->Marking(), 0);
+    EXPECT_EQ(other->Marking(), 0);
+    EXPECT_FALSE(std::signbit(other->Marking()));
+}
+
+TEST_F(Continuous, TwoDrainsTakeTheirFullFlow) {
+    TPlatz* p = b.Place("P", 0.05, true);
+    TTransition* t1 = b.Trans("T1", "1", true);
+    TTransition* t2 = b.Trans("T2", "1", true);
+    b.Arc(p, t1);
+    b.Arc(p, t2);
+    Begin();
+    Step();
+    EXPECT_NEAR(p->Marking(), -0.15, 1e-12);
+}
+
+TEST_F(Continuous, InhibitorAndDiscreteInputsStopAContinuousTransition) {
+    Tank("1", 1);
+    TPlatz* guard = b.Place("Guard", 0.5, true);
+    b.Arc(guard, t, "0.5", akInhibitor);
+    Settings().enhancedFiringRule = 1; // inhibitors on continuous places are then valid
+    Begin();
+    EXPECT_FALSE(Engine().IsEnabled(*t)) << "0.5 < 0.5 fails";
+    guard->SetMarking(0.4);
+    EXPECT_TRUE(Engine().IsEnabled(*t));
+}
+
+TEST_F(Continuous, ImmediateFiringLeavesContinuousMarkingsAndTimeAlone) {
+    Tank("2", 1);
+    TPlatz* a = b.Place("A", 1);
+    TTransition* i = b.Trans("I", "0");
+    b.Arc(a, i);
+    Begin();
+    EXPECT_TRUE(Step());
+    EXPECT_EQ(in->Marking(), 1);
+    EXPECT_EQ(Time(), 0);
+}
+
+TEST_F(Continuous, SpeedFormulaReadsMarkingsAndTime) {
+    Tank("In*2+Time", 1);
+    Begin();
+    Step(); // speed 2 at time 0
+    EXPECT_DOUBLE_EQ(out->Marking(), 0.2);
+    Step(); // speed 0.8*2 + 0.1 = 1.7
+    EXPECT_NEAR(out->Marking(), 0.37, 1e-12);
+}
+
+TEST_F(Continuous, ArithmeticErrorInASpeedFormulaStopsTheRun) {
+    Tank("1/(In-1)", 1);
+    TTransition* other = b.Trans("Other", "1", true);
+    TPlatz* src = b.Place("Src", 1, true);
+    b.Arc(src, other);
+    Begin();
+    session.automaticStop = false;
+    session.RunBtnClick();
+    const std::string expected =
+        "Error !\r\rAn arithmetic error occured.\rPlease correct the formula for the object  \"T\".\r"
+        "Now the automatic simulation modus becomes disabled ...";
+    ASSERT_EQ(platform.messages.Texts(), std::vector<std::string>{expected});
+    EXPECT_EQ(platform.messages.Shown()[0].kind, MsgKind::Error);
+    EXPECT_EQ(session.stepCounter, 1) << "the run ends after the failing step";
+    EXPECT_FALSE(Engine().maxSpeed);
+    EXPECT_TRUE(Engine().arithmeticError);
+    EXPECT_TRUE(t->errorMark);
+    EXPECT_EQ(in->Marking(), 1) << "flow 0";
+    EXPECT_DOUBLE_EQ(src->Marking(), 0.9) << "the other transitions move";
+    EXPECT_DOUBLE_EQ(Time(), 0.1);
+}
+
+TEST_F(Continuous, ArithmeticErrorInASingleStepHasNoAutomaticModeSentence) {
+    Tank("1/(In-1)", 1);
+    Begin();
+    session.StepBtnClick();
+    EXPECT_EQ(platform.messages.Texts(),
+              std::vector<std::string>{"Error !\r\rAn arithmetic error occured.\rPlease correct the "
+                                       "formula for the object  \"T\"."});
+}
+
+} // namespace
+} // namespace qz::test

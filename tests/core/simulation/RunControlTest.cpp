@@ -1,0 +1,357 @@
+#include <gtest/gtest.h>
+
+#include "SimFixture.h"
+#include "diagrams/TraceRecorder.h"
+#include "formula/ParserErrors.h"
+#include "model/ObjectLibrary.h"
+
+namespace qz::test {
+namespace {
+
+using diagrams::TTraceRecorder;
+
+class RunControl : public SimFixture {
+protected:
+    // P (1 token) -> T (timed 2) -> Q
+    void TimedNet() {
+        p = b.Place("P", 1);
+        q = b.Place("Q", 0);
+        t = b.Trans("T", "2");
+        b.Arc(p, t);
+        b.Arc(t, q);
+    }
+    TTraceRecorder* Watch(TPlatz* place) {
+        auto r = std::make_unique<TTraceRecorder>();
+        TTraceRecorder* raw = r.get();
+        place->oscilloscope = std::move(r);
+        return raw;
+    }
+    static std::vector<std::pair<double, double>> Samples(TTraceRecorder* r) {
+        std::vector<std::pair<double, double>> s;
+        for (auto* n = r->trace.First(); n; n = n->next) {
+            s.emplace_back(static_cast<double>(n->x), static_cast<double>(n->y));
+        }
+        return s;
+    }
+    TPlatz* p = nullptr;
+    TPlatz* q = nullptr;
+    TTransition* t = nullptr;
+};
+
+TEST_F(RunControl, MaximumSpeedRunStopsAutomaticallyAtTheStopTime) {
+    TimedNet();
+    Begin();
+    session.evaluation = true;
+    platform.clock.SetAutoAdvance(1);
+    session.RunBtnClick();
+    EXPECT_EQ(Time(), 2000);
+    EXPECT_EQ(session.stepCounter, 2001) << "2000 time steps and the one firing";
+    EXPECT_FALSE(Engine().maxSpeed);
+    EXPECT_TRUE(session.maxSpeedEnabled);
+    EXPECT_EQ(session.status0, "Ready");
+    EXPECT_EQ(session.status1, "Time : 2000");
+    ASSERT_TRUE(session.statistics);
+    EXPECT_EQ(session.statistics->step, "Steps: 2001");
+    EXPECT_EQ(session.page, "Performance");
+    EXPECT_EQ(platform.pump.Calls(), 2001);
+}
+
+TEST_F(RunControl, StatisticsTexts) {
+    const RunStatistics s = ComputeRunStatistics(2000, 500, 50, 3);
+    EXPECT_EQ(s.allTime, "Total Time: 500");
+    EXPECT_EQ(s.step, "Steps: 2000");
+    EXPECT_EQ(s.stepSpeed, "Steps per sec: 4000,00");
+    EXPECT_EQ(s.transSpeed, "Transitions per sec: 12000,00");
+    EXPECT_EQ(s.osziTime, "Time to draw diagramms: 50,00 (10,00%)");
+    const RunStatistics instant = ComputeRunStatistics(10, 0, 0, 1);
+    EXPECT_EQ(instant.osziTime, "Time to draw diagramms: 0,00 (0,00%)");
+}
+
+TEST_F(RunControl, StopFromThePumpEndsAMaximumSpeedRun) {
+    TimedNet();
+    Begin();
+    platform.pump.onProcess = [&] {
+        if (platform.pump.Calls() == 5) session.StopBtnClick();
+    };
+    session.RunBtnClick();
+    EXPECT_EQ(session.stepCounter, 5);
+    EXPECT_FALSE(session.statistics) << "\"Evaluation\" is off";
+}
+
+TEST_F(RunControl, TimerRunIgnoresTheAutomaticStop) {
+    TimedNet();
+    Begin();
+    session.HighSpeedCheckBoxClick(false);
+    session.StopZeitEditChange("1");
+    session.RunBtnClick();
+    EXPECT_TRUE(session.simulationTimer->Enabled());
+    EXPECT_TRUE(session.animationTimer->Enabled());
+    EXPECT_FALSE(session.maxSpeedEnabled);
+    EXPECT_EQ(session.status0, "Running...");
+    for (int i = 0; i < 4; ++i) session.simulationTimer->onTick();
+    EXPECT_EQ(Time(), 3) << "0, 1, the firing at 2, 3";
+    EXPECT_TRUE(session.simulationTimer->Enabled());
+    session.StopBtnClick();
+    EXPECT_FALSE(session.simulationTimer->Enabled());
+    EXPECT_FALSE(session.animationTimer->Enabled());
+}
+
+TEST_F(RunControl, RunToEventStopsBeforeTheFiring) {
+    TimedNet();
+    Begin();
+    session.RunToEventBtnClick();
+    EXPECT_EQ(Time(), 2);
+    EXPECT_TRUE(t->fireFlag);
+    EXPECT_EQ(q->Marking(), 0);
+    EXPECT_EQ(session.status0, "Ready");
+    EXPECT_TRUE(session.stopBold);
+    session.StepBtnClick();
+    EXPECT_EQ(q->Marking(), 1);
+    EXPECT_EQ(Time(), 2);
+}
+
+TEST_F(RunControl, RunToEventOnTheTimerStopsAtTheEventTick) {
+    TimedNet();
+    Begin();
+    session.HighSpeedCheckBoxClick(false);
+    session.RunToEventBtnClick();
+    int ticks = 0;
+    while (session.simulationTimer->Enabled() && ticks < 10) {
+        session.simulationTimer->onTick();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(q->Marking(), 0);
+    EXPECT_TRUE(t->selected) << "shown selected and unfired";
+}
+
+TEST_F(RunControl, ImmediateEventInRunToEventModeLeavesReservationIdle) {
+    p = b.Place("P", 1);
+    q = b.Place("Q", 0);
+    t = b.Trans("T", "2");
+    t->reservation = 1;
+    b.Arc(p, t);
+    b.Arc(t, q);
+    Begin();
+    session.RunToEventBtnClick();
+    EXPECT_EQ(session.stepCounter, 1);
+    EXPECT_FALSE(t->busy);
+    EXPECT_FALSE(t->fireFlag);
+    EXPECT_EQ(p->Marking(), 1);
+}
+
+TEST_F(RunControl, WeightFormulaErrorsEndAMaximumSpeedRunAndReachTheCaller) {
+    TimedNet();
+    b.Arc(b.Place("R", 1), t, "1/(P-1)");
+    Begin();
+    EXPECT_THROW(session.RunBtnClick(), EArithmeticError);
+    EXPECT_FALSE(Engine().maxSpeed);
+    EXPECT_EQ(session.status0, "Ready");
+}
+
+TEST_F(RunControl, TimerRunReportsFormulaErrorsAndGoesOn) {
+    TimedNet();
+    b.Arc(b.Place("R", 1), t, "1/(P-1)");
+    Begin();
+    session.HighSpeedCheckBoxClick(false);
+    session.RunBtnClick();
+    session.simulationTimer->onTick();
+    session.simulationTimer->onTick();
+    EXPECT_EQ(platform.messages.Texts(),
+              (std::vector<std::string>{"Floating point division by zero",
+                                        "Floating point division by zero"}));
+    EXPECT_TRUE(session.simulationTimer->Enabled());
+}
+
+TEST_F(RunControl, SamplesFollowTheStepOrder) {
+    // A -> I (immediate) -> B -> T (timed 1) -> C
+    TPlatz* a = b.Place("A", 1);
+    TPlatz* bb = b.Place("B", 0);
+    TPlatz* c = b.Place("C", 0);
+    TTransition* i = b.Trans("I", "0");
+    TTransition* tt = b.Trans("T", "1");
+    b.Arc(a, i);
+    b.Arc(i, bb);
+    b.Arc(bb, tt);
+    b.Arc(tt, c);
+    TTraceRecorder* rc = Watch(c);
+    Begin();
+    for (int k = 0; k < 4; ++k) Step();
+    // No sample after the immediate firing; the timed firing at 1 is sampled,
+    // and so is the time step that follows it.
+    EXPECT_EQ(Samples(rc), (std::vector<std::pair<double, double>>{{0, 0}, {1, 1}, {1, 1}}));
+}
+
+TEST_F(RunControl, PlacesInsideObjectsAndFusedPlacesAreRecorded) {
+    TObjectLibrary& lib = ObjectLibrary();
+    lib.names = {"Tank"};
+    lib.files = {"Tank.pn"};
+    lib.loadClass = [](TPNObjekt& into, const std::string&) {
+        NetBuilder nb(into);
+        TPlatz* level = nb.Place("Level", 1, true);
+        TTransition* drain = nb.Trans("Drain", "2", true);
+        nb.Arc(level, drain);
+        return true;
+    };
+    TPlatz* outer = b.Place("Outer", 0, true);
+    b.Trans("Idle", "1", true);
+    TPNObjekt* tank = root.AddChildObject("Tank_1", "Tank", 100, 100);
+    ASSERT_NE(tank, nullptr);
+    ASSERT_NE(tank->Base(), nullptr);
+    TPlatz* level = nullptr;
+    for (TGraphItem* e : tank->Base()->Net().Elements()) {
+        if (e->Kind() == kind::Place) level = static_cast<TPlatz*>(e);
+    }
+    ASSERT_NE(level, nullptr);
+    outer->FuseTo(level);
+    TTraceRecorder* inner = Watch(level);
+    TTraceRecorder* fused = Watch(outer);
+    Begin();
+    for (int k = 0; k < 3; ++k) Step();
+    const std::vector<std::pair<double, double>> expected{{0, 1}, {1, -1}, {2, -3}};
+    EXPECT_EQ(Samples(inner), expected);
+    EXPECT_EQ(Samples(fused), expected);
+    lib = TObjectLibrary{};
+}
+
+TEST_F(RunControl, InitNetRestoresTheInitialStateAndOptionallyTheDiagrams) {
+    TimedNet();
+    TTraceRecorder* rq = Watch(q);
+    Begin();
+    for (int k = 0; k < 4; ++k) Step();
+    ASSERT_EQ(q->Marking(), 1);
+    session.InitNet(root, false);
+    EXPECT_EQ(Time(), 0);
+    EXPECT_EQ(q->Marking(), 0);
+    EXPECT_EQ(p->Marking(), 1);
+    EXPECT_FALSE(t->busy);
+    EXPECT_EQ(t->remainingTime, 2);
+    EXPECT_EQ(session.status1, "Time : 0");
+    EXPECT_EQ(rq->trace.Count(), 4);
+    session.InitNet(root, true);
+    EXPECT_EQ(rq->trace.Count(), 0);
+}
+
+TEST_F(RunControl, DisplayButtonsCountEachTransitionOnce) {
+    p = b.Place("P", 1);
+    t = b.Trans("T", "2");
+    t->reservation = 1;
+    b.Arc(p, t);
+    TTransition* c = b.Trans("C", "1", true);
+    b.Arc(b.Place("K", 1, true), c);
+    Begin();
+    EXPECT_EQ(session.ShowDisBtnClick(), 1);
+    EXPECT_EQ(session.showDisCaption, "Enabled D-Trans. (1)");
+    EXPECT_TRUE(t->selected);
+    EXPECT_EQ(session.ShowKonBtnClick(), 0);
+    EXPECT_EQ(session.showKonCaption, "Enabled C-Trans. (0)");
+    EXPECT_TRUE(Step()) << "the reservation starts: no continuous phase";
+    EXPECT_EQ(session.ShowKonBtnClick(), 0);
+    EXPECT_FALSE(Step());
+    EXPECT_EQ(session.ShowKonBtnClick(), 1);
+}
+
+TEST_F(RunControl, AnimationBookkeeping) {
+    EXPECT_EQ(TokenAnimationFrames(500), 165);
+    EXPECT_EQ(TokenAnimationDelay(500), 3);
+    EXPECT_EQ(TokenAnimationFrames(1), 15);
+    EXPECT_EQ(TokenAnimationDelay(1), 0);
+    EXPECT_EQ(FlowAnimationInterval(500), 580);
+    EXPECT_EQ(TokenPathIndex(80, 33, 165), 16);
+    session.SpeedBarChange(500);
+    EXPECT_EQ(session.simulationTimer->Interval(), 500);
+    EXPECT_EQ(session.animationTimer->Interval(), 580);
+
+    // A delivery animates its output arcs; a continuous transition's arcs blink.
+    p = b.Place("P", 1);
+    q = b.Place("Q", 0);
+    t = b.Trans("T", "1");
+    t->reservation = 1;
+    b.Arc(p, t);
+    TEdge* out = b.Arc(t, q);
+    TPlatz* k = b.Place("K", 1, true);
+    TTransition* c = b.Trans("C", "1", true);
+    TEdge* flow = b.Arc(k, c);
+    Begin();
+    session.HighSpeedCheckBoxClick(false);
+    std::vector<TokenAnimation> plans;
+    std::vector<std::vector<TEdge*>> outputs;
+    Engine().view.animateTokens = [&](const TokenAnimation& a) {
+        plans.push_back(a);
+        outputs.push_back(*a.outputs);
+    };
+    std::vector<std::vector<FlowArc>> ticks;
+    Engine().view.drawFlowingArcs = [&](const std::vector<FlowArc>& f) { ticks.push_back(f); };
+    for (int i = 0; i < 3; ++i) session.StepBtnClick();
+    ASSERT_EQ(plans.size(), 1u);
+    EXPECT_EQ(plans[0].frames, 165);
+    EXPECT_EQ(plans[0].delayMs, 3);
+    EXPECT_EQ(outputs[0], std::vector<TEdge*>{out});
+    session.AnimationTimerTimer();
+    session.AnimationTimerTimer();
+    ASSERT_EQ(ticks.size(), 2u);
+    ASSERT_EQ(ticks[0].size(), 1u);
+    EXPECT_EQ(ticks[0][0].arc, flow);
+    EXPECT_TRUE(ticks[0][0].first);
+    EXPECT_FALSE(ticks[1][0].first);
+}
+
+TEST_F(RunControl, HighSpeedAndStopTimeControls) {
+    session.HighSpeedCheckBoxClick(true);
+    EXPECT_TRUE(session.evaluationEnabled);
+    EXPECT_FALSE(session.showTime);
+    session.HighSpeedCheckBoxClick(false);
+    EXPECT_FALSE(session.evaluationEnabled);
+    EXPECT_TRUE(session.showTime);
+    session.StopZeitEditChange("12,5");
+    EXPECT_EQ(session.stopTime, 12.5L);
+    session.StopZeitEditChange("x");
+    EXPECT_EQ(session.stopTime, 12.5L);
+    EXPECT_EQ(TSimulationSession::StopZeitEditKeyPress('.'), std::optional<char>(','));
+    EXPECT_EQ(TSimulationSession::StopZeitEditKeyPress('a'), std::nullopt);
+    EXPECT_EQ(TSimulationSession::StopZeitEditKeyPress('\b'), std::optional<char>('\b'));
+}
+
+// --- the simulation switch ---------------------------------------------------
+
+TEST_F(RunControl, RefusedStartsLeaveTheSimulatorFree) {
+    EXPECT_EQ(StartSimulation(root, session), StartOutcome::EmptyNet);
+    EXPECT_FALSE(SimulationBusy());
+
+    TPlatz* d = b.Place("D", 1);
+    TTransition* c = b.Trans("C", "1", true);
+    TEdge* bad = b.Arc(d, c);
+    EXPECT_EQ(StartSimulation(root, session), StartOutcome::InvalidConnections);
+    EXPECT_EQ(platform.messages.Texts().back(), "There are 1 invalid connections. See user guide. !");
+    EXPECT_TRUE(bad->selected);
+    EXPECT_FALSE(SimulationBusy());
+    bad->arcKind = akTest;
+    c->SetFunctionText("2*(");
+    EXPECT_EQ(StartSimulation(root, session), StartOutcome::FormulaErrors);
+    EXPECT_FALSE(SimulationBusy());
+    c->SetFunctionText("2*D");
+    EXPECT_EQ(StartSimulation(root, session), StartOutcome::Started);
+    EXPECT_TRUE(SimulationBusy());
+
+    TSimulationSession second;
+    TPNObjekt other;
+    NetBuilder(other).Place("X", 0);
+    EXPECT_EQ(StartSimulation(other, second), StartOutcome::Busy);
+    EXPECT_EQ(platform.messages.Texts().back(), kSimulatorBusy);
+    EndSimulation(root, session);
+    EXPECT_FALSE(SimulationBusy());
+}
+
+TEST_F(RunControl, CancelAtTheConflictWarningEndsTheSession) {
+    p = b.Place("P", 1);
+    b.Arc(p, b.Trans("T1", "0"));
+    b.Arc(p, b.Trans("T2", "0"));
+    platform.messages.Answer(MsgAnswer::Cancel);
+    EXPECT_EQ(StartSimulation(root, session), StartOutcome::Cancelled);
+    EXPECT_EQ(platform.messages.Shown().back().buttons, MsgButtons::OkCancel);
+    EXPECT_FALSE(session.Active());
+    EXPECT_FALSE(SimulationBusy());
+}
+
+} // namespace
+} // namespace qz::test

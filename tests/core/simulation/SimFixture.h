@@ -1,0 +1,57 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakePlatform.h"
+#include "NetBuilder.h"
+#include "settings/ProgramSettings.h"
+#include "simulation/SimulationSession.h"
+
+namespace qz::test {
+
+// A root net, a session at "Max Speed" (nothing is drawn) and the platform
+// doubles. Sample time 1 unless a test sets another.
+class SimFixture : public ::testing::Test {
+protected:
+    SimFixture() {
+        Settings().enhancedFiringRule = 0;
+        Settings().animateContinuous = true;
+        SimulationBusy() = false;
+        root.sampleTimeSeconds = 1;
+    }
+    ~SimFixture() override {
+        if (session.Active()) EndSimulation(root, session);
+        SimulationBusy() = false;
+        Settings().enhancedFiringRule = 0;
+    }
+
+    void Begin() {
+        ASSERT_EQ(StartSimulation(root, session), StartOutcome::Started);
+        session.HighSpeedCheckBoxClick(true);
+    }
+    bool Step() { return session.engine.Step(); }
+    double Time() const { return root.modelTime; }
+    TSimulationEngine& Engine() { return session.engine; }
+
+    // Steps until model time reaches `until`; returns "time:marking" for
+    // each step in which `t` fired (seen as a change of `counter`).
+    std::vector<double> FiringTimes(TPlatz* counter, double until, int maxSteps = 1000) {
+        std::vector<double> times;
+        for (int i = 0; i < maxSteps && Time() <= until; ++i) {
+            const double before = counter->Marking();
+            const double now = Time();
+            Step();
+            if (counter->Marking() != before) times.push_back(now);
+        }
+        return times;
+    }
+
+    ScopedPlatform platform;
+    TPNObjekt root;
+    NetBuilder b{root};
+    TSimulationSession session;
+};
+
+} // namespace qz::test
