@@ -13,8 +13,11 @@ bool IsPnmlPath(const std::string& path);
 
 // Reads a net file into an empty root object: ".pnml" files through the PNML
 // importer (with `options` for nets of other tools; warnings are written to
-// `err` as "warning: ..." lines), anything else as a binary .pn file. False,
-// with a one-line reason in `err`, when nothing usable was read.
+// `err` as "warning: PATH: ..." lines), anything else as a binary .pn file.
+// False, with an "error: PATH: ..." line in `err`, when nothing usable was
+// read. Object classes come from the library, as for LoadNetFile: load its
+// index first (ObjectLibrary().LoadIndex()) and route the message boxes
+// (the .pn reader reports through them).
 bool LoadAnyNet(TPNObjekt& root, const std::string& path, const pnml::ImportOptions& options,
                 std::ostream& err);
 inline bool LoadAnyNet(TPNObjekt& root, const std::string& path, std::ostream& err) {

@@ -20,6 +20,7 @@
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
+#include "model/storage/NetFile.h"
 #include "settings/ProgramSettings.h"
 
 namespace qz::pnml {
@@ -308,6 +309,27 @@ TEST_F(PnmlRoundTrip, AMissingClassIsReportedAndTheRestIsRead) {
     EXPECT_TRUE(platform.messages.AnyContains("Object Tank not found..."));
     EXPECT_EQ(r.warnings.front(), "object class \"Tank\" could not be loaded from the library (2 times)");
     EXPECT_EQ(copy.Net().Children().size(), 2u);
+}
+
+} // namespace
+} // namespace qz::pnml
+
+namespace qz::pnml {
+namespace {
+
+// .pn -> PNML -> .pn gives the same file.
+TEST_F(PnmlRoundTrip, NetFileThroughPnmlGivesTheSameNetFile) {
+    TPNObjekt built;
+    BuildShowcase(built);
+    TPNObjekt loaded;
+    ASSERT_TRUE(LoadNet(loaded, SaveNet(built)));
+    const std::vector<std::uint8_t> before = SaveNet(loaded);
+
+    TPNObjekt imported;
+    const ImportResult r = PnmlImporter::ImportText(imported, PnmlExporter::ExportText(loaded));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(SaveNet(imported), before);
+    EXPECT_TRUE(platform.messages.Shown().empty());
 }
 
 } // namespace
