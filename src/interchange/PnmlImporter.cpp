@@ -122,7 +122,8 @@ private:
     void Warn(const std::string& message);
 
     void ReadDocumentSettings(TPNObjekt& root, const pugi::xml_node& doc);
-    void CollectPageContent(const pugi::xml_node& container);
+    void CollectPageContent(const pugi::xml_node& net);
+    void CollectPageLevel(const pugi::xml_node& container, std::vector<pugi::xml_node>& pages);
     void ReadPageNodes(Scope& scope);
     void ReadPageArcs(Scope& scope);
     void LayoutPageNodes();
@@ -158,6 +159,7 @@ private:
     std::vector<std::pair<std::string, std::size_t>> warnings_;
 
     TPNObjekt* root_ = nullptr;
+    int objectDepth_ = 0;
     VariableNameMaker names_;
     std::unordered_map<std::string_view, NodeRef> ids_;
     std::unordered_map<std::string_view, pugi::xml_node> references_;
@@ -434,12 +436,21 @@ void Reader::MakeArc(const pugi::xml_node& xml, Scope& scope) {
     if ((src && src->scope != &scope) || (dst && dst->scope != &scope)) {
         Fail(xml, std::string("arc \"") + xml.attribute("id").value() + "\" joins nodes of different objects");
     }
+    // The ends given by id must be of the kind the connection kind names.
+    const bool placeSource = src && src->item->Kind() == kind::Place;
+    const bool placeTarget = dst && dst->item->Kind() == kind::Place;
+    if ((connection == 1 && !placeSource) || (connection == 2 && !placeTarget) ||
+        (connection == 3 && placeSource) || (connection == 4 && placeTarget)) {
+        Fail(xml, std::string("arc \"") + xml.attribute("id").value() + "\" does not fit its connection kind");
+    }
     if (connection == 0) {
         if (src->item->Kind() == dst->item->Kind()) {
             Fail(xml, std::string("arc \"") + xml.attribute("id").value() + "\" joins two " +
                           (src->item->Kind() == kind::Place ? "places" : "transitions"));
         }
-        if (arcKind != akNormal && src->item->Kind() != kind::Place) {
+        // (Quenzor's own nets may hold such arcs; the connection check
+        // before a simulation reports them.)
+        if (!data && arcKind != akNormal && src->item->Kind() != kind::Place) {
             Fail(xml, std::string("arc \"") + xml.attribute("id").value() +
                           "\": inhibitor and read arcs must lead from a place to a transition");
         }
@@ -643,6 +654,8 @@ void Reader::ResolvePathArcs(Scope& scope) {
 }
 
 void Reader::ReadObject(TPNObjekt& obj, const pugi::xml_node& objectNode, Scope& scope, bool isRoot) {
+    constexpr int kMaxObjectDepth = 64;
+    if (++objectDepth_ > kMaxObjectDepth) Fail(objectNode, "objects nested too deeply");
     scope.object = &obj;
     const std::string base = objectNode.attribute("base") ? objectNode.attribute("base").value() : kEmptyObject;
     if (base != kEmptyObject && !obj.SetInherited(base)) {
@@ -661,13 +674,27 @@ void Reader::ReadObject(TPNObjekt& obj, const pugi::xml_node& objectNode, Scope&
     if (const pugi::xml_node frame = Child(objectNode, "frame")) ApplyFrame(obj.Frame(), frame);
     if (TPNObjekt* b = obj.Base(); b && baseFrame) ApplyFrame(b->Frame(), baseFrame);
     ResolvePathArcs(scope);
+    --objectDepth_;
 }
 
-void Reader::CollectPageContent(const pugi::xml_node& container) {
+void Reader::CollectPageContent(const pugi::xml_node& net) {
+    // Depth first in document order, without recursion: pages may nest as
+    // deeply as the file likes.
+    std::vector<pugi::xml_node> pending{net};
+    while (!pending.empty()) {
+        const pugi::xml_node container = pending.back();
+        pending.pop_back();
+        std::vector<pugi::xml_node> pages;
+        CollectPageLevel(container, pages);
+        pending.insert(pending.end(), pages.rbegin(), pages.rend());
+    }
+}
+
+void Reader::CollectPageLevel(const pugi::xml_node& container, std::vector<pugi::xml_node>& pages) {
     for (pugi::xml_node c = container.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element) continue;
         const std::string_view n = LocalName(c);
-        if (n == "page") CollectPageContent(c);
+        if (n == "page") pages.push_back(c);
         else if (n == "place") pagePlaces_.push_back(c);
         else if (n == "transition") pageTransitions_.push_back(c);
         else if (n == "arc") pageArcs_.push_back(c);

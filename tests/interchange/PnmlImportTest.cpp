@@ -99,6 +99,17 @@ TEST_F(PnmlImport, NestedPagesFlattenWithNamesMarkingsWeightsAndGraphics) {
     EXPECT_EQ(root.sampleTimeText, "100");
 }
 
+TEST_F(PnmlImport, DeeplyNestedPagesDoNotExhaustTheStack) {
+    std::string body;
+    constexpr int kDepth = 50000;
+    for (int i = 0; i < kDepth; ++i) body += "<page id=\"g" + std::to_string(i) + "\">";
+    body += "<place id=\"deep\"/>";
+    for (int i = 0; i < kDepth; ++i) body += "</page>";
+    const ImportResult r = Import(Wrap(body));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_NE(Place("deep"), nullptr);
+}
+
 TEST_F(PnmlImport, TimingIsChosenByTheCaller) {
     const std::string xml = Wrap(R"(<page id="g"><transition id="t"/></page>)");
     ImportOptions o;
@@ -212,8 +223,8 @@ TEST_F(PnmlImport, UnrepresentableContentIsReportedOnceAndSkipped) {
       <declaration/>
     </page><net id="second"/>)"));
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.warnings, (std::vector<std::string>{"<declaration> in <page> ignored",
-                                                     "<net> in <net> ignored",
+    EXPECT_EQ(r.warnings, (std::vector<std::string>{"<net> in <net> ignored",
+                                                     "<declaration> in <page> ignored",
                                                      "<fill> in <place> ignored (2 times)",
                                                      "<condition> in <transition> ignored"}));
 }
@@ -244,6 +255,16 @@ TEST_F(PnmlImport, FaultsFailWithTheLineAndLeaveAnEmptyNet) {
          "line 5: the id \"p\" is used twice"},
         {Wrap("<page id=\"g\">\n<place id=\"p\"><initialMarking><text>lots</text></initialMarking></place></page>"),
          "line 5: initial marking \"lots\" is not a number"},
+        {Wrap("<page id=\"g\"><place id=\"p\"/><transition id=\"t\"/>\n<arc id=\"a\" source=\"t\" target=\"p\">"
+              "<toolspecific tool=\"Quenzor\"><arc connection=\"1\" targetPath=\"X.y\"/></toolspecific></arc></page>"),
+         "line 5: arc \"a\" does not fit its connection kind"},
+        {Wrap("<toolspecific tool=\"Quenzor\"><object>\n" + [] {
+             std::string nested;
+             for (int i = 0; i < 100; ++i) nested += "<object>";
+             for (int i = 0; i < 100; ++i) nested += "</object>";
+             return nested;
+         }() + "</object></toolspecific>"),
+         "line 5: objects nested too deeply"},
         {Wrap("<page id=\"g\"><place id=\"p\"/><transition id=\"t\"/>\n<arc id=\"a\" source=\"t\" target=\"p\">"
               "<type value=\"inhibitor\"/></arc></page>"),
          "line 5: arc \"a\": inhibitor and read arcs must lead from a place to a transition"},
