@@ -29,6 +29,10 @@ namespace qz::pnml {
 
 namespace {
 
+// Coordinates beyond this are refused: sums and centres of rectangles must
+// stay far inside 32 bits.
+constexpr std::int32_t kMaxCoordinate = 100'000'000;
+
 struct Failure {
     std::string message;
 };
@@ -142,6 +146,7 @@ private:
     void RegisterId(const pugi::xml_node& xml, TGraphItem* item, Scope& scope);
     NodeRef* Resolve(const pugi::xml_node& arc, std::string_view id, const char* end);
     std::optional<TPoint> Position(const pugi::xml_node& element);
+    TPoint Point(const pugi::xml_node& pos);
     void NoteUnknownChildren(const pugi::xml_node& element, std::initializer_list<std::string_view> known);
     void ApplyLabel(TSchriftObjekt& label, const pugi::xml_node& data);
 
@@ -229,7 +234,20 @@ std::optional<TRect> Reader::RectAttr(const pugi::xml_node& n, const char* name)
     if (!a) return std::nullopt;
     std::optional<TRect> r = ParseRect(a.value());
     if (!r) Fail(n, std::string("attribute ") + name + " \"" + a.value() + "\" is not a rectangle");
+    for (std::int32_t v : {r->left, r->top, r->right, r->bottom}) {
+        if (v < -kMaxCoordinate || v > kMaxCoordinate) Fail(n, std::string("attribute ") + name + " out of range");
+    }
     return r;
+}
+
+TPoint Reader::Point(const pugi::xml_node& pos) {
+    const long double x = Number(pos, pos.attribute("x").value(), "position x");
+    const long double y = Number(pos, pos.attribute("y").value(), "position y");
+    if (std::fabs(static_cast<double>(x)) > kMaxCoordinate || std::fabs(static_cast<double>(y)) > kMaxCoordinate) {
+        Fail(pos, "position out of range");
+    }
+    return TPoint{static_cast<std::int32_t>(std::lround(static_cast<double>(x))),
+                  static_cast<std::int32_t>(std::lround(static_cast<double>(y)))};
 }
 
 std::optional<TPoint> Reader::Position(const pugi::xml_node& element) {
@@ -237,13 +255,7 @@ std::optional<TPoint> Reader::Position(const pugi::xml_node& element) {
     if (!g) return std::nullopt;
     const pugi::xml_node pos = Child(g, "position");
     if (!pos) return std::nullopt;
-    const long double x = Number(pos, pos.attribute("x").value(), "position x");
-    const long double y = Number(pos, pos.attribute("y").value(), "position y");
-    if (std::fabs(static_cast<double>(x)) > 1e8 || std::fabs(static_cast<double>(y)) > 1e8) {
-        Fail(pos, "position out of range");
-    }
-    return TPoint{static_cast<std::int32_t>(std::lround(static_cast<double>(x))),
-                  static_cast<std::int32_t>(std::lround(static_cast<double>(y)))};
+    return Point(pos);
 }
 
 void Reader::NoteUnknownChildren(const pugi::xml_node& element, std::initializer_list<std::string_view> known) {
@@ -475,10 +487,7 @@ void Reader::MakeArc(const pugi::xml_node& xml, Scope& scope) {
     if (const pugi::xml_node g = Child(xml, "graphics")) {
         for (pugi::xml_node pos = g.first_child(); pos; pos = pos.next_sibling()) {
             if (LocalName(pos) != "position") continue;
-            const long double x = Number(pos, pos.attribute("x").value(), "position x");
-            const long double y = Number(pos, pos.attribute("y").value(), "position y");
-            e->bendPoints.push_back({static_cast<std::int32_t>(std::lround(static_cast<double>(x))),
-                                     static_cast<std::int32_t>(std::lround(static_cast<double>(y)))});
+            e->bendPoints.push_back(Point(pos));
         }
     }
     if (connection == 0) {
@@ -500,6 +509,7 @@ void Reader::MakeLabel(const pugi::xml_node& data, Scope& scope) {
     TFont f;
     if (data.attribute("fontName")) f.name = data.attribute("fontName").value();
     f.size = IntAttr(data, "fontSize", f.size);
+    if (f.size < 0 || f.size > 1000) Fail(data, "font size out of range");
     f.color = static_cast<TColor>(ExactAttr(data, "color", f.color));
     f.style = static_cast<std::uint8_t>(IntAttr(data, "style", f.style));
     label->SetFont(f);
@@ -713,6 +723,7 @@ void Reader::CollectPageLevel(const pugi::xml_node& container, std::vector<pugi:
 
 void Reader::ReadPageNodes(Scope& scope) {
     layoutNodes_.reserve(pagePlaces_.size() + pageTransitions_.size());
+    ids_.reserve(pagePlaces_.size() + pageTransitions_.size());
     auto track = [&](const pugi::xml_node& xml, TGraphItem* item, const char* dataName) {
         RegisterId(xml, item, scope);
         const bool keep = static_cast<bool>(QuenzorData(xml, dataName));
@@ -865,7 +876,18 @@ ImportResult PnmlImporter::ImportFile(TPNObjekt& root, const std::string& path, 
         r.error = "cannot open " + path;
         return r;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size >= 0) {
+        in.seekg(0, std::ios::beg);
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), size);
+        text.resize(static_cast<std::size_t>(in.gcount()));
+    } else {
+        in.clear(); // not seekable (a pipe)
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     if (in.bad()) {
         ImportResult r;
         r.error = "cannot read " + path;

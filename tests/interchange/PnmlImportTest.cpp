@@ -255,6 +255,8 @@ TEST_F(PnmlImport, FaultsFailWithTheLineAndLeaveAnEmptyNet) {
          "line 5: the id \"p\" is used twice"},
         {Wrap("<page id=\"g\">\n<place id=\"p\"><initialMarking><text>lots</text></initialMarking></place></page>"),
          "line 5: initial marking \"lots\" is not a number"},
+        {Wrap("<page id=\"g\"><place id=\"p\"><graphics>\n<position x=\"1e12\" y=\"0\"/></graphics></place></page>"),
+         "line 5: position out of range"},
         {Wrap("<page id=\"g\"><place id=\"p\"/><transition id=\"t\"/>\n<arc id=\"a\" source=\"t\" target=\"p\">"
               "<toolspecific tool=\"Quenzor\"><arc connection=\"1\" targetPath=\"X.y\"/></toolspecific></arc></page>"),
          "line 5: arc \"a\" does not fit its connection kind"},

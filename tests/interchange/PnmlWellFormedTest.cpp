@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <regex>
 
 #include "FakePlatform.h"
 #include "PnmlExporter.h"
@@ -41,32 +40,46 @@ std::string Unescape(std::string s) {
     return s;
 }
 
+// The text between `open` and the next `close` at or after `from`; npos-safe.
+std::string Between(const std::string& s, std::size_t from, const std::string& open, const std::string& close,
+                    std::size_t limit) {
+    const std::size_t a = s.find(open, from);
+    if (a == std::string::npos || a >= limit) return {};
+    const std::size_t b = s.find(close, a + open.size());
+    return b == std::string::npos ? std::string() : s.substr(a + open.size(), b - a - open.size());
+}
+
+std::string Attribute(const std::string& tag, const std::string& name) {
+    const std::size_t a = tag.find(" " + name + "=\"");
+    if (a == std::string::npos) return {};
+    const std::size_t v = a + name.size() + 3;
+    return tag.substr(v, tag.find('"', v) - v);
+}
+
+// Each node or arc element up to the first end tag of its name: the
+// standard labels come before Quenzor's data, which is not looked at.
 Core ParseCore(const std::string& xml) {
     Core core;
     const std::size_t page = xml.find("<page ");
-    const std::string body = xml.substr(page);
-    // Each node or arc element up to the first end tag of its name: the
-    // standard labels come before Quenzor's data, which is not looked at.
-    const std::regex place(R"re(<place id="([^"]+)">([\s\S]*?)</place>)re");
-    const std::regex trans(R"re(<transition id="([^"]+)">([\s\S]*?)</transition>)re");
-    const std::regex arc(R"re(<arc id="[^"]+" source="([^"]+)" target="([^"]+)">([\s\S]*?)</arc>)re");
-    const std::regex name(R"re(<name>\s*<text>([^<]*)</text>)re");
-    const std::regex marking(R"re(<initialMarking>\s*<text>(\d+)</text>)re");
-    const std::regex weight(R"re(<inscription>\s*<text>(\d+)</text>)re");
-    std::smatch n;
-    for (auto it = std::sregex_iterator(body.begin(), body.end(), place); it != std::sregex_iterator(); ++it) {
-        const std::string inner = (*it)[2];
-        std::string nm = std::regex_search(inner, n, name) ? Unescape(n[1]) : "";
-        const int mk = std::regex_search(inner, n, marking) ? std::stoi(n[1]) : 0;
-        core.places[(*it)[1]] = {nm, mk};
-    }
-    for (auto it = std::sregex_iterator(body.begin(), body.end(), trans); it != std::sregex_iterator(); ++it) {
-        const std::string inner = (*it)[2];
-        core.transitions[(*it)[1]] = std::regex_search(inner, n, name) ? Unescape(n[1]) : "";
-    }
-    for (auto it = std::sregex_iterator(body.begin(), body.end(), arc); it != std::sregex_iterator(); ++it) {
-        const std::string inner = (*it)[3];
-        core.arcs.emplace_back((*it)[1], (*it)[2], std::regex_search(inner, n, weight) ? std::stoi(n[1]) : 1);
+    for (const std::string element : {"place", "transition", "arc"}) {
+        for (std::size_t at = xml.find("<" + element + " id=", page); at != std::string::npos;
+             at = xml.find("<" + element + " id=", at + 1)) {
+            const std::string tag = xml.substr(at, xml.find('>', at) - at);
+            const std::size_t end = xml.find("</" + element + ">", at);
+            const std::string name = Unescape(Between(xml, at, "<name>", "</name>", end));
+            const std::string text = Between(name, 0, "<text>", "</text>", std::string::npos);
+            if (element == "place") {
+                const std::string m = Between(Between(xml, at, "<initialMarking>", "</initialMarking>", end), 0,
+                                              "<text>", "</text>", std::string::npos);
+                core.places[Attribute(tag, "id")] = {text, m.empty() ? 0 : std::stoi(m)};
+            } else if (element == "transition") {
+                core.transitions[Attribute(tag, "id")] = text;
+            } else {
+                const std::string w = Between(Between(xml, at, "<inscription>", "</inscription>", end), 0, "<text>",
+                                              "</text>", std::string::npos);
+                core.arcs.emplace_back(Attribute(tag, "source"), Attribute(tag, "target"), w.empty() ? 1 : std::stoi(w));
+            }
+        }
     }
     return core;
 }
