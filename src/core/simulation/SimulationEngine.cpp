@@ -113,6 +113,7 @@ void TSimulationEngine::Clear() {
 void TSimulationEngine::Start(TPNObjekt& root) {
     Clear();
     root_ = &root;
+    discreteFirings = 0;
     ClassifyTransitions(root, lists_);
 
     // Slots in hierarchy and element order, so neighbours in the net are
@@ -318,6 +319,7 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
     const bool drawing = !maxSpeed;
     const bool animating = showAnimations && drawing;
     if (!s.continuous) {
+        ++discreteFirings;
         t.remainingTime = t.firingTime;
         for (std::uint32_t i = s.in0; i < s.in1; ++i) {
             const ArcSlot& a = arcs_[i];

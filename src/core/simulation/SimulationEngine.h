@@ -104,6 +104,8 @@ public:
     bool arithmeticError = false;
     // Milliseconds spent recording diagram samples.
     std::uint32_t diagramMilliseconds = 0;
+    // Firings of discrete transitions since the session started (benchmarks).
+    std::uint64_t discreteFirings = 0;
 
     // Conflict draws: with a seed the generator is seeded once when the
     // session starts; without one it is reseeded from the clock at every

@@ -1,0 +1,336 @@
+// Export then import gives the same net: every element kind, every
+// connection kind, objects with frames and fusions, document settings.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+
+#include "FakePlatform.h"
+#include "PnmlExporter.h"
+#include "PnmlImporter.h"
+#include "TempHome.h"
+#include "model/ObjectLibrary.h"
+#include "model/TEdge.h"
+#include "model/TInterfacePlace.h"
+#include "model/TNetList.h"
+#include "model/TObjectFrame.h"
+#include "model/TObjekt.h"
+#include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
+#include "model/TSchriftObjekt.h"
+#include "model/TTransition.h"
+#include "model/storage/NetFile.h"
+#include "settings/ProgramSettings.h"
+
+namespace qz::pnml {
+namespace {
+
+TPlatz* AddPlace(TPNObjekt& obj, const std::string& name, const std::string& var, int x, int y) {
+    auto p = std::make_unique<TPlatz>();
+    p->bounds = p->hit = {x - 15, y - 15, x + 15, y + 15};
+    p->SetName(name);
+    p->variableName = var;
+    return static_cast<TPlatz*>(obj.Net().Add(std::move(p)));
+}
+
+TTransition* AddTransition(TPNObjekt& obj, const std::string& name, int x, int y) {
+    auto t = std::make_unique<TTransition>(&obj.Variables());
+    t->bounds = t->hit = {x - 15, y - 6, x + 15, y + 6};
+    t->SetName(name);
+    return static_cast<TTransition*>(obj.Net().Add(std::move(t)));
+}
+
+// An arc entered into both ends' lists the way the net file reader does.
+TEdge* Connect(TPNObjekt& obj, TGraphItem* from, TGraphItem* to, int connection,
+               TGraphItem* drawnFrom = nullptr, TGraphItem* drawnTo = nullptr) {
+    auto e = std::make_unique<TEdge>(&obj.Variables());
+    e->connectionKind = static_cast<std::uint8_t>(connection);
+    e->SetSource(from);
+    e->SetTarget(to);
+    if (connection == 3) e->interfaceTarget = static_cast<TInterfacePlace*>(drawnTo);
+    if (connection == 4) e->interfaceSource = static_cast<TInterfacePlace*>(drawnFrom);
+    (drawnFrom ? drawnFrom : from)->OutEdgeList.push_back(e.get());
+    (drawnTo ? drawnTo : to)->InEdgeList.push_back(e.get());
+    return static_cast<TEdge*>(obj.Net().Add(std::move(e)));
+}
+
+// Library classes made in memory: "Tank" publishes level, flow, x and y;
+// "Base" publishes level.
+class InMemoryLibrary {
+public:
+    InMemoryLibrary() {
+        TObjectLibrary& lib = ObjectLibrary();
+        saved_ = lib;
+        lib.names = {"Tank", "Base"};
+        lib.files = {"Tank.pn", "Base.pn"};
+        lib.loadClass = [](TPNObjekt& into, const std::string& file) {
+            const bool tank = file == "Tank.pn";
+            into.name = tank ? "Tank" : "Base";
+            int y = 40;
+            for (const char* v : tank ? std::vector<const char*>{"level", "flow", "x", "y"}
+                                      : std::vector<const char*>{"level"}) {
+                TPlatz* p = AddPlace(into, v, v, 60, y += 40);
+                p->continuous = std::string(v) == "flow";
+                p->SetInterfaceFlag(1);
+            }
+            return true;
+        };
+    }
+    ~InMemoryLibrary() { ObjectLibrary() = saved_; }
+
+private:
+    TObjectLibrary saved_;
+};
+
+TInterfacePlace* Interface(TPNObjekt& obj, const std::string& var) {
+    return obj.Frame().FindInterfacePlace(var);
+}
+
+// A net with every element kind and connection kind.
+void BuildShowcase(TPNObjekt& root) {
+    root.sampleTimeText = "250";
+    root.timeUnit = 1;
+    Settings().enhancedFiringRule = 1;
+    ASSERT_TRUE(root.SetInherited("Base"));
+    root.SetObjectName("Plant <A&B>");
+    root.Frame().description = {"Class description", "  indented \"line\"  ", ""};
+
+    TPlatz* p1 = AddPlace(root, "Source", "src", 100, 100);
+    p1->SetInitialMarking(3);
+    p1->SetMarking(3);
+    p1->capacity = 10;
+    p1->SetSizeClass(1);
+    p1->nameLabel->bounds = {10, 20, 60, 34};
+    p1->nameLabel->userPositioned = 1;
+    p1->SetInterfaceFlag(1);
+    TPlatz* c1 = AddPlace(root, "Level", "lvl", 300, 100);
+    c1->continuous = 1;
+    c1->SetInitialMarking(0.1L);
+    c1->SetMarking(0.1);
+    TPlatz* p2 = AddPlace(root, "Sink", "snk", 500, 100);
+
+    TTransition* t1 = AddTransition(root, "Timed", 200, 100);
+    t1->SetFunctionText("2,5");
+    t1->priority = 3;
+    t1->reservation = 1;
+    TTransition* t2 = AddTransition(root, "Flow", 400, 100);
+    t2->continuous = 1;
+    t2->SetFunctionText("src*0.5");
+    t2->SetSizeClass(4);
+    t2->SetOrientation(0);
+    TTransition* t3 = AddTransition(root, "Step", 200, 300);
+    t3->SetFunctionText("-1");
+    t3->valueLabel->visible = 0;
+
+    TEdge* a1 = Connect(root, p1, t1, 0);
+    a1->SetWeightText("2");
+    a1->bendPoints = {{150, 60}, {180, 60}};
+    TEdge* a2 = Connect(root, p1, t3, 0);
+    a2->arcKind = akInhibitor;
+    a2->SetWeightText("4");
+    TEdge* a3 = Connect(root, c1, t2, 0);
+    a3->arcKind = akTest;
+    a3->SetWeightText("src/2");
+    Connect(root, t2, p2, 0)->SetWeightText("1.5");
+
+    auto label = std::make_unique<TSchriftObjekt>();
+    label->bounds = {20, 400, 0, 0};
+    label->SetFont(TFont{"Courier New", 12, 0x0000FF, 3});
+    label->SetText("Hello|<World> & \"you\"");
+    label->visible = 1;
+    root.Net().Add(std::move(label));
+    auto shape = std::make_unique<TObjekt>();
+    shape->lineWidth = 3;
+    shape->radius = 7;
+    shape->shapeKind = skVerticalLine;
+    shape->penMode = 4;
+    shape->penStyle = 2;
+    shape->SetBounds({5, 6, 7, 300});
+    root.Net().Add(std::move(shape));
+    root.Net().SendToBack(root.Net().At(root.Net().Count() - 1));
+
+    TPNObjekt* tank1 = root.AddChildObject("Tank_1", "Tank", 600, 50);
+    TPNObjekt* tank2 = root.AddChildObject("Tank_2", "Tank", 600, 250);
+    ASSERT_TRUE(tank1 && tank2);
+    tank1->Frame().description = {"first tank"};
+    tank1->Frame().interfacePlaces[1]->side = 1;
+    std::swap(tank2->Frame().interfacePlaces[0], tank2->Frame().interfacePlaces[3]);
+    tank2->Frame().LayoutInterface();
+    Interface(*tank2, "y")->SetValue(7);
+
+    // 1: place -> interface place; 2: interface place -> place; 3 and 4:
+    // transition arcs on inner places; 5: interface place -> interface place.
+    TInterfacePlace* level1 = Interface(*tank1, "level");
+    Connect(root, p1, level1, 1);
+    level1->innerPlace->FuseTo(p1);
+    TInterfacePlace* level2 = Interface(*tank2, "level");
+    Connect(root, level2, p2, 2);
+    p2->FuseTo(level2->innerPlace);
+    TInterfacePlace* flow1 = Interface(*tank1, "flow");
+    Connect(root, t2, flow1->innerPlace, 3, nullptr, flow1);
+    TInterfacePlace* flow2 = Interface(*tank2, "flow");
+    Connect(root, flow2->innerPlace, t2, 4, flow2, nullptr);
+    TInterfacePlace* x1 = Interface(*tank1, "x");
+    TInterfacePlace* x2 = Interface(*tank2, "x");
+    Connect(root, x1, x2, 5);
+    x2->innerPlace->FuseTo(x1->innerPlace);
+    // And one on the base class's frame.
+    TInterfacePlace* baseLevel = root.Base()->Frame().FindInterfacePlace("level");
+    ASSERT_NE(baseLevel, nullptr);
+    Connect(root, t3, baseLevel->innerPlace, 3, nullptr, baseLevel);
+}
+
+struct PnmlRoundTrip : ::testing::Test {
+    test::ScopedPlatform platform;
+    InMemoryLibrary library;
+    int savedRule = Settings().enhancedFiringRule;
+    ~PnmlRoundTrip() override { Settings().enhancedFiringRule = savedRule; }
+};
+
+std::string Kinds(const TPNObjekt& o) {
+    std::string s;
+    for (const TGraphItem* e : o.Net().Elements()) s += e->Kind();
+    return s;
+}
+
+TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
+    TPNObjekt original;
+    BuildShowcase(original);
+    const std::string first = PnmlExporter::ExportText(original);
+
+    Settings().enhancedFiringRule = 0;
+    TPNObjekt copy;
+    const ImportResult r = PnmlImporter::ImportText(copy, first);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.quenzorData);
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+    EXPECT_TRUE(platform.messages.Shown().empty());
+    // Everything the format holds reads back unchanged ...
+    EXPECT_EQ(PnmlExporter::ExportText(copy), first);
+
+    // ... and so do the links that are rebuilt from it.
+    EXPECT_EQ(Settings().enhancedFiringRule, 1);
+    EXPECT_EQ(copy.sampleTimeSeconds, 0.25);
+    EXPECT_EQ(copy.name, "Plant <A&B>");
+    EXPECT_EQ(Kinds(copy), Kinds(original));
+    ASSERT_EQ(copy.Net().Count(), original.Net().Count());
+    for (std::size_t i = 0; i < copy.Net().Count(); ++i) {
+        TGraphItem* a = original.Net().At(i);
+        TGraphItem* b = copy.Net().At(i);
+        EXPECT_EQ(a->hit, b->hit) << i;
+        EXPECT_EQ(a->InEdgeList.size(), b->InEdgeList.size()) << i;
+        EXPECT_EQ(a->OutEdgeList.size(), b->OutEdgeList.size()) << i;
+        if (a->Kind() == kind::Arc) {
+            auto* ea = static_cast<TEdge*>(a);
+            auto* eb = static_cast<TEdge*>(b);
+            EXPECT_EQ(ea->connectionKind, eb->connectionKind);
+            EXPECT_EQ(original.Net().IndexOf(ea->source) < original.Net().Count(),
+                      copy.Net().IndexOf(eb->source) < copy.Net().Count());
+            EXPECT_EQ(ea->weight, eb->weight);
+            EXPECT_EQ(ea->isExpression, eb->isExpression);
+            EXPECT_EQ(ea->valueLabel->visible, eb->valueLabel->visible);
+        }
+        if (a->Kind() == kind::Transition) {
+            auto* ta = static_cast<TTransition*>(a);
+            auto* tb = static_cast<TTransition*>(b);
+            EXPECT_EQ(ta->firingTime, tb->firingTime);
+            EXPECT_EQ(ta->isExpression, tb->isExpression);
+            EXPECT_EQ(ta->bounds, tb->bounds);
+        }
+    }
+    ASSERT_EQ(copy.Net().Children().size(), 2u);
+    TPNObjekt& tank1 = *copy.Net().Children()[0];
+    TPNObjekt& tank2 = *copy.Net().Children()[1];
+    EXPECT_EQ(tank1.name, "Tank_1");
+    EXPECT_EQ(tank1.Frame().interfacePlaces[1]->side, 1);
+    EXPECT_EQ(tank2.Frame().interfacePlaces[0]->innerPlace->variableName, "y");
+    EXPECT_EQ(Interface(tank2, "y")->Value(), 7);
+    EXPECT_EQ(copy.Frame().description, original.Frame().description);
+
+    // Fusions: the source side owns the marking.
+    copy.ResolveFusion();
+    TPlatz* p1 = nullptr;
+    TPlatz* p2 = nullptr;
+    for (TGraphItem* e : copy.Net().Elements()) {
+        if (e->Kind() != kind::Place) continue;
+        auto* p = static_cast<TPlatz*>(e);
+        if (p->name == "Source") p1 = p;
+        if (p->name == "Sink") p2 = p;
+    }
+    ASSERT_TRUE(p1 && p2);
+    EXPECT_EQ(Interface(tank1, "level")->innerPlace->markingOwner, p1);
+    EXPECT_EQ(p2->markingOwner, Interface(tank2, "level")->innerPlace);
+    EXPECT_EQ(Interface(tank2, "x")->innerPlace->markingOwner, Interface(tank1, "x")->innerPlace);
+    // Kinds 3 and 4 hang on the inner places and are drawn at the interface places.
+    for (TGraphItem* e : copy.Net().Elements()) {
+        if (e->Kind() != kind::Arc) continue;
+        auto* a = static_cast<TEdge*>(e);
+        if (a->connectionKind == 3) {
+            ASSERT_NE(a->interfaceTarget, nullptr);
+            EXPECT_EQ(a->target, a->interfaceTarget->innerPlace);
+        }
+        if (a->connectionKind == 4) {
+            ASSERT_NE(a->interfaceSource, nullptr);
+            EXPECT_EQ(a->source, a->interfaceSource->innerPlace);
+        }
+    }
+}
+
+TEST_F(PnmlRoundTrip, ArcsToInterfacePlacesThatAreGoneAreDroppedWithAWarning) {
+    TPNObjekt original;
+    BuildShowcase(original);
+    std::string text = PnmlExporter::ExportText(original);
+    // The class no longer publishes "x".
+    TObjectLibrary& lib = ObjectLibrary();
+    auto full = lib.loadClass;
+    lib.loadClass = [full](TPNObjekt& into, const std::string& file) {
+        full(into, file);
+        if (TInterfacePlace* ip = into.Frame().FindInterfacePlace("x")) ip->innerPlace->SetInterfaceFlag(0);
+        return true;
+    };
+    TPNObjekt copy;
+    const ImportResult r = PnmlImporter::ImportText(copy, text);
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0], "arcs to interface places that no longer exist dropped (Tank_1.x)");
+    EXPECT_EQ(copy.Net().Count(), original.Net().Count() - 1);
+}
+
+TEST_F(PnmlRoundTrip, AMissingClassIsReportedAndTheRestIsRead) {
+    TPNObjekt original;
+    BuildShowcase(original);
+    const std::string text = PnmlExporter::ExportText(original);
+    ObjectLibrary().names = {"Base"};
+    ObjectLibrary().files = {"Base.pn"};
+    TPNObjekt copy;
+    const ImportResult r = PnmlImporter::ImportText(copy, text);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(platform.messages.AnyContains("Object Tank not found..."));
+    EXPECT_EQ(r.warnings.front(), "object class \"Tank\" could not be loaded from the library (2 times)");
+    EXPECT_EQ(copy.Net().Children().size(), 2u);
+}
+
+} // namespace
+} // namespace qz::pnml
+
+namespace qz::pnml {
+namespace {
+
+// .pn -> PNML -> .pn gives the same file.
+TEST_F(PnmlRoundTrip, NetFileThroughPnmlGivesTheSameNetFile) {
+    TPNObjekt built;
+    BuildShowcase(built);
+    TPNObjekt loaded;
+    ASSERT_TRUE(LoadNet(loaded, SaveNet(built)));
+    const std::vector<std::uint8_t> before = SaveNet(loaded);
+
+    TPNObjekt imported;
+    const ImportResult r = PnmlImporter::ImportText(imported, PnmlExporter::ExportText(loaded));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(SaveNet(imported), before);
+    EXPECT_TRUE(platform.messages.Shown().empty());
+}
+
+} // namespace
+} // namespace qz::pnml
