@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "CliMessageBoxes.h"
+#include "CliNetInput.h"
 #include "CliSupport.h"
 #include "common/FileSystem.h"
 #include "model/ObjectLibrary.h"
@@ -35,18 +36,8 @@ int RunDescribe(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "usage: quenzor-cli describe NET.pn [-o FILE]\n";
         return kExitRefused;
     }
-    if (!fs::FileExists(input)) {
-        err << "quenzor-cli describe: cannot read \"" << input << "\"\n";
-        return kExitRefused;
-    }
-    MessagesToStream messages(err);
-    InstallNetFileLoader();
-    ObjectLibrary().LoadIndex();
     TPNObjekt root;
-    if (!LoadNetFile(root, input)) {
-        err << "quenzor-cli describe: \"" << input << "\" is no readable net file\n";
-        return kExitRefused;
-    }
+    if (!LoadCommandNet(root, input, "describe", err)) return kExitRefused;
     const std::string text = DescriptionFileText(DescribeDocument(root));
     if (!toFile) {
         out << text;

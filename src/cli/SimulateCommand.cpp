@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "CliMessageBoxes.h"
+#include "CliNetInput.h"
 #include "CliSupport.h"
 #include "common/FileSystem.h"
 #include "common/NumberFormat.h"
@@ -112,20 +113,8 @@ int RunSimulate(const std::vector<std::string>& args, std::ostream& out, std::os
     if ((!options.csvPath.empty() || !options.outPath.empty()) && options.trace.empty()) {
         return Usage(err, "--csv and --out need --trace");
     }
-    if (!fs::FileExists(input)) {
-        err << "quenzor-cli simulate: cannot read \"" << input << "\"\n";
-        return kExitRefused;
-    }
     TPNObjekt root;
-    {
-        MessagesToStream messages(err);
-        InstallNetFileLoader();
-        ObjectLibrary().LoadIndex();
-        if (!LoadNetFile(root, input)) {
-            err << "quenzor-cli simulate: \"" << input << "\" is no readable net file\n";
-            return kExitRefused;
-        }
-    }
+    if (!LoadCommandNet(root, input, "simulate", err)) return kExitRefused;
     return RunHeadless(root, options, out, err);
 }
 

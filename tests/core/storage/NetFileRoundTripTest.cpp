@@ -247,3 +247,27 @@ TEST_F(NetFileRoundTrip, HeaderGivesNamesForTheLibrary) {
 
 } // namespace
 } // namespace qz::test
+
+namespace qz::test {
+namespace {
+
+// A stored reservation byte on a transition that cannot reserve (immediate,
+// stepwise or continuous) would swallow its input tokens for ever.
+TEST_F(NetFileRoundTrip, ReservationOnlySurvivesWhereTheFiringTimeAllowsIt) {
+    TPNObjekt root;
+    TTransition* timed = AddTransition(root, "Timed", "5", 40, 40);
+    TTransition* immediate = AddTransition(root, "Immediate", "0", 80, 40);
+    TTransition* stepwise = AddTransition(root, "Stepwise", "-1", 120, 40);
+    TTransition* flow = AddTransition(root, "Flow", "2", 160, 40, true);
+    for (TTransition* t : {timed, immediate, stepwise, flow}) t->reservation = 1;
+    TPNObjekt loaded;
+    ASSERT_TRUE(LoadNet(loaded, SaveNet(root)));
+    std::vector<int> reserving;
+    for (TGraphItem* e : loaded.Net().Elements()) {
+        if (e->Kind() == kind::Transition) reserving.push_back(static_cast<TTransition*>(e)->reservation);
+    }
+    EXPECT_EQ(reserving, (std::vector<int>{1, 0, 0, 0}));
+}
+
+} // namespace
+} // namespace qz::test
