@@ -173,7 +173,6 @@ bool WritePicture(TNetList& net, bool selectedOnly, const PictureSetup& setup, c
         image.fill(Qt::white);
         if (!PaintOn(image, net, selectedOnly, setup.mapping, true, path, error)) return false;
         QImageWriter writer(QString::fromStdString(path), "png");
-        writer.setCompression(1);
         if (!writer.write(image)) {
             return Fail(error, "cannot write " + path + ": " + writer.errorString().toStdString());
         }
