@@ -173,8 +173,8 @@ void BuildHybrid(TPNObjekt& root) {
 
     TTransition* fill = AddTransition(net, 170, 160, "Fill", "2", true, false);
     TTransition* empty = AddTransition(net, 350, 160, "Empty", "0.1*level", true, false);
-    TTransition* stop = AddTransition(net, 260, 260, "Stop", "0");
-    TTransition* start = AddTransition(net, 260, 340, "Start", "5");
+    TTransition* stop = AddTransition(net, 260, 250, "Stop", "0");
+    TTransition* start = AddTransition(net, 260, 380, "Start", "5");
 
     Connect(net, supply, fill);
     Connect(net, fill, tank);
@@ -186,7 +186,9 @@ void BuildHybrid(TPNObjekt& root) {
     Connect(net, pumpOff, start);
     Connect(net, start, pumpOn);
     Connect(net, tank, stop, akTest, "8");
-    Connect(net, tank, start, akInhibitor, "2");
+    TEdge* low = Connect(net, tank, start, akInhibitor, "2");
+    low->bendPoints = {{520, 220}, {520, 380}};
+    low->geometryValid = 0;
     net.SetShowValues(true);
 }
 
@@ -265,6 +267,7 @@ void BuildPlant(TPNObjekt& root) {
         Connect(net, report, reported);
     }
     second->Frame().SetShowOnlyUsed(1);
+    net.SetShowValues(true);
 }
 
 void BuildLargeNet(TPNObjekt& root, int elements) {
