@@ -1,5 +1,16 @@
 #include "model/ObjectLibrary.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "common/FileSystem.h"
+#include "model/TPNObjekt.h"
+#include "model/storage/NetFile.h"
+#include "platform/Services.h"
+
 namespace qz {
 
 int TObjectLibrary::IndexOf(const std::string& className) const {
@@ -12,6 +23,176 @@ int TObjectLibrary::IndexOf(const std::string& className) const {
 TObjectLibrary& ObjectLibrary() {
     static TObjectLibrary library;
     return library;
+}
+
+std::string LibraryDirectory() { return fs::ProgramDirectory() + kObjectsDirectory + "/"; }
+
+void TObjectLibrary::LoadIndex() {
+    const std::string dir = fs::ProgramDirectory();
+    if (auto lines = fs::ReadTextLines(dir + kObjectNameFile)) names = std::move(*lines);
+    if (auto lines = fs::ReadTextLines(dir + kObjectFileFile)) files = std::move(*lines);
+}
+
+namespace {
+
+bool HasNetExtension(const std::string& fileName) {
+    if (fileName.size() < 3) return false;
+    std::string ext = fileName.substr(fileName.size() - 3);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".pn";
+}
+
+// The class files of the library directory, sorted by file name so that the
+// index does not depend on the order the file system lists them in.
+std::vector<std::string> ClassFileNames() {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(LibraryDirectory(), ec)) {
+        std::error_code typeError;
+        if (!entry.is_regular_file(typeError)) continue;
+        const std::string name = entry.path().filename().string();
+        if (HasNetExtension(name)) out.push_back(name);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::string Trim(const std::string& s) {
+    const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+    std::size_t b = 0, e = s.size();
+    while (b < e && blank(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && blank(static_cast<unsigned char>(s[e - 1]))) --e;
+    return s.substr(b, e - b);
+}
+
+struct Entry {
+    std::string name, base;
+};
+
+Entry Split(const std::string& line) {
+    const std::size_t semi = line.find(';');
+    if (semi == std::string::npos) return {Trim(line), std::string()};
+    return {Trim(line.substr(0, semi)), Trim(line.substr(semi + 1))};
+}
+
+struct WorkNode {
+    std::string text;
+    std::vector<std::unique_ptr<WorkNode>> children;
+};
+
+void Preorder(WorkNode& n, std::vector<WorkNode*>& out) {
+    out.push_back(&n);
+    for (auto& c : n.children) Preorder(*c, out);
+}
+
+std::string Folded(const std::string& s) {
+    std::string f = s;
+    for (char& c : f) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return f;
+}
+
+ClassTreeNode Sorted(const WorkNode& n) {
+    ClassTreeNode out{n.text, {}};
+    for (const auto& c : n.children) out.children.push_back(Sorted(*c));
+    std::stable_sort(out.children.begin(), out.children.end(),
+                     [](const ClassTreeNode& a, const ClassTreeNode& b) {
+                         const std::string fa = Folded(a.text), fb = Folded(b.text);
+                         return fa != fb ? fa < fb : a.text < b.text;
+                     });
+    return out;
+}
+
+} // namespace
+
+ClassTreeNode BuildClassTree(const std::vector<std::string>& hierarchy) {
+    WorkNode top{"Empty Object", {}};
+    std::vector<Entry> work;
+    for (const std::string& line : hierarchy) work.push_back(Split(line));
+    while (!work.empty()) {
+        const std::string base = work.front().base;
+        std::vector<Entry> group;
+        for (std::size_t i = work.size(); i-- > 0;) {
+            if (work[i].base == base) {
+                group.push_back(work[i]);
+                work.erase(work.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+        std::vector<WorkNode*> nodes;
+        Preorder(top, nodes);
+        for (const Entry& e : group) {
+            for (WorkNode* n : nodes) {
+                if (n->text == e.base) {
+                    n->children.push_back(std::make_unique<WorkNode>(WorkNode{e.name, {}}));
+                }
+            }
+        }
+    }
+    return Sorted(top);
+}
+
+bool TObjectLibrary::Rebuild(std::string* error) {
+    hierarchy.clear();
+    names.clear();
+    files.clear();
+    const std::string dir = LibraryDirectory();
+    for (const std::string& fileName : ClassFileNames()) {
+        const std::string path = dir + fileName;
+        const NetFileHeader header = ReadNetFileHeader(path);
+        hierarchy.push_back(header.name + ";" + header.baseName);
+        names.push_back(header.name);
+        files.push_back(path);
+    }
+    const std::string home = fs::ProgramDirectory();
+    const bool written = fs::WriteTextLines(home + kObjectNameFile, names, error) &&
+                         fs::WriteTextLines(home + kObjectFileFile, files, error);
+    tree = BuildClassTree(hierarchy);
+    return written;
+}
+
+std::optional<std::string> TObjectLibrary::FileOfClass(const std::string& className) const {
+    const int i = IndexOf(className);
+    if (i < 0 || static_cast<std::size_t>(i) >= files.size()) {
+        Platform().messages->Error(std::string(kObjectNotFoundPrefix) + className + kObjectNotFoundSuffix);
+        return std::nullopt;
+    }
+    return files[static_cast<std::size_t>(i)];
+}
+
+namespace {
+
+// A name that can be a class: not the name of a new document, and usable as
+// a file name in the library directory.
+bool UsableClassName(const std::string& name) {
+    return !name.empty() && name != kNewObject && name != "." && name != ".." &&
+           name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+} // namespace
+
+std::optional<std::string> AbstractCurrentObject(TPNObjekt& root) {
+    const std::string dir = LibraryDirectory();
+    std::string name = root.name;
+    while (!UsableClassName(name) || fs::FileExists(dir + name + ".pn")) {
+        std::optional<std::string> answer =
+            Platform().messages->InputQuery(kNameExistsCaption, kNewNamePrompt, name);
+        if (!answer) return std::nullopt;
+        name = *answer;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    const std::string path = dir + name + ".pn";
+    root.SetObjectName(name);
+    if (!SaveNetFile(root, path)) return std::nullopt;
+    root.fileName = path;
+    ObjectLibrary().Rebuild();
+    return path;
+}
+
+bool DeleteLibraryFile(const std::string& path) {
+    const bool removed = std::remove(path.c_str()) == 0;
+    ObjectLibrary().Rebuild();
+    return removed;
 }
 
 } // namespace qz

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,18 @@ class TPNObjekt;
 
 inline constexpr const char* kObjectNotFoundPrefix = "Object ";
 inline constexpr const char* kObjectNotFoundSuffix = " not found...";
+inline constexpr const char* kObjectNameFile = "ObjName.dat";
+inline constexpr const char* kObjectFileFile = "ObjFile.dat";
+inline constexpr const char* kObjectsDirectory = "Objects";
+inline constexpr const char* kNameExistsCaption = "The object name alread exists.";
+inline constexpr const char* kNewNamePrompt = "New Object Name:";
+
+// A node of the class tree: a class name and the classes derived from it.
+struct ClassTreeNode {
+    std::string text;
+    std::vector<ClassTreeNode> children;
+    friend bool operator==(const ClassTreeNode&, const ClassTreeNode&) = default;
+};
 
 // The index of the object classes in the "Objects" directory: class names
 // and class files, line by line the same class.
@@ -16,6 +29,8 @@ struct TObjectLibrary {
     std::vector<std::string> names;
     std::vector<std::string> files;
     std::vector<std::string> hierarchy; // "name;base name"
+    // The classes ordered by inheritance, below the node "Empty Object".
+    ClassTreeNode tree{"Empty Object", {}};
 
     // Index of the first class with that name (exact), or -1.
     int IndexOf(const std::string& className) const;
@@ -23,8 +38,39 @@ struct TObjectLibrary {
     // Reads a class file into a fresh object; reports its own failures.
     // The net file reader installs itself here.
     std::function<bool(TPNObjekt& into, const std::string& file)> loadClass;
+
+    // Start-up: the lists from "ObjName.dat" and "ObjFile.dat" in the program
+    // directory, each when it exists.
+    void LoadIndex();
+    // Scans "Objects/*.pn" (in file-name order), reading only the header of
+    // each file; rewrites both index files and rebuilds the tree. False when
+    // an index file could not be written.
+    bool Rebuild(std::string* error = nullptr);
+    // The file of a class for opening it; reports "Object <name> not
+    // found..." when the class is not in the index.
+    std::optional<std::string> FileOfClass(const std::string& className) const;
 };
 
 TObjectLibrary& ObjectLibrary();
+
+// The "Objects" directory of the program directory, with a trailing "/".
+std::string LibraryDirectory();
+
+// The class tree of a hierarchy list ("name;base name" entries): each group
+// of entries with the same base is hung under every node with that text that
+// exists when the group is taken; entries whose base has no node yet are not
+// shown. Every level is sorted alphabetically.
+ClassTreeNode BuildClassTree(const std::vector<std::string>& hierarchy);
+
+// "Abstract Current Object": stores the document's root object as a library
+// class named after it, asking for another name (through the message boxes'
+// text input) while a class file of that name exists or the name is "New
+// Object". Renames the root, saves it, makes the class file its file name
+// and rebuilds the library. The path stored, or nullopt when the user
+// cancelled or the file could not be written.
+std::optional<std::string> AbstractCurrentObject(TPNObjekt& root);
+
+// Deletes a class (or net) file and rebuilds the library.
+bool DeleteLibraryFile(const std::string& path);
 
 } // namespace qz

@@ -1,14 +1,25 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace qz {
 
+class BinaryReader;
+class TGraphItem;
 class TPNObjekt;
 
 // Reading and writing whole nets in the binary .pn format (written as
 // version "2,7"; versions 1, 1.44, 1.46 and 1.48 are read too).
+
+// Texts of the reader's messages.
+inline constexpr const char* kReadErrorText = "Error while reading file. The file will be closed now...";
+inline constexpr const char* kWrongDataText = "Wrong file version. Wrong data elements become discarded.";
+inline constexpr const char* kUnsupportedFormatText =
+    "This file format is not supported by this version of Quenzor";
+// "This file (Version " + label + ") is created by a newer version of Quenzor (" + label + ")."
+std::string NewerVersionText(const std::string& label);
 
 // Reads the file into `root`, an empty root object. Failures are reported
 // through the message boxes; false when nothing usable was read (file
@@ -22,5 +33,32 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
 // failure (written to a temporary file, then renamed).
 bool SaveNetFile(TPNObjekt& root, const std::string& path, std::string* error = nullptr);
 std::vector<std::uint8_t> SaveNet(TPNObjekt& root);
+
+// The header of a net file as the object library reads it: the root
+// object's name and base name. Files older than 1.48 have no names (empty
+// name, base "Empty Object"); a newer version is reported and gives empty
+// names; `ok` is false when the file could not be read or was refused.
+struct NetFileHeader {
+    std::string name;
+    std::string baseName = "Empty Object";
+    bool ok = false;
+};
+NetFileHeader ReadNetFileHeader(const std::string& path);
+NetFileHeader ReadNetHeader(const std::vector<std::uint8_t>& bytes);
+
+// Reads one net record of a file with version label `version` from `in`
+// into `elements` (new elements are appended; with `select` each is
+// selected), choosing the reader by the label's numeric value. Arcs of the
+// layouts before 1.48 are connected at once; later ones keep their stored
+// ends for the object reader. Reports "Wrong file version. ..." for a fault
+// inside the record and keeps what was read; false when no reader handles
+// the label (reported as unsupported).
+bool ReadNetRecord(TPNObjekt& object, BinaryReader& in, const std::string& version, bool select,
+                   std::vector<std::unique_ptr<TGraphItem>>& elements);
+
+// Lets the object library read class files (`ObjectLibrary().loadClass`),
+// which is how TPNObjekt::SetInherited loads base classes. Idempotent; also
+// done when this module is linked in.
+void InstallNetFileLoader();
 
 } // namespace qz

@@ -1,0 +1,527 @@
+#include "model/storage/NetFile.h"
+
+#include "common/BinaryStream.h"
+#include "common/FileSystem.h"
+#include "model/ObjectLibrary.h"
+#include "model/TEdge.h"
+#include "model/TInterfacePlace.h"
+#include "model/TNetList.h"
+#include "model/TObjectFrame.h"
+#include "model/TObjekt.h"
+#include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
+#include "model/TSchriftObjekt.h"
+#include "model/TTransition.h"
+#include "model/storage/FileVersion.h"
+#include "platform/Services.h"
+#include "settings/ProgramSettings.h"
+#include "settings/SampleTime.h"
+
+namespace qz {
+
+namespace {
+
+// Smallest possible records, used to refuse counts the rest of the data
+// could not hold before anything is allocated: an element starts with its
+// 16-byte bounds; an object record holds two tagged strings, the child
+// count, a net record (five counts and a tagged child count) and a frame
+// record (bounds, count, size class, line count).
+constexpr std::size_t kMinElementRecord = 16;
+constexpr std::size_t kMinObjectRecord = 2 + 2 + 4 + (20 + 2) + (16 + 4 + 1 + 4);
+// Objects nest no deeper than this in one file; deeper nesting only comes
+// from damaged or hostile files and would exhaust the stack.
+constexpr int kMaxNesting = 64;
+
+// Raised when the dispatcher refused the net record: the reading stops.
+struct ReadingRefused {};
+
+long double ValueOf(const char* label) { return *VersionValue(label); }
+
+bool IsStringTag(std::uint8_t b) { return b == tag::ShortString || b == tag::LongString; }
+
+MessageBoxes& Messages() { return *Platform().messages; }
+
+// Reads the version label at the start of a file, normalised ("1.44" is
+// "1,44"; no label is "1", and then the reader is back at the first byte).
+std::string ReadVersionLabel(BinaryReader& in) {
+    std::string label;
+    if (!in.AtEnd() && IsStringTag(in.PeekU8())) label = in.TStr();
+    if (label.empty()) label = "1";
+    if (label == "1.44") label = "1,44";
+    if (label == "1") in.Seek(0);
+    return label;
+}
+
+void ReadCounts(BinaryReader& in, std::int32_t* counts, int n) {
+    std::uint64_t total = 0;
+    for (int i = 0; i < n; ++i) {
+        counts[i] = in.I32();
+        if (counts[i] < 0) throw StreamReadError("negative element count");
+        total += static_cast<std::uint64_t>(counts[i]);
+    }
+    if (total > in.Remaining() / kMinElementRecord) throw StreamReadError("element count too large");
+}
+
+// The element of the record being read that a key names: keys count the
+// places and transitions of the record from 0.
+TGraphItem* ByKey(const std::vector<std::unique_ptr<TGraphItem>>& elements, std::size_t first,
+                  std::int32_t key) {
+    if (key < 0) return nullptr;
+    const std::size_t i = first + static_cast<std::size_t>(key);
+    if (i >= elements.size()) return nullptr;
+    TGraphItem* e = elements[i].get();
+    return (e->Kind() == kind::Place || e->Kind() == kind::Transition) ? e : nullptr;
+}
+
+bool IsPlace(const TGraphItem* e) { return e && e->Kind() == kind::Place; }
+bool IsTransition(const TGraphItem* e) { return e && e->Kind() == kind::Transition; }
+
+class NetRecordReader {
+public:
+    NetRecordReader(TPNObjekt& object, BinaryReader& in, const std::string& version, bool select,
+                    std::vector<std::unique_ptr<TGraphItem>>& elements)
+        : object_(object), in_(in), version_(version), select_(select), elements_(elements),
+          first_(elements.size()) {}
+
+    // Layout of version 1: places, transitions, arcs and an ignored trailer.
+    void ReadVersion1() {
+        std::int32_t counts[3];
+        ReadCounts(in_, counts, 3);
+        ReadPlaces(counts[0]);
+        ReadTransitions(counts[1]);
+        ReadArcs(counts[2], true);
+        (void)in_.TStr();
+        (void)in_.TInt();
+    }
+
+    // Layout of versions 1.44 and 1.46: the object's sample time sits between
+    // the arcs and the labels.
+    void ReadVersion144() {
+        std::int32_t counts[5];
+        ReadCounts(in_, counts, 5);
+        ReadPlaces(counts[0]);
+        ReadTransitions(counts[1]);
+        ReadArcs(counts[2], true);
+        object_.sampleTimeText = in_.TStr();
+        object_.timeUnit = in_.TInt();
+        ReadLabels(counts[3]);
+        ReadShapes(counts[4]);
+    }
+
+    void ReadVersion148() {
+        std::int32_t counts[5];
+        ReadCounts(in_, counts, 5);
+        ReadPlaces(counts[0]);
+        ReadTransitions(counts[1]);
+        ReadArcs(counts[2], false);
+        ReadLabels(counts[3]);
+        ReadShapes(counts[4]);
+        (void)in_.TInt(); // the child count, already known from the object record
+    }
+
+private:
+    void Append(std::unique_ptr<TGraphItem> e) {
+        if (select_) e->selected = 1;
+        elements_.push_back(std::move(e));
+    }
+
+    void ReadPlaces(std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            auto p = std::make_unique<TPlatz>();
+            p->LoadFromStream(in_, version_);
+            Append(std::move(p));
+        }
+    }
+
+    void ReadTransitions(std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            auto t = std::make_unique<TTransition>(&object_.Variables());
+            t->LoadFromStream(in_, version_);
+            Append(std::move(t));
+        }
+    }
+
+    void ReadArcs(std::int32_t n, bool connectNow) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            auto a = std::make_unique<TEdge>(&object_.Variables());
+            a->LoadFromStream(in_, version_);
+            if (connectNow) {
+                // Old layouts: both ends are keys, and the arc is entered at once.
+                TGraphItem* s = ByKey(elements_, first_, a->sourceKey);
+                TGraphItem* t = ByKey(elements_, first_, a->targetKey);
+                const bool placeToTransition = IsPlace(s) && IsTransition(t);
+                const bool transitionToPlace = IsTransition(s) && IsPlace(t);
+                if (!placeToTransition && !transitionToPlace) continue; // ends missing: dropped
+                a->SetSource(s);
+                a->SetTarget(t);
+                s->OutEdgeList.push_back(a.get());
+                t->InEdgeList.push_back(a.get());
+            } else {
+                const std::uint8_t k = a->connectionKind;
+                if (k == 0 || k == 1 || k == 3) a->SetSource(ByKey(elements_, first_, a->sourceKey));
+                if (k == 0 || k == 2 || k == 4) a->SetTarget(ByKey(elements_, first_, a->targetKey));
+            }
+            Append(std::move(a));
+        }
+    }
+
+    void ReadLabels(std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            auto l = std::make_unique<TSchriftObjekt>();
+            l->LoadFromStream(in_, version_);
+            Append(std::move(l));
+        }
+    }
+
+    void ReadShapes(std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            auto s = std::make_unique<TObjekt>();
+            s->LoadFromStream(in_, version_);
+            Append(std::move(s));
+        }
+    }
+
+    TPNObjekt& object_;
+    BinaryReader& in_;
+    const std::string& version_;
+    bool select_;
+    std::vector<std::unique_ptr<TGraphItem>>& elements_;
+    std::size_t first_;
+};
+
+// Resolves the stored ends of an arc of the 1.48 layout in object `o`;
+// false when an end is missing or of the wrong kind.
+bool ResolveEnds(TPNObjekt& o, TEdge& a) {
+    auto interfacePlace = [&o](const std::string& name) -> TInterfacePlace* {
+        TInterfacePlace* ip = o.FindInterfacePlaceByPath(name);
+        return (ip && ip->innerPlace) ? ip : nullptr;
+    };
+    switch (a.connectionKind) {
+    case 0:
+        return (IsPlace(a.source) && IsTransition(a.target)) ||
+               (IsTransition(a.source) && IsPlace(a.target));
+    case 1:
+        a.SetTarget(interfacePlace(a.targetName));
+        return IsPlace(a.source) && a.target;
+    case 2:
+        a.SetSource(interfacePlace(a.sourceName));
+        return a.source && IsPlace(a.target);
+    case 3:
+        a.interfaceTarget = interfacePlace(a.targetName);
+        a.SetTarget(a.interfaceTarget ? a.interfaceTarget->innerPlace : nullptr);
+        return IsTransition(a.source) && a.target;
+    case 4:
+        a.interfaceSource = interfacePlace(a.sourceName);
+        a.SetSource(a.interfaceSource ? a.interfaceSource->innerPlace : nullptr);
+        return a.source && IsTransition(a.target);
+    case 5:
+        a.SetSource(interfacePlace(a.sourceName));
+        a.SetTarget(interfacePlace(a.targetName));
+        return a.source && a.target;
+    default:
+        return false;
+    }
+}
+
+TPlatz* Inner(TGraphItem* e) { return static_cast<TInterfacePlace*>(e)->innerPlace; }
+
+// Connects the arcs read for object `o`, last first: arcs whose ends cannot
+// be found are removed from the net without a message; the others are
+// entered into the lists of their ends and fusions are made.
+void ConnectArcs(TPNObjekt& o, const std::vector<TEdge*>& arcs) {
+    for (auto it = arcs.rbegin(); it != arcs.rend(); ++it) {
+        TEdge* a = *it;
+        if (!ResolveEnds(o, *a)) {
+            o.Net().Remove(a);
+            continue;
+        }
+        switch (a->connectionKind) {
+        case 3:
+            a->source->OutEdgeList.push_back(a);
+            a->interfaceTarget->InEdgeList.push_back(a);
+            break;
+        case 4:
+            a->interfaceSource->OutEdgeList.push_back(a);
+            a->target->InEdgeList.push_back(a);
+            break;
+        default:
+            a->source->OutEdgeList.push_back(a);
+            a->target->InEdgeList.push_back(a);
+            break;
+        }
+        switch (a->connectionKind) {
+        case 1: Inner(a->target)->FuseTo(static_cast<TPlatz*>(a->source)); break;
+        case 2: static_cast<TPlatz*>(a->target)->FuseTo(Inner(a->source)); break;
+        case 5: Inner(a->target)->FuseTo(Inner(a->source)); break;
+        default: break;
+        }
+    }
+    // Interface places shown only when used depend on their arcs.
+    for (const auto& child : o.Net().Children()) child->Frame().LayoutInterface();
+    if (o.Base()) o.Base()->Frame().LayoutInterface();
+}
+
+class NetFileReader {
+public:
+    NetFileReader(BinaryReader& in, std::string label)
+        : in_(in), label_(std::move(label)), value_(*VersionValue(label_)),
+          named_(value_ >= ValueOf("1,48")) {}
+
+    // Reads an object record into `o`.
+    void ReadObject(TPNObjekt& o, int depth) {
+        if (depth > kMaxNesting) throw StreamReadError("objects nested too deeply");
+        if (named_) {
+            o.SetInherited(in_.TStr());
+            o.SetObjectName(in_.TStr());
+            const std::int32_t children = in_.I32();
+            if (children < 0) throw StreamReadError("negative child count");
+            if (static_cast<std::uint64_t>(children) > in_.Remaining() / kMinObjectRecord) {
+                throw StreamReadError("child count too large");
+            }
+            for (std::int32_t i = 0; i < children; ++i) {
+                auto child = std::make_unique<TPNObjekt>(o.Root());
+                ReadObject(*child, depth + 1);
+                child->parentName = o.name;
+                TPNObjekt* raw = child.get();
+                o.Net().AddChild(std::move(child));
+                o.Net().AddFrame(&raw->Frame());
+            }
+        }
+
+        std::vector<std::unique_ptr<TGraphItem>> elements;
+        if (!ReadNetRecord(o, in_, label_, false, elements)) throw ReadingRefused{};
+        std::vector<TEdge*> arcs;
+        for (auto& e : elements) {
+            if (e->Kind() == kind::Arc) arcs.push_back(static_cast<TEdge*>(e.get()));
+            o.Net().Add(std::move(e));
+        }
+        // Shapes lie behind everything else.
+        for (std::size_t i = 0; i < o.Net().Count(); ++i) {
+            if (o.Net().At(i)->Kind() == kind::Shape) o.Net().SendToBack(o.Net().At(i));
+        }
+        if (depth == 0) netRead = true;
+        if (!named_) return;
+
+        try {
+            o.Frame().LoadFromStream(in_, label_);
+            if (o.Base()) o.Base()->Frame().LoadFromStream(in_, label_);
+        } catch (...) {
+            ConnectArcs(o, arcs); // no arc may keep unresolved ends
+            throw;
+        }
+        ConnectArcs(o, arcs);
+    }
+
+    bool netRead = false;
+
+private:
+    BinaryReader& in_;
+    std::string label_;
+    long double value_;
+    bool named_;
+};
+
+// Keeps the program-wide version label and firing rule of the document
+// being read while a class file is read for it.
+class FileSettingsGuard {
+public:
+    FileSettingsGuard() : version_(Settings().fileVersion), rule_(Settings().enhancedFiringRule) {}
+    ~FileSettingsGuard() {
+        Settings().fileVersion = version_;
+        Settings().enhancedFiringRule = rule_;
+    }
+    FileSettingsGuard(const FileSettingsGuard&) = delete;
+    FileSettingsGuard& operator=(const FileSettingsGuard&) = delete;
+
+private:
+    std::string version_;
+    std::int32_t rule_;
+};
+
+void WriteNetRecord(BinaryWriter& out, TNetList& net) {
+    RenumberKeys(net);
+    std::vector<const TGraphItem*> groups[5];
+    for (const TGraphItem* e : net.Elements()) {
+        switch (e->Kind()) {
+        case kind::Place: groups[0].push_back(e); break;
+        case kind::Transition: groups[1].push_back(e); break;
+        case kind::Arc: groups[2].push_back(e); break;
+        case kind::Label: groups[3].push_back(e); break;
+        case kind::Shape: groups[4].push_back(e); break;
+        default: break; // frames travel in their objects' records
+        }
+    }
+    for (const auto& g : groups) out.I32(static_cast<std::int32_t>(g.size()));
+    for (const auto& g : groups) {
+        for (const TGraphItem* e : g) e->SaveToStream(out);
+    }
+    out.TInt(static_cast<std::int32_t>(net.Children().size()));
+}
+
+void WriteObject(BinaryWriter& out, TPNObjekt& o) {
+    out.TStr(o.baseName);
+    out.TStr(o.name);
+    out.I32(static_cast<std::int32_t>(o.Net().Children().size()));
+    for (const auto& child : o.Net().Children()) WriteObject(out, *child);
+    WriteNetRecord(out, o.Net());
+    o.Frame().SaveToStream(out);
+    if (o.Base()) o.Base()->Frame().SaveToStream(out);
+}
+
+std::vector<std::uint8_t> WriteNet(TPNObjekt& root) {
+    BinaryWriter out;
+    out.Bytes().reserve(1 << 16);
+    out.TStr(kCurrentFileVersion);
+    out.TStr(root.sampleTimeText);
+    out.TInt(root.timeUnit);
+    out.TInt(Settings().enhancedFiringRule);
+    WriteObject(out, root);
+    return std::move(out.Bytes());
+}
+
+[[maybe_unused]] const bool kLoaderInstalled = (InstallNetFileLoader(), true);
+
+} // namespace
+
+std::string NewerVersionText(const std::string& label) {
+    return "This file (Version " + label + ") is created by a newer version of Quenzor (" + label + ").";
+}
+
+bool ReadNetRecord(TPNObjekt& object, BinaryReader& in, const std::string& version, bool select,
+                   std::vector<std::unique_ptr<TGraphItem>>& elements) {
+    const std::optional<long double> v = VersionValue(version);
+    NetRecordReader reader(object, in, version, select, elements);
+    try {
+        if (v && *v < ValueOf("1,44")) {
+            reader.ReadVersion1();
+        } else if (v && (*v == ValueOf("1,44") || *v == ValueOf("1,46"))) {
+            reader.ReadVersion144();
+        } else if (v && (*v == ValueOf("1,48") || *v == ValueOf("2,7"))) {
+            reader.ReadVersion148();
+        } else {
+            Messages().Error(kUnsupportedFormatText);
+            return false;
+        }
+    } catch (const StreamReadError&) {
+        Messages().Show(kWrongDataText, MsgKind::Information, MsgButtons::Ok);
+    }
+    return true;
+}
+
+bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::string* statusText) {
+    BinaryReader in(bytes);
+    std::string label;
+    try {
+        label = ReadVersionLabel(in);
+    } catch (const StreamReadError&) {
+        Messages().Error(kReadErrorText);
+        if (statusText) statusText->clear();
+        return false;
+    }
+    const std::optional<long double> value = VersionValue(label);
+    if (value && *value > ValueOf("2,7")) {
+        Messages().Error(NewerVersionText(label));
+        if (statusText) statusText->clear();
+        return false;
+    }
+    if (!value) {
+        // A label that is no number names no format this program knows.
+        Messages().Error(kUnsupportedFormatText);
+        if (statusText) statusText->clear();
+        return false;
+    }
+    Settings().fileVersion = label;
+    if (statusText) *statusText = label;
+
+    NetFileReader reader(in, label);
+    try {
+        if (*value >= ValueOf("1,48")) {
+            root.sampleTimeText = in.TStr();
+            root.timeUnit = in.TInt();
+        }
+        Settings().enhancedFiringRule = (*value >= ValueOf("2,7") && in.TInt() != 0) ? 1 : 0;
+        reader.ReadObject(root, 0);
+    } catch (const ReadingRefused&) {
+        return false;
+    } catch (const StreamReadError&) {
+        Messages().Error(kReadErrorText);
+        UpdateSampleTimeSeconds(root);
+        return reader.netRead;
+    }
+    UpdateSampleTimeSeconds(root);
+    return true;
+}
+
+bool LoadNetFile(TPNObjekt& root, const std::string& path, std::string* statusText) {
+    const std::optional<std::vector<std::uint8_t>> bytes = fs::ReadFile(path);
+    if (!bytes) {
+        Messages().Error(kReadErrorText);
+        if (statusText) statusText->clear();
+        return false;
+    }
+    const bool ok = LoadNet(root, *bytes, statusText);
+    if (ok) root.fileName = path;
+    return ok;
+}
+
+std::vector<std::uint8_t> SaveNet(TPNObjekt& root) {
+    std::vector<std::uint8_t> bytes = WriteNet(root);
+    Settings().fileVersion = kCurrentFileVersion;
+    return bytes;
+}
+
+bool SaveNetFile(TPNObjekt& root, const std::string& path, std::string* error) {
+    const std::vector<std::uint8_t> bytes = WriteNet(root);
+    if (!fs::WriteFileAtomically(path, bytes.data(), bytes.size(), error)) return false;
+    Settings().fileVersion = kCurrentFileVersion;
+    return true;
+}
+
+NetFileHeader ReadNetHeader(const std::vector<std::uint8_t>& bytes) {
+    NetFileHeader header;
+    BinaryReader in(bytes);
+    try {
+        const std::string label = ReadVersionLabel(in);
+        const std::optional<long double> value = VersionValue(label);
+        if (value && *value > ValueOf("2,7")) {
+            Messages().Error(NewerVersionText(label));
+            header.baseName.clear();
+            return header;
+        }
+        if (!value) {
+            Messages().Error(kUnsupportedFormatText);
+            header.baseName.clear();
+            return header;
+        }
+        if (*value >= ValueOf("1,48")) {
+            (void)in.TStr();
+            (void)in.TInt();
+            if (*value >= ValueOf("2,7")) (void)in.TInt();
+            header.baseName = in.TStr();
+            header.name = in.TStr();
+        }
+        header.ok = true;
+    } catch (const StreamReadError&) {
+        Messages().Error(kReadErrorText);
+        header = NetFileHeader{};
+    }
+    return header;
+}
+
+NetFileHeader ReadNetFileHeader(const std::string& path) {
+    const std::optional<std::vector<std::uint8_t>> bytes = fs::ReadFile(path);
+    if (!bytes) {
+        Messages().Error(kReadErrorText);
+        return NetFileHeader{};
+    }
+    return ReadNetHeader(*bytes);
+}
+
+void InstallNetFileLoader() {
+    ObjectLibrary().loadClass = [](TPNObjekt& into, const std::string& file) {
+        FileSettingsGuard keep;
+        return LoadNetFile(into, file);
+    };
+}
+
+} // namespace qz

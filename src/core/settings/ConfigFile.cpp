@@ -1,0 +1,74 @@
+#include "settings/ConfigFile.h"
+
+#include "common/BinaryStream.h"
+#include "common/FileSystem.h"
+#include "platform/Services.h"
+
+namespace qz {
+
+int ClampGridSize(long long size) {
+    if (size < kGridSizeMin) return kGridSizeMin;
+    if (size > kGridSizeMax) return kGridSizeMax;
+    return static_cast<int>(size);
+}
+
+std::vector<std::uint8_t> ConfigBytes(const ProgramSettings& s) {
+    BinaryWriter out;
+    out.TBool(s.animateContinuous);
+    out.TBool(s.alignToGrid);
+    out.TBool(s.gridVisible);
+    out.TBool(s.movingDetail == MovingDetail::Automatic);
+    out.TBool(s.movingDetail == MovingDetail::Quick);
+    out.TBool(s.movingDetail == MovingDetail::Detail);
+    out.TInt(s.gridSize);
+    out.TBool(s.errorMessagesDuringCompiling);
+    out.TBool(s.startWindow);
+    return std::move(out.Bytes());
+}
+
+int ApplyConfigBytes(const std::vector<std::uint8_t>& bytes, ProgramSettings& s) {
+    BinaryReader in(bytes);
+    int applied = 0;
+    // A checked radio button selects its mode; an unchecked one leaves the
+    // mode to the others.
+    auto mode = [&s](bool checked, MovingDetail m) {
+        if (checked) s.movingDetail = m;
+    };
+    try {
+        s.animateContinuous = in.TBool(), ++applied;
+        s.alignToGrid = in.TBool(), ++applied;
+        s.gridVisible = in.TBool(), ++applied;
+        mode(in.TBool(), MovingDetail::Automatic), ++applied;
+        mode(in.TBool(), MovingDetail::Quick), ++applied;
+        mode(in.TBool(), MovingDetail::Detail), ++applied;
+        s.gridSize = ClampGridSize(in.TInt()), ++applied;
+        s.errorMessagesDuringCompiling = in.TBool(), ++applied;
+        s.startWindow = in.TBool(), ++applied;
+    } catch (const StreamReadError&) {
+    }
+    return applied;
+}
+
+bool LoadConfig() {
+    const std::string dir = fs::ProgramDirectory();
+    const std::string path = dir + kConfigFileName;
+    if (!fs::FileExists(path)) {
+        Platform().messages->Warn(std::string(kConfigMissingText) + dir + "\r");
+        return false;
+    }
+    const std::optional<std::vector<std::uint8_t>> bytes = fs::ReadFile(path, 1 << 20);
+    const int applied = bytes ? ApplyConfigBytes(*bytes, Settings()) : 0;
+    if (applied < 9) {
+        Platform().messages->Warn(kConfigInvalidText);
+        return false;
+    }
+    return true;
+}
+
+bool SaveConfig(std::string* error) {
+    const std::vector<std::uint8_t> bytes = ConfigBytes(Settings());
+    return fs::WriteFileAtomically(fs::ProgramDirectory() + kConfigFileName, bytes.data(), bytes.size(),
+                                   error);
+}
+
+} // namespace qz
