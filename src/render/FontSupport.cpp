@@ -3,7 +3,10 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <cerrno>
 #include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <map>
 #include <memory>
 
@@ -46,6 +49,12 @@ void EnsureGuiApplication() {
     static char name[] = "quenzor";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // Qt wants a private runtime directory and warns on every run
+        // without one.
+        const QByteArray dir = "/tmp/runtime-" + QByteArray::number(::getuid());
+        if (::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", dir);
+    }
     // Kept for the whole run: fonts and images need it until exit.
     static QGuiApplication* app = new QGuiApplication(argc, argv);
     (void)app;

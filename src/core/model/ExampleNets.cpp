@@ -93,16 +93,17 @@ TEdge* ConnectThroughInterface(TNetList& net, TTransition* t, TInterfacePlace* i
     return raw;
 }
 
-// A fusion arc from an interface place to an interface place (kind 5).
-TEdge* Fuse(TNetList& net, TInterfacePlace* from, TInterfacePlace* to) {
+// A fusion arc from an outer place to an interface place (kind 1): the
+// inner place takes the outer place's marking.
+TEdge* Fuse(TNetList& net, TPlatz* from, TInterfacePlace* to) {
     auto a = std::make_unique<TEdge>(net.Variables());
     TEdge* raw = static_cast<TEdge*>(net.Add(std::move(a)));
-    raw->connectionKind = 5;
+    raw->connectionKind = 1;
     raw->SetSource(from);
     raw->SetTarget(to);
     from->OutEdgeList.push_back(raw);
     to->InEdgeList.push_back(raw);
-    to->innerPlace->FuseTo(from->innerPlace);
+    to->innerPlace->FuseTo(from);
     raw->ComputeGeometry();
     return raw;
 }
@@ -243,30 +244,32 @@ void BuildPlant(TPNObjekt& root) {
     TPlatz* source = AddPlace(net, 60, 120, "Source", "source", 50, true);
     TTransition* feed = AddTransition(net, 150, 120, "Feed", "1", true);
     TPNObjekt* first = root.AddChildObject("Tank_1", kTankClass, 220, 60);
-    TPNObjekt* second = root.AddChildObject("Tank_2", kTankClass, 460, 60);
+    TPNObjekt* second = root.AddChildObject("Tank_2", kTankClass, 480, 60);
     if (!first || !second) return;
     for (TPNObjekt* o : {first, second}) {
-        o->Frame().SetBounds({o->Frame().bounds.left, o->Frame().bounds.top,
-                              o->Frame().bounds.left + 160, o->Frame().bounds.top + 110});
+        const TRect b = o->Frame().bounds;
+        o->Frame().SetBounds({b.left, b.top, b.left + 160, b.top + 110});
         o->Frame().SetCaption(o->name);
     }
     Connect(net, source, feed);
-    TInterfacePlace* firstLevel = first->Frame().FindInterfacePlace("level");
-    TInterfacePlace* firstAlarm = first->Frame().FindInterfacePlace("alarm");
-    TInterfacePlace* secondLevel = second->Frame().FindInterfacePlace("level");
-    if (firstLevel) ConnectThroughInterface(net, feed, firstLevel, true);
-    if (firstLevel && secondLevel) {
-        firstLevel->side = 1;
+    // Tank_1 is filled by Feed and reports its alarm on the right; Tank_2
+    // shares its level with the outer place Reserve.
+    TInterfacePlace* level1 = first->Frame().FindInterfacePlace("level");
+    TInterfacePlace* alarm1 = first->Frame().FindInterfacePlace("alarm");
+    TInterfacePlace* level2 = second->Frame().FindInterfacePlace("level");
+    if (level1) ConnectThroughInterface(net, feed, level1, true);
+    if (alarm1) {
+        alarm1->side = 1;
         first->Frame().LayoutInterface();
-        Fuse(net, firstLevel, secondLevel);
-    }
-    if (firstAlarm) {
-        TTransition* report = AddTransition(net, 300, 240, "Report", "0");
-        ConnectThroughInterface(net, report, firstAlarm, false);
-        TPlatz* reported = AddPlace(net, 400, 240, "Reported", "reported");
+        TTransition* report = AddTransition(net, 430, 240, "Report", "0");
+        ConnectThroughInterface(net, report, alarm1, false);
+        TPlatz* reported = AddPlace(net, 430, 330, "Reported", "reported");
         Connect(net, report, reported);
     }
-    second->Frame().SetShowOnlyUsed(1);
+    if (level2) {
+        TPlatz* reserve = AddPlace(net, 600, 260, "Reserve", "reserve", 20, true);
+        Fuse(net, reserve, level2);
+    }
     net.SetShowValues(true);
 }
 
