@@ -173,6 +173,9 @@ bool WritePicture(TNetList& net, bool selectedOnly, const PictureSetup& setup, c
         image.fill(Qt::white);
         if (!PaintOn(image, net, selectedOnly, setup.mapping, true, path, error)) return false;
         QImageWriter writer(QString::fromStdString(path), "png");
+        // Fast deflate: drawings are mostly flat colour and compress well
+        // even so.
+        writer.setQuality(80);
         if (!writer.write(image)) {
             return Fail(error, "cannot write " + path + ": " + writer.errorString().toStdString());
         }

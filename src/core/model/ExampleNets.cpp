@@ -52,6 +52,13 @@ TEdge* Connect(TNetList& net, TGraphItem* from, TGraphItem* to, int arcKind, con
 
 namespace {
 
+// prefix + number, built by appending (GCC 12 misreports "P" + to_string).
+std::string Numbered(const char* prefix, int n) {
+    std::string s = prefix;
+    s += std::to_string(n);
+    return s;
+}
+
 void AddLabel(TNetList& net, int x, int y, const std::string& text) {
     auto l = std::make_unique<TSchriftObjekt>();
     l->bounds = {x, y, x, y};
@@ -122,8 +129,8 @@ void BuildElementKinds(TPNObjekt& root) {
     const double tokens[] = {0, 1, 2, 3, 4, 7};
     TPlatz* places[6];
     for (int i = 0; i < 6; ++i) {
-        places[i] = AddPlace(net, 80 + 110 * i, 110, "P" + std::to_string(i + 1),
-                             "m" + std::to_string(i + 1), tokens[i]);
+        places[i] = AddPlace(net, 80 + 110 * i, 110, Numbered("P", i + 1),
+                             Numbered("m", i + 1), tokens[i]);
     }
     TPlatz* bounded = AddPlace(net, 80, 300, "Bounded", "b", 2);
     bounded->capacity = 10;
@@ -284,9 +291,9 @@ void BuildLargeNet(TPNObjekt& root, int elements) {
         const int x = 40 + column * 60, y = 40 + row * 70;
         TGraphItem* node;
         if (column % 2 == 0) {
-            node = AddPlace(net, x, y, "P" + std::to_string(serial), "m" + std::to_string(serial), serial % 5);
+            node = AddPlace(net, x, y, Numbered("P", serial), Numbered("m", serial), serial % 5);
         } else {
-            node = AddTransition(net, x, y, "T" + std::to_string(serial));
+            node = AddTransition(net, x, y, Numbered("T", serial));
         }
         ++serial;
         ++count;
