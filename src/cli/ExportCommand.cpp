@@ -1,5 +1,7 @@
-// quenzor-cli export NET.pn OUT [--scale S]: a picture of the whole net in
-// the format of OUT's extension (.emf, .wmf, .svg, .pdf, .png).
+// quenzor-cli export NET.pn OUT [--scale S] [--values]: a picture of the
+// whole net in the format of OUT's extension (.emf, .wmf, .svg, .pdf, .png);
+// --values shows markings instead of variable names, as the document's
+// "Show Variables or Values" switch does.
 #ifdef QZ_HAVE_RENDER
 #include <ostream>
 
@@ -16,7 +18,7 @@
 namespace qz::cli {
 namespace {
 
-constexpr const char* kUsage = "usage: quenzor-cli export NET.pn OUT.(emf|wmf|svg|pdf|png) [--scale S]\n";
+constexpr const char* kUsage = "usage: quenzor-cli export NET.pn OUT.(emf|wmf|svg|pdf|png) [--scale S] [--values]\n";
 
 // "2", "1,5" or "1.5".
 std::optional<double> ParseScale(const std::string& text) {
@@ -28,6 +30,7 @@ std::optional<double> ParseScale(const std::string& text) {
 int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
     double scale = 1;
+    bool values = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--scale") {
             const std::optional<double> s = i + 1 < args.size() ? ParseScale(args[i + 1]) : std::nullopt;
@@ -37,6 +40,8 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
             }
             scale = *s;
             ++i;
+        } else if (args[i] == "--values") {
+            values = true;
         } else {
             files.push_back(args[i]);
         }
@@ -67,6 +72,7 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << "quenzor-cli export: \"" << input << "\" is no readable net file\n";
         return kExitRefused;
     }
+    if (values) root.SetShowValues(true);
     std::string error;
     if (!render::ExportNetPicture(root.Net(), output, scale, &error)) {
         err << "quenzor-cli export: " << error << '\n';
@@ -76,8 +82,8 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return kExitOk;
 }
 
-const Registrar kRegistrar{Command{"export", "NET.pn OUT [--scale S]",
-                                   "draw the whole net as .emf, .wmf, .svg, .pdf or .png (--scale for .png)",
+const Registrar kRegistrar{Command{"export", "NET.pn OUT [--scale S] [--values]",
+                                   "draw the whole net as .emf, .wmf, .svg, .pdf or .png (--scale for .png; --values shows markings)",
                                    RunExport}};
 
 } // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "CliSupport.h"
@@ -79,6 +81,19 @@ TEST_F(ExampleHome, ScaleSizesThePng) {
     EXPECT_EQ(b.width(), 2 * a.width());
     EXPECT_EQ(b.height(), 2 * a.height());
     EXPECT_EQ(QImage(QString::fromStdString(home.PathOf("half.png"))).width(), (a.width() + 1) / 2);
+}
+
+TEST_F(ExampleHome, ValuesShowMarkingsInsteadOfVariableNames) {
+    const std::string names = home.PathOf("names.svg"), values = home.PathOf("values.svg");
+    ASSERT_EQ(Cli({"export", Example("Hybrid"), names}).code, cli::kExitOk);
+    ASSERT_EQ(Cli({"export", Example("Hybrid"), values, "--values"}).code, cli::kExitOk);
+    const auto text = [](const std::string& p) {
+        std::ifstream in(p);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_NE(text(names).find(">supply<"), std::string::npos);
+    EXPECT_EQ(text(values).find(">supply<"), std::string::npos);
+    EXPECT_NE(text(values).find(">100<"), std::string::npos);
 }
 
 TEST_F(ExampleHome, RefusesBadArguments) {
