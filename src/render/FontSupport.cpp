@@ -98,11 +98,11 @@ int QtTextMeasurer::TextWidth(std::string_view text) { return MeasureTextWidth(f
 
 int QtTextMeasurer::TextHeight(std::string_view) { return MeasureTextHeight(font); }
 
-ScopedQtMeasuring::ScopedQtMeasuring() {
+ScopedQtMeasuring::ScopedQtMeasuring() : previous_(&MeasuringSurface()) {
     EnsureGuiApplication();
     SetMeasuringSurface(&measurer_);
 }
 
-ScopedQtMeasuring::~ScopedQtMeasuring() { SetMeasuringSurface(nullptr); }
+ScopedQtMeasuring::~ScopedQtMeasuring() { SetMeasuringSurface(previous_); }
 
 } // namespace qz::render

@@ -36,7 +36,7 @@ protected:
 };
 
 // Installs a Qt measuring surface for labels (qz::SetMeasuringSurface) for
-// the lifetime of the object, restoring the previous default afterwards.
+// the lifetime of the object, restoring the previous surface afterwards.
 class ScopedQtMeasuring {
 public:
     ScopedQtMeasuring();
@@ -46,6 +46,7 @@ public:
 
 private:
     QtTextMeasurer measurer_;
+    Canvas* previous_;
 };
 
 // Text width and height of a font in logical units.
