@@ -106,3 +106,9 @@ ScopedQtMeasuring::ScopedQtMeasuring() : previous_(&MeasuringSurface()) {
 ScopedQtMeasuring::~ScopedQtMeasuring() { SetMeasuringSurface(previous_); }
 
 } // namespace qz::render
+
+#if defined(__SANITIZE_ADDRESS__)
+// Fontconfig keeps a cache for the whole process that it never frees; Qt's
+// font database holds it. Not ours to free, so not reported.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif
