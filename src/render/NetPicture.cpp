@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
 #include <vector>
 
 #include "EmfCanvas.h"
@@ -232,6 +236,32 @@ bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string
     setup.mapping.viewportExt = {cw, ch};
     setup.mapping.windowOrg = {r.left - 10, r.top - 10};
     return WritePicture(net, selectedOnly, setup, path, *format, error);
+}
+
+std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const ViewGeometry& view,
+                                                           std::string* error) {
+    // libUEMF writes to files only; the picture goes through a private
+    // temporary file.
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+        Fail(error, "no temporary directory: " + ec.message());
+        return std::nullopt;
+    }
+    static int serial = 0;
+    const std::filesystem::path path =
+        dir / ("quenzor-clip-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".emf");
+    std::optional<std::vector<std::uint8_t>> bytes;
+    if (ErstelleMetaFile(net, view, path.string(), error)) {
+        std::ifstream in(path, std::ios::binary);
+        bytes.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof()) {
+            Fail(error, "cannot read back the picture");
+            bytes.reset();
+        }
+    }
+    std::filesystem::remove(path, ec);
+    return bytes;
 }
 
 bool ExportNetPicture(TNetList& net, const std::string& path, double scale, std::string* error) {

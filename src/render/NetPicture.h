@@ -1,6 +1,8 @@
 #pragma once
 #include <optional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/Geometry.h"
 
@@ -48,6 +50,11 @@ struct ViewGeometry {
 // when the picture cannot be written.
 bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string& path,
                       std::string* error = nullptr);
+
+// The same picture as an enhanced metafile in memory, for the clipboard
+// (Platform().clipboard->SetMetafile); none with `error` set on failure.
+std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const ViewGeometry& view,
+                                                           std::string* error = nullptr);
 
 // The whole net, with the 10-unit margin, at `scale` picture pixels per
 // world unit (used for PNG; vector formats are written at scale 1).

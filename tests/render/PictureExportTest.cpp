@@ -100,6 +100,17 @@ TEST_F(PictureExport, NothingSelectedExportsTheWholeNet) {
     EXPECT_EQ(image.height(), r.Height() + 20);
 }
 
+TEST_F(PictureExport, ClipboardPictureIsTheMetafileOfTheSelection) {
+    TNetList& n = net.root->Net();
+    examples::AddPlace(n, 100, 100, "A", "a")->selected = 1;
+    std::string error;
+    const auto bytes = render::SelectionMetafile(n, {}, &error);
+    ASSERT_TRUE(bytes) << error;
+    ASSERT_TRUE(ErstelleMetaFile(n, {}, Path("sel.emf")));
+    const std::string file = ReadText(dir / "sel.emf");
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), file);
+}
+
 TEST_F(PictureExport, EveryFormatWritesItsKindOfFile) {
     examples::BuildElementKinds(*net.root);
     const std::pair<const char*, std::string> magic[] = {
