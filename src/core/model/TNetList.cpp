@@ -69,6 +69,36 @@ void TNetList::Clear() {
     children_.clear();
 }
 
+void TNetList::DestroyElements(const std::vector<TGraphItem*>& doomed) {
+    if (doomed.empty()) return;
+    const std::unordered_set<TGraphItem*> set(doomed.begin(), doomed.end());
+    std::vector<TGraphItem*> kept;
+    kept.reserve(elements_.size());
+    for (TGraphItem* e : elements_) {
+        if (set.count(e) && Owned(e)) {
+            delete e;
+        } else {
+            kept.push_back(e);
+        }
+    }
+    elements_ = std::move(kept);
+}
+
+void TNetList::MoveToBack(const std::vector<TGraphItem*>& elements) {
+    if (elements.empty()) return;
+    const std::unordered_set<TGraphItem*> present(elements_.begin(), elements_.end());
+    std::unordered_set<TGraphItem*> moved;
+    std::vector<TGraphItem*> order;
+    order.reserve(elements_.size());
+    for (TGraphItem* e : elements) {
+        if (present.count(e) && moved.insert(e).second) order.push_back(e);
+    }
+    for (TGraphItem* e : elements_) {
+        if (!moved.count(e)) order.push_back(e);
+    }
+    elements_ = std::move(order);
+}
+
 void TNetList::SetWindow(Window* w) {
     window_ = w;
     if (w) {

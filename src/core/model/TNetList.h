@@ -65,6 +65,12 @@ public:
     bool DeleteSelected();
     // Removes every element and child object.
     void Clear();
+    // Removes and destroys many elements (no frames) in one pass, without
+    // invalidating them; for readers discarding what they could not connect.
+    void DestroyElements(const std::vector<TGraphItem*>& doomed);
+    // Moves the given elements to the start of the list in the given order;
+    // the others keep their order behind them. One pass over the list.
+    void MoveToBack(const std::vector<TGraphItem*>& elements);
 
     // Child objects.
     void AddChild(std::unique_ptr<TPNObjekt> child);

@@ -53,7 +53,9 @@ bool LoadConfig() {
     const std::string dir = fs::ProgramDirectory();
     const std::string path = dir + kConfigFileName;
     if (!fs::FileExists(path)) {
-        Platform().messages->Warn(std::string(kConfigMissingText) + dir + "\r");
+        std::string text = kConfigMissingText;
+        text.append(dir).push_back('\r');
+        Platform().messages->Warn(text);
         return false;
     }
     const std::optional<std::vector<std::uint8_t>> bytes = fs::ReadFile(path, 1 << 20);

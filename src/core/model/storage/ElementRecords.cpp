@@ -36,7 +36,7 @@ void TPlatz::SaveToStream(BinaryWriter& out) const {
     out.TStr(name);
     out.TStr(variableName);
     out.U8(continuous);
-    out.Ext(InitialMarking());
+    out.Ext(SharedInitialMarking(*this));
     out.U8(sizeClass);
     out.Ext(capacity);
     out.I32(key);

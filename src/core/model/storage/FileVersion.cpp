@@ -65,6 +65,16 @@ std::string InterfaceReference(const TEdge& arc, const TInterfacePlace* end) {
     return objectName + "." + end->innerPlace->variableName;
 }
 
+long double SharedInitialMarking(const TPlatz& place) {
+    const TPlatz* p = &place;
+    // A ring of links (only a damaged file can make one) ends the walk.
+    for (int steps = 0; p->link && p->link != p && steps < (1 << 20); ++steps) {
+        p = p->link;
+        if (p == &place) break;
+    }
+    return p->InitialMarking();
+}
+
 void RenumberKeys(TNetList& net) {
     std::int32_t next = 0;
     for (TGraphItem* e : net.Elements()) {

@@ -35,6 +35,11 @@ int ReadCoordinate(BinaryReader& in);
 // is the base class name, which is how the reader finds it again.
 std::string InterfaceReference(const TEdge& arc, const TInterfacePlace* end);
 
+class TPlatz;
+// The initial marking a place shares with its fusion group: that of the
+// root of its chain of links, whether or not the chain has been resolved.
+long double SharedInitialMarking(const TPlatz& place);
+
 // Keys as saving numbers them: places 0, 1, 2, ... in list order, then the
 // transitions continuing the count.
 void RenumberKeys(TNetList& net);

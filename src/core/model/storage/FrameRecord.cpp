@@ -23,7 +23,7 @@ void TObjectFrame::SaveToStream(BinaryWriter& out) const {
     for (const auto& ip : interfacePlaces) {
         out.TStr(ip->innerPlace ? ip->innerPlace->variableName : std::string());
         out.U8(ip->side);
-        out.Ext(ip->Value());
+        out.Ext(ip->innerPlace ? SharedInitialMarking(*ip->innerPlace) : 0);
     }
     out.I32(static_cast<std::int32_t>(description.size()));
     for (const std::string& line : description) out.TStr(line);

@@ -43,11 +43,20 @@ MessageBoxes& Messages() { return *Platform().messages; }
 
 // Reads the version label at the start of a file, normalised ("1.44" is
 // "1,44"; no label is "1", and then the reader is back at the first byte).
+// Version 1 files start with their place count, whose first byte may look
+// like a string tag: a label that cannot be read or is no number means
+// version 1 as well.
 std::string ReadVersionLabel(BinaryReader& in) {
     std::string label;
-    if (!in.AtEnd() && IsStringTag(in.PeekU8())) label = in.TStr();
-    if (label.empty()) label = "1";
+    if (!in.AtEnd() && IsStringTag(in.PeekU8())) {
+        try {
+            label = in.TStr();
+        } catch (const StreamReadError&) {
+            label.clear();
+        }
+    }
     if (label == "1.44") label = "1,44";
+    if (label.empty() || !VersionValue(label)) label = "1";
     if (label == "1") in.Seek(0);
     return label;
 }
@@ -229,10 +238,11 @@ TPlatz* Inner(TGraphItem* e) { return static_cast<TInterfacePlace*>(e)->innerPla
 // be found are removed from the net without a message; the others are
 // entered into the lists of their ends and fusions are made.
 void ConnectArcs(TPNObjekt& o, const std::vector<TEdge*>& arcs) {
+    std::vector<TGraphItem*> dropped;
     for (auto it = arcs.rbegin(); it != arcs.rend(); ++it) {
         TEdge* a = *it;
         if (!ResolveEnds(o, *a)) {
-            o.Net().Remove(a);
+            dropped.push_back(a);
             continue;
         }
         switch (a->connectionKind) {
@@ -256,6 +266,7 @@ void ConnectArcs(TPNObjekt& o, const std::vector<TEdge*>& arcs) {
         default: break;
         }
     }
+    o.Net().DestroyElements(dropped);
     // Interface places shown only when used depend on their arcs.
     for (const auto& child : o.Net().Children()) child->Frame().LayoutInterface();
     if (o.Base()) o.Base()->Frame().LayoutInterface();
@@ -295,10 +306,14 @@ public:
             if (e->Kind() == kind::Arc) arcs.push_back(static_cast<TEdge*>(e.get()));
             o.Net().Add(std::move(e));
         }
-        // Shapes lie behind everything else.
-        for (std::size_t i = 0; i < o.Net().Count(); ++i) {
-            if (o.Net().At(i)->Kind() == kind::Shape) o.Net().SendToBack(o.Net().At(i));
+        // Shapes lie behind everything else: visiting the list from the
+        // first element on and sending each shape met to the back leaves
+        // them in the reverse of their order.
+        std::vector<TGraphItem*> shapes;
+        for (TGraphItem* e : o.Net().Elements()) {
+            if (e->Kind() == kind::Shape) shapes.push_back(e);
         }
+        o.Net().MoveToBack({shapes.rbegin(), shapes.rend()});
         if (depth == 0) netRead = true;
         if (!named_) return;
 
@@ -418,15 +433,10 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
         if (statusText) statusText->clear();
         return false;
     }
+    // The label is a number: anything else was taken as version 1.
     const std::optional<long double> value = VersionValue(label);
-    if (value && *value > ValueOf("2,7")) {
+    if (*value > ValueOf("2,7")) {
         Messages().Error(NewerVersionText(label));
-        if (statusText) statusText->clear();
-        return false;
-    }
-    if (!value) {
-        // A label that is no number names no format this program knows.
-        Messages().Error(kUnsupportedFormatText);
         if (statusText) statusText->clear();
         return false;
     }
@@ -483,13 +493,8 @@ NetFileHeader ReadNetHeader(const std::vector<std::uint8_t>& bytes) {
     try {
         const std::string label = ReadVersionLabel(in);
         const std::optional<long double> value = VersionValue(label);
-        if (value && *value > ValueOf("2,7")) {
+        if (*value > ValueOf("2,7")) {
             Messages().Error(NewerVersionText(label));
-            header.baseName.clear();
-            return header;
-        }
-        if (!value) {
-            Messages().Error(kUnsupportedFormatText);
             header.baseName.clear();
             return header;
         }

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "CliSupport.h"
+#include "TempHome.h"
+#include "common/FileSystem.h"
+#include "model/ObjectLibrary.h"
+#include "model/TPNObjekt.h"
+#include "model/storage/NetFile.h"
+
+namespace qz::test {
+namespace {
+
+struct CliRun {
+    int code;
+    std::string out, err;
+};
+
+CliRun Cli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = cli::RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(DescribeCommand, EmptyDocumentPrintsTheFifteenLinesWithCrLf) {
+    TempHome home;
+    TPNObjekt root;
+    root.timeUnit = 1;
+    const std::string net = home.PathOf("empty.pn");
+    ASSERT_TRUE(SaveNetFile(root, net));
+    const CliRun r = Cli({"describe", net});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "file version: 2,7\r\n=============================\r\nObject: Empty Object\r\n"
+              "     - Inherited from: Empty Object\r\n     - Object name: New Object\r\n"
+              "Number of child objects: 0\r\n=========================\r\n \r\n \r\nPlaces\r\n"
+              " \r\nTransitions\r\n \r\nArcs\r\n \r\n");
+
+    const std::string txt = home.PathOf("empty.txt");
+    EXPECT_EQ(Cli({"describe", net, "-o", txt}).code, 0);
+    auto written = fs::ReadFile(txt);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(std::string(written->begin(), written->end()), r.out);
+}
+
+TEST(DescribeCommand, UnreadableInputIsRefused) {
+    TempHome home;
+    CliRun r = Cli({"describe", home.PathOf("missing.pn")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("cannot read"), std::string::npos);
+    ASSERT_TRUE(fs::WriteFileAtomically(home.PathOf("bad.pn"), std::string("\x06\x03" "9,9")));
+    r = Cli({"describe", home.PathOf("bad.pn")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("newer version of Quenzor (9,9)"), std::string::npos);
+    EXPECT_EQ(Cli({"describe"}).code, 2);
+}
+
+TEST(LibraryCommand, ListsNameAndBase) {
+    TempHome home;
+    std::filesystem::create_directories(LibraryDirectory());
+    TPNObjekt tank;
+    tank.SetObjectName("Tank");
+    ASSERT_TRUE(SaveNetFile(tank, LibraryDirectory() + "Tank.pn"));
+    TPNObjekt big;
+    big.SetObjectName("BigTank");
+    big.baseName = "Tank";
+    ASSERT_TRUE(SaveNetFile(big, LibraryDirectory() + "BigTank.pn"));
+    CliRun r = Cli({"library", "--rebuild"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "BigTank\tTank\nTank\tEmpty Object\n");
+    r = Cli({"library"});
+    EXPECT_EQ(r.out, "BigTank\tTank\nTank\tEmpty Object\n");
+    EXPECT_EQ(Cli({"library", "--bogus"}).code, 2);
+    ObjectLibrary().names.clear();
+    ObjectLibrary().files.clear();
+}
+
+} // namespace
+} // namespace qz::test

@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "NetFixtures.h"
+#include "common/FileSystem.h"
+#include "model/description/NetDescription.h"
+
+namespace qz::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Where two files differ first, with the bytes around it; empty when equal.
+std::string Difference(const Bytes& a, const Bytes& b) {
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    if (i == a.size() && i == b.size()) return std::string();
+    std::string out = "first difference at " + std::to_string(i) + ":";
+    for (const Bytes* v : {&a, &b}) {
+        out += "\n ";
+        for (std::size_t k = i < 8 ? 0 : i - 8; k < std::min(v->size(), i + 16); ++k) {
+            out += " " + std::to_string((*v)[k]);
+        }
+    }
+    return out;
+}
+
+std::vector<TGraphItem*> OfKind(const TNetList& net, char k) {
+    std::vector<TGraphItem*> out;
+    for (TGraphItem* e : net.Elements()) {
+        if (e->Kind() == k) out.push_back(e);
+    }
+    return out;
+}
+
+TEdge* ArcOfKind(const TNetList& net, std::uint8_t connection, std::size_t nth = 0) {
+    for (TGraphItem* e : net.Elements()) {
+        if (e->Kind() == kind::Arc && static_cast<TEdge*>(e)->connectionKind == connection) {
+            if (nth-- == 0) return static_cast<TEdge*>(e);
+        }
+    }
+    return nullptr;
+}
+
+class NetFileRoundTrip : public StorageTest {};
+
+TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
+    WriteTankClass();
+    FullDocument doc;
+    const Bytes first = SaveNet(doc.root);
+    ToCorpus("full_document.pn", first);
+    EXPECT_EQ(Settings().fileVersion, "2,7");
+
+    TPNObjekt loaded;
+    std::string status;
+    ASSERT_TRUE(LoadNet(loaded, first, &status));
+    EXPECT_TRUE(platform.messages.Texts().empty()) << platform.messages.Texts().front();
+    EXPECT_EQ(status, "2,7");
+    EXPECT_EQ(Difference(SaveNet(loaded), first), "");
+
+    // The document settings and the object structure.
+    EXPECT_EQ(loaded.sampleTimeText, "250");
+    EXPECT_EQ(loaded.timeUnit, 1);
+    EXPECT_DOUBLE_EQ(loaded.sampleTimeSeconds, 0.25);
+    EXPECT_EQ(loaded.name, "Plant");
+    EXPECT_EQ(loaded.baseName, "Tank");
+    ASSERT_NE(loaded.Base(), nullptr);
+    ASSERT_EQ(loaded.Net().Children().size(), 2u);
+    TPNObjekt& tank1 = *loaded.Net().Children()[0];
+    TPNObjekt& tank2 = *loaded.Net().Children()[1];
+    EXPECT_EQ(tank1.name, "Tank_1");
+    EXPECT_EQ(tank1.parentName, "Plant");
+    EXPECT_EQ(tank2.Frame().description, std::vector<std::string>{"Second tank"});
+    EXPECT_EQ(loaded.Frame().description, (std::vector<std::string>{"The plant.", "Ä umlaut line"}));
+
+    // Elements: the shape lies at the back, then the frames, then the rest.
+    const TNetList& net = loaded.Net();
+    EXPECT_EQ(net.At(0)->Kind(), kind::Shape);
+    EXPECT_EQ(OfKind(net, kind::Place).size(), 3u);
+    EXPECT_EQ(OfKind(net, kind::Transition).size(), 2u);
+    EXPECT_EQ(OfKind(net, kind::Arc).size(), 10u);
+    EXPECT_EQ(OfKind(net, kind::Frame).size(), 3u);
+
+    auto* p1 = static_cast<TPlatz*>(OfKind(net, kind::Place)[0]);
+    EXPECT_EQ(p1->name, "P1");
+    EXPECT_EQ(p1->InitialMarking(), 3);
+    EXPECT_EQ(p1->capacity, 5);
+    auto* p3 = static_cast<TPlatz*>(OfKind(net, kind::Place)[2]);
+    EXPECT_EQ(p3->interfaceFlag, 1);
+    auto* t1 = static_cast<TTransition*>(OfKind(net, kind::Transition)[0]);
+    EXPECT_EQ(t1->functionText, "2,5");
+    EXPECT_EQ(t1->priority, 3);
+    EXPECT_EQ(t1->reservation, 1);
+    EXPECT_EQ(t1->key, 3);
+    auto* t2 = static_cast<TTransition*>(OfKind(net, kind::Transition)[1]);
+    EXPECT_EQ(t2->orientation, 0);
+    EXPECT_EQ(t2->isExpression, 1);
+
+    auto* label = static_cast<TSchriftObjekt*>(OfKind(net, kind::Label)[0]);
+    EXPECT_EQ(label->Text(), "Plant|second line");
+    EXPECT_EQ(label->Font().name, "Courier New");
+    EXPECT_EQ(label->Font().size, 12);
+    EXPECT_EQ(label->Font().color, RGB(0x12, 0x34, 0x56));
+    EXPECT_EQ(label->Font().style, 0b0101);
+    EXPECT_EQ(label->visible, 1);
+
+    // Every connection kind is resolved and registered at its ends.
+    TEdge* a0 = ArcOfKind(net, 0);
+    EXPECT_EQ(a0->source, p1);
+    EXPECT_EQ(a0->target, t1);
+    EXPECT_EQ(a0->bendPoints, (std::vector<TPunkt>{{150, 80}, {170, 90}}));
+    EXPECT_NE(std::find(p1->OutEdgeList.begin(), p1->OutEdgeList.end(), a0), p1->OutEdgeList.end());
+    EXPECT_EQ(ArcOfKind(net, 0, 2)->arcKind, akInhibitor);
+    EXPECT_EQ(ArcOfKind(net, 0, 3)->arcKind, akTest);
+
+    TEdge* a1 = ArcOfKind(net, 1);
+    ASSERT_EQ(a1->target, Interface(tank1, "level"));
+    EXPECT_EQ(Interface(tank1, "level")->innerPlace->markingOwner, p1);
+    TEdge* a2 = ArcOfKind(net, 2);
+    EXPECT_EQ(a2->source, Interface(tank1, "flow"));
+    EXPECT_EQ(static_cast<TPlatz*>(OfKind(net, kind::Place)[1])->link, Interface(tank1, "flow")->innerPlace);
+    TEdge* a3 = ArcOfKind(net, 3);
+    EXPECT_EQ(a3->interfaceTarget, Interface(tank2, "level"));
+    EXPECT_EQ(a3->target, Interface(tank2, "level")->innerPlace);
+    EXPECT_EQ(a3->weightText, "1,5");
+    TEdge* a3base = ArcOfKind(net, 3, 1);
+    EXPECT_EQ(a3base->interfaceTarget, Interface(*loaded.Base(), "level"));
+    TEdge* a4 = ArcOfKind(net, 4);
+    EXPECT_EQ(a4->interfaceSource, Interface(tank2, "flow"));
+    EXPECT_EQ(a4->target, t2);
+    EXPECT_EQ(Interface(tank2, "flow")->OutEdgeList.front(), a4);
+    TEdge* a5 = ArcOfKind(net, 5);
+    EXPECT_EQ(a5->source, Interface(tank1, "level"));
+    EXPECT_EQ(Interface(tank2, "level")->innerPlace->link, Interface(tank1, "level")->innerPlace);
+
+    // The frame keeps the order, side and value of its interface places.
+    ASSERT_EQ(tank1.Frame().interfacePlaces.size(), 2u);
+    EXPECT_EQ(tank1.Frame().interfacePlaces[0]->innerPlace->variableName, "flow");
+    EXPECT_EQ(tank1.Frame().interfacePlaces[1]->innerPlace->variableName, "level");
+    EXPECT_EQ(tank1.Frame().interfacePlaces[1]->side, 1);
+    EXPECT_EQ(Interface(tank2, "flow")->Value(), 1.5L);
+}
+
+TEST_F(NetFileRoundTrip, SavingReplacesTheFileOnlyWhenComplete) {
+    WriteTankClass();
+    FullDocument doc;
+    const std::string path = home.PathOf("plant.pn");
+    ASSERT_TRUE(SaveNetFile(doc.root, path));
+    const auto before = fs::ReadFile(path);
+    // A directory where the file should go cannot be written; nothing is lost.
+    std::string error;
+    EXPECT_FALSE(SaveNetFile(doc.root, home.PathOf("missing/dir/plant.pn"), &error));
+    EXPECT_FALSE(error.empty());
+    TPNObjekt loaded;
+    ASSERT_TRUE(LoadNetFile(loaded, path));
+    EXPECT_EQ(loaded.fileName, path);
+    EXPECT_EQ(Difference(SaveNet(loaded), *before), "");
+}
+
+TEST_F(NetFileRoundTrip, EmptyDocumentBytes) {
+    TPNObjekt root;
+    root.timeUnit = 1;
+    const Bytes bytes = SaveNet(root);
+    ToCorpus("empty_document.pn", bytes);
+    auto str = [](std::string s) {
+        Bytes b{0x06, static_cast<std::uint8_t>(s.size())};
+        b.insert(b.end(), s.begin(), s.end());
+        return b;
+    };
+    Bytes expected;
+    auto add = [&expected](const Bytes& b) { expected.insert(expected.end(), b.begin(), b.end()); };
+    add(str("2,7"));
+    add(str("100"));
+    add({0x02, 0x01, 0x02, 0x00});
+    add(str("Empty Object"));
+    add(str("New Object"));
+    add(Bytes(4 + 20, 0));
+    add({0x02, 0x00});
+    add({0, 0, 0, 0, 0, 0, 0, 0, 120, 0, 0, 0, 90, 0, 0, 0});
+    add({0, 0, 0, 0, 2, 0, 0, 0, 0});
+    EXPECT_EQ(bytes, expected);
+
+    TPNObjekt again;
+    ASSERT_TRUE(LoadNet(again, bytes));
+    EXPECT_EQ(SaveNet(again), bytes);
+    EXPECT_TRUE(platform.messages.Texts().empty());
+}
+
+TEST_F(NetFileRoundTrip, LongNamesUseTheLongStringTag) {
+    TPNObjekt root;
+    TPlatz* p = AddPlace(root, std::string(300, 'x'), "m1", 0, 0);
+    (void)p;
+    const Bytes bytes = SaveNet(root);
+    // The place record follows the five counts of the net record.
+    const std::size_t place = 2 + 3 + 2 + 3 + 2 + 2 + 2 + 12 + 2 + 10 + 4 + 20 + 16;
+    ASSERT_GT(bytes.size(), place + 5);
+    EXPECT_EQ(bytes[place], 12);
+    EXPECT_EQ(bytes[place + 1], 0x2C); // 300 = 0x012C
+    EXPECT_EQ(bytes[place + 2], 0x01);
+    TPNObjekt again;
+    ASSERT_TRUE(LoadNet(again, bytes));
+    EXPECT_EQ(static_cast<TPlatz*>(again.Net().At(0))->name, std::string(300, 'x'));
+}
+
+TEST_F(NetFileRoundTrip, ShapesLieBehindInReverseOfTheirStoredOrder) {
+    TPNObjekt root;
+    AddPlace(root, "P1", "m1", 0, 0);
+    for (int i = 0; i < 2; ++i) {
+        auto s = std::make_unique<TObjekt>();
+        s->radius = 10 + i;
+        root.Net().Add(std::move(s));
+    }
+    TPNObjekt again;
+    ASSERT_TRUE(LoadNet(again, SaveNet(root)));
+    ASSERT_EQ(again.Net().Count(), 3u);
+    EXPECT_EQ(static_cast<TObjekt*>(again.Net().At(0))->radius, 11);
+    EXPECT_EQ(static_cast<TObjekt*>(again.Net().At(1))->radius, 10);
+    EXPECT_EQ(again.Net().At(2)->Kind(), kind::Place);
+}
+
+TEST_F(NetFileRoundTrip, ClassFilesKeepTheDocumentsVersionAndRule) {
+    WriteTankClass();
+    FullDocument doc;
+    Settings().enhancedFiringRule = 1;
+    Bytes bytes = SaveNet(doc.root);
+    Settings().enhancedFiringRule = 0;
+    TPNObjekt loaded;
+    ASSERT_TRUE(LoadNet(loaded, bytes));
+    // The class files read on the way were saved with the rule off.
+    EXPECT_EQ(Settings().enhancedFiringRule, 1);
+    EXPECT_EQ(Settings().fileVersion, "2,7");
+}
+
+TEST_F(NetFileRoundTrip, HeaderGivesNamesForTheLibrary) {
+    WriteTankClass();
+    FullDocument doc;
+    NetFileHeader h = ReadNetHeader(SaveNet(doc.root));
+    EXPECT_TRUE(h.ok);
+    EXPECT_EQ(h.name, "Plant");
+    EXPECT_EQ(h.baseName, "Tank");
+    h = ReadNetFileHeader(LibraryDirectory() + "Tank.pn");
+    EXPECT_EQ(h.name, "Tank");
+    EXPECT_EQ(h.baseName, "Empty Object");
+}
+
+} // namespace
+} // namespace qz::test

@@ -1,0 +1,390 @@
+// Files of the older versions, built byte by byte, and the reader's
+// refusals and messages.
+#include <gtest/gtest.h>
+
+#include "NetFixtures.h"
+#include "common/BinaryStream.h"
+
+namespace qz::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct OldFile {
+    BinaryWriter w;
+
+    void Rect(int l, int t, int r, int b) { w.Rect({l, t, r, b}); }
+    void Label(int x) {
+        Rect(x, 0, x + 10, 10);
+        w.U8(1);
+        w.U8(0);
+    }
+    // Places of every layout: no capacity before 1.46, the interface flag
+    // only from 1.48 on.
+    void Place(const std::string& name, const std::string& var, long double marking,
+               const std::string& layout, long double capacity = 7) {
+        Rect(0, 0, 30, 30);
+        w.TStr(name);
+        w.TStr(var);
+        w.U8(0);
+        w.Ext(marking);
+        w.U8(2);
+        if (layout != "1" && layout != "1,44") w.Ext(capacity);
+        w.I32(0);
+        Rect(100, 100, 130, 130);
+        Label(100);
+        if (layout == "1,48") w.U8(0);
+    }
+    void Transition(const std::string& name, const std::string& text, const std::string& layout) {
+        Rect(1, 1, 2, 2);
+        if (layout == "1" || layout == "1,44") Rect(0, 0, 30, 12);
+        w.TStr(name);
+        w.U8(0);
+        w.TStr(text);
+        w.U8(2);
+        w.I32(0);
+        Rect(200, 200, 230, 212);
+        w.U8(1);
+        if (layout == "1,44") {
+            w.I32(4);
+            w.U8(0);
+            w.U8(1);
+        }
+        Label(200);
+        Label(240);
+        if (layout == "1,46" || layout == "1,48") {
+            w.I32(6);
+            w.U8(1);
+            w.U8(1);
+        }
+    }
+    void KeyArc(std::int32_t from, std::int32_t to) {
+        Rect(0, 0, 0, 0);
+        w.U8(0);
+        w.TStr("1");
+        w.I32(from);
+        w.I32(to);
+        w.U8(0);
+        w.U8(0);
+        Rect(0, 0, 0, 0);
+        w.I32(0);
+    }
+    const std::vector<std::uint8_t>& Data() const { return w.Bytes(); }
+};
+
+class OldVersions : public StorageTest {};
+
+TEST_F(OldVersions, Version1HasNoLabelAndConnectsArcsByKey) {
+    OldFile f;
+    f.w.I32(1);
+    f.w.I32(1);
+    f.w.I32(1);
+    f.Place("P1", "m1", 2, "1");
+    f.Transition("T1", "-1", "1");
+    f.KeyArc(0, 1);
+    f.w.TStr("ignored");
+    f.w.TInt(5);
+
+    ToCorpus("version1.pn", f.Data());
+    TPNObjekt root;
+    std::string status;
+    ASSERT_TRUE(LoadNet(root, f.Data(), &status));
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_EQ(status, "1");
+    EXPECT_EQ(Settings().fileVersion, "1");
+    ASSERT_EQ(root.Net().Count(), 3u);
+    auto* p = static_cast<TPlatz*>(root.Net().At(0));
+    auto* t = static_cast<TTransition*>(root.Net().At(1));
+    auto* a = static_cast<TEdge*>(root.Net().At(2));
+    EXPECT_EQ(p->capacity, -1);
+    EXPECT_EQ(p->Marking(), 2);
+    EXPECT_EQ(p->hit, (TRect{100, 100, 130, 130}));
+    EXPECT_EQ(t->priority, 1);
+    EXPECT_EQ(t->timed, 0); // -1: stepwise, as SetFunctionText derives
+    EXPECT_EQ(t->orientation, 1);
+    EXPECT_EQ(a->source, p);
+    EXPECT_EQ(a->target, t);
+    EXPECT_EQ(t->InEdgeList.front(), a);
+    EXPECT_EQ(root.sampleTimeText, "100"); // the trailer is ignored
+}
+
+TEST_F(OldVersions, Version1CountThatLooksLikeAStringTag) {
+    // 12 places: the first byte is the long string tag.
+    OldFile f;
+    f.w.I32(12);
+    f.w.I32(3);
+    f.w.I32(0);
+    for (int i = 0; i < 12; ++i) f.Place("P" + std::to_string(i), "m" + std::to_string(i), i, "1");
+    for (int i = 0; i < 3; ++i) f.Transition("T" + std::to_string(i), "0", "1");
+    f.w.TStr("");
+    f.w.TInt(0);
+    TPNObjekt root;
+    std::string status;
+    ASSERT_TRUE(LoadNet(root, f.Data(), &status));
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_EQ(status, "1");
+    EXPECT_EQ(root.Net().Count(), 15u);
+}
+
+TEST_F(OldVersions, Version144WithPointLabelReadsBehaviourBeforeTheLabels) {
+    OldFile f;
+    f.w.TStr("1.44");
+    for (int n : {1, 1, 0, 1, 1}) f.w.I32(n);
+    f.Place("P1", "m1", 0, "1,44");
+    f.Transition("T1", "3", "1,44");
+    f.w.TStr("50");
+    f.w.TInt(0);
+    // A label and a shape.
+    f.Rect(5, 5, 0, 0);
+    f.w.TStr("Note");
+    f.w.I32(10);
+    f.w.TStr("Arial");
+    f.w.I32(0xFF);
+    f.w.U8(1);
+    f.Rect(0, 0, 50, 50);
+    f.w.I32(1);
+    f.w.I32(20);
+    f.w.U8(0);
+    f.w.U8(12);
+    f.w.U8(0);
+
+    ToCorpus("version144.pn", f.Data());
+    TPNObjekt root;
+    std::string status;
+    ASSERT_TRUE(LoadNet(root, f.Data(), &status));
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_EQ(status, "1,44");
+    EXPECT_EQ(Settings().fileVersion, "1,44");
+    EXPECT_EQ(root.sampleTimeText, "50");
+    EXPECT_EQ(root.timeUnit, 0);
+    EXPECT_DOUBLE_EQ(root.sampleTimeSeconds, 50);
+    ASSERT_EQ(root.Net().Count(), 4u);
+    EXPECT_EQ(root.Net().At(0)->Kind(), kind::Shape);
+    auto* t = static_cast<TTransition*>(root.Net().At(2));
+    EXPECT_EQ(t->priority, 4);
+    EXPECT_EQ(t->timed, 0);
+    EXPECT_EQ(t->reservation, 1);
+    EXPECT_EQ(t->bounds, t->hit);
+    EXPECT_EQ(t->GetCenter(), (TPoint{215, 206}));
+    auto* label = static_cast<TSchriftObjekt*>(root.Net().At(3));
+    EXPECT_EQ(label->Text(), "Note");
+    EXPECT_EQ(label->Font().color, 0xFFu);
+}
+
+TEST_F(OldVersions, Version146ReadsCapacityAndConnectsListElementsByKey) {
+    OldFile f;
+    f.w.TStr("1,46");
+    for (int n : {2, 2, 1, 0, 0}) f.w.I32(n);
+    f.Place("P1", "m1", 0, "1,46", 0); // capacity 0 means unlimited
+    f.Place("P2", "m2", 0, "1,46", 4);
+    f.Transition("T1", "0", "1,46");
+    f.Transition("T2", "0", "1,46");
+    f.KeyArc(0, 3);
+    f.w.TStr("100");
+    f.w.TInt(1);
+    ToCorpus("version146.pn", f.Data());
+
+    TPNObjekt root;
+    ASSERT_TRUE(LoadNet(root, f.Data()));
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_EQ(static_cast<TPlatz*>(root.Net().At(0))->capacity, -1);
+    EXPECT_EQ(static_cast<TPlatz*>(root.Net().At(1))->capacity, 4);
+    auto* t2 = static_cast<TTransition*>(root.Net().At(3));
+    EXPECT_EQ(t2->priority, 6);
+    auto* a = static_cast<TEdge*>(root.Net().At(4));
+    EXPECT_EQ(a->source, root.Net().At(0));
+    EXPECT_EQ(a->target, t2);
+}
+
+TEST_F(OldVersions, Version148HasObjectRecordsButNoFiringRule) {
+    OldFile f;
+    f.w.TStr("1,48");
+    f.w.TStr("20");
+    f.w.TInt(1);
+    f.w.TStr("Empty Object");
+    f.w.TStr("Old");
+    f.w.I32(0);
+    for (int n : {1, 0, 0, 0, 0}) f.w.I32(n);
+    f.Place("P1", "m1", 1, "1,48", 0);
+    f.w.TInt(0);
+    f.Rect(0, 0, 120, 90);
+    f.w.I32(0);
+    f.w.U8(2);
+    f.w.I32(0);
+
+    ToCorpus("version148.pn", f.Data());
+    Settings().enhancedFiringRule = 1;
+    TPNObjekt root;
+    ASSERT_TRUE(LoadNet(root, f.Data()));
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_EQ(Settings().enhancedFiringRule, 0);
+    EXPECT_EQ(root.name, "Old");
+    EXPECT_DOUBLE_EQ(root.sampleTimeSeconds, 0.02);
+    EXPECT_EQ(static_cast<TPlatz*>(root.Net().At(0))->capacity, -1);
+}
+
+class Refusals : public StorageTest {};
+
+TEST_F(Refusals, NewerVersionIsNotRead) {
+    BinaryWriter w;
+    w.TStr("3,0");
+    w.TStr("100");
+    TPNObjekt root;
+    std::string status = "old";
+    EXPECT_FALSE(LoadNet(root, w.Bytes(), &status));
+    EXPECT_EQ(platform.messages.Texts(),
+              std::vector<std::string>{
+                  "This file (Version 3,0) is created by a newer version of Quenzor (3,0)."});
+    EXPECT_EQ(status, "");
+    EXPECT_EQ(root.Net().Count(), 0u);
+    EXPECT_EQ(Settings().fileVersion, "2,7");
+}
+
+TEST_F(Refusals, KnownRangeWithoutReader) {
+    for (const char* label : {"2,0", "1,47"}) {
+        BinaryWriter w;
+        w.TStr(label);
+        w.TStr("100");
+        w.TInt(0);
+        w.TStr("Empty Object");
+        w.TStr("N");
+        w.I32(0);
+        for (int i = 0; i < 5; ++i) w.I32(0);
+        platform.messages.Clear();
+        TPNObjekt root;
+        EXPECT_FALSE(LoadNet(root, w.Bytes())) << label;
+        EXPECT_EQ(platform.messages.Texts(),
+                  std::vector<std::string>{"This file format is not supported by this version of Quenzor"})
+            << label;
+    }
+}
+
+TEST_F(Refusals, FileCutInsideAnArcKeepsWhatWasReadBefore) {
+    TPNObjekt doc;
+    TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
+    TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
+    Connect(doc, p, t, 0);
+    Bytes bytes = SaveNet(doc);
+    // Cut in the middle of the arc record: after its bounds and kind byte.
+    const std::size_t arcStart = [&] {
+        BinaryWriter probe;
+        probe.TStr("2,7");
+        probe.TStr("100");
+        probe.TInt(0);
+        probe.TInt(0);
+        probe.TStr("Empty Object");
+        probe.TStr("New Object");
+        probe.I32(0);
+        for (int i = 0; i < 5; ++i) probe.I32(0);
+        p->SaveToStream(probe);
+        t->SaveToStream(probe);
+        return probe.Size();
+    }();
+    bytes.resize(arcStart + 17);
+
+    TPNObjekt root;
+    EXPECT_TRUE(LoadNet(root, bytes)); // the root's net was read
+    EXPECT_EQ(platform.messages.Texts(),
+              (std::vector<std::string>{"Wrong file version. Wrong data elements become discarded.",
+                                        "Error while reading file. The file will be closed now..."}));
+    EXPECT_EQ(platform.messages.Shown()[0].kind, MsgKind::Information);
+    EXPECT_EQ(platform.messages.Shown()[0].buttons, MsgButtons::Ok);
+    ASSERT_EQ(root.Net().Count(), 2u);
+    EXPECT_EQ(root.Net().At(0)->Kind(), kind::Place);
+    EXPECT_EQ(root.Net().At(1)->Kind(), kind::Transition);
+}
+
+TEST_F(Refusals, CapacityZeroReadsAsUnlimited) {
+    TPNObjekt doc;
+    AddPlace(doc, "P1", "m1", 0, 0)->capacity = 0;
+    TPNObjekt root;
+    ASSERT_TRUE(LoadNet(root, SaveNet(doc)));
+    EXPECT_EQ(static_cast<TPlatz*>(root.Net().At(0))->capacity, -1);
+}
+
+TEST_F(Refusals, ArcToAnInterfacePlaceNoLongerPublishedDisappears) {
+    WriteTankClass();
+    TPNObjekt doc;
+    TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
+    TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
+    TPNObjekt* tank = doc.AddChildObject("Tank_1", "Tank", 100, 0);
+    Connect(doc, p, Interface(*tank, "level"), 1);
+    Connect(doc, t, Interface(*tank, "flow"), 3);
+    const Bytes bytes = SaveNet(doc);
+
+    WriteTankClass(/*publishLevel=*/false);
+    TPNObjekt root;
+    ASSERT_TRUE(LoadNet(root, bytes));
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    std::size_t arcs = 0;
+    for (TGraphItem* e : root.Net().Elements()) arcs += e->Kind() == kind::Arc;
+    EXPECT_EQ(arcs, 1u);
+    EXPECT_TRUE(static_cast<TPlatz*>(root.Net().At(1))->OutEdgeList.empty());
+    ASSERT_EQ(root.Net().Children().size(), 1u);
+    ASSERT_EQ(root.Net().Children()[0]->Frame().interfacePlaces.size(), 1u);
+}
+
+TEST_F(Refusals, HostileCountsAndNestingAreReadErrors) {
+    auto header = [](BinaryWriter& w) {
+        w.TStr("2,7");
+        w.TStr("100");
+        w.TInt(0);
+        w.TInt(0);
+    };
+    // A child count far beyond the data.
+    BinaryWriter huge;
+    header(huge);
+    huge.TStr("Empty Object");
+    huge.TStr("N");
+    huge.I32(0x7FFFFFFF);
+    // Children nested as deep as the data allows, each opening the next.
+    BinaryWriter deep;
+    header(deep);
+    for (int i = 0; i < 2000; ++i) {
+        deep.TStr("Empty Object");
+        deep.TStr("N");
+        deep.I32(1);
+    }
+    deep.Bytes().resize(deep.Size() + 2000 * 60, 0);
+    // A place count beyond the data and a bend point count beyond it.
+    BinaryWriter places;
+    header(places);
+    places.TStr("Empty Object");
+    places.TStr("N");
+    places.I32(0);
+    places.I32(100000);
+    for (const BinaryWriter* w : {&huge, &deep, &places}) {
+        platform.messages.Clear();
+        TPNObjekt root;
+        LoadNet(root, w->Bytes());
+        EXPECT_TRUE(platform.messages.AnyContains("Error while reading file") ||
+                    platform.messages.AnyContains("Wrong file version"));
+    }
+}
+
+} // namespace
+} // namespace qz::test
+
+namespace qz::test {
+namespace {
+
+TEST_F(Refusals, InterfacePlacesPublishedLaterFollowTheStoredOnes) {
+    WriteTankClass(/*publishLevel=*/false);
+    TPNObjekt doc;
+    TPNObjekt* tank = doc.AddChildObject("Tank_1", "Tank", 0, 0);
+    Interface(*tank, "flow")->side = 1;
+    const std::vector<std::uint8_t> bytes = SaveNet(doc);
+
+    WriteTankClass(/*publishLevel=*/true);
+    TPNObjekt root;
+    ASSERT_TRUE(LoadNet(root, bytes));
+    const auto& ips = root.Net().Children()[0]->Frame().interfacePlaces;
+    ASSERT_EQ(ips.size(), 2u);
+    EXPECT_EQ(ips[0]->innerPlace->variableName, "flow");
+    EXPECT_EQ(ips[0]->side, 1);
+    EXPECT_EQ(ips[1]->innerPlace->variableName, "level");
+    EXPECT_EQ(ips[1]->Value(), 2); // the class's start value
+}
+
+} // namespace
+} // namespace qz::test

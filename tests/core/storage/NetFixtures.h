@@ -1,0 +1,223 @@
+#pragma once
+// Nets for the storage tests: a small class library in a temporary home and
+// a document that uses every element kind and every connection kind.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakePlatform.h"
+#include "TempHome.h"
+#include "common/FileSystem.h"
+#include "model/ObjectLibrary.h"
+#include "model/TEdge.h"
+#include "model/TInterfacePlace.h"
+#include "model/TNetList.h"
+#include "model/TObjectFrame.h"
+#include "model/TObjekt.h"
+#include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
+#include "model/TSchriftObjekt.h"
+#include "model/TTransition.h"
+#include "model/storage/NetFile.h"
+#include "settings/ProgramSettings.h"
+
+namespace qz::test {
+
+// Writes the file into fuzz/corpus/netfile when QZ_WRITE_FUZZ_CORPUS is set.
+inline void ToCorpus(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    if (!std::getenv("QZ_WRITE_FUZZ_CORPUS")) return;
+    const std::string dir = std::string(QZ_SOURCE_DIR) + "/fuzz/corpus/netfile/";
+    std::filesystem::create_directories(dir);
+    ASSERT_TRUE(fs::WriteFileAtomically(dir + name, bytes.data(), bytes.size()));
+}
+
+inline TPlatz* AddPlace(TPNObjekt& o, const std::string& name, const std::string& var, int x, int y,
+                        bool continuous = false) {
+    auto p = std::make_unique<TPlatz>();
+    p->continuous = continuous ? 1 : 0;
+    p->SetName(name);
+    p->variableName = var;
+    TPlatz* raw = p.get();
+    o.Net().Add(std::move(p));
+    raw->MoveBy(x, y, nullptr);
+    return raw;
+}
+
+inline TTransition* AddTransition(TPNObjekt& o, const std::string& name, const std::string& text,
+                                  int x, int y, bool continuous = false) {
+    auto t = std::make_unique<TTransition>(&o.Variables());
+    t->continuous = continuous ? 1 : 0;
+    t->SetName(name);
+    t->SetFunctionText(text);
+    TTransition* raw = t.get();
+    o.Net().Add(std::move(t));
+    raw->MoveBy(x, y, nullptr);
+    return raw;
+}
+
+// An arc connected as the editor connects it: registered at its ends and
+// fused for the fusion kinds.
+inline TEdge* Connect(TPNObjekt& o, TGraphItem* from, TGraphItem* to, std::uint8_t kind,
+                      const std::string& weight = "1") {
+    auto a = std::make_unique<TEdge>(&o.Variables());
+    TEdge* raw = a.get();
+    raw->connectionKind = kind;
+    raw->SetWeightText(weight);
+    auto inner = [](TGraphItem* e) { return static_cast<TInterfacePlace*>(e)->innerPlace; };
+    switch (kind) {
+    case 3:
+        raw->SetSource(from);
+        raw->interfaceTarget = static_cast<TInterfacePlace*>(to);
+        raw->SetTarget(inner(to));
+        from->OutEdgeList.push_back(raw);
+        to->InEdgeList.push_back(raw);
+        break;
+    case 4:
+        raw->interfaceSource = static_cast<TInterfacePlace*>(from);
+        raw->SetSource(inner(from));
+        raw->SetTarget(to);
+        from->OutEdgeList.push_back(raw);
+        to->InEdgeList.push_back(raw);
+        break;
+    default:
+        raw->SetSource(from);
+        raw->SetTarget(to);
+        from->OutEdgeList.push_back(raw);
+        to->InEdgeList.push_back(raw);
+        break;
+    }
+    if (kind == 1) inner(to)->FuseTo(static_cast<TPlatz*>(from));
+    if (kind == 2) static_cast<TPlatz*>(to)->FuseTo(inner(from));
+    if (kind == 5) inner(to)->FuseTo(inner(from));
+    o.Net().Add(std::move(a));
+    return raw;
+}
+
+inline TInterfacePlace* Interface(TPNObjekt& child, const std::string& var) {
+    return child.Frame().FindInterfacePlace(var);
+}
+
+// Writes the class "Tank" (publishing the places "level" and "flow"; with
+// `publishLevel` false only "flow") into the library directory of the
+// temporary home and rebuilds the library.
+inline void WriteTankClass(bool publishLevel = true) {
+    TPNObjekt tank;
+    tank.SetObjectName("Tank");
+    TPlatz* level = AddPlace(tank, "Level", "level", 40, 40);
+    TPlatz* flow = AddPlace(tank, "Flow", "flow", 40, 120, true);
+    level->SetInitialMarking(2);
+    level->SetInterfaceFlag(publishLevel ? 1 : 0);
+    flow->SetInterfaceFlag(1);
+    tank.Frame().description = {"A tank.", "Holds a level."};
+    std::filesystem::create_directories(LibraryDirectory());
+    ASSERT_TRUE(SaveNetFile(tank, LibraryDirectory() + "Tank.pn"));
+    ObjectLibrary().Rebuild();
+}
+
+// A document with every element kind and every connection kind: it
+// inherits from Tank and places two Tank instances.
+struct FullDocument {
+    TPNObjekt root;
+    TPlatz *p1 = nullptr, *p2 = nullptr, *p3 = nullptr;
+    TTransition *t1 = nullptr, *t2 = nullptr;
+
+    FullDocument() {
+        root.timeUnit = 1;
+        root.sampleTimeText = "250";
+        root.SetObjectName("Plant");
+        root.SetInherited("Tank");
+        p1 = AddPlace(root, "P1", "m1", 100, 100);
+        p1->SetInitialMarking(3);
+        p1->SetMarking(3);
+        p1->capacity = 5;
+        p2 = AddPlace(root, "P2", "m2", 300, 100, true);
+        p2->SetInitialMarking(0.25L);
+        p3 = AddPlace(root, "P3", "m3", 500, 300);
+        p3->SetInterfaceFlag(1);
+        t1 = AddTransition(root, "T1", "2,5", 200, 100);
+        t1->priority = 3;
+        t1->reservation = 1;
+        t2 = AddTransition(root, "T2", "m2*2", 200, 300, true);
+        t2->SetOrientation(0);
+
+        TPNObjekt* tank1 = root.AddChildObject("Tank_1", "Tank", 400, 200);
+        TPNObjekt* tank2 = root.AddChildObject("Tank_2", "Tank", 600, 200);
+        tank1->Frame().interfacePlaces.front()->selected = 1;
+        tank1->Frame().ToggleSideOfSelected();
+        tank1->Frame().MoveSelectedDown();
+        Interface(*tank2, "flow")->SetValue(1.5L);
+        tank2->Frame().description = {"Second tank"};
+
+        TEdge* a = Connect(root, p1, t1, 0, "2");
+        a->bendPoints = {{150, 80}, {170, 90}};
+        Connect(root, t1, p2, 0);
+        Connect(root, p3, t1, 0)->arcKind = akInhibitor;
+        Connect(root, p2, t2, 0, "m2")->arcKind = akTest;
+        Connect(root, p1, Interface(*tank1, "level"), 1);
+        Connect(root, Interface(*tank1, "flow"), p2, 2);
+        Connect(root, t1, Interface(*tank2, "level"), 3, "1,5");
+        Connect(root, Interface(*tank2, "flow"), t2, 4);
+        Connect(root, Interface(*tank1, "level"), Interface(*tank2, "level"), 5);
+        // The inherited frame's interface place, named by the base class name.
+        Connect(root, t2, Interface(*root.Base(), "level"), 3);
+
+        auto label = std::make_unique<TSchriftObjekt>();
+        TFont font;
+        font.name = "Courier New";
+        font.size = 12;
+        font.color = RGB(0x12, 0x34, 0x56);
+        font.style = 0b0101;
+        label->SetFont(font);
+        label->SetText("Plant|second line");
+        label->visible = 1;
+        TSchriftObjekt* labelRaw = label.get();
+        root.Net().Add(std::move(label));
+        labelRaw->MoveBy(20, 500, nullptr);
+
+        auto shape = std::make_unique<TObjekt>();
+        shape->SetBounds({10, 10, 200, 150});
+        shape->lineWidth = 2;
+        shape->radius = 12;
+        shape->penMode = 4;
+        shape->penStyle = 1;
+        root.Net().Add(std::move(shape));
+        root.Net().SendToBack(root.Net().At(root.Net().Count() - 1));
+
+        root.Frame().description = {"The plant.", "Ä umlaut line"};
+        root.Frame().RebuildInterface();
+        // Large enough for its three interface places: reading applies the
+        // size class, which grows a frame they do not fit in.
+        root.Frame().SetBounds({0, 0, 160, 140});
+    }
+};
+
+// Program state every storage test starts from: scripted messages, a
+// temporary home with an empty library, no grid, the loader installed.
+class StorageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Settings() = ProgramSettings{};
+        Settings().alignToGrid = false;
+        TObjectLibrary& library = ObjectLibrary();
+        library.names.clear();
+        library.files.clear();
+        library.hierarchy.clear();
+        InstallNetFileLoader();
+    }
+    void TearDown() override {
+        TObjectLibrary& library = ObjectLibrary();
+        library.names.clear();
+        library.files.clear();
+        library.hierarchy.clear();
+        Settings() = ProgramSettings{};
+    }
+
+    ScopedPlatform platform;
+    TempHome home;
+};
+
+} // namespace qz::test

@@ -1,0 +1,110 @@
+#include "model/ObjectLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include "NetFixtures.h"
+#include "common/FileSystem.h"
+#include <fstream>
+
+namespace qz::test {
+namespace {
+
+class Library : public StorageTest {
+protected:
+    // A class file whose header holds `name` and `base`.
+    void WriteClass(const std::string& file, const std::string& name, const std::string& base) {
+        TPNObjekt o;
+        o.SetObjectName(name);
+        o.baseName = base; // the header only; the class itself is not needed
+        std::filesystem::create_directories(LibraryDirectory());
+        ASSERT_TRUE(SaveNetFile(o, LibraryDirectory() + file));
+    }
+};
+
+TEST_F(Library, RebuildReadsHeadersInFileNameOrderAndWritesTheIndex) {
+    WriteClass("b.pn", "Valve", "Empty Object");
+    WriteClass("a.pn", "Tank", "Empty Object");
+    WriteClass("c.pn", "Tank", "Valve");
+    std::filesystem::create_directories(LibraryDirectory() + "sub.pn");
+    ASSERT_TRUE(std::ofstream(LibraryDirectory() + "notes.txt").good());
+
+    TObjectLibrary& lib = ObjectLibrary();
+    ASSERT_TRUE(lib.Rebuild());
+    EXPECT_EQ(lib.names, (std::vector<std::string>{"Tank", "Valve", "Tank"}));
+    EXPECT_EQ(lib.hierarchy,
+              (std::vector<std::string>{"Tank;Empty Object", "Valve;Empty Object", "Tank;Valve"}));
+    EXPECT_EQ(lib.files[0], home.Path() + "Objects/a.pn");
+    EXPECT_EQ(lib.IndexOf("Tank"), 0);
+    auto names = fs::ReadFile(home.PathOf("ObjName.dat"));
+    EXPECT_EQ(std::string(names->begin(), names->end()), "Tank\r\nValve\r\nTank\r\n");
+
+    lib.names.clear();
+    lib.files.clear();
+    lib.LoadIndex();
+    EXPECT_EQ(lib.names.size(), 3u);
+    EXPECT_EQ(lib.files[2], home.Path() + "Objects/c.pn");
+}
+
+TEST_F(Library, EmptyDirectoryGivesEmptyIndexFilesAndTheRootNode) {
+    std::filesystem::create_directories(LibraryDirectory());
+    ASSERT_TRUE(ObjectLibrary().Rebuild());
+    EXPECT_EQ(fs::ReadFile(home.PathOf("ObjName.dat"))->size(), 0u);
+    EXPECT_EQ(fs::ReadFile(home.PathOf("ObjFile.dat"))->size(), 0u);
+    EXPECT_EQ(ObjectLibrary().tree, (ClassTreeNode{"Empty Object", {}}));
+}
+
+TEST_F(Library, TreeGroupsByBaseAndSortsEveryLevel) {
+    const ClassTreeNode tree = BuildClassTree({
+        "Pump;Machine",   // its base comes later: not shown
+        "Valve;Empty Object",
+        "Machine;Empty Object",
+        "tank;Empty Object",
+        "Gate ; Valve",
+        "Check;Valve",
+    });
+    const ClassTreeNode expected{
+        "Empty Object",
+        {{"Machine", {}}, {"tank", {}}, {"Valve", {{"Check", {}}, {"Gate", {}}}}}};
+    EXPECT_EQ(tree, expected);
+}
+
+TEST_F(Library, OpenClassReportsUnknownNames) {
+    ObjectLibrary().names = {"Tank"};
+    ObjectLibrary().files = {"/x/Tank.pn"};
+    EXPECT_EQ(ObjectLibrary().FileOfClass("Tank"), "/x/Tank.pn");
+    EXPECT_EQ(ObjectLibrary().FileOfClass("Pump"), std::nullopt);
+    EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"Object Pump not found..."});
+}
+
+TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
+    WriteClass("Tank.pn", "Tank", "Empty Object");
+    TPNObjekt doc; // "New Object" always asks
+    AddPlace(doc, "P1", "m1", 0, 0);
+    platform.messages.AnswerInput("Tank");   // taken
+    platform.messages.AnswerInput("Boiler"); // free
+    const auto path = AbstractCurrentObject(doc);
+    ASSERT_EQ(path, home.Path() + "Objects/Boiler.pn");
+    ASSERT_EQ(platform.messages.InputRequests().size(), 2u);
+    EXPECT_EQ(platform.messages.InputRequests()[0].caption, "The object name alread exists.");
+    EXPECT_EQ(platform.messages.InputRequests()[0].prompt, "New Object Name:");
+    EXPECT_EQ(platform.messages.InputRequests()[0].initial, "New Object");
+    EXPECT_EQ(platform.messages.InputRequests()[1].initial, "Tank");
+    EXPECT_EQ(doc.name, "Boiler");
+    EXPECT_EQ(doc.fileName, *path);
+    EXPECT_GE(ObjectLibrary().IndexOf("Boiler"), 0);
+
+    // A free name is taken without a question; cancelling stores nothing.
+    TPNObjekt other;
+    other.SetObjectName("Mixer");
+    EXPECT_TRUE(AbstractCurrentObject(other).has_value());
+    TPNObjekt again;
+    again.SetObjectName("Mixer");
+    platform.messages.AnswerInput(std::nullopt);
+    EXPECT_EQ(AbstractCurrentObject(again), std::nullopt);
+
+    EXPECT_TRUE(DeleteLibraryFile(*path));
+    EXPECT_EQ(ObjectLibrary().IndexOf("Boiler"), -1);
+}
+
+} // namespace
+} // namespace qz::test
