@@ -82,6 +82,9 @@ void TObjectFrame::LayoutInterface() {
     rightStrip = {b.right - w, b.top + 20 + m, b.right, b.bottom - m};
     int kL = 0, kR = 0;
     for (auto& ip : interfacePlaces) {
+        // Arcs at interface places follow them to their new slots.
+        for (TEdge* e : ip->InEdgeList) e->geometryValid = 0;
+        for (TEdge* e : ip->OutEdgeList) e->geometryValid = 0;
         const bool used = !ip->InEdgeList.empty() || !ip->OutEdgeList.empty();
         if (showOnlyUsed && !used) {
             ip->visible = 0;

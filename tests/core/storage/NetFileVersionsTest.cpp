@@ -364,3 +364,27 @@ TEST_F(Refusals, HostileCountsAndNestingAreReadErrors) {
 
 } // namespace
 } // namespace qz::test
+
+namespace qz::test {
+namespace {
+
+TEST_F(Refusals, InterfacePlacesPublishedLaterFollowTheStoredOnes) {
+    WriteTankClass(/*publishLevel=*/false);
+    TPNObjekt doc;
+    TPNObjekt* tank = doc.AddChildObject("Tank_1", "Tank", 0, 0);
+    Interface(*tank, "flow")->side = 1;
+    const std::vector<std::uint8_t> bytes = SaveNet(doc);
+
+    WriteTankClass(/*publishLevel=*/true);
+    TPNObjekt root;
+    ASSERT_TRUE(LoadNet(root, bytes));
+    const auto& ips = root.Net().Children()[0]->Frame().interfacePlaces;
+    ASSERT_EQ(ips.size(), 2u);
+    EXPECT_EQ(ips[0]->innerPlace->variableName, "flow");
+    EXPECT_EQ(ips[0]->side, 1);
+    EXPECT_EQ(ips[1]->innerPlace->variableName, "level");
+    EXPECT_EQ(ips[1]->Value(), 2); // the class's start value
+}
+
+} // namespace
+} // namespace qz::test

@@ -1,0 +1,39 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "GdiRecordingCanvas.h"
+
+namespace qz::render {
+
+// Records the drawing as a Windows metafile (".wmf", with the placeable
+// header that gives its size) with libUEMF. The picture is width x height
+// pixels at 96 dpi; texts are stored in Windows-1252.
+class WmfCanvas final : public GdiRecordingCanvas {
+public:
+    WmfCanvas(const std::string& path, int width, int height);
+    ~WmfCanvas() override;
+    bool Finish(std::string* error = nullptr);
+
+protected:
+    void SelectPen(const TPen& p) override;
+    void SelectBrush(const TBrush& b) override;
+    void SelectFont(const TFont& f, int pixelHeight) override;
+    void SetRop2(int r2) override;
+    void SetTextBackground(bool opaque, TColor colour) override;
+    void SetTextColour(TColor c) override;
+    void WritePolyline(const std::vector<TPoint>& pts) override;
+    void WritePolygon(const std::vector<TPoint>& pts) override;
+    void WriteRectangle(const TRect& r) override;
+    void WriteRoundRect(const TRect& r, int ew, int eh) override;
+    void WriteEllipse(const TRect& r) override;
+    void WriteText(TPoint p, std::string_view utf8, const std::vector<int>& advances) override;
+    void WritePixel(TPoint p, TColor c) override;
+
+private:
+    struct State;
+    void Append(char* record, const char* what);
+    std::unique_ptr<State> s_;
+};
+
+} // namespace qz::render

@@ -1,0 +1,123 @@
+// quenzor-cli export and quenzor-cli examples, run in-process.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "CliSupport.h"
+#include "TempHome.h"
+#include "model/TNetList.h"
+#include "model/TPNObjekt.h"
+#include "model/storage/NetFile.h"
+
+#ifdef QZ_HAVE_RENDER
+#include <QImage>
+#endif
+
+namespace qz::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result Cli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = cli::RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// A program directory holding the bundled examples and their library.
+class ExampleHome : public ::testing::Test {
+protected:
+    TempHome home;
+    void SetUp() override {
+        stdfs::copy(stdfs::path(QZ_SOURCE_DIR) / "examples", home.Path(), stdfs::copy_options::recursive);
+        ASSERT_EQ(Cli({"library", "--rebuild"}).code, cli::kExitOk);
+    }
+    std::string Example(const std::string& name) const { return home.PathOf(name + ".pn"); }
+};
+
+TEST_F(ExampleHome, ExamplesCommandWritesNetsThatReadBackWhole) {
+    const std::string dir = home.PathOf("again");
+    const Result r = Cli({"examples", dir});
+    ASSERT_EQ(r.code, cli::kExitOk) << r.err;
+    for (const char* name : {"ElementKinds", "Hybrid", "ProducerConsumer", "Plant"}) {
+        TPNObjekt fresh, bundled;
+        ASSERT_TRUE(LoadNetFile(fresh, dir + "/" + name + ".pn")) << name;
+        ASSERT_TRUE(LoadNetFile(bundled, Example(name))) << name;
+        EXPECT_EQ(fresh.Net().Count(), bundled.Net().Count()) << name;
+        EXPECT_GT(fresh.Net().Count(), 3u) << name;
+    }
+    EXPECT_TRUE(stdfs::exists(dir + "/Objects/Tank.pn"));
+    TPNObjekt plant;
+    ASSERT_TRUE(LoadNetFile(plant, Example("Plant")));
+    EXPECT_EQ(plant.Net().Children().size(), 2u) << "both tanks are placed from the library";
+}
+
+#ifdef QZ_HAVE_RENDER
+TEST_F(ExampleHome, ExportsEveryExampleInEveryFormat) {
+    for (const char* name : {"ElementKinds", "Hybrid", "ProducerConsumer", "Plant"}) {
+        for (const char* ext : {".emf", ".wmf", ".svg", ".pdf", ".png"}) {
+            const std::string out = home.PathOf(std::string(name) + ext);
+            const Result r = Cli({"export", Example(name), out});
+            EXPECT_EQ(r.code, cli::kExitOk) << name << ext << ": " << r.err;
+            EXPECT_GT(stdfs::file_size(out), 100u) << name << ext;
+        }
+    }
+}
+
+TEST_F(ExampleHome, ScaleSizesThePng) {
+    const std::string one = home.PathOf("one.png"), two = home.PathOf("two.png");
+    ASSERT_EQ(Cli({"export", Example("Hybrid"), one}).code, cli::kExitOk);
+    ASSERT_EQ(Cli({"export", Example("Hybrid"), two, "--scale", "2"}).code, cli::kExitOk);
+    ASSERT_EQ(Cli({"export", Example("Hybrid"), home.PathOf("half.png"), "--scale", "0,5"}).code, cli::kExitOk);
+    const QImage a(QString::fromStdString(one)), b(QString::fromStdString(two));
+    EXPECT_EQ(b.width(), 2 * a.width());
+    EXPECT_EQ(b.height(), 2 * a.height());
+    EXPECT_EQ(QImage(QString::fromStdString(home.PathOf("half.png"))).width(), (a.width() + 1) / 2);
+}
+
+TEST_F(ExampleHome, ValuesShowMarkingsInsteadOfVariableNames) {
+    const std::string names = home.PathOf("names.svg"), values = home.PathOf("values.svg");
+    ASSERT_EQ(Cli({"export", Example("Hybrid"), names}).code, cli::kExitOk);
+    ASSERT_EQ(Cli({"export", Example("Hybrid"), values, "--values"}).code, cli::kExitOk);
+    const auto text = [](const std::string& p) {
+        std::ifstream in(p);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_NE(text(names).find(">supply<"), std::string::npos);
+    EXPECT_EQ(text(values).find(">supply<"), std::string::npos);
+    EXPECT_NE(text(values).find(">100<"), std::string::npos);
+}
+
+TEST_F(ExampleHome, RefusesBadArguments) {
+    const std::string net = Example("Hybrid");
+    const std::vector<std::vector<std::string>> bad = {
+        {"export"},
+        {"export", net},
+        {"export", net, home.PathOf("x.bmp")},
+        {"export", net, home.PathOf("x.png"), "--scale"},
+        {"export", net, home.PathOf("x.png"), "--scale", "0"},
+        {"export", net, home.PathOf("x.png"), "--scale", "abc"},
+        {"export", home.PathOf("missing.pn"), home.PathOf("x.png")},
+    };
+    for (const auto& args : bad) {
+        const Result r = Cli(args);
+        EXPECT_EQ(r.code, cli::kExitRefused) << args.size();
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_FALSE(stdfs::exists(home.PathOf("x.png")));
+    const Result unwritable = Cli({"export", net, "/nonexistent-dir/x.png"});
+    EXPECT_EQ(unwritable.code, cli::kExitFailure);
+    EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
+}
+#endif
+
+} // namespace
+} // namespace qz::test

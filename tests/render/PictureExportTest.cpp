@@ -1,0 +1,160 @@
+// Pictures of nets: sizes, margins, scale, the selection picture of the
+// document window, formats and failures.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdlib>
+
+#include "FakePlatform.h"
+#include "NetPicture.h"
+#include "RenderTestSupport.h"
+#include "model/ExampleNets.h"
+#include "model/TNetList.h"
+#include "model/TPlatz.h"
+#include "model/TSchriftObjekt.h"
+#include "model/TTransition.h"
+
+namespace qz::test {
+namespace {
+
+using render::ErstelleMetaFile;
+using render::ExportNetPicture;
+using render::PictureBounds;
+
+class PictureExport : public ::testing::Test {
+protected:
+    ScopedPlatform platform;
+    ScopedTankLibrary library;
+    BuiltNet net;
+    std::filesystem::path dir = FreshDirectory("pictures");
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+};
+
+TEST_F(PictureExport, PngCoversTheNetWithATenUnitMarginAtTheScale) {
+    examples::BuildProducerConsumer(*net.root);
+    TNetList& n = net.root->Net();
+    const TRect r = PictureBounds(n, false);
+    for (double scale : {1.0, 2.0, 0.5}) {
+        std::string error;
+        ASSERT_TRUE(ExportNetPicture(n, Path("net.png"), scale, &error)) << error;
+        QImage image(QString::fromStdString(Path("net.png")));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.width(), static_cast<int>(std::nearbyint((r.Width() + 20) * scale)));
+        EXPECT_EQ(image.height(), static_cast<int>(std::nearbyint((r.Height() + 20) * scale)));
+    }
+}
+
+TEST_F(PictureExport, PngShowsPlacesAndBarsWhereTheWorldPutsThem) {
+    TNetList& n = net.root->Net();
+    TPlatz* p = examples::AddPlace(n, 100, 100, "P", "m", 0);
+    TTransition* t = examples::AddTransition(n, 200, 100, "T");
+    p->nameLabel->visible = 0;
+    t->nameLabel->visible = 0;
+    t->valueLabel->visible = 0;
+    const TRect r = PictureBounds(n, false);
+    ASSERT_TRUE(ExportNetPicture(n, Path("two.png"), 2));
+    QImage image(QString::fromStdString(Path("two.png")));
+    auto pixel = [&](int wx, int wy) {
+        return image.pixelColor((wx - (r.left - 10)) * 2 + 1, (wy - (r.top - 10)) * 2 + 1);
+    };
+    EXPECT_EQ(pixel(90, 100), QColor(Qt::white)) << "inside the circle, beside the name";
+    EXPECT_LT(pixel(86, 100).lightness(), 100) << "on the circle, one unit inside the bounds";
+    EXPECT_EQ(pixel(200, 100), QColor(Qt::black)) << "a discrete bar is filled black";
+    EXPECT_EQ(pixel(150, 100), QColor(Qt::white));
+}
+
+TEST_F(PictureExport, SelectionPictureHoldsOnlyTheSelectionAndLeavesItSelected) {
+    TNetList& n = net.root->Net();
+    TPlatz* a = examples::AddPlace(n, 100, 100, "A", "a", 0);
+    examples::AddPlace(n, 400, 300, "B", "b", 0);
+    a->nameLabel->visible = 0;
+    a->selected = 1;
+    const TRect r = PictureBounds(n, true);
+    EXPECT_EQ(r, (TRect{85, 85, 115, 115}));
+    std::string error;
+    ASSERT_TRUE(ErstelleMetaFile(n, {0.5, 0, 0}, Path("sel.png"), &error)) << error;
+    QImage image(QString::fromStdString(Path("sel.png")));
+    // round((30 + 20) / 0.5)
+    EXPECT_EQ(image.width(), 100);
+    EXPECT_EQ(image.height(), 100);
+    EXPECT_EQ(a->selected, 1);
+    // Drawn as it looks unselected: a black outline, no blue.
+    bool blue = false;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            blue = blue || (c.blue() > 200 && c.red() < 100);
+        }
+    }
+    EXPECT_FALSE(blue);
+}
+
+TEST_F(PictureExport, NothingSelectedExportsTheWholeNet) {
+    examples::BuildHybrid(*net.root);
+    TNetList& n = net.root->Net();
+    ASSERT_TRUE(ErstelleMetaFile(n, {}, Path("all.png")));
+    const TRect r = PictureBounds(n, false);
+    QImage image(QString::fromStdString(Path("all.png")));
+    EXPECT_EQ(image.width(), r.Width() + 20);
+    EXPECT_EQ(image.height(), r.Height() + 20);
+}
+
+TEST_F(PictureExport, ClipboardPictureIsTheMetafileOfTheSelection) {
+    TNetList& n = net.root->Net();
+    examples::AddPlace(n, 100, 100, "A", "a")->selected = 1;
+    std::string error;
+    const auto bytes = render::SelectionMetafile(n, {}, &error);
+    ASSERT_TRUE(bytes) << error;
+    ASSERT_TRUE(ErstelleMetaFile(n, {}, Path("sel.emf")));
+    const std::string file = ReadText(dir / "sel.emf");
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), file);
+}
+
+TEST_F(PictureExport, EveryFormatWritesItsKindOfFile) {
+    examples::BuildElementKinds(*net.root);
+    const std::pair<const char*, std::string> magic[] = {
+        {"net.emf", std::string("\x01\x00\x00\x00", 4)},
+        {"net.wmf", std::string("\xD7\xCD\xC6\x9A", 4)},
+        {"net.svg", "<?xml"},
+        {"net.pdf", "%PDF"},
+        {"NET.PNG", "\x89PNG"}};
+    for (const auto& [name, head] : magic) {
+        std::string error;
+        ASSERT_TRUE(ExportNetPicture(net.root->Net(), Path(name), 1, &error)) << name << ": " << error;
+        EXPECT_EQ(ReadText(dir / name).substr(0, head.size()), head) << name;
+    }
+    const std::string emf = ReadText(dir / "net.emf");
+    EXPECT_EQ(emf.substr(40, 4), " EMF");
+}
+
+TEST_F(PictureExport, RefusesUnknownTypesBadScalesAndUnwritablePlaces) {
+    examples::AddPlace(net.root->Net(), 50, 50, "P", "m");
+    std::string error;
+    EXPECT_FALSE(ExportNetPicture(net.root->Net(), Path("net.bmp"), 1, &error));
+    EXPECT_NE(error.find("unknown picture type"), std::string::npos);
+    EXPECT_FALSE(ExportNetPicture(net.root->Net(), Path("net.png"), 0, &error));
+    EXPECT_FALSE(ExportNetPicture(net.root->Net(), Path("net.png"), -1, &error));
+    for (const char* ext : {".emf", ".wmf", ".png", ".svg", ".pdf"}) {
+        error.clear();
+        EXPECT_FALSE(ExportNetPicture(net.root->Net(), "/nonexistent-dir/x" + std::string(ext), 1, &error))
+            << ext;
+        EXPECT_FALSE(error.empty()) << ext;
+    }
+}
+
+// With QZ_PICTURE_DIR set, writes a PNG of every example there to look at.
+TEST_F(PictureExport, ExamplePicturesForPeople) {
+    const char* out = std::getenv("QZ_PICTURE_DIR");
+    if (!out) GTEST_SKIP() << "set QZ_PICTURE_DIR to write the example pictures";
+    for (const char* name : {"kinds", "hybrid", "producer", "plant"}) {
+        BuiltNet example;
+        BuildExample(name, *example.root);
+        std::string error;
+        EXPECT_TRUE(ExportNetPicture(example.root->Net(), std::string(out) + "/" + name + ".png", 2, &error))
+            << error;
+    }
+}
+
+} // namespace
+} // namespace qz::test

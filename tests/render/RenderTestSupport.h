@@ -1,0 +1,46 @@
+#pragma once
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "FontSupport.h"
+#include "model/TPNObjekt.h"
+
+namespace qz::test {
+
+// A root object built by one of the example builders, with Qt metrics
+// installed for its labels before it is built.
+struct BuiltNet {
+    std::unique_ptr<render::ScopedQtMeasuring> metrics = std::make_unique<render::ScopedQtMeasuring>();
+    std::unique_ptr<TPNObjekt> root = std::make_unique<TPNObjekt>();
+};
+
+// A fresh directory below the system's temporary directory.
+std::filesystem::path FreshDirectory(const std::string& name);
+
+// Runs a shell command; its exit status, with its output in `output`.
+int RunTool(const std::string& command, std::string* output = nullptr);
+bool ToolAvailable(const std::string& tool);
+
+std::string ReadText(const std::filesystem::path& p);
+// Occurrences of `needle` in `hay`.
+int CountOf(const std::string& hay, const std::string& needle);
+
+} // namespace qz::test
+
+namespace qz::test {
+
+// Makes the object library know the example class "Tank", built in memory,
+// for its lifetime.
+class ScopedTankLibrary {
+public:
+    ScopedTankLibrary();
+    ~ScopedTankLibrary();
+    ScopedTankLibrary(const ScopedTankLibrary&) = delete;
+    ScopedTankLibrary& operator=(const ScopedTankLibrary&) = delete;
+};
+
+// Builds the named example ("kinds", "hybrid", "producer", "plant").
+void BuildExample(const std::string& name, TPNObjekt& root);
+
+} // namespace qz::test
