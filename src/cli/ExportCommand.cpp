@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "CliMessageBoxes.h"
+#include "CliNetInput.h"
 #include "CliSupport.h"
 #include "FontSupport.h"
 #include "NetPicture.h"
@@ -57,21 +58,11 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
             << "\" (use .emf, .wmf, .svg, .pdf or .png)\n";
         return kExitRefused;
     }
-    if (!fs::FileExists(input)) {
-        err << "quenzor-cli export: cannot read \"" << input << "\"\n";
-        return kExitRefused;
-    }
     // Labels measure themselves while the net is read: the fonts must be
     // ready first.
     render::ScopedQtMeasuring metrics;
-    MessagesToStream messages(err);
-    InstallNetFileLoader();
-    ObjectLibrary().LoadIndex();
     TPNObjekt root;
-    if (!LoadNetFile(root, input)) {
-        err << "quenzor-cli export: \"" << input << "\" is no readable net file\n";
-        return kExitRefused;
-    }
+    if (!LoadCommandNet(root, input, "export", err)) return kExitRefused;
     if (values) root.SetShowValues(true);
     std::string error;
     if (!render::ExportNetPicture(root.Net(), output, scale, &error)) {
