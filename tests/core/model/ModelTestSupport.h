@@ -1,0 +1,69 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "FakePlatform.h"
+#include "model/TEdge.h"
+#include "model/TNetList.h"
+#include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
+#include "model/TTransition.h"
+#include "platform/TextMetrics.h"
+#include "RecordingCanvas.h"
+#include "settings/ProgramSettings.h"
+
+namespace qz::test {
+
+// Every model test runs with scripted message boxes, default settings and the
+// recording canvas as the measuring surface (6 x 13 per character at size 8).
+class ModelTest : public ::testing::Test {
+protected:
+    ModelTest() {
+        Settings() = ProgramSettings{};
+        SetMeasuringSurface(&metrics);
+    }
+    ~ModelTest() override {
+        SetMeasuringSurface(nullptr);
+        Settings() = ProgramSettings{};
+    }
+
+    ScopedPlatform platform;
+    RecordingCanvas metrics;
+};
+
+// Builds small nets in an object's own net.
+struct NetBuilder {
+    TPNObjekt& object;
+
+    TNetList& net() { return object.Net(); }
+
+    TPlatz* Place(const std::string& variable = "m1", bool continuous = false) {
+        auto p = std::make_unique<TPlatz>();
+        p->continuous = continuous ? 1 : 0;
+        p->SetVariableName(variable);
+        p->SetName(variable);
+        return static_cast<TPlatz*>(net().Add(std::move(p)));
+    }
+    TTransition* Transition(const std::string& name = "T", const std::string& text = "0",
+                            bool continuous = false) {
+        auto t = std::make_unique<TTransition>(&object.Variables());
+        t->continuous = continuous ? 1 : 0;
+        t->SetName(name);
+        t->SetFunctionText(text);
+        return static_cast<TTransition*>(net().Add(std::move(t)));
+    }
+    // A plain arc (connection kind 0) entered into its ends' lists.
+    TEdge* Arc(TGraphItem* from, TGraphItem* to, std::uint8_t arcKind = akNormal) {
+        auto a = std::make_unique<TEdge>(&object.Variables());
+        a->arcKind = arcKind;
+        a->SetSource(from);
+        a->SetTarget(to);
+        from->OutEdgeList.push_back(a.get());
+        to->InEdgeList.push_back(a.get());
+        return static_cast<TEdge*>(net().Add(std::move(a)));
+    }
+};
+
+} // namespace qz::test
