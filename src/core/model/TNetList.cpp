@@ -641,13 +641,24 @@ void TNetList::CopySelected(std::vector<std::unique_ptr<TGraphItem>>& target) co
     }
 }
 
+namespace {
+
+bool Immediate(const TTransition* t) { return t->functionText == "0" || t->timed == 0; }
+
+// Reservation counts for timed discrete transitions only: an immediate or
+// stepwise transition is listed once, and a continuous one never in the
+// discrete lists, whatever its reservation byte says.
+bool Reserves(const TTransition* t) { return !t->continuous && !Immediate(t) && t->reservation; }
+
+} // namespace
+
 void TNetList::CollectSimulationLists(SimulationLists& lists) const {
     for (TGraphItem* e : elements_) {
         if (e->Kind() == kind::Transition) {
             auto* t = static_cast<TTransition*>(e);
             if (t->continuous) {
                 lists.continuous.push_back(t);
-            } else if (t->functionText == "0" || t->timed == 0) {
+            } else if (Immediate(t)) {
                 lists.discrete.push_back(t);
             } else if (!t->reservation) {
                 lists.timed.push_back(t);
@@ -657,7 +668,7 @@ void TNetList::CollectSimulationLists(SimulationLists& lists) const {
         }
     }
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Transition && static_cast<TTransition*>(e)->reservation) {
+        if (e->Kind() == kind::Transition && Reserves(static_cast<TTransition*>(e))) {
             auto* t = static_cast<TTransition*>(e);
             lists.timed.push_back(t);
             lists.discrete.push_back(t);
