@@ -201,10 +201,10 @@ void TNetList::Detach(TGraphItem* e) {
         }
         for (TEdge* arc : e->OutEdgeList) {
             TGraphItem* to = arc->connectionKind == 3 ? arc->interfaceTarget : arc->target;
-            if (to) {
-                Erase(to->InEdgeList, arc);
-                ResetFusionOf(InnerOf(to));
-            }
+            if (to) Erase(to->InEdgeList, arc);
+            // Only a fusion arc's target follows this place; a kind-3 arc acts
+            // on the inner place without fusing it, so its fusion stays.
+            ResetFusionOf(InnerOf(arc->target));
             SetSelected(arc, true);
         }
         break;
@@ -250,8 +250,9 @@ bool TNetList::DeleteSelected() {
         auto* frame = static_cast<TObjectFrame*>(e);
         for (auto& ip : frame->interfacePlaces) {
             std::vector<TEdge*> arcsOfIp(ip->InEdgeList.begin(), ip->InEdgeList.end());
+            // The inner place of an incoming fusion follows its source and is
+            // destroyed with the frame; the source keeps its own fusion.
             for (TEdge* arc : arcsOfIp) {
-                if (arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->source));
                 if (arc->source) Erase(arc->source->OutEdgeList, arc);
             }
             std::vector<TEdge*> outs(ip->OutEdgeList.begin(), ip->OutEdgeList.end());
