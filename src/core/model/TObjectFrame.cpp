@@ -114,7 +114,9 @@ void TObjectFrame::SetInterfaceSizeClass(int c) {
     cornerRadius = kFrameCornerRadii[c];
     for (auto& ip : interfacePlaces) ip->SetSizeClass(c);
     LayoutInterface();
-    if (bounds.bottom < minimumBottom) {
+    // The margins grow with the frame, so one step to the minimum bottom may
+    // still leave the last places off their strip: grow until they fit.
+    while (bounds.bottom < minimumBottom) {
         bounds.bottom = minimumBottom + 4;
         hit = bounds;
         LayoutInterface();
