@@ -390,6 +390,13 @@ void TNetList::MoveSelected(int dx, int dy) {
     }
 }
 
+void TNetList::AnchorSelectedDragPositions() {
+    for (TGraphItem* e : elements_) {
+        const char k = e->Kind();
+        if (e->selected && (k == kind::Place || k == kind::Transition)) e->bounds = e->hit;
+    }
+}
+
 void TNetList::RefreshArcsOfSelected() {
     for (TGraphItem* e : elements_) {
         if (e->selected) RefreshArcsOf(e);

@@ -80,6 +80,11 @@ public:
     TRect BoundsOfSelection() const;
     TRect BoundsOfAll() const;
     void MoveSelected(int dx, int dy);
+    // Puts the drag position (bounds) of every selected place and transition
+    // back on its drawn position (hit rectangle), so that a drag that starts
+    // after a snapped move, or after grid alignment was switched, does not
+    // make the element jump. The editor calls it when a drag starts.
+    void AnchorSelectedDragPositions();
     void RefreshArcsOfSelected();
     void SetSizeClassOfSelected(int sizeClass);
     void BringToFront(TGraphItem* e);

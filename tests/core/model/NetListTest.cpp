@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ModelTestSupport.h"
+#include "diagrams/Oscilloscope.h"
 #include "model/ConflictGroups.h"
 #include "model/TObjectFrame.h"
 #include "model/TObjekt.h"
@@ -396,6 +397,69 @@ TEST_F(NetListTest, ResetRestoresInitialState) {
     EXPECT_EQ(p->Marking(), 2) << "a discrete place rounds its initial marking";
     EXPECT_EQ(t->remainingTime, 3);
     EXPECT_EQ(t->busy, 0);
+}
+
+} // namespace
+} // namespace qz::test
+
+namespace qz::test {
+namespace {
+
+class FakeOscilloscope : public Oscilloscope {
+public:
+    void AddSample(long double time, long double marking) override { samples.push_back({time, marking}); }
+    void ClearData() override { samples.clear(); }
+    void SetCurveOn(bool on) override { curveOn = on; }
+    void SetCaptions(const std::string& head, const std::string& y, int type) override {
+        headLine = head;
+        yAxis = y;
+        curveType = type;
+    }
+    std::vector<std::pair<long double, long double>> samples;
+    bool curveOn = false;
+    std::string headLine, yAxis;
+    int curveType = -1;
+};
+
+class NetDragTest : public ModelTest {
+protected:
+    TPNObjekt root;
+    NetBuilder b{root};
+};
+
+TEST_F(NetDragTest, AnchoringBeforeADragPreventsAJump) {
+    Settings().alignToGrid = true;
+    Settings().gridSize = 20;
+    TPlatz* p = b.Place();
+    root.Net().SetSelected(p, true);
+    root.Net().MoveSelected(15, 5); // less than g: drawn where it was
+    EXPECT_EQ(p->hit, (TRect{0, 0, 30, 30}));
+    root.Net().AnchorSelectedDragPositions(); // the next drag starts here
+    EXPECT_EQ(p->bounds, p->hit);
+    root.Net().MoveSelected(5, 0);
+    EXPECT_EQ(p->hit, (TRect{0, 0, 30, 30})) << "a small move after a pause does not snap";
+}
+
+TEST_F(NetDragTest, DiagramHooksOfAPlace) {
+    TPlatz* p = b.Place("m1", true);
+    p->SetName("Tank");
+    auto* scope = new FakeOscilloscope;
+    p->oscilloscope.reset(scope);
+    p->UpdateOscilloscopeCaption();
+    EXPECT_EQ(scope->headLine, "Place: Tank");
+    EXPECT_EQ(scope->yAxis, "m1");
+    EXPECT_EQ(scope->curveType, 0);
+    p->SetMarking(2.5);
+    root.RecordSamples(0.5);
+    ASSERT_EQ(scope->samples.size(), 1u);
+    EXPECT_EQ(scope->samples[0].first, 0.5L);
+    EXPECT_EQ(scope->samples[0].second, 2.5L);
+    EXPECT_TRUE(scope->curveOn);
+    root.ClearOscilloscopeData();
+    EXPECT_TRUE(scope->samples.empty());
+    p->DetachOscilloscope(scope);
+    EXPECT_EQ(p->oscilloscope, nullptr);
+    delete scope;
 }
 
 } // namespace
