@@ -58,6 +58,16 @@ std::size_t TNetList::IndexOf(const TGraphItem* e) const {
 }
 
 void TNetList::Clear() {
+    // Arcs leave their ends' lists first: the interface places of child
+    // frames outlive this net's arcs for a moment.
+    for (TGraphItem* e : elements_) {
+        if (e->Kind() != kind::Arc) continue;
+        auto* arc = static_cast<TEdge*>(e);
+        TGraphItem* from = arc->connectionKind == 4 && arc->interfaceSource ? arc->interfaceSource : arc->source;
+        TGraphItem* to = arc->connectionKind == 3 && arc->interfaceTarget ? arc->interfaceTarget : arc->target;
+        if (from) Erase(from->OutEdgeList, arc);
+        if (to) Erase(to->InEdgeList, arc);
+    }
     for (TGraphItem* e : elements_) {
         if (Owned(e)) delete e;
     }
@@ -118,6 +128,7 @@ TGraphItem* TNetList::Add(std::unique_ptr<TGraphItem> e, bool invalidate) {
 
 void TNetList::AddFrame(TObjectFrame* frame, bool invalidate) {
     elements_.push_back(frame);
+    frame->owner = owner_; // the object whose net shows the frame
     if (window_) {
         frame->SetShown(true);
         frame->SetCanvas(window_->Surface());
@@ -214,6 +225,36 @@ void TNetList::Detach(TGraphItem* e) {
     }
 }
 
+std::vector<const TEdge*> TNetList::RemoveArcsOfInterfacePlace(TInterfacePlace& ip) {
+    std::vector<TEdge*> arcs(ip.InEdgeList.begin(), ip.InEdgeList.end());
+    for (TEdge* arc : arcs) {
+        if (arc->source) Erase(arc->source->OutEdgeList, arc);
+        // The inner place followed the source of an incoming fusion. The
+        // source keeps its own fusion.
+        if (arc->connectionKind == 1 || arc->connectionKind == 5) ResetFusionOf(ip.innerPlace);
+    }
+    const std::size_t incoming = arcs.size();
+    arcs.insert(arcs.end(), ip.OutEdgeList.begin(), ip.OutEdgeList.end());
+    for (std::size_t i = incoming; i < arcs.size(); ++i) {
+        TEdge* arc = arcs[i];
+        if (arc->connectionKind == 2 && arc->target && arc->target->Kind() == kind::Place) {
+            static_cast<TPlatz*>(arc->target)->ResetFusion();
+        }
+        if (arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->target));
+        if (arc->target) Erase(arc->target->InEdgeList, arc);
+    }
+    ip.InEdgeList.clear();
+    ip.OutEdgeList.clear();
+    std::vector<const TEdge*> removed;
+    for (TEdge* arc : arcs) {
+        if (IndexOf(arc) < elements_.size()) {
+            removed.push_back(arc);
+            Remove(arc);
+        }
+    }
+    return removed;
+}
+
 bool TNetList::DeleteSelected() {
     for (TGraphItem* e : elements_) {
         if (e->Kind() == kind::Frame && static_cast<TObjectFrame*>(e)->inherited && e->selected) {
@@ -249,26 +290,7 @@ bool TNetList::DeleteSelected() {
         }
         auto* frame = static_cast<TObjectFrame*>(e);
         for (auto& ip : frame->interfacePlaces) {
-            std::vector<TEdge*> arcsOfIp(ip->InEdgeList.begin(), ip->InEdgeList.end());
-            // The inner place of an incoming fusion follows its source and is
-            // destroyed with the frame; the source keeps its own fusion.
-            for (TEdge* arc : arcsOfIp) {
-                if (arc->source) Erase(arc->source->OutEdgeList, arc);
-            }
-            std::vector<TEdge*> outs(ip->OutEdgeList.begin(), ip->OutEdgeList.end());
-            for (TEdge* arc : outs) {
-                if (arc->connectionKind == 2 && arc->target && arc->target->Kind() == kind::Place) {
-                    static_cast<TPlatz*>(arc->target)->ResetFusion();
-                }
-                if (arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->target));
-                if (arc->target) Erase(arc->target->InEdgeList, arc);
-            }
-            arcsOfIp.insert(arcsOfIp.end(), outs.begin(), outs.end());
-            ip->InEdgeList.clear();
-            ip->OutEdgeList.clear();
-            for (TEdge* arc : arcsOfIp) {
-                if (destroyed.insert(arc).second) Remove(arc);
-            }
+            for (const TEdge* arc : RemoveArcsOfInterfacePlace(*ip)) destroyed.insert(const_cast<TEdge*>(arc));
         }
     }
     for (std::size_t i = elements_.size(); i-- > 0;) {

@@ -43,7 +43,37 @@ void TObjectFrame::SetShown(bool on) {
     for (auto& ip : interfacePlaces) ip->SetShown(on);
 }
 
+void TObjectFrame::ReleaseArcs(TInterfacePlace& ip) {
+    if (ip.InEdgeList.empty() && ip.OutEdgeList.empty()) return;
+    if (owner) owner->Net().RemoveArcsOfInterfacePlace(ip);
+}
+
+namespace {
+
+// Hands the arcs of an interface place over to its replacement.
+void MoveArcs(TInterfacePlace& from, TInterfacePlace& to) {
+    for (TEdge* a : from.InEdgeList) {
+        if (a->interfaceTarget == &from) a->interfaceTarget = &to;
+        if (a->target == &from) a->target = &to;
+        a->geometryValid = 0;
+        to.InEdgeList.push_back(a);
+    }
+    for (TEdge* a : from.OutEdgeList) {
+        if (a->interfaceSource == &from) a->interfaceSource = &to;
+        if (a->source == &from) a->source = &to;
+        a->geometryValid = 0;
+        to.OutEdgeList.push_back(a);
+    }
+    from.InEdgeList.clear();
+    from.OutEdgeList.clear();
+}
+
+} // namespace
+
 void TObjectFrame::RebuildInterface() {
+    // Arcs of the parent net at the old interface places go over to the new
+    // interface place of the same inner place; the others are removed.
+    std::vector<std::unique_ptr<TInterfacePlace>> old = std::move(interfacePlaces);
     interfacePlaces.clear();
     hovered = nullptr;
     if (object) {
@@ -69,7 +99,32 @@ void TObjectFrame::RebuildInterface() {
             }
         }
     }
+    for (auto& before : old) {
+        TInterfacePlace* after = FindInterfacePlaceOf(before->innerPlace);
+        if (after) {
+            MoveArcs(*before, *after);
+        } else {
+            ReleaseArcs(*before);
+        }
+    }
+    old.clear();
     Relayout();
+}
+
+void TObjectFrame::DropInheritedInterfacePlaces() {
+    hovered = nullptr;
+    for (auto& ip : interfacePlaces) {
+        if (ip->inherited) ReleaseArcs(*ip);
+    }
+    std::erase_if(interfacePlaces, [](const auto& ip) { return ip->inherited != 0; });
+    LayoutInterface();
+}
+
+TInterfacePlace* TObjectFrame::FindInterfacePlaceOf(const TPlatz* inner) const {
+    for (const auto& ip : interfacePlaces) {
+        if (ip->innerPlace == inner) return ip.get();
+    }
+    return nullptr;
 }
 
 void TObjectFrame::LayoutInterface() {
@@ -144,6 +199,8 @@ void TObjectFrame::AddOrRemoveInterfacePlace(TPlatz* place, bool on) {
         interfacePlaces.push_back(std::move(ip));
     } else if (it != interfacePlaces.end() && !on) {
         if (hovered == it->get()) hovered = nullptr;
+        // Arcs of the parent net must not outlive the interface place.
+        ReleaseArcs(**it);
         interfacePlaces.erase(it);
     }
     Relayout();

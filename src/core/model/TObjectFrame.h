@@ -51,6 +51,10 @@ public:
     TInterfacePlace* FirstSelectedInterfacePlace() const;
     void SetCaption(const std::string& name);
     TInterfacePlace* FindInterfacePlace(const std::string& variableName) const;
+    TInterfacePlace* FindInterfacePlaceOf(const TPlatz* innerPlace) const;
+    // Removes the interface places taken over from the base object, and the
+    // parent net's arcs at them (the base object is about to go).
+    void DropInheritedInterfacePlaces();
     // "Init Size": 100 x 100 at the current top-left corner.
     void InitSize();
     TRect GripRect() const;
@@ -74,6 +78,8 @@ public:
 
 private:
     void Relayout();
+    // Removes the parent net's arcs at `ip` before it goes away.
+    void ReleaseArcs(TInterfacePlace& ip);
 };
 
 } // namespace qz

@@ -74,6 +74,7 @@ void TPNObjekt::Unregister() {
 
 void TPNObjekt::DropBase() {
     if (!base_) return;
+    frame_->DropInheritedInterfacePlaces(); // they refer to the base's places
     TObjectFrame* baseFrame = &base_->Frame();
     const std::size_t i = net_->IndexOf(baseFrame);
     if (i < net_->Count()) net_->RemoveFromListAt(i);
