@@ -390,3 +390,84 @@ TEST_F(FrameTest, InheritedFramesAreNeitherDeletedNorCounted) {
 
 } // namespace
 } // namespace qz::test
+
+namespace qz::test {
+namespace {
+
+class InterfaceLifetimeTest : public FrameTest {};
+
+TEST_F(InterfaceLifetimeTest, UnpublishingAPlaceRemovesTheParentsArcsAtIt) {
+    TPNObjekt* t1 = Instance();
+    TPlatz* own = Published(*t1, "own"); // added while the instance is open
+    TInterfacePlace* ip = Ip(*t1, "own");
+    ASSERT_NE(ip, nullptr);
+    TPlatz* outer = b.Place("outer");
+    TTransition* tr = b.Transition();
+    ASSERT_NE(ConnectArc(root.Net(), outer, ip), nullptr);
+    ASSERT_NE(ConnectArc(root.Net(), ip, tr), nullptr);
+    const std::size_t before = root.Net().Count();
+
+    own->SetInterfaceFlag(0);
+    EXPECT_EQ(Ip(*t1, "own"), nullptr);
+    EXPECT_EQ(root.Net().Count(), before - 2);
+    EXPECT_TRUE(outer->OutEdgeList.empty());
+    EXPECT_TRUE(tr->InEdgeList.empty());
+    EXPECT_EQ(own->link, own) << "the place no longer follows the outer place";
+
+    // Deleting a published place does the same.
+    own->SetInterfaceFlag(1);
+    ASSERT_NE(ConnectArc(root.Net(), outer, Ip(*t1, "own")), nullptr);
+    t1->Net().Remove(own);
+    EXPECT_TRUE(outer->OutEdgeList.empty());
+    EXPECT_EQ(root.Net().Count(), before - 2);
+}
+
+TEST_F(InterfaceLifetimeTest, RebuildingKeepsArcsOfPlacesThatStayPublished) {
+    TPNObjekt* t1 = Instance();
+    TPlatz* outer = b.Place("outer");
+    TTransition* tr = b.Transition();
+    TEdge* fusion = ConnectArc(root.Net(), outer, Ip(*t1, "level"));
+    TEdge* reader = ConnectArc(root.Net(), Ip(*t1, "flow"), tr);
+    t1->Frame().RebuildInterface();
+    TInterfacePlace* level = Ip(*t1, "level");
+    EXPECT_EQ(fusion->target, level);
+    EXPECT_EQ(level->InEdgeList, std::vector<TEdge*>{fusion});
+    EXPECT_EQ(reader->interfaceSource, Ip(*t1, "flow"));
+    EXPECT_EQ(Ip(*t1, "flow")->OutEdgeList, std::vector<TEdge*>{reader});
+
+    // A new base takes the inherited interface places and their arcs along.
+    DefineClass("Other", [](TPNObjekt& o) { Published(o, "x"); });
+    ASSERT_TRUE(t1->SetInherited("Other"));
+    EXPECT_TRUE(outer->OutEdgeList.empty());
+    EXPECT_TRUE(tr->InEdgeList.empty());
+    EXPECT_EQ(root.Net().IndexOf(fusion), root.Net().Count());
+    ASSERT_EQ(t1->Frame().interfacePlaces.size(), 1u);
+    EXPECT_EQ(t1->Frame().interfacePlaces[0]->innerPlace->variableName, "x");
+}
+
+TEST_F(InterfaceLifetimeTest, DestroyingAConnectedHierarchyIsClean) {
+    const InstanceCounts before = LiveInstances();
+    {
+        TPNObjekt doc;
+        NetBuilder nb{doc};
+        DefineClass("Pair", [](TPNObjekt& o) {
+            Published(o, "a");
+            Published(o, "c", 0, true);
+        });
+        TPNObjekt* x = doc.AddChildObject("X", "Pair", 0, 0);
+        TPNObjekt* y = doc.AddChildObject("Y", "Pair", 200, 0);
+        TPlatz* p = nb.Place("p");
+        TTransition* t = nb.Transition();
+        ConnectArc(doc.Net(), p, Ip(*x, "a"));
+        ConnectArc(doc.Net(), Ip(*y, "a"), t);
+        ConnectArc(doc.Net(), Ip(*x, "c"), Ip(*y, "c"));
+        ConnectArc(doc.Net(), t, Ip(*x, "a"));
+    }
+    EXPECT_EQ(LiveInstances().arcs, before.arcs);
+    EXPECT_EQ(LiveInstances().places, before.places);
+    EXPECT_EQ(LiveInstances().interfacePlaces, before.interfacePlaces);
+    EXPECT_EQ(LiveInstances().frames, before.frames);
+}
+
+} // namespace
+} // namespace qz::test
