@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/NumberFormat.h"
+
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
@@ -236,6 +238,21 @@ TInterfacePlace* TObjectFrame::FirstSelectedInterfacePlace() const {
         if (ip->selected) return ip.get();
     }
     return nullptr;
+}
+
+std::string TObjectFrame::SelectedValueText() const {
+    const TInterfacePlace* ip = FirstSelectedInterfacePlace();
+    return ip ? num::FormatGeneral(ip->Value(), 15) : std::string();
+}
+
+bool TObjectFrame::SetSelectedValueFromText(const std::string& answer) {
+    TInterfacePlace* ip = FirstSelectedInterfacePlace();
+    if (!ip || answer.empty()) return false;
+    const std::optional<long double> v = num::ParseNumber(answer);
+    if (!v) return false;
+    ip->SetValue(*v);
+    if (shown) ip->Invalidate(window);
+    return true;
 }
 
 void TObjectFrame::SetCaption(const std::string& n) {

@@ -49,6 +49,12 @@ public:
     void MoveSelectedDown();
     // "Set Initial Value": the first selected interface place, if any.
     TInterfacePlace* FirstSelectedInterfacePlace() const;
+    // The text the initial-marking dialog starts with: the first selected
+    // interface place's value in general format; empty when none is selected.
+    std::string SelectedValueText() const;
+    // The dialog's answer: a non-empty number text (decimal comma) becomes the
+    // value of the first selected interface place. False when nothing was set.
+    bool SetSelectedValueFromText(const std::string& answer);
     void SetCaption(const std::string& name);
     TInterfacePlace* FindInterfacePlace(const std::string& variableName) const;
     TInterfacePlace* FindInterfacePlaceOf(const TPlatz* innerPlace) const;

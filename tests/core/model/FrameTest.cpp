@@ -144,6 +144,24 @@ TEST_F(FrameTest, GripResizesWithinLimitsElseTheFrameMoves) {
     EXPECT_EQ(Ip(*t, "level")->hit.left, ip.left + 30) << "interface places move along";
 }
 
+TEST_F(FrameTest, SetInitialValueEditsTheFirstSelectedPlace) {
+    TPNObjekt* t = Instance();
+    TObjectFrame& f = t->Frame();
+    EXPECT_EQ(f.SelectedValueText(), "");
+    EXPECT_FALSE(f.SetSelectedValueFromText("3"));
+    TInterfacePlace* level = Ip(*t, "level");
+    TInterfacePlace* flow = Ip(*t, "flow");
+    level->selected = 1;
+    flow->selected = 1;
+    EXPECT_EQ(f.SelectedValueText(), "5");
+    EXPECT_FALSE(f.SetSelectedValueFromText("")) << "an unchanged dialog answers empty";
+    EXPECT_TRUE(f.SetSelectedValueFromText("2,5"));
+    EXPECT_EQ(level->Value(), 2.5L);
+    EXPECT_EQ(level->innerPlace->Marking(), 2) << "the discrete marking is rounded";
+    EXPECT_EQ(flow->Value(), 0);
+    EXPECT_EQ(f.SelectedValueText(), "2,5");
+}
+
 TEST_F(FrameTest, HitTestRemembersTheInterfacePlaceUnderThePoint) {
     TPNObjekt* t = Instance();
     TObjectFrame& f = t->Frame();
