@@ -497,14 +497,20 @@ void TNetList::InvalidateAll() {
 void TNetList::NamePlacesAutomatically() {
     int n = 0;
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Place) static_cast<TPlatz*>(e)->SetName("P" + std::to_string(++n));
+        if (e->Kind() != kind::Place) continue;
+        std::string name = "P";
+        name += std::to_string(++n);
+        static_cast<TPlatz*>(e)->SetName(name);
     }
 }
 
 void TNetList::NameTransitionsAutomatically() {
     int n = 0;
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Transition) static_cast<TTransition*>(e)->SetName("T" + std::to_string(++n));
+        if (e->Kind() != kind::Transition) continue;
+        std::string name = "T";
+        name += std::to_string(++n);
+        static_cast<TTransition*>(e)->SetName(name);
     }
 }
 
