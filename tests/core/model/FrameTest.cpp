@@ -386,6 +386,27 @@ TEST_F(FrameTest, DeletingElementsResetsOnlyTheFusionsTheyCarried) {
     EXPECT_TRUE(flow1->InEdgeList.empty());
 }
 
+TEST_F(FrameTest, DeletingAFusionArcUnfusesItsFollower) {
+    TPNObjekt* t1 = Instance();
+    TPNObjekt* t2 = Instance();
+    TPlatz* outer = b.Place("outer");
+    TEdge* k2 = ConnectArc(root.Net(), Ip(*t1, "level"), outer);
+    TEdge* k5 = ConnectArc(root.Net(), Ip(*t1, "flow"), Ip(*t2, "flow"));
+    ASSERT_TRUE(k2 && k5);
+    EXPECT_NE(outer->link, outer);
+    root.Net().SetSelected(k2, true);
+    root.Net().SetSelected(k5, true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"This deletes all selected arcs.."});
+    EXPECT_EQ(outer->link, outer);
+    EXPECT_TRUE(outer->InEdgeList.empty());
+    TPlatz* follower = Ip(*t2, "flow")->innerPlace;
+    EXPECT_EQ(follower->link, follower);
+    EXPECT_TRUE(Ip(*t1, "flow")->OutEdgeList.empty());
+    EXPECT_TRUE(Ip(*t2, "flow")->InEdgeList.empty());
+}
+
 TEST_F(FrameTest, InheritedFramesAreNeitherDeletedNorCounted) {
     ASSERT_TRUE(root.SetInherited("Tank"));
     TObjectFrame& baseFrame = root.Base()->Frame();
