@@ -7,6 +7,7 @@
 #include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
 #include "model/TObjectFrame.h"
+#include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
 #include "platform/Services.h"
 
@@ -83,6 +84,13 @@ TPlatz* Follower(const TEdge& a) {
     case 2: return static_cast<TPlatz*>(a.target);
     default: return nullptr;
     }
+}
+
+// A new or reversed fusion changes the marking owner of every place down
+// the chain, not only of the place fused now: resolve the document again so
+// that values set before the next run reach the shared marking.
+void ResolveDocument(const TEdge& a) {
+    if (a.owner) a.owner->Root()->ResolveFusion();
 }
 
 } // namespace
@@ -170,6 +178,7 @@ TEdge* ConnectArc(TNetList& net, TGraphItem* source, TGraphItem* target) {
     arc->SetTarget(target);
     TEdge* raw = static_cast<TEdge*>(net.Add(std::move(arc), true));
     AttachArc(*raw);
+    if (k == 1 || k == 2 || k == 5) ResolveDocument(*raw);
     return raw;
 }
 
@@ -226,6 +235,7 @@ bool ReverseArc(TEdge& a) {
     std::swap(a.source, a.target);
     if (oldFollower) oldFollower->ResetFusion();
     AttachArc(a);
+    if (oldFollower) ResolveDocument(a);
     return true;
 }
 

@@ -43,7 +43,9 @@ TEdge* ConnectArc(TNetList& net, TGraphItem* source, TGraphItem* target);
 // Enters an arc whose ends, interface ends and connection kind are set into
 // its ends' lists and makes its fusion (kind 1: the target's inner place
 // takes the source place; 2: the target place takes the source's inner
-// place; 5: the target's inner place takes the source's inner place).
+// place; 5: the target's inner place takes the source's inner place). The
+// loader resolves the fusion of the whole document once after its arcs;
+// ConnectArc and ReverseArc resolve it themselves.
 void AttachArc(TEdge& arc);
 
 // Reverses an arc: kinds 1 and 2 turn into each other and fuse in the new

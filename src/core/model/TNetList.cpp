@@ -296,6 +296,8 @@ bool TNetList::DeleteSelected() {
     for (std::size_t i = elements_.size(); i-- > 0;) {
         if (i < elements_.size() && elements_[i]->selected) RemoveAt(i, true);
     }
+    // Places further down a broken fusion chain follow their new root now.
+    if (owner_) owner_->Root()->ResolveFusion();
     return true;
 }
 
