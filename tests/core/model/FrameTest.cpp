@@ -295,6 +295,25 @@ TEST_F(FrameTest, ReversalMovesOwnershipOrIsRefusedOnConflict) {
     EXPECT_EQ(outer->rootFlag, 1);
 }
 
+TEST_F(FrameTest, ValuesSetRightAfterConnectingReachTheChainsRoot) {
+    TPNObjekt* t1 = Instance();
+    TPNObjekt* t2 = Instance();
+    TPlatz* outer = b.Place("outer");
+    ASSERT_NE(ConnectArc(root.Net(), Ip(*t1, "level"), outer), nullptr); // outer follows inner1
+    ASSERT_NE(ConnectArc(root.Net(), outer, Ip(*t2, "level")), nullptr); // inner2 follows outer
+    Ip(*t2, "level")->SetValue(9);
+    EXPECT_EQ(Ip(*t1, "level")->Value(), 9);
+    EXPECT_EQ(outer->InitialMarking(), 9);
+
+    // Deleting the first fusion makes outer the root for inner2 at once.
+    root.Net().SetSelected(outer->InEdgeList.front(), true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    outer->SetInitialMarking(4);
+    EXPECT_EQ(Ip(*t2, "level")->Value(), 4);
+    EXPECT_EQ(Ip(*t1, "level")->Value(), 9);
+}
+
 TEST_F(FrameTest, ReversingAnInterfaceFusionSwapsTheOwner) {
     TPNObjekt* t1 = Instance();
     TPNObjekt* t2 = Instance();
