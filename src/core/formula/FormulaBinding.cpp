@@ -175,17 +175,18 @@ std::string CheckFormulaInEditor(const std::string& text, const TNetList& net) {
 }
 
 bool SetPlaceVariableName(TPlatz& place, const std::string& newName) {
+    // Blanks go first: the name that is stored is the one that must be free.
+    std::string cleaned = newName;
+    cleaned.erase(std::remove(cleaned.begin(), cleaned.end(), ' '), cleaned.end());
     if (place.owner) {
         for (TGraphItem* e : place.owner->Net().Elements()) {
             if (e != &place && e->Kind() == kind::Place &&
-                static_cast<TPlatz*>(e)->variableName == newName) {
+                static_cast<TPlatz*>(e)->variableName == cleaned) {
                 Platform().messages->Error(kVariableNameExists);
                 return false;
             }
         }
     }
-    std::string cleaned = newName;
-    cleaned.erase(std::remove(cleaned.begin(), cleaned.end(), ' '), cleaned.end());
     place.SetVariableName(cleaned);
     return true;
 }

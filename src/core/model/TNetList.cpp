@@ -58,6 +58,16 @@ std::size_t TNetList::IndexOf(const TGraphItem* e) const {
 }
 
 void TNetList::Clear() {
+    // Arcs leave their ends' lists first: the interface places of child
+    // frames outlive this net's arcs for a moment.
+    for (TGraphItem* e : elements_) {
+        if (e->Kind() != kind::Arc) continue;
+        auto* arc = static_cast<TEdge*>(e);
+        TGraphItem* from = arc->connectionKind == 4 && arc->interfaceSource ? arc->interfaceSource : arc->source;
+        TGraphItem* to = arc->connectionKind == 3 && arc->interfaceTarget ? arc->interfaceTarget : arc->target;
+        if (from) Erase(from->OutEdgeList, arc);
+        if (to) Erase(to->InEdgeList, arc);
+    }
     for (TGraphItem* e : elements_) {
         if (Owned(e)) delete e;
     }
@@ -148,6 +158,7 @@ TGraphItem* TNetList::Add(std::unique_ptr<TGraphItem> e, bool invalidate) {
 
 void TNetList::AddFrame(TObjectFrame* frame, bool invalidate) {
     elements_.push_back(frame);
+    frame->owner = owner_; // the object whose net shows the frame
     if (window_) {
         frame->SetShown(true);
         frame->SetCanvas(window_->Surface());
@@ -231,10 +242,10 @@ void TNetList::Detach(TGraphItem* e) {
         }
         for (TEdge* arc : e->OutEdgeList) {
             TGraphItem* to = arc->connectionKind == 3 ? arc->interfaceTarget : arc->target;
-            if (to) {
-                Erase(to->InEdgeList, arc);
-                ResetFusionOf(InnerOf(to));
-            }
+            if (to) Erase(to->InEdgeList, arc);
+            // Only a fusion arc's target follows this place; a kind-3 arc acts
+            // on the inner place without fusing it, so its fusion stays.
+            ResetFusionOf(InnerOf(arc->target));
             SetSelected(arc, true);
         }
         break;
@@ -242,6 +253,36 @@ void TNetList::Detach(TGraphItem* e) {
     default:
         break;
     }
+}
+
+std::vector<const TEdge*> TNetList::RemoveArcsOfInterfacePlace(TInterfacePlace& ip) {
+    std::vector<TEdge*> arcs(ip.InEdgeList.begin(), ip.InEdgeList.end());
+    for (TEdge* arc : arcs) {
+        if (arc->source) Erase(arc->source->OutEdgeList, arc);
+        // The inner place followed the source of an incoming fusion. The
+        // source keeps its own fusion.
+        if (arc->connectionKind == 1 || arc->connectionKind == 5) ResetFusionOf(ip.innerPlace);
+    }
+    const std::size_t incoming = arcs.size();
+    arcs.insert(arcs.end(), ip.OutEdgeList.begin(), ip.OutEdgeList.end());
+    for (std::size_t i = incoming; i < arcs.size(); ++i) {
+        TEdge* arc = arcs[i];
+        if (arc->connectionKind == 2 && arc->target && arc->target->Kind() == kind::Place) {
+            static_cast<TPlatz*>(arc->target)->ResetFusion();
+        }
+        if (arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->target));
+        if (arc->target) Erase(arc->target->InEdgeList, arc);
+    }
+    ip.InEdgeList.clear();
+    ip.OutEdgeList.clear();
+    std::vector<const TEdge*> removed;
+    for (TEdge* arc : arcs) {
+        if (IndexOf(arc) < elements_.size()) {
+            removed.push_back(arc);
+            Remove(arc);
+        }
+    }
+    return removed;
 }
 
 bool TNetList::DeleteSelected() {
@@ -279,30 +320,14 @@ bool TNetList::DeleteSelected() {
         }
         auto* frame = static_cast<TObjectFrame*>(e);
         for (auto& ip : frame->interfacePlaces) {
-            std::vector<TEdge*> arcsOfIp(ip->InEdgeList.begin(), ip->InEdgeList.end());
-            for (TEdge* arc : arcsOfIp) {
-                if (arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->source));
-                if (arc->source) Erase(arc->source->OutEdgeList, arc);
-            }
-            std::vector<TEdge*> outs(ip->OutEdgeList.begin(), ip->OutEdgeList.end());
-            for (TEdge* arc : outs) {
-                if (arc->connectionKind == 2 && arc->target && arc->target->Kind() == kind::Place) {
-                    static_cast<TPlatz*>(arc->target)->ResetFusion();
-                }
-                if (arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->target));
-                if (arc->target) Erase(arc->target->InEdgeList, arc);
-            }
-            arcsOfIp.insert(arcsOfIp.end(), outs.begin(), outs.end());
-            ip->InEdgeList.clear();
-            ip->OutEdgeList.clear();
-            for (TEdge* arc : arcsOfIp) {
-                if (destroyed.insert(arc).second) Remove(arc);
-            }
+            for (const TEdge* arc : RemoveArcsOfInterfacePlace(*ip)) destroyed.insert(const_cast<TEdge*>(arc));
         }
     }
     for (std::size_t i = elements_.size(); i-- > 0;) {
         if (i < elements_.size() && elements_[i]->selected) RemoveAt(i, true);
     }
+    // Places further down a broken fusion chain follow their new root now.
+    if (owner_) owner_->Root()->ResolveFusion();
     return true;
 }
 
@@ -419,6 +444,13 @@ void TNetList::MoveSelected(int dx, int dy) {
     }
 }
 
+void TNetList::AnchorSelectedDragPositions() {
+    for (TGraphItem* e : elements_) {
+        const char k = e->Kind();
+        if (e->selected && (k == kind::Place || k == kind::Transition)) e->bounds = e->hit;
+    }
+}
+
 void TNetList::RefreshArcsOfSelected() {
     for (TGraphItem* e : elements_) {
         if (e->selected) RefreshArcsOf(e);
@@ -497,14 +529,20 @@ void TNetList::InvalidateAll() {
 void TNetList::NamePlacesAutomatically() {
     int n = 0;
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Place) static_cast<TPlatz*>(e)->SetName("P" + std::to_string(++n));
+        if (e->Kind() != kind::Place) continue;
+        std::string name = "P";
+        name += std::to_string(++n);
+        static_cast<TPlatz*>(e)->SetName(name);
     }
 }
 
 void TNetList::NameTransitionsAutomatically() {
     int n = 0;
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Transition) static_cast<TTransition*>(e)->SetName("T" + std::to_string(++n));
+        if (e->Kind() != kind::Transition) continue;
+        std::string name = "T";
+        name += std::to_string(++n);
+        static_cast<TTransition*>(e)->SetName(name);
     }
 }
 
@@ -671,13 +709,24 @@ void TNetList::CopySelected(std::vector<std::unique_ptr<TGraphItem>>& target) co
     }
 }
 
+namespace {
+
+bool Immediate(const TTransition* t) { return t->functionText == "0" || t->timed == 0; }
+
+// Reservation counts for timed discrete transitions only: an immediate or
+// stepwise transition is listed once, and a continuous one never in the
+// discrete lists, whatever its reservation byte says.
+bool Reserves(const TTransition* t) { return !t->continuous && !Immediate(t) && t->reservation; }
+
+} // namespace
+
 void TNetList::CollectSimulationLists(SimulationLists& lists) const {
     for (TGraphItem* e : elements_) {
         if (e->Kind() == kind::Transition) {
             auto* t = static_cast<TTransition*>(e);
             if (t->continuous) {
                 lists.continuous.push_back(t);
-            } else if (t->functionText == "0" || t->timed == 0) {
+            } else if (Immediate(t)) {
                 lists.discrete.push_back(t);
             } else if (!t->reservation) {
                 lists.timed.push_back(t);
@@ -687,7 +736,7 @@ void TNetList::CollectSimulationLists(SimulationLists& lists) const {
         }
     }
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Transition && static_cast<TTransition*>(e)->reservation) {
+        if (e->Kind() == kind::Transition && Reserves(static_cast<TTransition*>(e))) {
             auto* t = static_cast<TTransition*>(e);
             lists.timed.push_back(t);
             lists.discrete.push_back(t);

@@ -10,7 +10,9 @@
 namespace qz {
 
 class Canvas;
+class TEdge;
 class TGraphItem;
+class TInterfacePlace;
 class TObjectFrame;
 class TPNObjekt;
 class TPlatz;
@@ -61,6 +63,10 @@ public:
     std::unique_ptr<TGraphItem> RemoveFromListAt(std::size_t index);
     // Unlinks an element from its arcs before it is removed.
     void Detach(TGraphItem* e);
+    // Unlinks and destroys every arc of this net at an interface place,
+    // resetting the fusions those arcs carried. The result lists the
+    // destroyed arcs, for bookkeeping only.
+    std::vector<const TEdge*> RemoveArcsOfInterfacePlace(TInterfacePlace& ip);
     // Asks for confirmation and deletes the selection; true when deleted.
     bool DeleteSelected();
     // Removes every element and child object.
@@ -86,6 +92,11 @@ public:
     TRect BoundsOfSelection() const;
     TRect BoundsOfAll() const;
     void MoveSelected(int dx, int dy);
+    // Puts the drag position (bounds) of every selected place and transition
+    // back on its drawn position (hit rectangle), so that a drag that starts
+    // after a snapped move, or after grid alignment was switched, does not
+    // make the element jump. The editor calls it when a drag starts.
+    void AnchorSelectedDragPositions();
     void RefreshArcsOfSelected();
     void SetSizeClassOfSelected(int sizeClass);
     void BringToFront(TGraphItem* e);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/NumberFormat.h"
+
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
@@ -43,7 +45,37 @@ void TObjectFrame::SetShown(bool on) {
     for (auto& ip : interfacePlaces) ip->SetShown(on);
 }
 
+void TObjectFrame::ReleaseArcs(TInterfacePlace& ip) {
+    if (ip.InEdgeList.empty() && ip.OutEdgeList.empty()) return;
+    if (owner) owner->Net().RemoveArcsOfInterfacePlace(ip);
+}
+
+namespace {
+
+// Hands the arcs of an interface place over to its replacement.
+void MoveArcs(TInterfacePlace& from, TInterfacePlace& to) {
+    for (TEdge* a : from.InEdgeList) {
+        if (a->interfaceTarget == &from) a->interfaceTarget = &to;
+        if (a->target == &from) a->target = &to;
+        a->geometryValid = 0;
+        to.InEdgeList.push_back(a);
+    }
+    for (TEdge* a : from.OutEdgeList) {
+        if (a->interfaceSource == &from) a->interfaceSource = &to;
+        if (a->source == &from) a->source = &to;
+        a->geometryValid = 0;
+        to.OutEdgeList.push_back(a);
+    }
+    from.InEdgeList.clear();
+    from.OutEdgeList.clear();
+}
+
+} // namespace
+
 void TObjectFrame::RebuildInterface() {
+    // Arcs of the parent net at the old interface places go over to the new
+    // interface place of the same inner place; the others are removed.
+    std::vector<std::unique_ptr<TInterfacePlace>> old = std::move(interfacePlaces);
     interfacePlaces.clear();
     hovered = nullptr;
     if (object) {
@@ -69,7 +101,32 @@ void TObjectFrame::RebuildInterface() {
             }
         }
     }
+    for (auto& before : old) {
+        TInterfacePlace* after = FindInterfacePlaceOf(before->innerPlace);
+        if (after) {
+            MoveArcs(*before, *after);
+        } else {
+            ReleaseArcs(*before);
+        }
+    }
+    old.clear();
     Relayout();
+}
+
+void TObjectFrame::DropInheritedInterfacePlaces() {
+    hovered = nullptr;
+    for (auto& ip : interfacePlaces) {
+        if (ip->inherited) ReleaseArcs(*ip);
+    }
+    std::erase_if(interfacePlaces, [](const auto& ip) { return ip->inherited != 0; });
+    LayoutInterface();
+}
+
+TInterfacePlace* TObjectFrame::FindInterfacePlaceOf(const TPlatz* inner) const {
+    for (const auto& ip : interfacePlaces) {
+        if (ip->innerPlace == inner) return ip.get();
+    }
+    return nullptr;
 }
 
 void TObjectFrame::LayoutInterface() {
@@ -117,7 +174,9 @@ void TObjectFrame::SetInterfaceSizeClass(int c) {
     cornerRadius = kFrameCornerRadii[c];
     for (auto& ip : interfacePlaces) ip->SetSizeClass(c);
     LayoutInterface();
-    if (bounds.bottom < minimumBottom) {
+    // The margins grow with the frame, so one step to the minimum bottom may
+    // still leave the last places off their strip: grow until they fit.
+    while (bounds.bottom < minimumBottom) {
         bounds.bottom = minimumBottom + 4;
         hit = bounds;
         LayoutInterface();
@@ -145,6 +204,8 @@ void TObjectFrame::AddOrRemoveInterfacePlace(TPlatz* place, bool on) {
         interfacePlaces.push_back(std::move(ip));
     } else if (it != interfacePlaces.end() && !on) {
         if (hovered == it->get()) hovered = nullptr;
+        // Arcs of the parent net must not outlive the interface place.
+        ReleaseArcs(**it);
         interfacePlaces.erase(it);
     }
     Relayout();
@@ -180,6 +241,21 @@ TInterfacePlace* TObjectFrame::FirstSelectedInterfacePlace() const {
         if (ip->selected) return ip.get();
     }
     return nullptr;
+}
+
+std::string TObjectFrame::SelectedValueText() const {
+    const TInterfacePlace* ip = FirstSelectedInterfacePlace();
+    return ip ? num::FormatGeneral(ip->Value(), 15) : std::string();
+}
+
+bool TObjectFrame::SetSelectedValueFromText(const std::string& answer) {
+    TInterfacePlace* ip = FirstSelectedInterfacePlace();
+    if (!ip || answer.empty()) return false;
+    const std::optional<long double> v = num::ParseNumber(answer);
+    if (!v) return false;
+    ip->SetValue(*v);
+    if (shown) ip->Invalidate(window);
+    return true;
 }
 
 void TObjectFrame::SetCaption(const std::string& n) {

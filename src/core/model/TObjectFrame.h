@@ -49,8 +49,18 @@ public:
     void MoveSelectedDown();
     // "Set Initial Value": the first selected interface place, if any.
     TInterfacePlace* FirstSelectedInterfacePlace() const;
+    // The text the initial-marking dialog starts with: the first selected
+    // interface place's value in general format; empty when none is selected.
+    std::string SelectedValueText() const;
+    // The dialog's answer: a non-empty number text (decimal comma) becomes the
+    // value of the first selected interface place. False when nothing was set.
+    bool SetSelectedValueFromText(const std::string& answer);
     void SetCaption(const std::string& name);
     TInterfacePlace* FindInterfacePlace(const std::string& variableName) const;
+    TInterfacePlace* FindInterfacePlaceOf(const TPlatz* innerPlace) const;
+    // Removes the interface places taken over from the base object, and the
+    // parent net's arcs at them (the base object is about to go).
+    void DropInheritedInterfacePlaces();
     // "Init Size": 100 x 100 at the current top-left corner.
     void InitSize();
     TRect GripRect() const;
@@ -74,6 +84,8 @@ public:
 
 private:
     void Relayout();
+    // Removes the parent net's arcs at `ip` before it goes away.
+    void ReleaseArcs(TInterfacePlace& ip);
 };
 
 } // namespace qz

@@ -53,10 +53,15 @@ TPNObjekt::~TPNObjekt() {
 }
 
 void TPNObjekt::Register() {
-    std::set<int> used;
-    for (const TPNObjekt* o : root_->registry_) used.insert(o->number_);
+    // The smallest number no registered object has: the same number as
+    // rescanning the registry from 1 after every match, in one linear pass.
+    const std::size_t count = root_->registry_.size();
+    std::vector<bool> used(count + 2, false);
+    for (const TPNObjekt* o : root_->registry_) {
+        if (o->number_ > 0 && static_cast<std::size_t>(o->number_) <= count + 1) used[o->number_] = true;
+    }
     int n = 1;
-    while (used.count(n)) ++n;
+    while (used[static_cast<std::size_t>(n)]) ++n;
     number_ = n;
     net_->number = n;
     root_->registry_.push_back(this);
@@ -69,6 +74,7 @@ void TPNObjekt::Unregister() {
 
 void TPNObjekt::DropBase() {
     if (!base_) return;
+    frame_->DropInheritedInterfacePlaces(); // they refer to the base's places
     TObjectFrame* baseFrame = &base_->Frame();
     const std::size_t i = net_->IndexOf(baseFrame);
     if (i < net_->Count()) net_->RemoveFromListAt(i);

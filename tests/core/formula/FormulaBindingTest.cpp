@@ -1,0 +1,181 @@
+// Binding and checking the formulas of a net: scopes, per-element results,
+// counters, the property window's rows, the editor's check and variable
+// names.
+#include <gtest/gtest.h>
+
+#include "../model/ModelTestSupport.h"
+#include "formula/FormulaBinding.h"
+#include "formula/Parser.h"
+
+namespace qz::test {
+namespace {
+
+class FormulaBindingTest : public LibraryTest {
+protected:
+    FormulaBindingTest() {
+        DefineClass("Tank", [](TPNObjekt& o) {
+            Published(o, "level", 4);
+            NetBuilder b{o};
+            b.Transition("inner", "level*2");
+        });
+        root.name = "Plant";
+    }
+
+    FormulaCheck Check(bool continuous = false) {
+        root.RegisterVariables();
+        return CheckTransFunctions(root, continuous);
+    }
+
+    TPNObjekt root;
+    NetBuilder b{root};
+};
+
+TEST_F(FormulaBindingTest, FormulasSeeOnlyTheirOwnObjectsPlaces) {
+    TPlatz* m1 = b.Place("m1");
+    m1->SetMarking(3);
+    TTransition* own = b.Transition("Own", "m1*2+Time");
+    TTransition* child = b.Transition("Child", "level+1");
+    TPNObjekt* tank = root.AddChildObject("Tank_1", "Tank", 0, 0);
+    ASSERT_NE(tank, nullptr);
+    FormulaCheck check = Check();
+    EXPECT_EQ(check.errors, 1);
+    EXPECT_EQ(own->formulaValid, 1);
+    EXPECT_EQ(own->firingTime, 6);
+    EXPECT_EQ(child->formulaValid, 0);
+    EXPECT_EQ(child->formulaError.rfind("Error parsing expression:\r", 0), 0u) << child->formulaError;
+
+    // A class formula naming the parent's place fails there.
+    DefineClass("Reader", [](TPNObjekt& o) { NetBuilder{o}.Transition("r", "m1+1"); });
+    ASSERT_NE(root.AddChildObject("R", "Reader", 0, 0), nullptr);
+    check = Check();
+    EXPECT_EQ(check.errors, 2);
+    EXPECT_EQ(check.rows.size(), 2u) << "rows list the root's own net only";
+    TTransition* inner = static_cast<TTransition*>(tank->Base()->Net().At(1));
+    EXPECT_EQ(inner->formulaValid, 1);
+    EXPECT_EQ(inner->firingTime, 8);
+}
+
+TEST_F(FormulaBindingTest, ResultsRowsAndTraceOfTheTransitionCheck) {
+    b.Place("m1")->SetMarking(2);
+    TTransition* number = b.Transition("Num", "3");
+    TTransition* expr = b.Transition("Expr", "m1*2");
+    TTransition* bad = b.Transition("Bad", "m1*");
+    b.Transition("Cont", "1,5", true);
+    FormulaCheck check = Check();
+    EXPECT_EQ(check.errors, 1);
+    ASSERT_EQ(check.rows.size(), 3u);
+    EXPECT_EQ(check.rows[0].name, "Num");
+    EXPECT_EQ(check.rows[0].value, "3");
+    EXPECT_EQ(check.rows[0].result, "OK");
+    EXPECT_EQ(check.rows[1].text, "m1*2");
+    EXPECT_EQ(check.rows[1].value, "4");
+    EXPECT_EQ(check.rows[2].value, "N.A.");
+    EXPECT_EQ(check.rows[2].result, bad->formulaError);
+    EXPECT_NE(bad->formulaError, "OK");
+    EXPECT_TRUE(bad->errorMark);
+    EXPECT_EQ(number->formulaError, "OK");
+    EXPECT_EQ(expr->isExpression, 1);
+    EXPECT_EQ(platform.trace.Lines(),
+              std::vector<std::string>{"CheckTransFunctions erfolgreich beendet, Fehler: 1"});
+
+    FormulaCheck cont = Check(true);
+    ASSERT_EQ(cont.rows.size(), 1u);
+    EXPECT_EQ(cont.rows[0].value, "1,5");
+    EXPECT_EQ(cont.errors, 1) << "the counter covers every transition";
+
+    bad->SetFunctionText("m1*3");
+    EXPECT_EQ(Check().errors, 0);
+    EXPECT_EQ(bad->formulaError, "OK");
+    EXPECT_FALSE(bad->errorMark);
+}
+
+TEST_F(FormulaBindingTest, EmptyTextsBecomeOne) {
+    TTransition* t = b.Transition("T", "5");
+    t->SetFunctionText("   ");
+    TPlatz* p = b.Place();
+    TEdge* a = b.Arc(p, t);
+    a->SetWeightText("");
+    EXPECT_EQ(Check().errors, 0);
+    EXPECT_EQ(t->functionText, "1");
+    EXPECT_EQ(t->firingTime, 1);
+    EXPECT_EQ(t->timed, 1);
+    int errors = 0;
+    CheckArcFormulas(root, errors);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(a->weightText, "1");
+    EXPECT_EQ(a->weight, 1);
+}
+
+TEST_F(FormulaBindingTest, ArcCheckCompilesWithoutEvaluating) {
+    TPlatz* p = b.Place("m1");
+    TTransition* t = b.Transition();
+    TEdge* good = b.Arc(p, t);
+    good->SetWeightText("1/m1"); // m1 is 0: evaluating would fail
+    TEdge* bad = b.Arc(p, t);
+    bad->SetWeightText("(m1");
+    TEdge* number = b.Arc(p, t);
+    number->SetWeightText("2,5");
+    root.RegisterVariables();
+    FormulaCheck check = CheckArcFunctions(root);
+    EXPECT_EQ(check.errors, 1);
+    ASSERT_EQ(check.rows.size(), 3u);
+    EXPECT_EQ(check.rows[0].text, "1/m1");
+    EXPECT_EQ(check.rows[0].value, "0");
+    EXPECT_EQ(check.rows[0].result, "OK");
+    EXPECT_EQ(check.rows[1].value, "N.A.");
+    EXPECT_EQ(check.rows[2].value, "2,5");
+    EXPECT_EQ(platform.trace.Lines().back(), "CheckArcFunctions erfolgreich beendet, Fehler: 1");
+    EXPECT_TRUE(good->parser->HasCompiledList());
+    ReleaseFormulas(root);
+    EXPECT_FALSE(good->parser->HasCompiledList());
+}
+
+TEST_F(FormulaBindingTest, ContinuousSpeedReadsTheMarkingOwner) {
+    TPlatz* p = b.Place("m1", true);
+    TTransition* t = b.Transition("T", "2*m1", true);
+    p->SetMarking(1.5);
+    ASSERT_EQ(Check(true).errors, 0);
+    EXPECT_EQ(t->formulaError, "OK");
+    EXPECT_EQ(t->parser->Value(), 3);
+    p->SetMarking(4);
+    EXPECT_EQ(t->parser->Value(), 8);
+}
+
+TEST_F(FormulaBindingTest, EditorCheckKnowsOnlyThePlaces) {
+    b.Place("m1");
+    EXPECT_EQ(CheckFormulaInEditor("m1*2", root.Net()), "No errors in formula");
+    EXPECT_NE(CheckFormulaInEditor("STime*2", root.Net()), "No errors in formula");
+    EXPECT_NE(CheckFormulaInEditor("Cot(1)", root.Net()), "No errors in formula");
+    ASSERT_EQ(platform.messages.Shown().size(), 3u);
+    EXPECT_EQ(platform.messages.Shown()[0].kind, MsgKind::Information);
+    EXPECT_EQ(platform.messages.Shown()[1].kind, MsgKind::Error);
+
+    // The same formula passes the simulation start.
+    TTransition* t = b.Transition("T", "STime*2");
+    EXPECT_EQ(Check().errors, 0);
+    EXPECT_EQ(t->formulaValid, 1);
+}
+
+TEST_F(FormulaBindingTest, VariableNamesMustDifferExactlyWithinTheNet) {
+    TPlatz* a = b.Place("m1");
+    TPlatz* c = b.Place("m2");
+    EXPECT_FALSE(SetPlaceVariableName(*c, "m1"));
+    EXPECT_EQ(c->variableName, "m2");
+    EXPECT_FALSE(SetPlaceVariableName(*c, " m 1 ")) << "compared after removing blanks";
+    EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>(2, "This variable name already exists."));
+    EXPECT_TRUE(SetPlaceVariableName(*c, "M1"));
+    EXPECT_TRUE(SetPlaceVariableName(*a, "m1")) << "a place may keep its own name";
+    EXPECT_TRUE(SetPlaceVariableName(*c, "flow rate"));
+    EXPECT_EQ(c->variableName, "flowrate");
+
+    // A name differing only in case is shadowed by the earlier place.
+    c->SetVariableName("M1");
+    a->SetMarking(1);
+    c->SetMarking(9);
+    TTransition* t = b.Transition("T", "M1");
+    Check();
+    EXPECT_EQ(t->firingTime, 1);
+}
+
+} // namespace
+} // namespace qz::test

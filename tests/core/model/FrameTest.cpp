@@ -1,0 +1,531 @@
+// Object frames and interface places: interface building and layout, frame
+// commands, and the fusion rules of arcs to interface places.
+#include <gtest/gtest.h>
+
+#include "ModelTestSupport.h"
+#include "model/ConflictGroups.h"
+#include "model/FusionRules.h"
+
+namespace qz::test {
+namespace {
+
+class FrameTest : public LibraryTest {
+protected:
+    FrameTest() {
+        DefineClass("Tank", [](TPNObjekt& o) {
+            TPlatz* level = Published(o, "level", 5);
+            Published(o, "flow", 0, true);
+            NetBuilder b{o};
+            TTransition* drain = b.Transition("drain");
+            drain->priority = 2;
+            b.Arc(level, drain);
+        });
+        root.name = "Plant";
+    }
+
+    TPNObjekt* Instance() { return root.AddChildObject(root.UniqueChildName("Tank"), "Tank", 0, 0); }
+
+    TPNObjekt root;
+    NetBuilder b{root};
+};
+
+TEST_F(FrameTest, RebuildListsOwnPlacesThenTheBaseFramesPlaces) {
+    ASSERT_TRUE(root.SetInherited("Tank"));
+    TPlatz* own = Published(root, "extra");
+    b.Place("private");
+    TObjectFrame& f = root.Frame();
+    f.RebuildInterface();
+    ASSERT_EQ(f.interfacePlaces.size(), 3u);
+    EXPECT_EQ(f.interfacePlaces[0]->innerPlace, own);
+    EXPECT_FALSE(f.interfacePlaces[0]->inherited);
+    EXPECT_EQ(f.interfacePlaces[1]->innerPlace->variableName, "level");
+    EXPECT_TRUE(f.interfacePlaces[1]->inherited);
+    EXPECT_EQ(f.interfacePlaces[2]->innerPlace->variableName, "flow");
+
+    // The interface flag adds and removes single interface places.
+    own->SetInterfaceFlag(0);
+    EXPECT_EQ(f.interfacePlaces.size(), 2u);
+    own->SetInterfaceFlag(1);
+    EXPECT_EQ(f.interfacePlaces.back()->innerPlace, own);
+    root.Net().Remove(own);
+    EXPECT_EQ(f.interfacePlaces.size(), 2u) << "a destroyed place leaves the interface";
+}
+
+TEST_F(FrameTest, LayoutStacksPlacesOnTheirStrips) {
+    TPNObjekt* t = Instance();
+    TObjectFrame& f = t->Frame();
+    f.SetBounds({0, 0, 120, 90});
+    TInterfacePlace* level = Ip(*t, "level");
+    TInterfacePlace* flow = Ip(*t, "flow");
+    // m = 90 div 8 = 11; strips from y 31 to 79; side 14 in a strip 18 wide.
+    EXPECT_EQ(f.leftStrip, (TRect{0, 31, 18, 79}));
+    EXPECT_EQ(f.rightStrip, (TRect{102, 31, 120, 79}));
+    EXPECT_EQ(level->hit, (TRect{2, 34, 16, 48}));
+    EXPECT_EQ(flow->hit, (TRect{2, 49, 16, 63}));
+    EXPECT_EQ(f.minimumBottom, 20 + 22 + 2 * 17);
+
+    flow->selected = 1;
+    f.ToggleSideOfSelected();
+    EXPECT_EQ(flow->side, 1);
+    EXPECT_EQ(flow->hit, (TRect{104, 34, 118, 48}));
+    EXPECT_EQ(f.minimumBottom, 20 + 22 + 17);
+
+    f.ToggleSideOfSelected();
+    f.MoveSelectedUp();
+    EXPECT_EQ(f.interfacePlaces[0].get(), flow);
+    EXPECT_EQ(flow->hit, (TRect{2, 34, 16, 48}));
+    f.MoveSelectedUp(); // already first: no change
+    EXPECT_EQ(f.interfacePlaces[0].get(), flow);
+    f.MoveSelectedDown();
+    EXPECT_EQ(f.interfacePlaces[1].get(), flow);
+    f.MoveSelectedDown(); // already last
+    EXPECT_EQ(f.interfacePlaces[1].get(), flow);
+}
+
+TEST_F(FrameTest, OnlyUsedHidesPlacesWithoutArcs) {
+    TPNObjekt* t = Instance();
+    TObjectFrame& f = t->Frame();
+    TTransition* tr = b.Transition();
+    ASSERT_NE(ConnectArc(root.Net(), tr, Ip(*t, "flow")), nullptr);
+    f.SetShowOnlyUsed(1);
+    EXPECT_FALSE(Ip(*t, "level")->visible);
+    EXPECT_TRUE(Ip(*t, "flow")->visible);
+    EXPECT_EQ(Ip(*t, "flow")->hit.top, 34) << "the hidden place takes no slot";
+    EXPECT_EQ(f.minimumBottom, 20 + 22 + 17);
+    EXPECT_FALSE(Ip(*t, "level")->HitTest({Ip(*t, "level")->hit.left + 1, Ip(*t, "level")->hit.top + 1}));
+    f.SetShowOnlyUsed(0);
+    EXPECT_TRUE(Ip(*t, "level")->visible);
+}
+
+TEST_F(FrameTest, LargestSizeClassGrowsASmallFrameToFitItsPlaces) {
+    DefineClass("Many", [](TPNObjekt& o) {
+        for (const char* v : {"a", "b", "c"}) Published(o, v);
+    });
+    TPNObjekt* m = root.AddChildObject("M", "Many", 0, 0);
+    TObjectFrame& f = m->Frame();
+    f.SetInterfaceSizeClass(4);
+    EXPECT_EQ(f.stripWidth, 32);
+    EXPECT_EQ(f.cornerRadius, 25);
+    EXPECT_EQ(f.interfacePlaces[0]->sideLength, 27);
+    EXPECT_GE(f.bounds.bottom, f.minimumBottom);
+    for (auto& ip : f.interfacePlaces) {
+        EXPECT_LE(ip->hit.bottom, f.leftStrip.bottom) << "every place lies on its strip";
+    }
+    const int grown = f.bounds.bottom;
+    f.SetInterfaceSizeClass(0);
+    EXPECT_EQ(f.bounds.bottom, grown) << "a smaller class never shrinks the frame";
+    f.InitSize();
+    EXPECT_EQ(f.bounds, (TRect{0, 0, 100, 100}));
+}
+
+TEST_F(FrameTest, GripResizesWithinLimitsElseTheFrameMoves) {
+    TPNObjekt* t = Instance();
+    TObjectFrame& f = t->Frame();
+    // Grip: (120 - 9 - 15, 75) to (120 - 9 - 3, 87).
+    EXPECT_TRUE(f.HitTest({100, 80}));
+    EXPECT_TRUE(f.gripHit);
+    f.MoveBy(-60, 0, nullptr); // width 60 is not above 4 * 18
+    EXPECT_EQ(f.bounds.right, 120);
+    f.MoveBy(-40, 0, nullptr);
+    EXPECT_EQ(f.bounds.right, 80);
+    f.MoveBy(0, -40, nullptr); // bottom 50 is not above the minimum bottom 76
+    EXPECT_EQ(f.bounds.bottom, 90);
+    f.MoveBy(0, -13, nullptr);
+    EXPECT_EQ(f.bounds.bottom, 77);
+    f.MoveBy(0, 100, nullptr);
+    EXPECT_EQ(f.bounds.bottom, 177);
+    EXPECT_EQ(f.bounds.left, 0);
+
+    EXPECT_TRUE(f.HitTest({40, 10}));
+    EXPECT_FALSE(f.gripHit);
+    const TRect ip = Ip(*t, "level")->hit;
+    f.MoveBy(30, 5, nullptr);
+    EXPECT_EQ(f.bounds, (TRect{30, 5, 110, 182}));
+    EXPECT_EQ(Ip(*t, "level")->hit.left, ip.left + 30) << "interface places move along";
+}
+
+TEST_F(FrameTest, SetInitialValueEditsTheFirstSelectedPlace) {
+    TPNObjekt* t = Instance();
+    TObjectFrame& f = t->Frame();
+    EXPECT_EQ(f.SelectedValueText(), "");
+    EXPECT_FALSE(f.SetSelectedValueFromText("3"));
+    TInterfacePlace* level = Ip(*t, "level");
+    TInterfacePlace* flow = Ip(*t, "flow");
+    level->selected = 1;
+    flow->selected = 1;
+    EXPECT_EQ(f.SelectedValueText(), "5");
+    EXPECT_FALSE(f.SetSelectedValueFromText("")) << "an unchanged dialog answers empty";
+    EXPECT_TRUE(f.SetSelectedValueFromText("2,5"));
+    EXPECT_EQ(level->Value(), 2.5L);
+    EXPECT_EQ(level->innerPlace->Marking(), 2) << "the discrete marking is rounded";
+    EXPECT_EQ(flow->Value(), 0);
+    EXPECT_EQ(f.SelectedValueText(), "2,5");
+}
+
+TEST_F(FrameTest, HitTestRemembersTheInterfacePlaceUnderThePoint) {
+    TPNObjekt* t = Instance();
+    TObjectFrame& f = t->Frame();
+    TInterfacePlace* level = Ip(*t, "level");
+    EXPECT_TRUE(f.HitTest({level->hit.left + 2, level->hit.top + 2}));
+    EXPECT_EQ(f.hovered, level);
+    EXPECT_TRUE(level->selected);
+    EXPECT_EQ(f.FirstSelectedInterfacePlace(), level);
+    f.SetSelected(true);
+    f.SetSelected(false);
+    EXPECT_EQ(f.hovered, nullptr);
+    EXPECT_FALSE(f.HitTest({500, 500}));
+}
+
+TEST_F(FrameTest, FusionConnectsOnlyEqualKindsOnce) {
+    TPNObjekt* t1 = Instance();
+    TPNObjekt* t2 = Instance();
+    TPlatz* pd = b.Place("pd");
+    TPlatz* pd2 = b.Place("pd2");
+    TPlatz* pc = b.Place("pc", true);
+    TInterfacePlace* level1 = Ip(*t1, "level");
+    TInterfacePlace* flow1 = Ip(*t1, "flow");
+    TInterfacePlace* flow2 = Ip(*t2, "flow");
+    TNetList& net = root.Net();
+
+    EXPECT_EQ(ConnectArc(net, pc, level1), nullptr); // continuous to discrete
+    TEdge* k1 = ConnectArc(net, pd, level1);
+    ASSERT_NE(k1, nullptr);
+    EXPECT_EQ(k1->connectionKind, 1);
+    EXPECT_EQ(pd->OutEdgeList, std::vector<TEdge*>{k1});
+    EXPECT_EQ(level1->InEdgeList, std::vector<TEdge*>{k1});
+    EXPECT_EQ(ConnectArc(net, pd2, level1), nullptr) << "one incoming fusion per interface place";
+    EXPECT_EQ(ConnectArc(net, level1, pd), nullptr) << "would fuse the owner to its follower";
+    EXPECT_EQ(ConnectArc(net, flow1, Ip(*t1, "level")), nullptr) << "same frame";
+    TEdge* k5 = ConnectArc(net, flow1, flow2);
+    ASSERT_NE(k5, nullptr);
+    EXPECT_EQ(k5->connectionKind, 5);
+    EXPECT_EQ(ConnectArc(net, flow2, flow1), nullptr) << "the reverse would close a ring";
+    EXPECT_EQ(ConnectArc(net, pd, pd2), nullptr);
+    EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>(5, "Fusion not valid..."));
+
+    root.ResolveFusion();
+    EXPECT_EQ(level1->innerPlace->markingOwner, pd);
+    EXPECT_EQ(level1->innerPlace->rootFlag, 0);
+    pd->SetMarking(3);
+    EXPECT_EQ(level1->innerPlace->Marking(), 3);
+    EXPECT_EQ(flow2->innerPlace->markingOwner, flow1->innerPlace);
+    EXPECT_EQ(Ip(*t2, "level")->innerPlace->markingOwner, Ip(*t2, "level")->innerPlace);
+}
+
+TEST_F(FrameTest, TransitionArcsActOnTheInnerPlace) {
+    TPNObjekt* t1 = Instance();
+    TInterfacePlace* level = Ip(*t1, "level");
+    TTransition* tr = b.Transition();
+    TEdge* k3 = ConnectArc(root.Net(), tr, level);
+    ASSERT_NE(k3, nullptr);
+    EXPECT_EQ(k3->connectionKind, 3);
+    EXPECT_EQ(k3->target, level->innerPlace);
+    EXPECT_EQ(k3->interfaceTarget, level);
+    EXPECT_EQ(k3->DrawnTarget(), level);
+    EXPECT_EQ(tr->OutEdgeList, std::vector<TEdge*>{k3});
+    EXPECT_EQ(level->InEdgeList, std::vector<TEdge*>{k3});
+    EXPECT_TRUE(level->innerPlace->InEdgeList.empty() ||
+                level->innerPlace->InEdgeList.back() != k3);
+
+    ASSERT_TRUE(ReverseArc(*k3));
+    EXPECT_EQ(k3->connectionKind, 4);
+    EXPECT_EQ(k3->source, level->innerPlace);
+    EXPECT_EQ(k3->interfaceSource, level);
+    EXPECT_EQ(k3->target, tr);
+    EXPECT_EQ(level->OutEdgeList, std::vector<TEdge*>{k3});
+    EXPECT_TRUE(level->InEdgeList.empty());
+    EXPECT_EQ(tr->InEdgeList, std::vector<TEdge*>{k3});
+    EXPECT_TRUE(tr->OutEdgeList.empty());
+    ASSERT_TRUE(ReverseArc(*k3));
+    EXPECT_EQ(k3->connectionKind, 3);
+    EXPECT_EQ(k3->interfaceTarget, level);
+
+    TPlatz* p = b.Place();
+    TEdge* plain = ConnectArc(root.Net(), p, tr);
+    ASSERT_TRUE(ReverseArc(*plain));
+    EXPECT_EQ(plain->source, tr);
+    EXPECT_EQ(tr->OutEdgeList.back(), plain);
+    EXPECT_EQ(p->InEdgeList, std::vector<TEdge*>{plain});
+    EXPECT_TRUE(p->OutEdgeList.empty());
+}
+
+TEST_F(FrameTest, ReversalMovesOwnershipOrIsRefusedOnConflict) {
+    TPNObjekt* t1 = Instance();
+    TPNObjekt* t2 = Instance();
+    TPlatz* outer = b.Place("outer");
+    TInterfacePlace* level1 = Ip(*t1, "level");
+    TInterfacePlace* level2 = Ip(*t2, "level");
+    TPlatz* inner1 = level1->innerPlace;
+    TPlatz* inner2 = level2->innerPlace;
+
+    TEdge* fusion = ConnectArc(root.Net(), outer, level1);
+    ASSERT_NE(fusion, nullptr);
+    ASSERT_TRUE(ReverseArc(*fusion));
+    EXPECT_EQ(fusion->connectionKind, 2);
+    EXPECT_EQ(fusion->source, level1);
+    EXPECT_EQ(fusion->target, outer);
+    EXPECT_EQ(outer->IncomingFusionArcs(), 1);
+    root.ResolveFusion();
+    EXPECT_EQ(outer->markingOwner, inner1);
+    EXPECT_EQ(inner1->markingOwner, inner1);
+    EXPECT_EQ(inner1->rootFlag, 1);
+    inner1->SetMarking(6);
+    EXPECT_EQ(outer->Marking(), 6);
+
+    // A chain: inner2 follows outer, which follows inner1.
+    TEdge* second = ConnectArc(root.Net(), outer, level2);
+    ASSERT_NE(second, nullptr);
+    root.ResolveFusion();
+    EXPECT_EQ(inner2->markingOwner, inner1);
+    EXPECT_EQ(inner2->rootFlag, 0);
+    EXPECT_EQ(inner2->Marking(), 6);
+
+    // Reversing `second` would give outer a second owner.
+    EXPECT_FALSE(ReverseArc(*second));
+    EXPECT_EQ(platform.messages.Texts(),
+              std::vector<std::string>{"This operation is not valid.\rThere would be a fusion conflict."});
+    EXPECT_EQ(second->connectionKind, 1);
+    EXPECT_EQ(second->source, outer);
+
+    // Back to kind 1: inner1 follows outer again, and so does inner2.
+    ASSERT_TRUE(ReverseArc(*fusion));
+    root.ResolveFusion();
+    EXPECT_EQ(inner1->markingOwner, outer);
+    EXPECT_EQ(inner2->markingOwner, outer);
+    EXPECT_EQ(outer->rootFlag, 1);
+}
+
+TEST_F(FrameTest, ValuesSetRightAfterConnectingReachTheChainsRoot) {
+    TPNObjekt* t1 = Instance();
+    TPNObjekt* t2 = Instance();
+    TPlatz* outer = b.Place("outer");
+    ASSERT_NE(ConnectArc(root.Net(), Ip(*t1, "level"), outer), nullptr); // outer follows inner1
+    ASSERT_NE(ConnectArc(root.Net(), outer, Ip(*t2, "level")), nullptr); // inner2 follows outer
+    Ip(*t2, "level")->SetValue(9);
+    EXPECT_EQ(Ip(*t1, "level")->Value(), 9);
+    EXPECT_EQ(outer->InitialMarking(), 9);
+
+    // Deleting the first fusion makes outer the root for inner2 at once.
+    root.Net().SetSelected(outer->InEdgeList.front(), true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    outer->SetInitialMarking(4);
+    EXPECT_EQ(Ip(*t2, "level")->Value(), 4);
+    EXPECT_EQ(Ip(*t1, "level")->Value(), 9);
+}
+
+TEST_F(FrameTest, ReversingAnInterfaceFusionSwapsTheOwner) {
+    TPNObjekt* t1 = Instance();
+    TPNObjekt* t2 = Instance();
+    TInterfacePlace* a = Ip(*t1, "flow");
+    TInterfacePlace* c = Ip(*t2, "flow");
+    TEdge* k5 = ConnectArc(root.Net(), a, c);
+    ASSERT_TRUE(ReverseArc(*k5));
+    EXPECT_EQ(k5->source, c);
+    EXPECT_EQ(k5->target, a);
+    EXPECT_EQ(c->OutEdgeList, std::vector<TEdge*>{k5});
+    EXPECT_EQ(a->InEdgeList, std::vector<TEdge*>{k5});
+    root.ResolveFusion();
+    EXPECT_EQ(a->innerPlace->markingOwner, c->innerPlace);
+    EXPECT_EQ(c->innerPlace->markingOwner, c->innerPlace);
+}
+
+TEST_F(FrameTest, ConflictGroupsGatherFusedPlacesAndInterfaceReaders) {
+    TPNObjekt* t1 = Instance();
+    TInterfacePlace* level1 = Ip(*t1, "level");
+    TPlatz* owner = b.Place("owner");
+    TTransition* ta = b.Transition("Ta");
+    TTransition* tb = b.Transition("Tb");
+    ta->priority = 1;
+    tb->priority = 7;
+    TEdge* own = b.Arc(owner, ta);
+    ConnectArc(root.Net(), owner, level1);
+    TEdge* reader = ConnectArc(root.Net(), level1, tb); // kind 4 on the inner place
+    ASSERT_EQ(reader->connectionKind, 4);
+    TEdge* drain = level1->innerPlace->OutEdgeList.at(0);
+
+    root.ResolveFusion();
+    std::vector<ConflictGroup> groups;
+    BuildConflictGroups(root, groups);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].place, owner);
+    EXPECT_EQ(groups[0].arcs, (std::vector<TEdge*>{reader, drain, own}));
+    EXPECT_EQ(owner->conflictArcs, groups[0].arcs);
+
+    // Deleting the fusion arc gives the inner place its own group back.
+    root.Net().SetSelected(owner->OutEdgeList.back(), true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    root.ResolveFusion();
+    groups.clear();
+    BuildConflictGroups(root, groups);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].place, level1->innerPlace);
+    EXPECT_EQ(groups[0].arcs, (std::vector<TEdge*>{reader, drain}));
+}
+
+TEST_F(FrameTest, DeletingElementsResetsOnlyTheFusionsTheyCarried) {
+    TPNObjekt* t1 = Instance();
+    TPNObjekt* t2 = Instance();
+    TPlatz* outer = b.Place("outer", true);
+    TPlatz* feeder = b.Place("feeder", true);
+    TTransition* tr = b.Transition("T", "1", true);
+    TInterfacePlace* flow1 = Ip(*t1, "flow");
+    TInterfacePlace* flow2 = Ip(*t2, "flow");
+    ConnectArc(root.Net(), outer, flow1);   // flow1's inner follows outer
+    ConnectArc(root.Net(), flow1, flow2);   // flow2's inner follows flow1's inner
+    ConnectArc(root.Net(), tr, flow1);      // kind 3: no fusion
+    TEdge* feed = ConnectArc(root.Net(), feeder, tr);
+    TPlatz* inner1 = flow1->innerPlace;
+
+    // The transition goes with its arcs; the inner place keeps its fusion.
+    root.Net().SetSelected(tr, true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    EXPECT_EQ(root.Net().IndexOf(feed), root.Net().Count());
+    EXPECT_TRUE(feeder->OutEdgeList.empty());
+    EXPECT_EQ(inner1->link, outer);
+
+    // Deleting the second frame drops the kind-5 arc; the source's fusion stays.
+    const std::size_t before = root.Net().Count();
+    root.Net().SetSelected(&t2->Frame(), true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    EXPECT_EQ(platform.messages.Shown().back().text, "This deletes all selected graphical objects...");
+    EXPECT_EQ(root.Net().Count(), before - 2); // the frame and the kind-5 arc
+    EXPECT_EQ(inner1->link, outer);
+    EXPECT_EQ(flow1->OutEdgeList.size(), 0u);
+    EXPECT_EQ(root.Net().Children().size(), 1u);
+
+    // Deleting the owner resets its follower.
+    root.Net().SetSelected(outer, true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    EXPECT_EQ(inner1->link, inner1);
+    EXPECT_TRUE(flow1->InEdgeList.empty());
+}
+
+TEST_F(FrameTest, DeletingAFusionArcUnfusesItsFollower) {
+    TPNObjekt* t1 = Instance();
+    TPNObjekt* t2 = Instance();
+    TPlatz* outer = b.Place("outer");
+    TEdge* k2 = ConnectArc(root.Net(), Ip(*t1, "level"), outer);
+    TEdge* k5 = ConnectArc(root.Net(), Ip(*t1, "flow"), Ip(*t2, "flow"));
+    ASSERT_TRUE(k2 && k5);
+    EXPECT_NE(outer->link, outer);
+    root.Net().SetSelected(k2, true);
+    root.Net().SetSelected(k5, true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"This deletes all selected arcs.."});
+    EXPECT_EQ(outer->link, outer);
+    EXPECT_TRUE(outer->InEdgeList.empty());
+    TPlatz* follower = Ip(*t2, "flow")->innerPlace;
+    EXPECT_EQ(follower->link, follower);
+    EXPECT_TRUE(Ip(*t1, "flow")->OutEdgeList.empty());
+    EXPECT_TRUE(Ip(*t2, "flow")->InEdgeList.empty());
+}
+
+TEST_F(FrameTest, InheritedFramesAreNeitherDeletedNorCounted) {
+    ASSERT_TRUE(root.SetInherited("Tank"));
+    TObjectFrame& baseFrame = root.Base()->Frame();
+    EXPECT_TRUE(baseFrame.inherited);
+    root.Net().SetSelected(&baseFrame, true);
+    EXPECT_FALSE(root.Net().DeleteSelected());
+    EXPECT_TRUE(platform.messages.Shown().empty());
+    EXPECT_FALSE(baseFrame.selected);
+
+    TPlatz* p = b.Place();
+    root.Net().SetSelected(&baseFrame, true);
+    root.Net().SetSelected(p, true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(root.Net().DeleteSelected());
+    EXPECT_EQ(platform.messages.Texts(),
+              std::vector<std::string>{"This deletes all selected objects and the assigned arcs.."});
+    EXPECT_EQ(root.Net().Count(), 1u);
+    EXPECT_EQ(root.Net().At(0), &baseFrame);
+}
+
+} // namespace
+} // namespace qz::test
+
+namespace qz::test {
+namespace {
+
+class InterfaceLifetimeTest : public FrameTest {};
+
+TEST_F(InterfaceLifetimeTest, UnpublishingAPlaceRemovesTheParentsArcsAtIt) {
+    TPNObjekt* t1 = Instance();
+    TPlatz* own = Published(*t1, "own"); // added while the instance is open
+    TInterfacePlace* ip = Ip(*t1, "own");
+    ASSERT_NE(ip, nullptr);
+    TPlatz* outer = b.Place("outer");
+    TTransition* tr = b.Transition();
+    ASSERT_NE(ConnectArc(root.Net(), outer, ip), nullptr);
+    ASSERT_NE(ConnectArc(root.Net(), ip, tr), nullptr);
+    const std::size_t before = root.Net().Count();
+
+    own->SetInterfaceFlag(0);
+    EXPECT_EQ(Ip(*t1, "own"), nullptr);
+    EXPECT_EQ(root.Net().Count(), before - 2);
+    EXPECT_TRUE(outer->OutEdgeList.empty());
+    EXPECT_TRUE(tr->InEdgeList.empty());
+    EXPECT_EQ(own->link, own) << "the place no longer follows the outer place";
+
+    // Deleting a published place does the same.
+    own->SetInterfaceFlag(1);
+    ASSERT_NE(ConnectArc(root.Net(), outer, Ip(*t1, "own")), nullptr);
+    t1->Net().Remove(own);
+    EXPECT_TRUE(outer->OutEdgeList.empty());
+    EXPECT_EQ(root.Net().Count(), before - 2);
+}
+
+TEST_F(InterfaceLifetimeTest, RebuildingKeepsArcsOfPlacesThatStayPublished) {
+    TPNObjekt* t1 = Instance();
+    TPlatz* outer = b.Place("outer");
+    TTransition* tr = b.Transition();
+    TEdge* fusion = ConnectArc(root.Net(), outer, Ip(*t1, "level"));
+    TEdge* reader = ConnectArc(root.Net(), Ip(*t1, "flow"), tr);
+    t1->Frame().RebuildInterface();
+    TInterfacePlace* level = Ip(*t1, "level");
+    EXPECT_EQ(fusion->target, level);
+    EXPECT_EQ(level->InEdgeList, std::vector<TEdge*>{fusion});
+    EXPECT_EQ(reader->interfaceSource, Ip(*t1, "flow"));
+    EXPECT_EQ(Ip(*t1, "flow")->OutEdgeList, std::vector<TEdge*>{reader});
+
+    // A new base takes the inherited interface places and their arcs along.
+    DefineClass("Other", [](TPNObjekt& o) { Published(o, "x"); });
+    ASSERT_TRUE(t1->SetInherited("Other"));
+    EXPECT_TRUE(outer->OutEdgeList.empty());
+    EXPECT_TRUE(tr->InEdgeList.empty());
+    EXPECT_EQ(root.Net().IndexOf(fusion), root.Net().Count());
+    ASSERT_EQ(t1->Frame().interfacePlaces.size(), 1u);
+    EXPECT_EQ(t1->Frame().interfacePlaces[0]->innerPlace->variableName, "x");
+}
+
+TEST_F(InterfaceLifetimeTest, DestroyingAConnectedHierarchyIsClean) {
+    const InstanceCounts before = LiveInstances();
+    {
+        TPNObjekt doc;
+        NetBuilder nb{doc};
+        DefineClass("Pair", [](TPNObjekt& o) {
+            Published(o, "a");
+            Published(o, "c", 0, true);
+        });
+        TPNObjekt* x = doc.AddChildObject("X", "Pair", 0, 0);
+        TPNObjekt* y = doc.AddChildObject("Y", "Pair", 200, 0);
+        TPlatz* p = nb.Place("p");
+        TTransition* t = nb.Transition();
+        ConnectArc(doc.Net(), p, Ip(*x, "a"));
+        ConnectArc(doc.Net(), Ip(*y, "a"), t);
+        ConnectArc(doc.Net(), Ip(*x, "c"), Ip(*y, "c"));
+        ConnectArc(doc.Net(), t, Ip(*x, "a"));
+    }
+    EXPECT_EQ(LiveInstances().arcs, before.arcs);
+    EXPECT_EQ(LiveInstances().places, before.places);
+    EXPECT_EQ(LiveInstances().interfacePlaces, before.interfacePlaces);
+    EXPECT_EQ(LiveInstances().frames, before.frames);
+}
+
+} // namespace
+} // namespace qz::test

@@ -1,0 +1,106 @@
+// Labels (line splitting, measuring) and shapes (sizing by kind).
+#include <gtest/gtest.h>
+
+#include "ModelTestSupport.h"
+#include "model/TObjekt.h"
+#include "model/TSchriftObjekt.h"
+
+namespace qz::test {
+namespace {
+
+using LabelShapeTest = ModelTest;
+
+TEST_F(LabelShapeTest, TextsSplitAtEveryBar) {
+    using L = std::vector<std::string>;
+    EXPECT_EQ(TSchriftObjekt::SplitLines("A|B|"), (L{"A", "B", ""}));
+    EXPECT_EQ(TSchriftObjekt::SplitLines(""), (L{""}));
+    EXPECT_EQ(TSchriftObjekt::SplitLines("abc"), (L{"abc"}));
+    EXPECT_EQ(TSchriftObjekt::SplitLines("||"), (L{"", "", ""}));
+}
+
+// The recording canvas measures 6 units per character and 13 per line at size 8.
+TEST_F(LabelShapeTest, MeasuresThroughItsOwnCanvasKeepingLeftAndTop) {
+    RecordingCanvas own;
+    own.font.size = 20;
+    TSchriftObjekt l;
+    l.SetCanvas(&own);
+    l.SetBounds({5, 7, 5, 7});
+    l.SetText("Empty Label|Click on me to edit.");
+    EXPECT_EQ(l.Lines().size(), 2u);
+    EXPECT_EQ(l.bounds, (TRect{5, 7, 5 + 130, 7 + 2 * 13})); // 120 + 10
+    EXPECT_EQ(l.hit, l.bounds);
+    EXPECT_EQ(own.font.size, 20) << "the surface gets its font back";
+
+    l.SetText("");
+    EXPECT_EQ(l.bounds, (TRect{5, 7, 15, 20})) << "one empty line: width 10, one line high";
+    l.SetText("A|B|");
+    EXPECT_EQ(l.Height(), 3 * 13);
+    EXPECT_EQ(l.Width(), 10) << "lines narrower than 10 keep the minimum";
+    l.SetText("ab");
+    EXPECT_EQ(l.Width(), 12 + 10);
+}
+
+TEST_F(LabelShapeTest, WidthGrowsOnlyForLinesWiderThanTheCurrentWidth) {
+    TSchriftObjekt l; // measured on the installed surface
+    l.SetText("abcde|abcdef");
+    // 30 -> 40; then 36 is not wider than 40.
+    EXPECT_EQ(l.Width(), 40);
+    l.SetText("abcdef|abcde");
+    EXPECT_EQ(l.Width(), 46);
+}
+
+TEST_F(LabelShapeTest, FontChangeMeasuresAgain) {
+    TSchriftObjekt l;
+    l.SetText("abc");
+    EXPECT_EQ(l.Width(), 28);
+    EXPECT_EQ(l.Height(), 13);
+    TFont big;
+    big.size = 16;
+    big.name = "Courier New";
+    l.SetFont(big);
+    EXPECT_EQ(l.Font(), big);
+    EXPECT_EQ(l.Width(), 3 * 12 + 10);
+    EXPECT_EQ(l.Height(), 26);
+}
+
+TEST_F(LabelShapeTest, ElementNamesAreMeasuredWhenSet) {
+    TPlatz p;
+    p.SetName("Buffer");
+    EXPECT_EQ(p.nameLabel->Text(), "Buffer");
+    EXPECT_EQ(p.nameLabel->Width(), 46);
+    TTransition t(nullptr);
+    t.SetFunctionText("12,5");
+    EXPECT_EQ(t.valueLabel->Width(), 34);
+}
+
+TEST_F(LabelShapeTest, ShapeKindSizesStripsAndRectangles) {
+    TObjekt s;
+    s.SetBounds({10, 20, 110, 120});
+    s.SetShapeKind(skVerticalLine);
+    EXPECT_EQ(s.bounds, (TRect{10, 20, 13, 120}));
+    s.SetShapeKind(skRect);
+    EXPECT_EQ(s.bounds, (TRect{10, 20, 110, 120})) << "3 is less than 10 * 1";
+    s.SetShapeKind(skHorizontalLine);
+    EXPECT_EQ(s.bounds, (TRect{10, 20, 110, 23}));
+    s.SetShapeKind(skRoundRect);
+    EXPECT_EQ(s.bounds, (TRect{10, 20, 110, 120}));
+
+    TObjekt wide;
+    wide.lineWidth = 5;
+    wide.SetBounds({0, 0, 40, 60});
+    wide.SetShapeKind(skRect);
+    EXPECT_EQ(wide.bounds, (TRect{0, 0, 100, 60})) << "40 < 50 grows, 60 >= 50 stays";
+    wide.SetShapeKind(skVerticalLine);
+    EXPECT_EQ(wide.bounds, (TRect{0, 0, 7, 60}));
+
+    TObjekt tiny;
+    tiny.SetBounds({0, 0, 5, 5});
+    tiny.placed = 0;
+    tiny.SetShapeKind(skVerticalLine);
+    EXPECT_EQ(tiny.bounds, (TRect{0, 0, 3, 100}));
+    EXPECT_EQ(tiny.shapeKind, skVerticalLine);
+    EXPECT_EQ(tiny.placed, 1);
+}
+
+} // namespace
+} // namespace qz::test

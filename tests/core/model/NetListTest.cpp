@@ -1,0 +1,466 @@
+// The net list: copying, deleting, selection, ordering, naming and the
+// simulation lists of one net.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ModelTestSupport.h"
+#include "diagrams/Oscilloscope.h"
+#include "model/ConflictGroups.h"
+#include "model/TObjectFrame.h"
+#include "model/TObjekt.h"
+#include "model/TSchriftObjekt.h"
+
+namespace qz::test {
+namespace {
+
+class NetListTest : public ModelTest {
+protected:
+    TPNObjekt root;
+    NetBuilder b{root};
+    TNetList& net = root.Net();
+
+    bool Contains(const TGraphItem* e) const { return net.IndexOf(e) < net.Count(); }
+};
+
+TEST_F(NetListTest, CopyKeepsOnlyArcsWithBothEndsCopiedAndOffsetsByTwoGrids) {
+    Settings().gridSize = 20;
+    TSchriftObjekt* label = static_cast<TSchriftObjekt*>(net.Add(std::make_unique<TSchriftObjekt>()));
+    label->SetText("note|two");
+    label->SetBounds({300, 300, 300, 300});
+    label->SetText("note|two");
+    TPlatz* p = b.Place("m4");
+    p->SetBounds({0, 0, 30, 30});
+    p->SetInitialMarking(3);
+    p->SetMarking(2);
+    p->capacity = 9;
+    TTransition* t = b.Transition("T1", "2,5");
+    t->SetBounds({100, 0, 130, 12});
+    t->priority = 4;
+    t->reservation = 1;
+    TTransition* u = b.Transition("T2", "0");
+    TEdge* kept = b.Arc(p, t);
+    kept->SetWeightText("2");
+    kept->bendPoints = {{50, 50}};
+    TEdge* dropped = b.Arc(p, u);
+    auto* shape = static_cast<TObjekt*>(net.Add(std::make_unique<TObjekt>()));
+    shape->lineWidth = 2;
+    shape->SetShapeKind(skVerticalLine);
+    for (TGraphItem* e : {static_cast<TGraphItem*>(label), static_cast<TGraphItem*>(p),
+                          static_cast<TGraphItem*>(t), static_cast<TGraphItem*>(kept),
+                          static_cast<TGraphItem*>(dropped), static_cast<TGraphItem*>(shape)}) {
+        net.SetSelected(e, true);
+    }
+
+    std::vector<std::unique_ptr<TGraphItem>> copies;
+    net.CopySelected(copies);
+
+    // Nodes from the last to the first, then arcs, then labels and shapes in
+    // list order.
+    ASSERT_EQ(copies.size(), 5u);
+    EXPECT_EQ(copies[0]->Kind(), kind::Transition);
+    EXPECT_EQ(copies[1]->Kind(), kind::Place);
+    EXPECT_EQ(copies[2]->Kind(), kind::Arc);
+    EXPECT_EQ(copies[3]->Kind(), kind::Label);
+    EXPECT_EQ(copies[4]->Kind(), kind::Shape);
+
+    auto* tc = static_cast<TTransition*>(copies[0].get());
+    auto* pc = static_cast<TPlatz*>(copies[1].get());
+    auto* ac = static_cast<TEdge*>(copies[2].get());
+    EXPECT_EQ(pc->hit, p->hit.Offset(40, 40));
+    EXPECT_EQ(pc->variableName, "m4");
+    EXPECT_EQ(pc->InitialMarking(), 3);
+    EXPECT_EQ(pc->Marking(), 2);
+    EXPECT_EQ(pc->capacity, 9);
+    EXPECT_EQ(tc->bounds, t->bounds.Offset(40, 40));
+    EXPECT_EQ(tc->valueLabel->bounds, t->valueLabel->bounds.Offset(40, 40));
+    EXPECT_EQ(tc->functionText, "2,5");
+    EXPECT_EQ(tc->firingTime, 2.5);
+    EXPECT_EQ(tc->priority, 4);
+    EXPECT_EQ(tc->reservation, 1);
+    EXPECT_EQ(ac->source, pc);
+    EXPECT_EQ(ac->target, tc);
+    EXPECT_EQ(pc->OutEdgeList, std::vector<TEdge*>{ac});
+    EXPECT_EQ(tc->InEdgeList, std::vector<TEdge*>{ac});
+    EXPECT_EQ(ac->weightText, "2");
+    EXPECT_EQ(ac->groupMark, 1);
+    EXPECT_EQ(ac->bendPoints, std::vector<TPunkt>({{90, 90}}));
+    auto* lc = static_cast<TSchriftObjekt*>(copies[3].get());
+    EXPECT_EQ(lc->Text(), "note|two");
+    EXPECT_EQ(lc->bounds, label->bounds.Offset(40, 40));
+    EXPECT_TRUE(lc->visible);
+    auto* sc = static_cast<TObjekt*>(copies[4].get());
+    EXPECT_EQ(sc->bounds, shape->bounds.Offset(40, 40));
+    EXPECT_EQ(sc->shapeKind, skVerticalLine);
+    // The originals are untouched.
+    EXPECT_EQ(p->OutEdgeList.size(), 2u);
+}
+
+TEST_F(NetListTest, CopyingOnePlaceAndAnArcToAnUnselectedTransitionGivesThePlace) {
+    TPlatz* p = b.Place();
+    TTransition* t = b.Transition();
+    TEdge* a = b.Arc(p, t);
+    net.SetSelected(p, true);
+    net.SetSelected(a, true);
+    std::vector<std::unique_ptr<TGraphItem>> copies;
+    net.CopySelected(copies);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0]->Kind(), kind::Place);
+    EXPECT_TRUE(copies[0]->OutEdgeList.empty());
+}
+
+TEST_F(NetListTest, DeletingAPlaceTakesItsArcsInBothDirections) {
+    TTransition* t1 = b.Transition("T1");
+    TPlatz* p = b.Place();
+    TTransition* t2 = b.Transition("T2");
+    TEdge* in = b.Arc(t1, p);
+    TEdge* out = b.Arc(p, t2);
+    TPlatz* q = b.Place("m2");
+    TEdge* other = b.Arc(q, t2);
+    net.SetSelected(p, true);
+    net.SetSelected(other, true);
+
+    platform.messages.Answer(MsgAnswer::Cancel);
+    EXPECT_FALSE(net.DeleteSelected());
+    EXPECT_EQ(net.Count(), 7u);
+
+    platform.messages.Answer(MsgAnswer::Ok);
+    EXPECT_TRUE(net.DeleteSelected());
+    ASSERT_EQ(platform.messages.Shown().size(), 2u);
+    for (const ShownMessage& m : platform.messages.Shown()) {
+        EXPECT_EQ(m.text, "This deletes all selected objects and the assigned arcs..");
+        EXPECT_EQ(m.kind, MsgKind::Warning);
+        EXPECT_EQ(m.buttons, MsgButtons::OkCancel);
+    }
+    EXPECT_FALSE(Contains(in));
+    EXPECT_FALSE(Contains(out));
+    EXPECT_EQ(net.Count(), 3u); // T1, T2, m2
+    EXPECT_TRUE(t1->OutEdgeList.empty());
+    EXPECT_TRUE(t2->InEdgeList.empty());
+    EXPECT_TRUE(q->OutEdgeList.empty());
+}
+
+TEST_F(NetListTest, ConfirmationTextDependsOnWhatIsSelected) {
+    TPlatz* p = b.Place();
+    TTransition* t = b.Transition();
+    TEdge* a = b.Arc(p, t);
+    auto* shape = net.Add(std::make_unique<TObjekt>());
+
+    EXPECT_FALSE(net.DeleteSelected()) << "nothing selected";
+    EXPECT_TRUE(platform.messages.Shown().empty());
+
+    net.SetSelected(shape, true);
+    net.SetSelected(a, true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    EXPECT_TRUE(net.DeleteSelected());
+    EXPECT_TRUE(p->OutEdgeList.empty());
+    EXPECT_TRUE(t->InEdgeList.empty());
+
+    auto* label = net.Add(std::make_unique<TSchriftObjekt>());
+    net.SetSelected(label, true);
+    platform.messages.Answer(MsgAnswer::Ok);
+    EXPECT_TRUE(net.DeleteSelected());
+    EXPECT_EQ(platform.messages.Texts(),
+              (std::vector<std::string>{"This deletes all selected arcs..",
+                                        "This deletes all selected graphical objects..."}));
+    EXPECT_EQ(net.Count(), 2u);
+}
+
+TEST_F(NetListTest, SelectionInRectangleNeedsWholeBounds) {
+    TPlatz* inside = b.Place();
+    inside->SetBounds({10, 10, 40, 40});
+    TPlatz* cut = b.Place("m2");
+    cut->SetBounds({90, 10, 120, 40});
+    TEdge* a = b.Arc(inside, cut);
+    a->startPoint = {40, 25};
+    a->endPoint = {60, 25};
+    a->geometryValid = 1;
+    EXPECT_TRUE(net.SelectInRect({0, 0, 100, 100}));
+    EXPECT_TRUE(inside->selected);
+    EXPECT_FALSE(cut->selected);
+    EXPECT_TRUE(a->selected);
+    EXPECT_EQ(a->groupMark, 1);
+    EXPECT_EQ(net.SelectedCount(), 2u);
+    net.DeselectAll();
+    EXPECT_EQ(a->groupMark, 0);
+    EXPECT_FALSE(net.SelectInRect({200, 200, 300, 300}));
+}
+
+TEST_F(NetListTest, ElementAtPointPrefersArcsThenTheTopmost) {
+    TPlatz* under = b.Place();
+    TPlatz* over = b.Place("m2");
+    TEdge* a = b.Arc(under, over);
+    net.BringToFront(under); // under now lies on top of the arc and of `over`
+    a->startPoint = {0, 15};
+    a->endPoint = {100, 15};
+    a->geometryValid = 1;
+    EXPECT_EQ(net.ElementAt({15, 15}), a);
+    EXPECT_EQ(net.ElementAt({15, 25}), under);
+    net.BringToFront(over);
+    EXPECT_EQ(net.ElementAt({15, 25}), over);
+    net.SendToBack(over);
+    EXPECT_EQ(net.At(0), over);
+    EXPECT_EQ(net.ElementAt({15, 25}), under);
+    EXPECT_EQ(net.ElementAt({500, 500}), nullptr);
+}
+
+TEST_F(NetListTest, SelectingAnArcMovesItToTheEnd) {
+    TPlatz* p = b.Place();
+    TTransition* t = b.Transition();
+    TEdge* a = b.Arc(p, t);
+    net.BringToFront(p);
+    net.SetSelected(a, true);
+    EXPECT_EQ(net.At(net.Count() - 1), a);
+}
+
+TEST_F(NetListTest, AlignmentsUseTheReferenceEdges) {
+    TPlatz* ref = b.Place();
+    ref->SetBounds({100, 100, 140, 140});
+    TPlatz* p = b.Place("m2");
+    TTransition* t = b.Transition();
+    t->SetBounds({0, 200, 30, 212});
+    net.SetSelected(p, true);
+    net.SetSelected(t, true);
+
+    net.AlignSelected(ref, Alignment::Left);
+    EXPECT_EQ(p->hit.left, 100);
+    EXPECT_EQ(t->hit.left, 100);
+    net.AlignSelected(ref, Alignment::Right);
+    EXPECT_EQ(p->hit.right, 140);
+    EXPECT_EQ(t->hit, (TRect{110, 200, 140, 212}));
+    net.AlignSelected(ref, Alignment::HorizontalCentre);
+    EXPECT_EQ(t->GetCenter().x, 120);
+    net.AlignSelected(ref, Alignment::Top);
+    EXPECT_EQ(t->hit.top, 100);
+    EXPECT_EQ(p->hit.top, 100);
+    net.AlignSelected(ref, Alignment::VerticalCentre);
+    EXPECT_EQ(t->GetCenter().y, 120);
+    EXPECT_EQ(p->GetCenter(), (TPoint{120, 120}));
+    EXPECT_EQ(ref->hit, (TRect{100, 100, 140, 140}));
+}
+
+TEST_F(NetListTest, BoundsCoverHitRectanglesAndVisibleLabels) {
+    EXPECT_EQ(net.BoundsOfAll(), (TRect{}));
+    TPlatz* p = b.Place();
+    p->SetBounds({10, 10, 40, 40});
+    p->nameLabel->SetBounds({0, 0, 20, 13});
+    p->valueLabel->SetBounds({0, 0, 500, 500}); // hidden: ignored
+    TPlatz* q = b.Place("m2");
+    q->SetBounds({100, 100, 130, 130});
+    q->nameLabel->SetBounds({110, 90, 120, 103});
+    EXPECT_EQ(net.BoundsOfSelection(), (TRect{}));
+    net.SetSelected(p, true);
+    EXPECT_EQ(net.BoundsOfSelection(), (TRect{0, 0, 40, 40}));
+    EXPECT_EQ(net.BoundsOfAll(), (TRect{0, 0, 130, 130}));
+}
+
+TEST_F(NetListTest, AutomaticNamesFollowListOrder) {
+    TPlatz* a = b.Place("a");
+    TTransition* t = b.Transition("x");
+    TPlatz* c = b.Place("c");
+    a->SetBounds({500, 500, 530, 530});
+    net.NamePlacesAutomatically();
+    net.NameTransitionsAutomatically();
+    EXPECT_EQ(a->name, "P1");
+    EXPECT_EQ(c->name, "P2");
+    EXPECT_EQ(a->nameLabel->Text(), "P1");
+    EXPECT_EQ(t->name, "T1");
+}
+
+TEST_F(NetListTest, UniqueVariableNamesCountFromOneOrFromTheNameNumber) {
+    b.Place("m1");
+    b.Place("m2");
+    b.Place("tank12");
+    auto fresh = [&](const std::string& v) {
+        TPlatz* p = b.Place(v);
+        net.MakeUniqueVariableName(p);
+        return p->variableName;
+    };
+    EXPECT_EQ(fresh("m1"), "m3");
+    EXPECT_EQ(fresh("tank12"), "tank1");
+    EXPECT_EQ(fresh("free"), "free");
+    EXPECT_TRUE(net.VariableNameIsFree("M1")) << "exact comparison";
+    EXPECT_FALSE(net.VariableNameIsFree("m3"));
+
+    EXPECT_EQ(TNetList::UniqueVariableNameAmong("m7", {"m1"}), "m7");
+    EXPECT_EQ(TNetList::UniqueVariableNameAmong("m7", {"m7", "m8"}), "m9");
+    EXPECT_EQ(TNetList::UniqueVariableNameAmong("m", {"m1", "m"}), "m2");
+}
+
+TEST_F(NetListTest, SimulationListsPutReservationTransitionsLast) {
+    TTransition* res = b.Transition("Res", "5");
+    res->reservation = 1;
+    TTransition* imm = b.Transition("Imm", "0");
+    TTransition* step = b.Transition("Step", "-1");
+    TTransition* timed = b.Transition("Timed", "5");
+    TTransition* expr = b.Transition("Expr", "m1*2");
+    TTransition* cont = b.Transition("Cont", "1", true);
+    TPlatz* p = b.Place();
+    TEdge* formula = b.Arc(p, imm);
+    formula->SetWeightText("m1+1");
+    b.Arc(p, step);
+
+    SimulationLists lists;
+    root.CollectSimulationLists(lists);
+    using V = std::vector<TTransition*>;
+    EXPECT_EQ(lists.discrete, (V{imm, step, res}));
+    EXPECT_EQ(lists.timed, (V{timed, expr, res}));
+    EXPECT_EQ(lists.continuous, (V{cont}));
+    EXPECT_EQ(lists.formulaArcs, std::vector<TEdge*>{formula});
+}
+
+TEST_F(NetListTest, ReservationOnImmediateOrContinuousTransitionsListsThemOnce) {
+    TTransition* imm = b.Transition("Imm", "0");
+    imm->reservation = 1; // e.g. read from an old file
+    TTransition* cont = b.Transition("Cont", "2", true);
+    cont->reservation = 1;
+    SimulationLists lists;
+    root.CollectSimulationLists(lists);
+    EXPECT_EQ(lists.discrete, std::vector<TTransition*>{imm});
+    EXPECT_TRUE(lists.timed.empty());
+    EXPECT_EQ(lists.continuous, std::vector<TTransition*>{cont});
+}
+
+TEST_F(NetListTest, ConflictGroupsOrderArcsByFallingPriority) {
+    TPlatz* shared = b.Place("s");
+    TPlatz* single = b.Place("x");
+    TPlatz* cont = b.Place("c", true);
+    TTransition* low = b.Transition("Low");
+    TTransition* high = b.Transition("High");
+    TTransition* mid = b.Transition("Mid");
+    low->priority = 1;
+    high->priority = 5;
+    mid->priority = 3;
+    TEdge* aLow = b.Arc(shared, low);
+    TEdge* aHigh = b.Arc(shared, high);
+    b.Arc(shared, mid, akInhibitor); // reads only: no competitor
+    TEdge* aMid = b.Arc(shared, mid);
+    b.Arc(single, low);
+    b.Arc(cont, low);
+    b.Arc(cont, high);
+    b.Arc(high, shared); // an input arc does not compete
+
+    std::vector<ConflictGroup> groups;
+    root.ResolveFusion();
+    BuildConflictGroups(root, groups);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].place, shared);
+    EXPECT_EQ(groups[0].arcs, (std::vector<TEdge*>{aHigh, aMid, aLow}));
+    EXPECT_EQ(shared->conflictArcs, groups[0].arcs);
+    EXPECT_TRUE(single->conflictArcs.empty());
+
+
+    // Rebuilding first forgets the old groups.
+    aHigh->arcKind = akTest;
+    aMid->arcKind = akTest;
+    std::vector<ConflictGroup> again;
+    BuildConflictGroups(root, again);
+    EXPECT_TRUE(again.empty());
+    EXPECT_TRUE(shared->conflictArcs.empty());
+}
+
+TEST_F(NetListTest, InvalidArcsAreMarkedAndCounted) {
+    TPlatz* disc = b.Place("d");
+    TPlatz* cont = b.Place("c", true);
+    TTransition* ct = b.Transition("CT", "1", true);
+    TTransition* dt = b.Transition("DT", "0");
+    TEdge* discToCont = b.Arc(disc, ct);
+    TEdge* contToDisc = b.Arc(ct, disc);
+    TEdge* inhibitCont = b.Arc(cont, ct, akInhibitor);
+    TEdge* testFromTransition = b.Arc(dt, disc, akTest);
+    TEdge* inhibitFromTransition = b.Arc(dt, cont, akInhibitor);
+    TEdge* fine1 = b.Arc(cont, ct);
+    TEdge* fine2 = b.Arc(disc, dt, akTest);
+    TEdge* fine3 = b.Arc(cont, dt, akInhibitor);
+
+    int counter = 0;
+    root.MarkInvalidArcs(counter, false);
+    EXPECT_EQ(counter, 5);
+    for (TEdge* a : {discToCont, contToDisc, inhibitCont, testFromTransition, inhibitFromTransition}) {
+        EXPECT_TRUE(a->selected);
+    }
+    for (TEdge* a : {fine1, fine2, fine3}) EXPECT_FALSE(a->selected);
+
+    counter = 0;
+    root.MarkInvalidArcs(counter, true);
+    EXPECT_EQ(counter, 4) << "the enhanced rule allows inhibitor arcs between continuous ends";
+}
+
+TEST_F(NetListTest, ResetRestoresInitialState) {
+    TPlatz* p = b.Place();
+    p->SetInitialMarking(2.5L);
+    p->SetMarking(7);
+    TTransition* t = b.Transition("T", "3");
+    t->remainingTime = 0.5;
+    t->busy = 1;
+    root.ResetToInitialState();
+    EXPECT_EQ(p->Marking(), 2) << "a discrete place rounds its initial marking";
+    EXPECT_EQ(t->remainingTime, 3);
+    EXPECT_EQ(t->busy, 0);
+}
+
+} // namespace
+} // namespace qz::test
+
+namespace qz::test {
+namespace {
+
+class FakeOscilloscope : public Oscilloscope {
+public:
+    void AddSample(long double time, long double marking) override { samples.push_back({time, marking}); }
+    void ClearData() override { samples.clear(); }
+    void SetCurveOn(bool on) override { curveOn = on; }
+    void SetCaptions(const std::string& head, const std::string& y, int type) override {
+        headLine = head;
+        yAxis = y;
+        curveType = type;
+    }
+    std::vector<std::pair<long double, long double>> samples;
+    bool curveOn = false;
+    std::string headLine, yAxis;
+    int curveType = -1;
+};
+
+class NetDragTest : public ModelTest {
+protected:
+    TPNObjekt root;
+    NetBuilder b{root};
+};
+
+TEST_F(NetDragTest, AnchoringBeforeADragPreventsAJump) {
+    Settings().alignToGrid = true;
+    Settings().gridSize = 20;
+    TPlatz* p = b.Place();
+    root.Net().SetSelected(p, true);
+    root.Net().MoveSelected(15, 5); // less than g: drawn where it was
+    EXPECT_EQ(p->hit, (TRect{0, 0, 30, 30}));
+    root.Net().AnchorSelectedDragPositions(); // the next drag starts here
+    EXPECT_EQ(p->bounds, p->hit);
+    root.Net().MoveSelected(5, 0);
+    EXPECT_EQ(p->hit, (TRect{0, 0, 30, 30})) << "a small move after a pause does not snap";
+}
+
+TEST_F(NetDragTest, DiagramHooksOfAPlace) {
+    TPlatz* p = b.Place("m1", true);
+    p->SetName("Tank");
+    auto* scope = new FakeOscilloscope;
+    p->oscilloscope.reset(scope);
+    p->UpdateOscilloscopeCaption();
+    EXPECT_EQ(scope->headLine, "Place: Tank");
+    EXPECT_EQ(scope->yAxis, "m1");
+    EXPECT_EQ(scope->curveType, 0);
+    p->SetMarking(2.5);
+    root.RecordSamples(0.5);
+    ASSERT_EQ(scope->samples.size(), 1u);
+    EXPECT_EQ(scope->samples[0].first, 0.5L);
+    EXPECT_EQ(scope->samples[0].second, 2.5L);
+    EXPECT_TRUE(scope->curveOn);
+    root.ClearOscilloscopeData();
+    EXPECT_TRUE(scope->samples.empty());
+    p->DetachOscilloscope(scope);
+    EXPECT_EQ(p->oscilloscope, nullptr);
+    delete scope;
+}
+
+} // namespace
+} // namespace qz::test
