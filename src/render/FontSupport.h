@@ -2,6 +2,7 @@
 #include <QFont>
 
 #include "platform/Canvas.h"
+#include "platform/TextMetrics.h"
 
 namespace qz::render {
 
@@ -18,21 +19,10 @@ QFont ToQFont(const TFont& f);
 void EnsureGuiApplication();
 
 // Measures text with Qt's font metrics; draws nothing.
-class QtTextMeasurer final : public Canvas {
+class QtTextMeasurer final : public MeasuringCanvas {
 public:
     int TextWidth(std::string_view text) override;
     int TextHeight(std::string_view text) override;
-    void Polyline(std::span<const TPoint>) override {}
-    void Polygon(std::span<const TPoint>) override {}
-    void Rectangle(int, int, int, int) override {}
-    void RoundRect(int, int, int, int, int, int) override {}
-    void Ellipse(int, int, int, int) override {}
-    void TextOut(int, int, std::string_view) override {}
-    void FillRect(const TRect&) override {}
-    void SetPixel(int, int, TColor) override {}
-
-protected:
-    void DrawLine(TPoint, TPoint) override {}
 };
 
 // Installs a Qt measuring surface for labels (qz::SetMeasuringSurface) for

@@ -52,4 +52,13 @@ void PositionArcValueLabel(TEdge& arc) {
     }
 }
 
+bool DragSelectedLabel(TSchriftObjekt& l, int dx, int dy, Window* w, bool shown) {
+    if (!l.selected) return false;
+    if (shown) l.Invalidate(w);
+    SetRect(l, l.bounds.Offset(dx, dy));
+    l.userPositioned = 1;
+    if (shown) l.Invalidate(w);
+    return true;
+}
+
 } // namespace qz

@@ -5,6 +5,7 @@ namespace qz {
 
 class TEdge;
 class TSchriftObjekt;
+class Window;
 
 // Automatic positions of element labels that the user has not moved.
 // Above and left of a place's circle.
@@ -15,5 +16,9 @@ void PositionTransitionNameLabel(TSchriftObjekt& label, const TRect& barHit);
 void PositionTransitionValueLabel(TSchriftObjekt& label, const TRect& barHit, TPoint centre);
 // Beside the middle of an arc.
 void PositionArcValueLabel(TEdge& arc);
+
+// A selected label is dragged on its own and becomes user positioned; false
+// (nothing moved) when the label is not selected.
+bool DragSelectedLabel(TSchriftObjekt& label, int dx, int dy, Window* w, bool shown);
 
 } // namespace qz

@@ -6,6 +6,7 @@
 
 #include "common/NumberFormat.h"
 #include "formula/Parser.h"
+#include "model/LabelPlacement.h"
 #include "model/TInterfacePlace.h"
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
@@ -238,14 +239,7 @@ bool TEdge::HitTest(TPoint p) {
 }
 
 bool TEdge::MoveBy(int dx, int dy, Window* w) {
-    if (valueLabel->selected) {
-        if (shown) valueLabel->Invalidate(w);
-        valueLabel->bounds = valueLabel->bounds.Offset(dx, dy);
-        valueLabel->hit = valueLabel->bounds;
-        valueLabel->userPositioned = 1;
-        if (shown) valueLabel->Invalidate(w);
-        return true;
-    }
+    if (DragSelectedLabel(*valueLabel, dx, dy, w, shown)) return true;
     if (!groupMark) return false;
     if (shown) Invalidate(w);
     for (TPunkt& p : bendPoints) p = {p.x + dx, p.y + dy};

@@ -100,14 +100,7 @@ int TPlatz::IncomingFusionArcs() const {
 }
 
 bool TPlatz::MoveBy(int dx, int dy, Window* w) {
-    if (nameLabel->selected) {
-        if (shown) nameLabel->Invalidate(w);
-        nameLabel->bounds = nameLabel->bounds.Offset(dx, dy);
-        nameLabel->hit = nameLabel->bounds;
-        nameLabel->userPositioned = 1;
-        if (shown) nameLabel->Invalidate(w);
-        return false;
-    }
+    if (DragSelectedLabel(*nameLabel, dx, dy, w, shown)) return false;
     if (shown) Invalidate(w);
     const TRect oldHit = hit;
     bounds = bounds.Offset(dx, dy);

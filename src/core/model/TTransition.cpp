@@ -124,23 +124,9 @@ void TTransition::SetHighlight(bool on) {
     }
 }
 
-namespace {
-
-bool MoveSelectedLabel(TSchriftObjekt& l, int dx, int dy, Window* w, bool shown) {
-    if (!l.selected) return false;
-    if (shown) l.Invalidate(w);
-    l.bounds = l.bounds.Offset(dx, dy);
-    l.hit = l.bounds;
-    l.userPositioned = 1;
-    if (shown) l.Invalidate(w);
-    return true;
-}
-
-} // namespace
-
 bool TTransition::MoveBy(int dx, int dy, Window* w) {
-    if (MoveSelectedLabel(*nameLabel, dx, dy, w, shown) ||
-        MoveSelectedLabel(*valueLabel, dx, dy, w, shown)) {
+    if (DragSelectedLabel(*nameLabel, dx, dy, w, shown) ||
+        DragSelectedLabel(*valueLabel, dx, dy, w, shown)) {
         return false;
     }
     if (shown) Invalidate(w);

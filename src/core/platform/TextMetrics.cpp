@@ -7,9 +7,9 @@
 namespace qz {
 namespace {
 
-// Measures only; draws nothing. Average Arial advance is a little over half
-// the em; line height about 1.6 em in pixels at 96 dpi.
-class HeadlessMetrics final : public Canvas {
+// Measures only. An average Arial advance is a little over half the em, a
+// line a little over the em, in pixels at 96 dpi.
+class HeadlessMetrics final : public MeasuringCanvas {
 public:
     int TextWidth(std::string_view text) override {
         int chars = 0;
@@ -21,17 +21,6 @@ public:
     int TextHeight(std::string_view) override {
         return static_cast<int>(std::lround(PixelSize() * 1.15));
     }
-    void Polyline(std::span<const TPoint>) override {}
-    void Polygon(std::span<const TPoint>) override {}
-    void Rectangle(int, int, int, int) override {}
-    void RoundRect(int, int, int, int, int, int) override {}
-    void Ellipse(int, int, int, int) override {}
-    void TextOut(int, int, std::string_view) override {}
-    void FillRect(const TRect&) override {}
-    void SetPixel(int, int, TColor) override {}
-
-protected:
-    void DrawLine(TPoint, TPoint) override {}
 
 private:
     double PixelSize() const { return font.size * 96.0 / 72.0; }
