@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "FakePlatform.h"
 #include "PnmlImporter.h"
@@ -51,9 +52,8 @@ TEST(BenchNets, ImportWithTheCountsOfTheirReadme) {
         TPNObjekt root;
         const ImportResult r = PnmlImporter::ImportFile(root, file.string());
         ASSERT_TRUE(r.ok) << n.name << ": " << r.error;
-        EXPECT_EQ(r.places, n.places) << n.name;
-        EXPECT_EQ(r.transitions, n.transitions) << n.name;
-        EXPECT_EQ(r.arcs, n.arcs) << n.name;
+        const auto expected = std::make_tuple(n.places, n.transitions, n.arcs, n.arcs, n.arcs);
+        EXPECT_EQ(std::make_tuple(r.places, r.transitions, r.arcs, r.arcs, r.arcs), expected) << n.name;
         std::size_t places = 0, transitions = 0, arcs = 0, inEntries = 0, outEntries = 0;
         for (TGraphItem* e : root.Net().Elements()) {
             places += e->Kind() == kind::Place;
@@ -62,11 +62,7 @@ TEST(BenchNets, ImportWithTheCountsOfTheirReadme) {
             inEntries += e->InEdgeList.size();
             outEntries += e->OutEdgeList.size();
         }
-        EXPECT_EQ(places, n.places) << n.name;
-        EXPECT_EQ(transitions, n.transitions) << n.name;
-        EXPECT_EQ(arcs, n.arcs) << n.name;
-        EXPECT_EQ(inEntries, n.arcs) << n.name;
-        EXPECT_EQ(outEntries, n.arcs) << n.name;
+        EXPECT_EQ(std::make_tuple(places, transitions, arcs, inEntries, outEntries), expected) << n.name;
         EXPECT_TRUE(platform.messages.Shown().empty()) << n.name;
     }
 }

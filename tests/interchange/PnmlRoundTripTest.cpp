@@ -2,10 +2,6 @@
 // connection kind, objects with frames and fusions, document settings.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <regex>
-
 #include "FakePlatform.h"
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
@@ -214,31 +210,8 @@ TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
     EXPECT_EQ(copy.sampleTimeSeconds, 0.25);
     EXPECT_EQ(copy.name, "Plant <A&B>");
     EXPECT_EQ(Kinds(copy), Kinds(original));
-    ASSERT_EQ(copy.Net().Count(), original.Net().Count());
-    for (std::size_t i = 0; i < copy.Net().Count(); ++i) {
-        TGraphItem* a = original.Net().At(i);
-        TGraphItem* b = copy.Net().At(i);
-        EXPECT_EQ(a->hit, b->hit) << i;
-        EXPECT_EQ(a->InEdgeList.size(), b->InEdgeList.size()) << i;
-        EXPECT_EQ(a->OutEdgeList.size(), b->OutEdgeList.size()) << i;
-        if (a->Kind() == kind::Arc) {
-            auto* ea = static_cast<TEdge*>(a);
-            auto* eb = static_cast<TEdge*>(b);
-            EXPECT_EQ(ea->connectionKind, eb->connectionKind);
-            EXPECT_EQ(original.Net().IndexOf(ea->source) < original.Net().Count(),
-                      copy.Net().IndexOf(eb->source) < copy.Net().Count());
-            EXPECT_EQ(ea->weight, eb->weight);
-            EXPECT_EQ(ea->isExpression, eb->isExpression);
-            EXPECT_EQ(ea->valueLabel->visible, eb->valueLabel->visible);
-        }
-        if (a->Kind() == kind::Transition) {
-            auto* ta = static_cast<TTransition*>(a);
-            auto* tb = static_cast<TTransition*>(b);
-            EXPECT_EQ(ta->firingTime, tb->firingTime);
-            EXPECT_EQ(ta->isExpression, tb->isExpression);
-            EXPECT_EQ(ta->bounds, tb->bounds);
-        }
-    }
+    // Element by element (hit rectangles, weights, firing times) the net
+    // file test below compares the bytes.
     ASSERT_EQ(copy.Net().Children().size(), 2u);
     TPNObjekt& tank1 = *copy.Net().Children()[0];
     TPNObjekt& tank2 = *copy.Net().Children()[1];
@@ -310,12 +283,6 @@ TEST_F(PnmlRoundTrip, AMissingClassIsReportedAndTheRestIsRead) {
     EXPECT_EQ(r.warnings.front(), "object class \"Tank\" could not be loaded from the library (2 times)");
     EXPECT_EQ(copy.Net().Children().size(), 2u);
 }
-
-} // namespace
-} // namespace qz::pnml
-
-namespace qz::pnml {
-namespace {
 
 // .pn -> PNML -> .pn gives the same file.
 TEST_F(PnmlRoundTrip, NetFileThroughPnmlGivesTheSameNetFile) {

@@ -30,13 +30,6 @@ TEST(BinaryWriter, WritesLittleEndianFieldsAndSmallestTags) {
     EXPECT_EQ(w.Bytes(), (Bytes{0xFE, 0xFF, 4, 3, 2, 1, 0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0,
                                 0, 0, 0, 0, 2, 0x7F, 2, 0x80, 3, 0x80, 0x00, 3, 0x00, 0x80,
                                 4, 0x00, 0x80, 0x00, 0x00, 4, 0xFF, 0x7F, 0xFF, 0xFF}));
-    // The configuration file with its start values.
-    BinaryWriter cfg;
-    for (bool b : {true, true, true, true, false, false}) cfg.TBool(b);
-    cfg.TInt(20);
-    cfg.TBool(true);
-    cfg.TBool(true);
-    EXPECT_EQ(cfg.Bytes(), (Bytes{9, 9, 9, 9, 8, 8, 2, 0x14, 9, 9}));
 }
 
 TEST(BinaryWriter, StringsAreWindows1252WithLengthInItsBytes) {

@@ -62,17 +62,6 @@ TEST_F(FrameDrawing, InterfacePlacesStackOnTheirStrips) {
     EXPECT_EQ(canvas.Texts().front(), "Tank_1)");
 }
 
-TEST_F(FrameDrawing, SizeClassGrowsASmallFrame) {
-    frame.SetBounds({0, 0, 120, 60});
-    frame.SetInterfaceSizeClass(4);
-    // Side 27, strip 32: with margin 7 the places need 20 + 14 + 3 * 30 =
-    // 124, so the bottom goes to 128; the margin then grows to 16 and the
-    // bottom to 142 + 4 = 146, where a margin of 18 fits exactly.
-    EXPECT_EQ(frame.bounds.bottom, 146);
-    EXPECT_EQ(Ip("level").sideLength, 27);
-    EXPECT_EQ(frame.StripWidth(), 32);
-}
-
 TEST_F(FrameDrawing, HeadBodyStripsCaptionAndGrip) {
     Paint();
     const auto rounded = canvas.CallsOf("RoundRect");

@@ -51,25 +51,16 @@ TEST_F(FrameTest, RebuildListsOwnPlacesThenTheBaseFramesPlaces) {
     EXPECT_EQ(f.interfacePlaces.size(), 2u) << "a destroyed place leaves the interface";
 }
 
-TEST_F(FrameTest, LayoutStacksPlacesOnTheirStrips) {
+// The strip geometry itself is pinned by the frame drawing tests.
+TEST_F(FrameTest, SelectedPlacesChangeSideAndMoveWithinTheirOrder) {
     TPNObjekt* t = Instance();
     TObjectFrame& f = t->Frame();
     f.SetBounds({0, 0, 120, 90});
-    TInterfacePlace* level = Ip(*t, "level");
     TInterfacePlace* flow = Ip(*t, "flow");
-    // m = 90 div 8 = 11; strips from y 31 to 79; side 14 in a strip 18 wide.
-    EXPECT_EQ(f.leftStrip, (TRect{0, 31, 18, 79}));
-    EXPECT_EQ(f.rightStrip, (TRect{102, 31, 120, 79}));
-    EXPECT_EQ(level->hit, (TRect{2, 34, 16, 48}));
-    EXPECT_EQ(flow->hit, (TRect{2, 49, 16, 63}));
-    EXPECT_EQ(f.minimumBottom, 20 + 22 + 2 * 17);
-
     flow->selected = 1;
     f.ToggleSideOfSelected();
     EXPECT_EQ(flow->side, 1);
     EXPECT_EQ(flow->hit, (TRect{104, 34, 118, 48}));
-    EXPECT_EQ(f.minimumBottom, 20 + 22 + 17);
-
     f.ToggleSideOfSelected();
     f.MoveSelectedUp();
     EXPECT_EQ(f.interfacePlaces[0].get(), flow);
@@ -103,7 +94,12 @@ TEST_F(FrameTest, LargestSizeClassGrowsASmallFrameToFitItsPlaces) {
     });
     TPNObjekt* m = root.AddChildObject("M", "Many", 0, 0);
     TObjectFrame& f = m->Frame();
+    f.SetBounds({0, 0, 120, 60});
     f.SetInterfaceSizeClass(4);
+    // Side 27, strip 32: with margin 7 the places need 20 + 14 + 3 * 30 =
+    // 124, so the bottom goes to 128; the margin then grows to 16 and the
+    // bottom to 142 + 4 = 146, where a margin of 18 fits exactly.
+    EXPECT_EQ(f.bounds.bottom, 146);
     EXPECT_EQ(f.stripWidth, 32);
     EXPECT_EQ(f.cornerRadius, 25);
     EXPECT_EQ(f.interfacePlaces[0]->sideLength, 27);
@@ -144,7 +140,7 @@ TEST_F(FrameTest, GripResizesWithinLimitsElseTheFrameMoves) {
     EXPECT_EQ(Ip(*t, "level")->hit.left, ip.left + 30) << "interface places move along";
 }
 
-TEST_F(FrameTest, SetInitialValueEditsTheFirstSelectedPlace) {
+TEST_F(FrameTest, HitTestSelectsAnInterfacePlaceWhoseInitialValueCanBeEdited) {
     TPNObjekt* t = Instance();
     TObjectFrame& f = t->Frame();
     EXPECT_EQ(f.SelectedValueText(), "");
@@ -160,20 +156,17 @@ TEST_F(FrameTest, SetInitialValueEditsTheFirstSelectedPlace) {
     EXPECT_EQ(level->innerPlace->Marking(), 2) << "the discrete marking is rounded";
     EXPECT_EQ(flow->Value(), 0);
     EXPECT_EQ(f.SelectedValueText(), "2,5");
-}
 
-TEST_F(FrameTest, HitTestRemembersTheInterfacePlaceUnderThePoint) {
-    TPNObjekt* t = Instance();
-    TObjectFrame& f = t->Frame();
-    TInterfacePlace* level = Ip(*t, "level");
-    EXPECT_TRUE(f.HitTest({level->hit.left + 2, level->hit.top + 2}));
-    EXPECT_EQ(f.hovered, level);
-    EXPECT_TRUE(level->selected);
-    EXPECT_EQ(f.FirstSelectedInterfacePlace(), level);
+    level->selected = 0;
+    flow->selected = 0;
+    EXPECT_TRUE(f.HitTest({flow->hit.left + 2, flow->hit.top + 2}));
+    EXPECT_EQ(f.hovered, flow);
+    EXPECT_TRUE(flow->selected);
+    EXPECT_EQ(f.FirstSelectedInterfacePlace(), flow);
+    EXPECT_FALSE(f.HitTest({500, 500}));
     f.SetSelected(true);
     f.SetSelected(false);
     EXPECT_EQ(f.hovered, nullptr);
-    EXPECT_FALSE(f.HitTest({500, 500}));
 }
 
 TEST_F(FrameTest, FusionConnectsOnlyEqualKindsOnce) {
@@ -210,6 +203,16 @@ TEST_F(FrameTest, FusionConnectsOnlyEqualKindsOnce) {
     EXPECT_EQ(level1->innerPlace->Marking(), 3);
     EXPECT_EQ(flow2->innerPlace->markingOwner, flow1->innerPlace);
     EXPECT_EQ(Ip(*t2, "level")->innerPlace->markingOwner, Ip(*t2, "level")->innerPlace);
+
+    // Reversing the interface fusion swaps the owner.
+    ASSERT_TRUE(ReverseArc(*k5));
+    EXPECT_EQ(k5->source, flow2);
+    EXPECT_EQ(k5->target, flow1);
+    EXPECT_EQ(flow2->OutEdgeList, std::vector<TEdge*>{k5});
+    EXPECT_EQ(flow1->InEdgeList, std::vector<TEdge*>{k5});
+    root.ResolveFusion();
+    EXPECT_EQ(flow1->innerPlace->markingOwner, flow2->innerPlace);
+    EXPECT_EQ(flow2->innerPlace->markingOwner, flow2->innerPlace);
 }
 
 TEST_F(FrameTest, TransitionArcsActOnTheInnerPlace) {
@@ -312,22 +315,6 @@ TEST_F(FrameTest, ValuesSetRightAfterConnectingReachTheChainsRoot) {
     outer->SetInitialMarking(4);
     EXPECT_EQ(Ip(*t2, "level")->Value(), 4);
     EXPECT_EQ(Ip(*t1, "level")->Value(), 9);
-}
-
-TEST_F(FrameTest, ReversingAnInterfaceFusionSwapsTheOwner) {
-    TPNObjekt* t1 = Instance();
-    TPNObjekt* t2 = Instance();
-    TInterfacePlace* a = Ip(*t1, "flow");
-    TInterfacePlace* c = Ip(*t2, "flow");
-    TEdge* k5 = ConnectArc(root.Net(), a, c);
-    ASSERT_TRUE(ReverseArc(*k5));
-    EXPECT_EQ(k5->source, c);
-    EXPECT_EQ(k5->target, a);
-    EXPECT_EQ(c->OutEdgeList, std::vector<TEdge*>{k5});
-    EXPECT_EQ(a->InEdgeList, std::vector<TEdge*>{k5});
-    root.ResolveFusion();
-    EXPECT_EQ(a->innerPlace->markingOwner, c->innerPlace);
-    EXPECT_EQ(c->innerPlace->markingOwner, c->innerPlace);
 }
 
 TEST_F(FrameTest, ConflictGroupsGatherFusedPlacesAndInterfaceReaders) {
@@ -446,13 +433,7 @@ TEST_F(FrameTest, InheritedFramesAreNeitherDeletedNorCounted) {
     EXPECT_EQ(root.Net().At(0), &baseFrame);
 }
 
-} // namespace
-} // namespace qz::test
-
-namespace qz::test {
-namespace {
-
-class InterfaceLifetimeTest : public FrameTest {};
+using InterfaceLifetimeTest = FrameTest;
 
 TEST_F(InterfaceLifetimeTest, UnpublishingAPlaceRemovesTheParentsArcsAtIt) {
     TPNObjekt* t1 = Instance();
@@ -521,10 +502,9 @@ TEST_F(InterfaceLifetimeTest, DestroyingAConnectedHierarchyIsClean) {
         ConnectArc(doc.Net(), Ip(*x, "c"), Ip(*y, "c"));
         ConnectArc(doc.Net(), t, Ip(*x, "a"));
     }
-    EXPECT_EQ(LiveInstances().arcs, before.arcs);
-    EXPECT_EQ(LiveInstances().places, before.places);
-    EXPECT_EQ(LiveInstances().interfacePlaces, before.interfacePlaces);
-    EXPECT_EQ(LiveInstances().frames, before.frames);
+    const InstanceCounts after = LiveInstances();
+    EXPECT_EQ(std::tie(after.arcs, after.places, after.interfacePlaces, after.frames),
+              std::tie(before.arcs, before.places, before.interfacePlaces, before.frames));
 }
 
 } // namespace

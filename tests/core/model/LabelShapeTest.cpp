@@ -40,17 +40,14 @@ TEST_F(LabelShapeTest, MeasuresThroughItsOwnCanvasKeepingLeftAndTop) {
     EXPECT_EQ(l.Width(), 12 + 10);
 }
 
-TEST_F(LabelShapeTest, WidthGrowsOnlyForLinesWiderThanTheCurrentWidth) {
+TEST_F(LabelShapeTest, WidthGrowsOnlyForWiderLinesAndFontChangesMeasureAgain) {
     TSchriftObjekt l; // measured on the installed surface
     l.SetText("abcde|abcdef");
     // 30 -> 40; then 36 is not wider than 40.
     EXPECT_EQ(l.Width(), 40);
     l.SetText("abcdef|abcde");
     EXPECT_EQ(l.Width(), 46);
-}
 
-TEST_F(LabelShapeTest, FontChangeMeasuresAgain) {
-    TSchriftObjekt l;
     l.SetText("abc");
     EXPECT_EQ(l.Width(), 28);
     EXPECT_EQ(l.Height(), 13);
@@ -61,9 +58,8 @@ TEST_F(LabelShapeTest, FontChangeMeasuresAgain) {
     EXPECT_EQ(l.Font(), big);
     EXPECT_EQ(l.Width(), 3 * 12 + 10);
     EXPECT_EQ(l.Height(), 26);
-}
 
-TEST_F(LabelShapeTest, ElementNamesAreMeasuredWhenSet) {
+    // Element names and values are measured when set.
     TPlatz p;
     p.SetName("Buffer");
     EXPECT_EQ(p.nameLabel->Text(), "Buffer");

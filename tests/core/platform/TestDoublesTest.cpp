@@ -12,32 +12,6 @@
 using namespace qz;
 using namespace qz::test;
 
-TEST(RecordingCanvas, RecordsCallsWithTheStateAtEachCall) {
-    RecordingCanvas c;
-    c.pen.color = colors::Red;
-    c.Rectangle(1, 2, 3, 4);
-    c.pen.width = 3;
-    c.transparentText = false;
-    c.TextOut(5, 6, "Ä1");
-    c.MoveTo(0, 0);
-    c.LineTo(10, 0);
-    c.LineTo(10, 5); // continues from the pen position
-
-    ASSERT_EQ(c.Calls().size(), 4u);
-    EXPECT_EQ(c.Calls()[0].args, (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(c.Calls()[0].pen.width, 1);
-    EXPECT_EQ(c.Calls()[0].pen.color, colors::Red);
-    EXPECT_FALSE(c.Calls()[1].transparentText);
-    EXPECT_EQ(c.Texts(), std::vector<std::string>{"Ä1"});
-    const auto lines = c.CallsOf("Line");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].args, (std::vector<int>{10, 0, 10, 5}));
-    EXPECT_EQ(lines[1].pen.width, 3);
-    c.Clear();
-    EXPECT_EQ(c.Count("Line"), 0u);
-    EXPECT_EQ(c.pen.width, 3); // the state survives Clear
-}
-
 TEST(RecordingCanvas, MetricsAndMappingChanges) {
     RecordingCanvas c;
     EXPECT_EQ(c.TextWidth("abc"), 18);
@@ -53,26 +27,6 @@ TEST(RecordingCanvas, MetricsAndMappingChanges) {
     EXPECT_EQ(c.MappingChanges()[0].windowExt, (TPoint{1, 1}));
     EXPECT_EQ(c.MappingChanges()[1].windowExt, (TPoint{100, 50}));
     EXPECT_EQ(c.MappingChanges()[1].mode, MapMode::Isotropic);
-}
-
-TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenWithDefaults) {
-    ScriptedMessageBoxes boxes;
-    boxes.Answer(MsgAnswer::No);
-    EXPECT_EQ(boxes.Show("Save changes?", MsgKind::Confirmation, MsgButtons::YesNoCancel),
-              MsgAnswer::No);
-    EXPECT_EQ(boxes.Show("Again?", MsgKind::Confirmation, MsgButtons::YesNo), MsgAnswer::Yes);
-    boxes.Error("Broken");
-    ASSERT_EQ(boxes.Shown().size(), 3u);
-    EXPECT_EQ(boxes.Shown()[2].kind, MsgKind::Error);
-    EXPECT_EQ(boxes.Shown()[2].answer, MsgAnswer::Ok);
-
-    boxes.AnswerInput("Place1");
-    boxes.AnswerInput(std::nullopt);
-    EXPECT_EQ(boxes.InputQuery("Name", "New name:", "P"), "Place1");
-    EXPECT_EQ(boxes.InputQuery("Name", "New name:", "P"), std::nullopt);
-    EXPECT_EQ(boxes.InputQuery("Size", "Grid:", "20"), std::nullopt); // queue empty
-    ASSERT_EQ(boxes.InputRequests().size(), 3u);
-    EXPECT_EQ(boxes.InputRequests()[2].initial, "20");
 }
 
 TEST(FakeTimers, TickOnlyWhenEnabledAndSurviveSelfDestruction) {
@@ -99,27 +53,6 @@ TEST(FakeTimers, TickOnlyWhenEnabledAndSurviveSelfDestruction) {
     EXPECT_TRUE(factory.Timers()[0]->Tick());
     EXPECT_TRUE(factory.Timers().empty());
     EXPECT_EQ(factory.CreatedCount(), 2u);
-}
-
-TEST(ScopedPlatform, InstallsTheDoublesAndRestores) {
-    PlatformServices before = Platform();
-    {
-        ScopedPlatform p;
-        EXPECT_EQ(Platform().messages, &p.messages);
-        p.clock.Set(1000);
-        p.clock.SetAutoAdvance(10);
-        EXPECT_EQ(Platform().clock->Milliseconds(), 1000u);
-        EXPECT_EQ(Platform().clock->Milliseconds(), 1010u);
-        p.random.QueueNextInt(2);
-        Platform().random->SeedFromClock();
-        EXPECT_EQ(Platform().random->NextInt(3), 2);
-        EXPECT_EQ(p.random.ClockSeedCount(), 1);
-        Platform().trace->Trace("fire T1");
-        EXPECT_EQ(p.trace.Lines(), std::vector<std::string>{"fire T1"});
-    }
-    EXPECT_EQ(Platform().messages, before.messages);
-    EXPECT_EQ(Platform().clock, before.clock);
-    EXPECT_EQ(Platform().clipboard, before.clipboard);
 }
 
 TEST(TempHome, SetsAndRestoresTheProgramDirectory) {

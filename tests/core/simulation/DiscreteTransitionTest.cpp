@@ -278,7 +278,7 @@ TEST_F(Discrete, LosersSharingAnotherInputPlaceAreRechecked) {
     TTransition* t1 = b.Trans("T1", "0");
     TTransition* t2 = b.Trans("T2", "0", false, 2);
     TTransition* u = b.Trans("U", "0");
-    TTransition* v = b.Trans("V", "0");
+    TTransition* v = b.Trans("V", "0"); // only reads Q
     b.Arc(p, t1);
     b.Arc(p, t2);
     b.Arc(q, t2);
@@ -293,7 +293,6 @@ TEST_F(Discrete, LosersSharingAnotherInputPlaceAreRechecked) {
     EXPECT_EQ(out->Marking(), 1);
     const auto& lines = platform.trace.Lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Feuerbarkeit von U: False"), lines.end());
-    (void)v;
 }
 
 TEST_F(Discrete, DueTimerFiresEvenWhenItsInputsWereEmptied) {
@@ -319,12 +318,6 @@ TEST_F(Discrete, DueTimerFiresEvenWhenItsInputsWereEmptied) {
     EXPECT_EQ(q->Marking(), 1);
     EXPECT_EQ(p->Marking(), -1) << "the engine does not guard against negative markings";
 }
-
-} // namespace
-} // namespace qz::test
-
-namespace qz::test {
-namespace {
 
 // The engine writes markings into the owner's cells itself; it must store
 // exactly what the place's setter stores.

@@ -7,28 +7,9 @@
 namespace qz::test {
 namespace {
 
+// The fifteen lines of an empty document are pinned byte for byte by the
+// describe command test.
 class NetDescription : public StorageTest {};
-
-TEST_F(NetDescription, EmptyDocumentGivesTheFifteenLines) {
-    TPNObjekt root;
-    const std::vector<std::string> expected{
-        "file version: 2,7",
-        "=============================",
-        "Object: Empty Object",
-        "     - Inherited from: Empty Object",
-        "     - Object name: New Object",
-        "Number of child objects: 0",
-        "=========================",
-        " ",
-        " ",
-        "Places",
-        " ",
-        "Transitions",
-        " ",
-        "Arcs",
-        " "};
-    EXPECT_EQ(DescribeDocument(root), expected);
-}
 
 TEST_F(NetDescription, ElementLines) {
     TPNObjekt root;

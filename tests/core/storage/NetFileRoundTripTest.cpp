@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <tuple>
 
 #include "NetFixtures.h"
 #include "common/FileSystem.h"
@@ -78,10 +79,9 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     // Elements: the shape lies at the back, then the frames, then the rest.
     const TNetList& net = loaded.Net();
     EXPECT_EQ(net.At(0)->Kind(), kind::Shape);
-    EXPECT_EQ(OfKind(net, kind::Place).size(), 3u);
-    EXPECT_EQ(OfKind(net, kind::Transition).size(), 2u);
-    EXPECT_EQ(OfKind(net, kind::Arc).size(), 10u);
-    EXPECT_EQ(OfKind(net, kind::Frame).size(), 3u);
+    EXPECT_EQ((std::vector<std::size_t>{OfKind(net, kind::Place).size(), OfKind(net, kind::Transition).size(),
+                                        OfKind(net, kind::Arc).size(), OfKind(net, kind::Frame).size()}),
+              (std::vector<std::size_t>{3, 2, 10, 3}));
 
     auto* p1 = static_cast<TPlatz*>(OfKind(net, kind::Place)[0]);
     EXPECT_EQ(p1->name, "P1");
@@ -90,21 +90,16 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     auto* p3 = static_cast<TPlatz*>(OfKind(net, kind::Place)[2]);
     EXPECT_EQ(p3->interfaceFlag, 1);
     auto* t1 = static_cast<TTransition*>(OfKind(net, kind::Transition)[0]);
-    EXPECT_EQ(t1->functionText, "2,5");
-    EXPECT_EQ(t1->priority, 3);
-    EXPECT_EQ(t1->reservation, 1);
-    EXPECT_EQ(t1->key, 3);
+    EXPECT_EQ(std::tie(t1->functionText, t1->priority, t1->reservation, t1->key),
+              std::make_tuple(std::string("2,5"), 3, 1, 3));
     auto* t2 = static_cast<TTransition*>(OfKind(net, kind::Transition)[1]);
     EXPECT_EQ(t2->orientation, 0);
     EXPECT_EQ(t2->isExpression, 1);
 
     auto* label = static_cast<TSchriftObjekt*>(OfKind(net, kind::Label)[0]);
     EXPECT_EQ(label->Text(), "Plant|second line");
-    EXPECT_EQ(label->Font().name, "Courier New");
-    EXPECT_EQ(label->Font().size, 12);
-    EXPECT_EQ(label->Font().color, RGB(0x12, 0x34, 0x56));
-    EXPECT_EQ(label->Font().style, 0b0101);
-    EXPECT_EQ(label->visible, 1);
+    EXPECT_EQ(std::tie(label->Font().name, label->Font().size, label->Font().color, label->Font().style),
+              std::make_tuple(std::string("Courier New"), 12, RGB(0x12, 0x34, 0x56), 0b0101));
 
     // Every connection kind is resolved and registered at its ends.
     TEdge* a0 = ArcOfKind(net, 0);
@@ -190,8 +185,7 @@ TEST_F(NetFileRoundTrip, EmptyDocumentBytes) {
 
 TEST_F(NetFileRoundTrip, LongNamesUseTheLongStringTag) {
     TPNObjekt root;
-    TPlatz* p = AddPlace(root, std::string(300, 'x'), "m1", 0, 0);
-    (void)p;
+    AddPlace(root, std::string(300, 'x'), "m1", 0, 0);
     const Bytes bytes = SaveNet(root);
     // The place record follows the five counts of the net record.
     const std::size_t place = 2 + 3 + 2 + 3 + 2 + 2 + 2 + 12 + 2 + 10 + 4 + 20 + 16;
@@ -220,11 +214,18 @@ TEST_F(NetFileRoundTrip, ShapesLieBehindInReverseOfTheirStoredOrder) {
     EXPECT_EQ(again.Net().At(2)->Kind(), kind::Place);
 }
 
-TEST_F(NetFileRoundTrip, ClassFilesKeepTheDocumentsVersionAndRule) {
+TEST_F(NetFileRoundTrip, HeaderNamesTheClassAndClassFilesKeepTheDocumentsVersionAndRule) {
     WriteTankClass();
     FullDocument doc;
     Settings().enhancedFiringRule = 1;
     Bytes bytes = SaveNet(doc.root);
+    NetFileHeader h = ReadNetHeader(bytes);
+    EXPECT_TRUE(h.ok);
+    EXPECT_EQ(h.name, "Plant");
+    EXPECT_EQ(h.baseName, "Tank");
+    h = ReadNetFileHeader(LibraryDirectory() + "Tank.pn");
+    EXPECT_EQ(h.name, "Tank");
+    EXPECT_EQ(h.baseName, "Empty Object");
     Settings().enhancedFiringRule = 0;
     TPNObjekt loaded;
     ASSERT_TRUE(LoadNet(loaded, bytes));
@@ -232,24 +233,6 @@ TEST_F(NetFileRoundTrip, ClassFilesKeepTheDocumentsVersionAndRule) {
     EXPECT_EQ(Settings().enhancedFiringRule, 1);
     EXPECT_EQ(Settings().fileVersion, "2,7");
 }
-
-TEST_F(NetFileRoundTrip, HeaderGivesNamesForTheLibrary) {
-    WriteTankClass();
-    FullDocument doc;
-    NetFileHeader h = ReadNetHeader(SaveNet(doc.root));
-    EXPECT_TRUE(h.ok);
-    EXPECT_EQ(h.name, "Plant");
-    EXPECT_EQ(h.baseName, "Tank");
-    h = ReadNetFileHeader(LibraryDirectory() + "Tank.pn");
-    EXPECT_EQ(h.name, "Tank");
-    EXPECT_EQ(h.baseName, "Empty Object");
-}
-
-} // namespace
-} // namespace qz::test
-
-namespace qz::test {
-namespace {
 
 // A stored reservation byte on a transition that cannot reserve (immediate,
 // stepwise or continuous) would swallow its input tokens for ever.

@@ -68,28 +68,12 @@ inline TEdge* Connect(TPNObjekt& o, TGraphItem* from, TGraphItem* to, std::uint8
     raw->connectionKind = kind;
     raw->SetWeightText(weight);
     auto inner = [](TGraphItem* e) { return static_cast<TInterfacePlace*>(e)->innerPlace; };
-    switch (kind) {
-    case 3:
-        raw->SetSource(from);
-        raw->interfaceTarget = static_cast<TInterfacePlace*>(to);
-        raw->SetTarget(inner(to));
-        from->OutEdgeList.push_back(raw);
-        to->InEdgeList.push_back(raw);
-        break;
-    case 4:
-        raw->interfaceSource = static_cast<TInterfacePlace*>(from);
-        raw->SetSource(inner(from));
-        raw->SetTarget(to);
-        from->OutEdgeList.push_back(raw);
-        to->InEdgeList.push_back(raw);
-        break;
-    default:
-        raw->SetSource(from);
-        raw->SetTarget(to);
-        from->OutEdgeList.push_back(raw);
-        to->InEdgeList.push_back(raw);
-        break;
-    }
+    raw->SetSource(kind == 4 ? inner(from) : from);
+    raw->SetTarget(kind == 3 ? inner(to) : to);
+    if (kind == 3) raw->interfaceTarget = static_cast<TInterfacePlace*>(to);
+    if (kind == 4) raw->interfaceSource = static_cast<TInterfacePlace*>(from);
+    from->OutEdgeList.push_back(raw);
+    to->InEdgeList.push_back(raw);
     if (kind == 1) inner(to)->FuseTo(static_cast<TPlatz*>(from));
     if (kind == 2) static_cast<TPlatz*>(to)->FuseTo(inner(from));
     if (kind == 5) inner(to)->FuseTo(inner(from));
@@ -199,20 +183,20 @@ struct FullDocument {
 // temporary home with an empty library, no grid, the loader installed.
 class StorageTest : public ::testing::Test {
 protected:
+    static void ClearLibrary() {
+        TObjectLibrary& library = ObjectLibrary();
+        library.names.clear();
+        library.files.clear();
+        library.hierarchy.clear();
+    }
     void SetUp() override {
         Settings() = ProgramSettings{};
         Settings().alignToGrid = false;
-        TObjectLibrary& library = ObjectLibrary();
-        library.names.clear();
-        library.files.clear();
-        library.hierarchy.clear();
+        ClearLibrary();
         InstallNetFileLoader();
     }
     void TearDown() override {
-        TObjectLibrary& library = ObjectLibrary();
-        library.names.clear();
-        library.files.clear();
-        library.hierarchy.clear();
+        ClearLibrary();
         Settings() = ProgramSettings{};
     }
 
