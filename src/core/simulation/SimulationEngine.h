@@ -50,6 +50,10 @@ public:
     // every step or run it starts; a window calls it after opening or closing
     // an oscilloscope during a run.
     void Refresh();
+    // Tells the engine that markings, capacities, weights or the working
+    // flags of transitions were changed outside a step (Refresh and InitNet
+    // imply it): the next step re-checks every transition.
+    void MarkingsChanged();
 
     // The enabling rule, on next markings. Transitions outside the session
     // are never enabled.
@@ -96,6 +100,12 @@ public:
     // message depends on it).
     bool timerRunning = false;
     int speedBarPosition = 500;
+    // Whether a step re-checks only the transitions next to markings and
+    // weights that changed since the last check and visits only the
+    // conflict groups of transitions that want to fire. Off: every step
+    // re-checks every transition and walks every conflict group (the
+    // reference the incremental path is compared with).
+    bool incremental = true;
 
     // Engine state.
     bool timeAdvanced = false;
@@ -128,6 +138,20 @@ private:
     void Deliver(std::uint32_t s);
     void ThrowOut(std::uint32_t arc);
     void RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g);
+    void ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered);
+    void ResolveConflictsOf(const std::vector<std::uint32_t>& flagged);
+    void ResetNextMarkings(std::vector<std::uint32_t>* lowered);
+    bool ProcessImmediateFull();
+    bool FireImmediate(const std::vector<std::uint32_t>* flagged);
+    bool Conditions(std::uint32_t s) const;
+    bool Structural(std::uint32_t s);
+    bool EnabledNow(std::uint32_t s);
+    bool Check(std::uint32_t s) const;
+    void Touch(std::uint32_t cell);
+    void Flush();
+    void SetCheck(std::uint32_t s, bool ok);
+    void BuildAdjacency();
+    void WriteMarking(const ArcSlot& a, long double v);
     void ShowRunningTimers();
     void RunTokenAnimation();
     void SampleDiagrams();
@@ -151,6 +175,30 @@ private:
     std::unordered_map<const TEdge*, std::uint32_t> arcIndex_;        // set-up only
     bool enhanced_ = false;
     double sampleTime_ = 0;
+
+    // Incremental enabling. A marking cell is the shared marking and next
+    // marking of a marking owner; every arc slot names its cell.
+    std::vector<double*> cellMarking_, cellNext_;      // per cell
+    std::vector<std::uint8_t> cellIsGroup_;            // cell heads a conflict group
+    std::vector<std::uint32_t> cellAdj0_, cellAdj_;    // transitions reading a cell
+    std::vector<std::uint8_t> cellDirty_;
+    std::vector<std::uint32_t> dirtyCells_;
+    std::vector<std::uint8_t> check_;  // structural part of the rule holds, per slot
+    std::vector<std::uint8_t> stale_;  // per slot
+    std::vector<std::uint32_t> staleSlots_;
+    std::vector<std::uint32_t> immPos0_, immPos_;      // positions of a slot in immediate_
+    std::vector<std::uint64_t> immBits_;               // positions whose check holds
+    std::vector<std::uint32_t> slotGroups0_;           // per slot: range in slotGroups_
+    std::vector<std::uint64_t> slotGroups_;            // group << 32 | position in groupArcs_
+    std::vector<std::uint32_t> groupedOthers_;         // grouped slots outside immediate_
+    std::vector<std::uint64_t> touched_;               // scratch
+    std::vector<std::uint32_t> flagged_, lowered_;     // scratch
+    bool checksValid_ = false;   // check_ holds for every slot
+    bool flagsKnown_ = false;    // no transition of immediate_ has its fire flag set between steps
+    bool fullReset_ = true;      // the next conflict resolution resets every group's next marking
+    bool listsOverlap_ = false;  // a slot of immediate_ is also timed or continuous
+    std::uint64_t seenWrites_ = 0; // TPlatz::markingWrites when the engine last looked
+    std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only
 };
 
 } // namespace qz
