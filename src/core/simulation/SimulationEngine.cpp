@@ -115,8 +115,10 @@ void TSimulationEngine::Clear() {
     cellMarking_.clear();
     cellNext_.clear();
     cellIsGroup_.clear();
-    cellAdj0_.clear();
-    cellAdj_.clear();
+    cellArcs0_.clear();
+    cellArcs_.clear();
+    arcOk_.clear();
+    unsatisfied_.clear();
     cellDirty_.clear();
     dirtyCells_.clear();
     check_.clear();
@@ -146,8 +148,6 @@ void TSimulationEngine::MarkingsChanged() {
 // Cells, the transitions reading each cell, the positions of each slot in
 // the immediate list.
 void TSimulationEngine::BuildAdjacency() {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> readers;
-    readers.reserve(arcs_.size());
     for (ArcSlot& a : arcs_) {
         auto [it, added] = cellIndex_.emplace(a.marking, static_cast<std::uint32_t>(cellMarking_.size()));
         if (added) {
@@ -155,21 +155,23 @@ void TSimulationEngine::BuildAdjacency() {
             cellNext_.push_back(a.next);
         }
         a.cell = it->second;
-        readers.emplace_back(a.cell, a.trans);
     }
-    std::sort(readers.begin(), readers.end());
-    readers.erase(std::unique(readers.begin(), readers.end()), readers.end());
     const std::size_t cells = cellMarking_.size();
-    cellAdj0_.assign(cells + 1, 0);
-    for (const auto& r : readers) ++cellAdj0_[r.first + 1];
-    for (std::size_t c = 0; c < cells; ++c) cellAdj0_[c + 1] += cellAdj0_[c];
-    cellAdj_.reserve(readers.size());
-    for (const auto& r : readers) cellAdj_.push_back(r.second);
+    cellArcs0_.assign(cells + 1, 0);
+    for (const ArcSlot& a : arcs_) ++cellArcs0_[a.cell + 1];
+    for (std::size_t c = 0; c < cells; ++c) cellArcs0_[c + 1] += cellArcs0_[c];
+    cellArcs_.assign(arcs_.size(), 0);
+    {
+        std::vector<std::uint32_t> at(cellArcs0_.begin(), cellArcs0_.end() - 1);
+        for (std::uint32_t i = 0; i < arcs_.size(); ++i) cellArcs_[at[arcs_[i].cell]++] = i;
+    }
+    arcOk_.assign(arcs_.size(), 0);
     cellDirty_.assign(cells, 0);
     cellIsGroup_.assign(cells, 0);
 
     const std::size_t slots = trans_.size();
     check_.assign(slots, 0);
+    unsatisfied_.assign(slots, 0);
     stale_.assign(slots, 0);
     immPos0_.assign(slots + 1, 0);
     for (std::uint32_t s : immediate_) ++immPos0_[s + 1];
@@ -414,12 +416,37 @@ bool TSimulationEngine::Conditions(std::uint32_t slot) const {
     return true;
 }
 
-// The structural part: inputs and output capacities on the current cells
-// and weights.
-bool TSimulationEngine::Check(std::uint32_t slot) const {
-    const TransSlot& s = trans_[slot];
-    if (s.continuous) return Inputs(s);
-    return Inputs(s) && Outputs(s);
+// The structural part of the rule holds when the condition of every arc
+// holds: inputs on next markings, output capacities on markings (the
+// conditions of Inputs and Outputs, one arc at a time).
+bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
+    const ArcSlot& a = arcs_[arc];
+    const TransSlot& s = trans_[a.trans];
+    if (arc >= s.out0) {
+        if (s.continuous || a.capacity == -1) return true;
+        return a.capacity >= static_cast<long double>(*a.marking) + a.weight;
+    }
+    const long double m = *a.next;
+    if (a.kind == akNormal || a.kind == akTest) {
+        if (s.continuous) return !(!a.placeContinuous || enhanced_) || a.weight <= m;
+        if (!a.placeContinuous && m == 0) return false;
+        return a.weight <= m + kEpsilon;
+    }
+    if (a.kind == akInhibitor) return m < a.weight;
+    return true;
+}
+
+void TSimulationEngine::SetArcOk(std::uint32_t arc, bool ok) {
+    if ((arcOk_[arc] != 0) == ok) return;
+    arcOk_[arc] = ok ? 1 : 0;
+    const std::uint32_t slot = arcs_[arc].trans;
+    const bool before = unsatisfied_[slot] == 0;
+    if (ok) {
+        --unsatisfied_[slot];
+    } else {
+        ++unsatisfied_[slot];
+    }
+    if (before != (unsatisfied_[slot] == 0)) SetCheck(slot, !before);
 }
 
 void TSimulationEngine::Touch(std::uint32_t cell) {
@@ -450,23 +477,29 @@ void TSimulationEngine::Flush() {
         dirtyCells_.clear();
         for (std::uint32_t s : staleSlots_) stale_[s] = 0;
         staleSlots_.clear();
-        for (std::uint32_t s = 0; s < trans_.size(); ++s) SetCheck(s, Check(s));
+        for (std::uint32_t s = 0; s < trans_.size(); ++s) {
+            std::uint32_t failing = 0;
+            for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
+                const bool ok = ArcOk(i);
+                arcOk_[i] = ok ? 1 : 0;
+                if (!ok) ++failing;
+            }
+            unsatisfied_[s] = failing;
+            SetCheck(s, failing == 0);
+        }
         checksValid_ = true;
         return;
     }
     for (std::uint32_t c : dirtyCells_) {
         cellDirty_[c] = 0;
-        for (std::uint32_t k = cellAdj0_[c]; k < cellAdj0_[c + 1]; ++k) {
-            const std::uint32_t s = cellAdj_[k];
-            if (stale_[s]) continue;
-            stale_[s] = 1;
-            staleSlots_.push_back(s);
+        for (std::uint32_t k = cellArcs0_[c]; k < cellArcs0_[c + 1]; ++k) {
+            SetArcOk(cellArcs_[k], ArcOk(cellArcs_[k]));
         }
     }
     dirtyCells_.clear();
     for (std::uint32_t s : staleSlots_) {
         stale_[s] = 0;
-        SetCheck(s, Check(s));
+        for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) SetArcOk(i, ArcOk(i));
     }
     staleSlots_.clear();
 }
@@ -769,7 +802,19 @@ void TSimulationEngine::RecheckAfterWinner(std::uint32_t winner, const GroupSlot
         if (tracing) sink->Trace(" " + a.owner->name);
         if (a.ownerGroup < 0) continue;
         const GroupSlot& q = groupSlots_[static_cast<std::size_t>(a.ownerGroup)];
-        for (std::uint32_t k = q.arc0; k < q.arc1; ++k) {
+        std::uint32_t k0 = q.arc0, k1 = q.arc1;
+        const std::uint64_t* known = nullptr;
+        if (flaggedKnown_ && !tracing) {
+            // Only transitions flagged when the resolution began can still be.
+            const auto g = static_cast<std::uint64_t>(a.ownerGroup) << 32;
+            const auto from = std::lower_bound(touched_.begin(), touched_.end(), g);
+            const auto to = std::lower_bound(from, touched_.end(), g + (std::uint64_t{1} << 32));
+            known = touched_.data();
+            k0 = static_cast<std::uint32_t>(from - touched_.begin());
+            k1 = static_cast<std::uint32_t>(to - touched_.begin());
+        }
+        for (std::uint32_t n = k0; n < k1; ++n) {
+            const std::uint32_t k = known ? static_cast<std::uint32_t>(known[n]) : n;
             const ArcSlot& b = arcs_[groupArcs_[k]];
             if (b.kind != akNormal || b.trans == winner) continue;
             TTransition& u = *trans_[b.trans].t;
@@ -827,6 +872,7 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
     touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
     const bool tracing = Platform().trace->Enabled();
     std::vector<std::uint32_t>* lowered = tracing || fullReset_ ? nullptr : &lowered_;
+    flaggedKnown_ = true;
     lowered_.clear();
     for (std::size_t i = 0; i < touched_.size();) {
         const auto group = static_cast<std::uint32_t>(touched_[i] >> 32);
@@ -840,6 +886,7 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
         if (!(avail < need) || avail == 0) continue;
         ResolveGroup(g, avail, lowered);
     }
+    flaggedKnown_ = false;
     ResetNextMarkings(lowered);
 }
 

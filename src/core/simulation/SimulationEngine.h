@@ -146,7 +146,8 @@ private:
     bool Conditions(std::uint32_t s) const;
     bool Structural(std::uint32_t s);
     bool EnabledNow(std::uint32_t s);
-    bool Check(std::uint32_t s) const;
+    bool ArcOk(std::uint32_t arc) const;
+    void SetArcOk(std::uint32_t arc, bool ok);
     void Touch(std::uint32_t cell);
     void Flush();
     void SetCheck(std::uint32_t s, bool ok);
@@ -180,7 +181,9 @@ private:
     // marking of a marking owner; every arc slot names its cell.
     std::vector<double*> cellMarking_, cellNext_;      // per cell
     std::vector<std::uint8_t> cellIsGroup_;            // cell heads a conflict group
-    std::vector<std::uint32_t> cellAdj0_, cellAdj_;    // transitions reading a cell
+    std::vector<std::uint32_t> cellArcs0_, cellArcs_;  // arc slots reading a cell
+    std::vector<std::uint8_t> arcOk_;                  // per arc slot: its condition holds
+    std::vector<std::uint32_t> unsatisfied_;           // per slot: arcs whose condition fails
     std::vector<std::uint8_t> cellDirty_;
     std::vector<std::uint32_t> dirtyCells_;
     std::vector<std::uint8_t> check_;  // structural part of the rule holds, per slot
@@ -197,6 +200,7 @@ private:
     bool flagsKnown_ = false;    // no transition of immediate_ has its fire flag set between steps
     bool fullReset_ = true;      // the next conflict resolution resets every group's next marking
     bool listsOverlap_ = false;  // a slot of immediate_ is also timed or continuous
+    bool flaggedKnown_ = false;  // touched_ holds every group arc of a flagged transition
     std::uint64_t seenWrites_ = 0; // TPlatz::markingWrites when the engine last looked
     std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only
 };
