@@ -116,7 +116,8 @@ void TSimulationEngine::Clear() {
     cellNext_.clear();
     cellIsGroup_.clear();
     cellArcs0_.clear();
-    cellArcs_.clear();
+    readers_.clear();
+    readerOf_.clear();
     arcOk_.clear();
     unsatisfied_.clear();
     cellDirty_.clear();
@@ -160,10 +161,14 @@ void TSimulationEngine::BuildAdjacency() {
     cellArcs0_.assign(cells + 1, 0);
     for (const ArcSlot& a : arcs_) ++cellArcs0_[a.cell + 1];
     for (std::size_t c = 0; c < cells; ++c) cellArcs0_[c + 1] += cellArcs0_[c];
-    cellArcs_.assign(arcs_.size(), 0);
+    readers_.assign(arcs_.size(), CellReader{0, 0, 0, 0});
+    readerOf_.assign(arcs_.size(), 0);
     {
         std::vector<std::uint32_t> at(cellArcs0_.begin(), cellArcs0_.end() - 1);
-        for (std::uint32_t i = 0; i < arcs_.size(); ++i) cellArcs_[at[arcs_[i].cell]++] = i;
+        for (std::uint32_t i = 0; i < arcs_.size(); ++i) {
+            readerOf_[i] = at[arcs_[i].cell]++;
+            readers_[readerOf_[i]].arc = i;
+        }
     }
     arcOk_.assign(arcs_.size(), 0);
     cellDirty_.assign(cells, 0);
@@ -419,21 +424,60 @@ bool TSimulationEngine::Conditions(std::uint32_t slot) const {
 // The structural part of the rule holds when the condition of every arc
 // holds: inputs on next markings, output capacities on markings (the
 // conditions of Inputs and Outputs, one arc at a time).
-bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
+namespace {
+
+enum ReaderMode : std::uint8_t {
+    rmAlways,          // no condition
+    rmCapacity,        // output of a discrete transition into a bounded place
+    rmTokens,          // input of a discrete transition from a discrete place
+    rmAmount,          // input of a discrete transition from a continuous place
+    rmInhibitor,
+    rmContinuousInput, // input of a continuous transition that must cover its weight
+};
+
+// `marking` and `next` are the cell's values.
+inline bool ReaderOk(long double weight, long double capacity, std::uint8_t mode, double marking,
+                     double next) {
+    switch (mode) {
+    case rmCapacity: return capacity >= static_cast<long double>(marking) + weight;
+    case rmTokens:
+        if (next == 0) return false;
+        return weight <= static_cast<long double>(next) + kEpsilon;
+    case rmAmount: return weight <= static_cast<long double>(next) + kEpsilon;
+    case rmInhibitor: return static_cast<long double>(next) < weight;
+    case rmContinuousInput: return weight <= static_cast<long double>(next);
+    default: return true;
+    }
+}
+
+} // namespace
+
+// Copies an arc's weight, capacity and kind of condition into its reader.
+void TSimulationEngine::LoadReader(std::uint32_t arc) {
     const ArcSlot& a = arcs_[arc];
     const TransSlot& s = trans_[a.trans];
+    CellReader& r = readers_[readerOf_[arc]];
+    r.weight = a.weight;
+    r.capacity = a.capacity;
     if (arc >= s.out0) {
-        if (s.continuous || a.capacity == -1) return true;
-        return a.capacity >= static_cast<long double>(*a.marking) + a.weight;
+        r.mode = s.continuous || a.capacity == -1 ? rmAlways : rmCapacity;
+    } else if (a.kind == akNormal || a.kind == akTest) {
+        if (s.continuous) {
+            r.mode = !a.placeContinuous || enhanced_ ? rmContinuousInput : rmAlways;
+        } else {
+            r.mode = a.placeContinuous ? rmAmount : rmTokens;
+        }
+    } else if (a.kind == akInhibitor) {
+        r.mode = rmInhibitor;
+    } else {
+        r.mode = rmAlways;
     }
-    const long double m = *a.next;
-    if (a.kind == akNormal || a.kind == akTest) {
-        if (s.continuous) return !(!a.placeContinuous || enhanced_) || a.weight <= m;
-        if (!a.placeContinuous && m == 0) return false;
-        return a.weight <= m + kEpsilon;
-    }
-    if (a.kind == akInhibitor) return m < a.weight;
-    return true;
+}
+
+bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
+    const CellReader& r = readers_[readerOf_[arc]];
+    const ArcSlot& a = arcs_[arc];
+    return ReaderOk(r.weight, r.capacity, r.mode, *a.marking, *a.next);
 }
 
 void TSimulationEngine::SetArcOk(std::uint32_t arc, bool ok) {
@@ -480,6 +524,7 @@ void TSimulationEngine::Flush() {
         for (std::uint32_t s = 0; s < trans_.size(); ++s) {
             std::uint32_t failing = 0;
             for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
+                LoadReader(i);
                 const bool ok = ArcOk(i);
                 arcOk_[i] = ok ? 1 : 0;
                 if (!ok) ++failing;
@@ -492,14 +537,21 @@ void TSimulationEngine::Flush() {
     }
     for (std::uint32_t c : dirtyCells_) {
         cellDirty_[c] = 0;
+        const double marking = *cellMarking_[c];
+        const double next = *cellNext_[c];
         for (std::uint32_t k = cellArcs0_[c]; k < cellArcs0_[c + 1]; ++k) {
-            SetArcOk(cellArcs_[k], ArcOk(cellArcs_[k]));
+            const CellReader& r = readers_[k];
+            const bool ok = ReaderOk(r.weight, r.capacity, r.mode, marking, next);
+            if ((arcOk_[r.arc] != 0) != ok) SetArcOk(r.arc, ok);
         }
     }
     dirtyCells_.clear();
     for (std::uint32_t s : staleSlots_) {
         stale_[s] = 0;
-        for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) SetArcOk(i, ArcOk(i));
+        for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
+            LoadReader(i);
+            SetArcOk(i, ArcOk(i));
+        }
     }
     staleSlots_.clear();
 }

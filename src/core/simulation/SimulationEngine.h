@@ -130,6 +130,14 @@ private:
     struct ArcSlot;
     struct TransSlot;
     struct GroupSlot;
+    // An arc as the cell it reads sees it: its condition needs only the
+    // cell's values, the arc's weight and its place's capacity.
+    struct CellReader {
+        long double weight;
+        long double capacity;
+        std::uint32_t arc;
+        std::uint8_t mode;
+    };
 
     bool Enabled(std::uint32_t s) const;
     bool Inputs(const TransSlot& s) const;
@@ -147,6 +155,7 @@ private:
     bool Structural(std::uint32_t s);
     bool EnabledNow(std::uint32_t s);
     bool ArcOk(std::uint32_t arc) const;
+    void LoadReader(std::uint32_t arc);
     void SetArcOk(std::uint32_t arc, bool ok);
     void Touch(std::uint32_t cell);
     void Flush();
@@ -181,7 +190,9 @@ private:
     // marking of a marking owner; every arc slot names its cell.
     std::vector<double*> cellMarking_, cellNext_;      // per cell
     std::vector<std::uint8_t> cellIsGroup_;            // cell heads a conflict group
-    std::vector<std::uint32_t> cellArcs0_, cellArcs_;  // arc slots reading a cell
+    std::vector<std::uint32_t> cellArcs0_;             // range of a cell in readers_
+    std::vector<CellReader> readers_;                  // arcs reading each cell, cell after cell
+    std::vector<std::uint32_t> readerOf_;              // per arc slot
     std::vector<std::uint8_t> arcOk_;                  // per arc slot: its condition holds
     std::vector<std::uint32_t> unsatisfied_;           // per slot: arcs whose condition fails
     std::vector<std::uint8_t> cellDirty_;
