@@ -118,6 +118,8 @@ void TSimulationEngine::Clear() {
     cellArcs0_.clear();
     readers_.clear();
     readerOf_.clear();
+    cellBlocks_.clear();
+    arcVariable_.clear();
     arcOk_.clear();
     unsatisfied_.clear();
     cellDirty_.clear();
@@ -171,6 +173,11 @@ void TSimulationEngine::BuildAdjacency() {
         }
     }
     arcOk_.assign(arcs_.size(), 0);
+    arcVariable_.assign(arcs_.size(), 0);
+    for (const auto& [edge, slot] : formulaArcs_) {
+        if (slot != kNone) arcVariable_[slot] = 1;
+    }
+    cellBlocks_.assign(cells, CellBlocks{});
     cellDirty_.assign(cells, 0);
     cellIsGroup_.assign(cells, 0);
 
@@ -436,6 +443,28 @@ enum ReaderMode : std::uint8_t {
 };
 
 // `marking` and `next` are the cell's values.
+// The condition of the prefix of each sorted block, for the cell's next
+// marking `v`: true for a prefix of weights in ascending order.
+inline bool PrefixHolds(std::uint32_t block, long double w, double v) {
+    switch (block) {
+    case 0: return v != 0 && w <= static_cast<long double>(v) + kEpsilon;
+    case 1: return w <= static_cast<long double>(v) + kEpsilon;
+    case 2: return w <= static_cast<long double>(v);
+    default: return !(static_cast<long double>(v) < w);
+    }
+}
+
+inline std::uint32_t BlockOf(std::uint8_t mode, bool variable, long double weight) {
+    if (mode == rmAlways) return 5;
+    if (variable || mode == rmCapacity || std::isnan(weight)) return 4;
+    switch (mode) {
+    case rmTokens: return 0;
+    case rmAmount: return 1;
+    case rmContinuousInput: return 2;
+    default: return 3;
+    }
+}
+
 inline bool ReaderOk(long double weight, long double capacity, std::uint8_t mode, double marking,
                      double next) {
     switch (mode) {
@@ -451,6 +480,35 @@ inline bool ReaderOk(long double weight, long double capacity, std::uint8_t mode
 }
 
 } // namespace
+
+// Orders each cell's readers into its blocks, sorted by weight, and sets the
+// prefix lengths for the cell's current next marking.
+void TSimulationEngine::SortReaders() {
+    for (std::uint32_t c = 0; c < cellBlocks_.size(); ++c) {
+        const auto first = readers_.begin() + cellArcs0_[c];
+        const auto last = readers_.begin() + cellArcs0_[c + 1];
+        auto key = [this](const CellReader& r) { return BlockOf(r.mode, arcVariable_[r.arc] != 0, r.weight); };
+        std::sort(first, last, [&key](const CellReader& x, const CellReader& y) {
+            const std::uint32_t bx = key(x), by = key(y);
+            if (bx != by) return bx < by;
+            if (bx >= 4) return x.arc < y.arc;
+            return x.weight < y.weight;
+        });
+        CellBlocks& cb = cellBlocks_[c];
+        std::uint32_t k = cellArcs0_[c];
+        const double next = *cellNext_[c];
+        for (std::uint32_t b = 0; b < 6; ++b) {
+            cb.start[b] = k;
+            while (k < cellArcs0_[c + 1] && key(readers_[k]) == b) ++k;
+            if (b < 4) {
+                std::uint32_t n = cb.start[b];
+                while (n < k && PrefixHolds(b, readers_[n].weight, next)) ++n;
+                cb.count[b] = n - cb.start[b];
+            }
+        }
+    }
+    for (std::uint32_t k = 0; k < readers_.size(); ++k) readerOf_[readers_[k].arc] = k;
+}
 
 // Copies an arc's weight, capacity and kind of condition into its reader.
 void TSimulationEngine::LoadReader(std::uint32_t arc) {
@@ -521,10 +579,11 @@ void TSimulationEngine::Flush() {
         dirtyCells_.clear();
         for (std::uint32_t s : staleSlots_) stale_[s] = 0;
         staleSlots_.clear();
+        for (std::uint32_t i = 0; i < arcs_.size(); ++i) LoadReader(i);
+        SortReaders();
         for (std::uint32_t s = 0; s < trans_.size(); ++s) {
             std::uint32_t failing = 0;
             for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
-                LoadReader(i);
                 const bool ok = ArcOk(i);
                 arcOk_[i] = ok ? 1 : 0;
                 if (!ok) ++failing;
@@ -539,7 +598,22 @@ void TSimulationEngine::Flush() {
         cellDirty_[c] = 0;
         const double marking = *cellMarking_[c];
         const double next = *cellNext_[c];
-        for (std::uint32_t k = cellArcs0_[c]; k < cellArcs0_[c + 1]; ++k) {
+        CellBlocks& cb = cellBlocks_[c];
+        for (std::uint32_t b = 0; b < 4; ++b) {
+            const std::uint32_t lo = cb.start[b], hi = cb.start[b + 1];
+            if (lo == hi) continue;
+            const auto end = std::partition_point(
+                readers_.begin() + lo, readers_.begin() + hi,
+                [b, next](const CellReader& r) { return PrefixHolds(b, r.weight, next); });
+            const auto count = static_cast<std::uint32_t>(end - readers_.begin()) - lo;
+            const std::uint32_t old = cb.count[b];
+            if (count == old) continue;
+            cb.count[b] = count;
+            for (std::uint32_t k = lo + std::min(old, count); k < lo + std::max(old, count); ++k) {
+                SetArcOk(readers_[k].arc, (k - lo < count) != (b == 3));
+            }
+        }
+        for (std::uint32_t k = cb.start[4]; k < cb.start[5]; ++k) {
             const CellReader& r = readers_[k];
             const bool ok = ReaderOk(r.weight, r.capacity, r.mode, marking, next);
             if ((arcOk_[r.arc] != 0) != ok) SetArcOk(r.arc, ok);

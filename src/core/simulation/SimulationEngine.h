@@ -193,6 +193,19 @@ private:
     std::vector<std::uint32_t> cellArcs0_;             // range of a cell in readers_
     std::vector<CellReader> readers_;                  // arcs reading each cell, cell after cell
     std::vector<std::uint32_t> readerOf_;              // per arc slot
+    // A cell's readers: four blocks sorted by weight whose holding
+    // conditions form a prefix (inputs of discrete transitions from discrete
+    // and from continuous places, inputs of continuous transitions, and
+    // inhibitors, whose failing conditions form the prefix), then the
+    // readers checked one by one (capacities, formula weights), then those
+    // without a condition.
+    struct CellBlocks {
+        std::uint32_t start[6];
+        std::uint32_t count[4]; // length of the prefix
+    };
+    std::vector<CellBlocks> cellBlocks_;
+    std::vector<std::uint8_t> arcVariable_;            // per arc slot: formula weight
+    void SortReaders();
     std::vector<std::uint8_t> arcOk_;                  // per arc slot: its condition holds
     std::vector<std::uint32_t> unsatisfied_;           // per slot: arcs whose condition fails
     std::vector<std::uint8_t> cellDirty_;
