@@ -119,6 +119,7 @@ void TSimulationEngine::Clear() {
     readers_.clear();
     readerOf_.clear();
     cellBlocks_.clear();
+    cellWatched_.clear();
     arcVariable_.clear();
     arcOk_.clear();
     unsatisfied_.clear();
@@ -178,6 +179,7 @@ void TSimulationEngine::BuildAdjacency() {
         if (slot != kNone) arcVariable_[slot] = 1;
     }
     cellBlocks_.assign(cells, CellBlocks{});
+    cellWatched_.assign(cells, 0);
     cellDirty_.assign(cells, 0);
     cellIsGroup_.assign(cells, 0);
 
@@ -506,6 +508,7 @@ void TSimulationEngine::SortReaders() {
                 cb.count[b] = n - cb.start[b];
             }
         }
+        cellWatched_[c] = cb.start[0] != cb.start[5] ? 1 : 0;
     }
     for (std::uint32_t k = 0; k < readers_.size(); ++k) readerOf_[readers_[k].arc] = k;
 }
@@ -552,7 +555,7 @@ void TSimulationEngine::SetArcOk(std::uint32_t arc, bool ok) {
 }
 
 void TSimulationEngine::Touch(std::uint32_t cell) {
-    if (cellDirty_[cell]) return;
+    if (cellDirty_[cell] || !cellWatched_[cell]) return;
     cellDirty_[cell] = 1;
     dirtyCells_.push_back(cell);
 }

@@ -204,6 +204,7 @@ private:
         std::uint32_t count[4]; // length of the prefix
     };
     std::vector<CellBlocks> cellBlocks_;
+    std::vector<std::uint8_t> cellWatched_;            // the cell has readers with a condition
     std::vector<std::uint8_t> arcVariable_;            // per arc slot: formula weight
     void SortReaders();
     std::vector<std::uint8_t> arcOk_;                  // per arc slot: its condition holds
