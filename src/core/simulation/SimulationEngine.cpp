@@ -349,6 +349,11 @@ int TSimulationEngine::SlotOf(const TTransition& t) const {
 
 void TSimulationEngine::Prepare() {
     if (TPlatz::markingWrites.load(std::memory_order_relaxed) != seenWrites_) MarkingsChanged();
+    const bool use = incremental && arcs_.size() >= incrementalFromArcs;
+    if (use != incremental_) {
+        MarkingsChanged();
+        incremental_ = use;
+    }
     const bool enhanced = Settings().enhancedFiringRule != 0;
     if (enhanced != enhanced_) checksValid_ = false;
     enhanced_ = enhanced;
@@ -640,7 +645,7 @@ bool TSimulationEngine::Structural(std::uint32_t slot) {
 
 // Enabled, from the kept structural part when the engine runs incrementally.
 bool TSimulationEngine::EnabledNow(std::uint32_t slot) {
-    if (!incremental) return Enabled(slot);
+    if (!incremental_) return Enabled(slot);
     return Conditions(slot) && Structural(slot);
 }
 
@@ -730,9 +735,9 @@ void TSimulationEngine::Fire(TTransition& t) {
 
 bool TSimulationEngine::ProcessImmediate() {
     Prepare();
-    if (!incremental || listsOverlap_ || !flagsKnown_) {
+    if (!incremental_ || listsOverlap_ || !flagsKnown_) {
         const bool event = ProcessImmediateFull();
-        if (incremental && !listsOverlap_) {
+        if (incremental_ && !listsOverlap_) {
             flagsKnown_ = std::none_of(immediate_.begin(), immediate_.end(),
                                        [this](std::uint32_t s) { return trans_[s].t->fireFlag != 0; });
         }
@@ -870,7 +875,7 @@ bool TSimulationEngine::ProcessTimed() {
         }
     }
     if (ready > 0 && !groupSlots_.empty()) {
-        if (incremental && flagsKnown_ && !listsOverlap_) {
+        if (incremental_ && flagsKnown_ && !listsOverlap_) {
             flagged_.clear();
             ResolveConflictsOf(flagged_);
         } else {

@@ -106,6 +106,9 @@ public:
     // re-checks every transition and walks every conflict group (the
     // reference the incremental path is compared with).
     bool incremental = true;
+    // Nets with fewer arcs are re-checked in full: the bookkeeping costs more
+    // than it saves there.
+    std::size_t incrementalFromArcs = 200;
 
     // Engine state.
     bool timeAdvanced = false;
@@ -225,6 +228,7 @@ private:
     bool flagsKnown_ = false;    // no transition of immediate_ has its fire flag set between steps
     bool fullReset_ = true;      // the next conflict resolution resets every group's next marking
     bool listsOverlap_ = false;  // a slot of immediate_ is also timed or continuous
+    bool incremental_ = false;   // incremental, for this net's size
     bool flaggedKnown_ = false;  // touched_ holds every group arc of a flagged transition
     std::uint64_t seenWrites_ = 0; // TPlatz::markingWrites when the engine last looked
     std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only

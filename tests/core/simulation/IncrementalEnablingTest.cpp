@@ -92,6 +92,7 @@ std::vector<std::string> RunNet(std::uint32_t netSeed, const NetShape& shape, bo
         TSimulationSession session;
         session.engine.seed = netSeed * 31u + 1u;
         session.engine.incremental = incremental;
+        session.engine.incrementalFromArcs = 0;
         if (StartSimulation(root, session) != StartOutcome::Started) {
             log.push_back("not started");
             return log;
