@@ -108,7 +108,7 @@ public:
     bool incremental = true;
     // Nets with fewer arcs are re-checked in full: the bookkeeping costs more
     // than it saves there.
-    std::size_t incrementalFromArcs = 200;
+    std::size_t incrementalFromArcs = 128;
 
     // Engine state.
     bool timeAdvanced = false;
