@@ -36,6 +36,7 @@ void TPlatz::SetMarking(double v) {
     if (std::fabs(static_cast<long double>(v) - whole) < 1e-9L) v = whole;
     markingOwner->marking_ = v;
     markingOwner->nextMarking_ = v;
+    markingWrites.fetch_add(1, std::memory_order_relaxed);
 }
 
 void TPlatz::SetInterfaceFlag(std::uint8_t on) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,7 +28,13 @@ public:
     // Rounds a discrete marking half to even and snaps a value within 1E-9
     // of its integer part to it; writes marking and next marking.
     void SetMarking(double v);
-    void SetNextMarking(double v) { markingOwner->nextMarking_ = v; }
+    void SetNextMarking(double v) {
+        markingOwner->nextMarking_ = v;
+        markingWrites.fetch_add(1, std::memory_order_relaxed);
+    }
+    // Counts the calls of SetMarking and SetNextMarking of all places, so a
+    // running simulation notices markings written outside its steps.
+    inline static std::atomic<std::uint64_t> markingWrites{0};
     void SetInterfaceFlag(std::uint8_t on);
     void SetSizeClass(int sizeClass) override;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <string>
@@ -51,6 +52,8 @@ inline void SetMarking(double* marking, double* next, bool discrete, long double
     *next = d;
 }
 
+inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 } // namespace
 
 // One place/transition arc of a session transition. Inputs and outputs of a
@@ -65,6 +68,7 @@ struct TSimulationEngine::ArcSlot {
     long double capacity; // of the place itself
     std::uint32_t trans; // transition slot
     std::int32_t ownerGroup; // conflict group headed by the owner, or -1
+    std::uint32_t cell;  // the owner's marking cell
     std::uint8_t kind;
     std::uint8_t placeContinuous;
 };
@@ -108,6 +112,97 @@ void TSimulationEngine::Clear() {
     outputAnimation_.clear();
     index_.clear();
     arcIndex_.clear();
+    cellMarking_.clear();
+    cellNext_.clear();
+    cellIsGroup_.clear();
+    cellArcs0_.clear();
+    readers_.clear();
+    readerOf_.clear();
+    cellBlocks_.clear();
+    cellWatched_.clear();
+    arcVariable_.clear();
+    arcOk_.clear();
+    unsatisfied_.clear();
+    cellDirty_.clear();
+    dirtyCells_.clear();
+    check_.clear();
+    stale_.clear();
+    staleSlots_.clear();
+    immPos0_.clear();
+    immPos_.clear();
+    immBits_.clear();
+    slotGroups0_.clear();
+    slotGroups_.clear();
+    groupedOthers_.clear();
+    touched_.clear();
+    flagged_.clear();
+    lowered_.clear();
+    cellIndex_.clear();
+    MarkingsChanged();
+    listsOverlap_ = false;
+}
+
+void TSimulationEngine::MarkingsChanged() {
+    seenWrites_ = TPlatz::markingWrites.load(std::memory_order_relaxed);
+    checksValid_ = false;
+    flagsKnown_ = false;
+    fullReset_ = true;
+}
+
+// Cells, the transitions reading each cell, the positions of each slot in
+// the immediate list.
+void TSimulationEngine::BuildAdjacency() {
+    for (ArcSlot& a : arcs_) {
+        auto [it, added] = cellIndex_.emplace(a.marking, static_cast<std::uint32_t>(cellMarking_.size()));
+        if (added) {
+            cellMarking_.push_back(a.marking);
+            cellNext_.push_back(a.next);
+        }
+        a.cell = it->second;
+    }
+    const std::size_t cells = cellMarking_.size();
+    cellArcs0_.assign(cells + 1, 0);
+    for (const ArcSlot& a : arcs_) ++cellArcs0_[a.cell + 1];
+    for (std::size_t c = 0; c < cells; ++c) cellArcs0_[c + 1] += cellArcs0_[c];
+    readers_.assign(arcs_.size(), CellReader{0, 0, 0, 0});
+    readerOf_.assign(arcs_.size(), 0);
+    {
+        std::vector<std::uint32_t> at(cellArcs0_.begin(), cellArcs0_.end() - 1);
+        for (std::uint32_t i = 0; i < arcs_.size(); ++i) {
+            readerOf_[i] = at[arcs_[i].cell]++;
+            readers_[readerOf_[i]].arc = i;
+        }
+    }
+    arcOk_.assign(arcs_.size(), 0);
+    arcVariable_.assign(arcs_.size(), 0);
+    for (const auto& [edge, slot] : formulaArcs_) {
+        if (slot != kNone) arcVariable_[slot] = 1;
+    }
+    cellBlocks_.assign(cells, CellBlocks{});
+    cellWatched_.assign(cells, 0);
+    cellDirty_.assign(cells, 0);
+    cellIsGroup_.assign(cells, 0);
+
+    const std::size_t slots = trans_.size();
+    check_.assign(slots, 0);
+    unsatisfied_.assign(slots, 0);
+    stale_.assign(slots, 0);
+    immPos0_.assign(slots + 1, 0);
+    for (std::uint32_t s : immediate_) ++immPos0_[s + 1];
+    for (std::size_t k = 0; k < slots; ++k) immPos0_[k + 1] += immPos0_[k];
+    immPos_.assign(immediate_.size(), 0);
+    std::vector<std::uint32_t> fill(immPos0_.begin(), immPos0_.end() - 1);
+    for (std::size_t i = 0; i < immediate_.size(); ++i) {
+        immPos_[fill[immediate_[i]]++] = static_cast<std::uint32_t>(i);
+    }
+    immBits_.assign((immediate_.size() + 63) / 64, 0);
+    slotGroups0_.assign(slots + 1, 0);
+    listsOverlap_ = false;
+    for (const auto* list : {&timed_, &continuous_}) {
+        for (std::uint32_t s : *list) {
+            if (immPos0_[s + 1] != immPos0_[s]) listsOverlap_ = true;
+        }
+    }
 }
 
 void TSimulationEngine::Start(TPNObjekt& root) {
@@ -125,7 +220,7 @@ void TSimulationEngine::Start(TPNObjekt& root) {
             if (!p) continue;
             arcIndex_.emplace(e, static_cast<std::uint32_t>(arcs_.size()));
             arcs_.push_back(ArcSlot{p->MarkingRef(), p->NextMarkingRef(), p, p->markingOwner, e,
-                                    e->weight, p->capacity, slot, -1, e->arcKind, p->continuous});
+                                    e->weight, p->capacity, slot, -1, 0, e->arcKind, p->continuous});
         }
     };
     auto addTransition = [&](TTransition* t) {
@@ -161,6 +256,7 @@ void TSimulationEngine::Start(TPNObjekt& root) {
     }
     index_.assign(slotOf.begin(), slotOf.end());
     std::sort(index_.begin(), index_.end());
+    BuildAdjacency();
 
     Refresh();
     timeAdvanced = true;
@@ -195,10 +291,40 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
         a.ownerGroup = it == groupOf.end() ? -1 : it->second;
     }
     candidates_.reserve(largest);
+
+    // The groups each slot takes part in, in group and arc order.
+    std::fill(cellIsGroup_.begin(), cellIsGroup_.end(), 0);
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> entries;
+    for (std::size_t g = 0; g < groupSlots_.size(); ++g) {
+        const GroupSlot& gs = groupSlots_[g];
+        auto cell = cellIndex_.find(gs.marking);
+        if (cell != cellIndex_.end()) cellIsGroup_[cell->second] = 1;
+        for (std::uint32_t k = gs.arc0; k < gs.arc1; ++k) {
+            entries.emplace_back(arcs_[groupArcs_[k]].trans, (static_cast<std::uint64_t>(g) << 32) | k);
+        }
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    slotGroups0_.assign(trans_.size() + 1, 0);
+    slotGroups_.clear();
+    slotGroups_.reserve(entries.size());
+    for (const auto& e : entries) {
+        ++slotGroups0_[e.first + 1];
+        slotGroups_.push_back(e.second);
+    }
+    for (std::size_t k = 0; k < trans_.size(); ++k) slotGroups0_[k + 1] += slotGroups0_[k];
+    groupedOthers_.clear();
+    for (std::uint32_t s = 0; s < trans_.size(); ++s) {
+        if (slotGroups0_[s + 1] != slotGroups0_[s] && immPos0_[s + 1] == immPos0_[s]) {
+            groupedOthers_.push_back(s);
+        }
+    }
+    fullReset_ = true;
     return groups_.size();
 }
 
 void TSimulationEngine::Refresh() {
+    MarkingsChanged();
     for (ArcSlot& a : arcs_) {
         a.weight = a.edge->weight;
         a.capacity = a.place->capacity;
@@ -222,7 +348,15 @@ int TSimulationEngine::SlotOf(const TTransition& t) const {
 }
 
 void TSimulationEngine::Prepare() {
-    enhanced_ = Settings().enhancedFiringRule != 0;
+    if (TPlatz::markingWrites.load(std::memory_order_relaxed) != seenWrites_) MarkingsChanged();
+    const bool use = incremental && arcs_.size() >= incrementalFromArcs;
+    if (use != incremental_) {
+        MarkingsChanged();
+        incremental_ = use;
+    }
+    const bool enhanced = Settings().enhancedFiringRule != 0;
+    if (enhanced != enhanced_) checksValid_ = false;
+    enhanced_ = enhanced;
     sampleTime_ = root_ ? root_->sampleTimeSeconds : 0;
 }
 
@@ -290,6 +424,231 @@ bool TSimulationEngine::Enabled(std::uint32_t slot) const {
     return Inputs(s) && Outputs(s);
 }
 
+// The per-step part of the rule: busy, and the time-advanced flag for a
+// stepwise transition.
+bool TSimulationEngine::Conditions(std::uint32_t slot) const {
+    const TransSlot& s = trans_[slot];
+    if (s.continuous) return true;
+    const TTransition& t = *s.t;
+    if (t.firingTime == 0) return !t.busy;
+    if (t.timed == 0) return !t.busy && timeAdvanced;
+    return true;
+}
+
+// The structural part of the rule holds when the condition of every arc
+// holds: inputs on next markings, output capacities on markings (the
+// conditions of Inputs and Outputs, one arc at a time).
+namespace {
+
+enum ReaderMode : std::uint8_t {
+    rmAlways,          // no condition
+    rmCapacity,        // output of a discrete transition into a bounded place
+    rmTokens,          // input of a discrete transition from a discrete place
+    rmAmount,          // input of a discrete transition from a continuous place
+    rmInhibitor,
+    rmContinuousInput, // input of a continuous transition that must cover its weight
+};
+
+// `marking` and `next` are the cell's values.
+// The condition of the prefix of each sorted block, for the cell's next
+// marking `v`: true for a prefix of weights in ascending order.
+inline bool PrefixHolds(std::uint32_t block, long double w, double v) {
+    switch (block) {
+    case 0: return v != 0 && w <= static_cast<long double>(v) + kEpsilon;
+    case 1: return w <= static_cast<long double>(v) + kEpsilon;
+    case 2: return w <= static_cast<long double>(v);
+    default: return !(static_cast<long double>(v) < w);
+    }
+}
+
+inline std::uint32_t BlockOf(std::uint8_t mode, bool variable, long double weight) {
+    if (mode == rmAlways) return 5;
+    if (variable || mode == rmCapacity || std::isnan(weight)) return 4;
+    switch (mode) {
+    case rmTokens: return 0;
+    case rmAmount: return 1;
+    case rmContinuousInput: return 2;
+    default: return 3;
+    }
+}
+
+inline bool ReaderOk(long double weight, long double capacity, std::uint8_t mode, double marking,
+                     double next) {
+    switch (mode) {
+    case rmCapacity: return capacity >= static_cast<long double>(marking) + weight;
+    case rmTokens:
+        if (next == 0) return false;
+        return weight <= static_cast<long double>(next) + kEpsilon;
+    case rmAmount: return weight <= static_cast<long double>(next) + kEpsilon;
+    case rmInhibitor: return static_cast<long double>(next) < weight;
+    case rmContinuousInput: return weight <= static_cast<long double>(next);
+    default: return true;
+    }
+}
+
+} // namespace
+
+// Orders each cell's readers into its blocks, sorted by weight, and sets the
+// prefix lengths for the cell's current next marking.
+void TSimulationEngine::SortReaders() {
+    for (std::uint32_t c = 0; c < cellBlocks_.size(); ++c) {
+        const auto first = readers_.begin() + cellArcs0_[c];
+        const auto last = readers_.begin() + cellArcs0_[c + 1];
+        auto key = [this](const CellReader& r) { return BlockOf(r.mode, arcVariable_[r.arc] != 0, r.weight); };
+        std::sort(first, last, [&key](const CellReader& x, const CellReader& y) {
+            const std::uint32_t bx = key(x), by = key(y);
+            if (bx != by) return bx < by;
+            if (bx >= 4) return x.arc < y.arc;
+            return x.weight < y.weight;
+        });
+        CellBlocks& cb = cellBlocks_[c];
+        std::uint32_t k = cellArcs0_[c];
+        const double next = *cellNext_[c];
+        for (std::uint32_t b = 0; b < 6; ++b) {
+            cb.start[b] = k;
+            while (k < cellArcs0_[c + 1] && key(readers_[k]) == b) ++k;
+            if (b < 4) {
+                std::uint32_t n = cb.start[b];
+                while (n < k && PrefixHolds(b, readers_[n].weight, next)) ++n;
+                cb.count[b] = n - cb.start[b];
+            }
+        }
+        cellWatched_[c] = cb.start[0] != cb.start[5] ? 1 : 0;
+    }
+    for (std::uint32_t k = 0; k < readers_.size(); ++k) readerOf_[readers_[k].arc] = k;
+}
+
+// Copies an arc's weight, capacity and kind of condition into its reader.
+void TSimulationEngine::LoadReader(std::uint32_t arc) {
+    const ArcSlot& a = arcs_[arc];
+    const TransSlot& s = trans_[a.trans];
+    CellReader& r = readers_[readerOf_[arc]];
+    r.weight = a.weight;
+    r.capacity = a.capacity;
+    if (arc >= s.out0) {
+        r.mode = s.continuous || a.capacity == -1 ? rmAlways : rmCapacity;
+    } else if (a.kind == akNormal || a.kind == akTest) {
+        if (s.continuous) {
+            r.mode = !a.placeContinuous || enhanced_ ? rmContinuousInput : rmAlways;
+        } else {
+            r.mode = a.placeContinuous ? rmAmount : rmTokens;
+        }
+    } else if (a.kind == akInhibitor) {
+        r.mode = rmInhibitor;
+    } else {
+        r.mode = rmAlways;
+    }
+}
+
+bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
+    const CellReader& r = readers_[readerOf_[arc]];
+    const ArcSlot& a = arcs_[arc];
+    return ReaderOk(r.weight, r.capacity, r.mode, *a.marking, *a.next);
+}
+
+void TSimulationEngine::SetArcOk(std::uint32_t arc, bool ok) {
+    if ((arcOk_[arc] != 0) == ok) return;
+    arcOk_[arc] = ok ? 1 : 0;
+    const std::uint32_t slot = arcs_[arc].trans;
+    const bool before = unsatisfied_[slot] == 0;
+    if (ok) {
+        --unsatisfied_[slot];
+    } else {
+        ++unsatisfied_[slot];
+    }
+    if (before != (unsatisfied_[slot] == 0)) SetCheck(slot, !before);
+}
+
+void TSimulationEngine::Touch(std::uint32_t cell) {
+    if (cellDirty_[cell] || !cellWatched_[cell]) return;
+    cellDirty_[cell] = 1;
+    dirtyCells_.push_back(cell);
+}
+
+void TSimulationEngine::SetCheck(std::uint32_t slot, bool ok) {
+    check_[slot] = ok ? 1 : 0;
+    for (std::uint32_t k = immPos0_[slot]; k < immPos0_[slot + 1]; ++k) {
+        const std::uint32_t i = immPos_[k];
+        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+        if (ok) {
+            immBits_[i / 64] |= bit;
+        } else {
+            immBits_[i / 64] &= ~bit;
+        }
+    }
+}
+
+// Re-evaluates the structural part of the transitions reading a changed cell
+// or an arc whose weight changed (of every transition after a change outside
+// the engine).
+void TSimulationEngine::Flush() {
+    if (!checksValid_) {
+        for (std::uint32_t c : dirtyCells_) cellDirty_[c] = 0;
+        dirtyCells_.clear();
+        for (std::uint32_t s : staleSlots_) stale_[s] = 0;
+        staleSlots_.clear();
+        for (std::uint32_t i = 0; i < arcs_.size(); ++i) LoadReader(i);
+        SortReaders();
+        for (std::uint32_t s = 0; s < trans_.size(); ++s) {
+            std::uint32_t failing = 0;
+            for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
+                const bool ok = ArcOk(i);
+                arcOk_[i] = ok ? 1 : 0;
+                if (!ok) ++failing;
+            }
+            unsatisfied_[s] = failing;
+            SetCheck(s, failing == 0);
+        }
+        checksValid_ = true;
+        return;
+    }
+    for (std::uint32_t c : dirtyCells_) {
+        cellDirty_[c] = 0;
+        const double marking = *cellMarking_[c];
+        const double next = *cellNext_[c];
+        CellBlocks& cb = cellBlocks_[c];
+        for (std::uint32_t b = 0; b < 4; ++b) {
+            const std::uint32_t lo = cb.start[b], hi = cb.start[b + 1];
+            if (lo == hi) continue;
+            const auto end = std::partition_point(
+                readers_.begin() + lo, readers_.begin() + hi,
+                [b, next](const CellReader& r) { return PrefixHolds(b, r.weight, next); });
+            const auto count = static_cast<std::uint32_t>(end - readers_.begin()) - lo;
+            const std::uint32_t old = cb.count[b];
+            if (count == old) continue;
+            cb.count[b] = count;
+            for (std::uint32_t k = lo + std::min(old, count); k < lo + std::max(old, count); ++k) {
+                SetArcOk(readers_[k].arc, (k - lo < count) != (b == 3));
+            }
+        }
+        for (std::uint32_t k = cb.start[4]; k < cb.start[5]; ++k) {
+            const CellReader& r = readers_[k];
+            const bool ok = ReaderOk(r.weight, r.capacity, r.mode, marking, next);
+            if ((arcOk_[r.arc] != 0) != ok) SetArcOk(r.arc, ok);
+        }
+    }
+    dirtyCells_.clear();
+    for (std::uint32_t s : staleSlots_) {
+        stale_[s] = 0;
+        for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
+            LoadReader(i);
+            SetArcOk(i, ArcOk(i));
+        }
+    }
+    staleSlots_.clear();
+}
+
+bool TSimulationEngine::Structural(std::uint32_t slot) {
+    if (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty()) Flush();
+    return check_[slot] != 0;
+}
+
+// Enabled, from the kept structural part when the engine runs incrementally.
+bool TSimulationEngine::EnabledNow(std::uint32_t slot) {
+    if (!incremental_) return Enabled(slot);
+    return Conditions(slot) && Structural(slot);
+}
+
 bool TSimulationEngine::IsEnabled(const TTransition& t) const {
     const int s = SlotOf(t);
     if (s < 0) return false;
@@ -313,6 +672,11 @@ bool TSimulationEngine::OutputsHaveRoom(const TTransition& t) const {
 // ---------------------------------------------------------------------------
 // Firing
 
+void TSimulationEngine::WriteMarking(const ArcSlot& a, long double v) {
+    SetMarking(a.marking, a.next, !a.placeContinuous, v);
+    Touch(a.cell);
+}
+
 void TSimulationEngine::FireSlot(std::uint32_t slot) {
     const TransSlot& s = trans_[slot];
     TTransition& t = *s.t;
@@ -325,7 +689,7 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
             const ArcSlot& a = arcs_[i];
             if (a.kind != akNormal) continue;
             if (animating && a.edge->shown) inputAnimation_.push_back(a.edge);
-            SetMarking(a.marking, a.next, !a.placeContinuous, *a.marking - a.weight);
+            WriteMarking(a, *a.marking - a.weight);
             if (drawing) a.place->InvalidateIfShown();
             t.chosen = 0;
         }
@@ -333,7 +697,7 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
             for (std::uint32_t i = s.out0; i < s.out1; ++i) {
                 const ArcSlot& a = arcs_[i];
                 if (animating && a.edge->shown) outputAnimation_.push_back(a.edge);
-                SetMarking(a.marking, a.next, !a.placeContinuous, *a.marking + a.weight);
+                WriteMarking(a, *a.marking + a.weight);
                 if (drawing && !showAnimations) a.place->InvalidateIfShown();
             }
         }
@@ -347,13 +711,13 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
         if (a.kind != akNormal) continue;
         long double v = *a.marking - flow;
         if (std::fabs(v) < kEpsilon) v = 0;
-        SetMarking(a.marking, a.next, !a.placeContinuous, v);
+        WriteMarking(a, v);
         if (drawing) a.place->InvalidateIfShown();
     }
     if (!t.reservation) {
         for (std::uint32_t i = s.out0; i < s.out1; ++i) {
             const ArcSlot& a = arcs_[i];
-            SetMarking(a.marking, a.next, !a.placeContinuous, *a.marking + flow);
+            WriteMarking(a, *a.marking + flow);
             if (drawing) a.place->InvalidateIfShown();
         }
     }
@@ -371,6 +735,39 @@ void TSimulationEngine::Fire(TTransition& t) {
 
 bool TSimulationEngine::ProcessImmediate() {
     Prepare();
+    if (!incremental_ || listsOverlap_ || !flagsKnown_) {
+        const bool event = ProcessImmediateFull();
+        if (incremental_ && !listsOverlap_) {
+            flagsKnown_ = std::none_of(immediate_.begin(), immediate_.end(),
+                                       [this](std::uint32_t s) { return trans_[s].t->fireFlag != 0; });
+        }
+        return event;
+    }
+    // Only transitions whose structural part holds can be enabled; they are
+    // visited in list order. No other transition of the list has its fire
+    // flag set.
+    if (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty()) Flush();
+    flagged_.clear();
+    for (std::size_t w = 0; w < immBits_.size(); ++w) {
+        for (std::uint64_t bits = immBits_[w]; bits != 0; bits &= bits - 1) {
+            const std::uint32_t s = immediate_[w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))];
+            TTransition& t = *trans_[s].t;
+            if (t.busy || !Conditions(s)) continue;
+            t.fireFlag = 1;
+            if (!maxSpeed) t.SetSelected(true);
+            if (!runToEvent && t.reservation) {
+                t.busy = 1;
+                t.started = 1;
+            }
+            flagged_.push_back(s);
+        }
+    }
+    if (flagged_.empty()) return false;
+    if (!groupSlots_.empty()) ResolveConflictsOf(flagged_);
+    return FireImmediate(&flagged_);
+}
+
+bool TSimulationEngine::ProcessImmediateFull() {
     int count = 0;
     for (std::size_t i = 0; i < immediate_.size(); ++i) {
         Prefetch(immediate_, i);
@@ -387,11 +784,19 @@ bool TSimulationEngine::ProcessImmediate() {
     }
     if (count == 0) return false;
     if (!groupSlots_.empty()) ResolveConflicts();
+    return FireImmediate(nullptr);
+}
+
+// Fires the immediate transitions whose fire flag survived the conflict
+// resolution (`flagged`: the only ones that can have it; null: any of the
+// list), then the timed ones whose time ran out.
+bool TSimulationEngine::FireImmediate(const std::vector<std::uint32_t>* flagged) {
+    const std::vector<std::uint32_t>& list = flagged ? *flagged : immediate_;
     if (runToEvent) {
-        for (std::uint32_t s : immediate_) trans_[s].t->fireFlag = 0;
+        for (std::uint32_t s : list) trans_[s].t->fireFlag = 0;
         return true;
     }
-    for (std::uint32_t s : immediate_) {
+    for (std::uint32_t s : list) {
         if (trans_[s].t->fireFlag) FireSlot(s);
     }
     timeAdvanced = false;
@@ -423,7 +828,7 @@ void TSimulationEngine::Deliver(std::uint32_t slot) {
     t.remainingTime = t.firingTime;
     for (std::uint32_t i = s.out0; i < s.out1; ++i) {
         const ArcSlot& a = arcs_[i];
-        SetMarking(a.marking, a.next, !a.placeContinuous, *a.marking + a.weight);
+        WriteMarking(a, *a.marking + a.weight);
         if (!drawing) continue;
         if (showAnimations) {
             outputAnimation_.push_back(a.edge);
@@ -442,7 +847,7 @@ bool TSimulationEngine::ProcessTimed() {
         Prefetch(timed_, i);
         const std::uint32_t s = timed_[i];
         TTransition& t = *trans_[s].t;
-        const bool active = t.reservation ? t.busy != 0 : Enabled(s);
+        const bool active = t.reservation ? t.busy != 0 : EnabledNow(s);
         if (!active) {
             if (t.busy && !t.reservation) {
                 t.busy = 0;
@@ -469,7 +874,14 @@ bool TSimulationEngine::ProcessTimed() {
             t.remainingTime = t.firingTime;
         }
     }
-    if (ready > 0 && !groupSlots_.empty()) ResolveConflicts();
+    if (ready > 0 && !groupSlots_.empty()) {
+        if (incremental_ && flagsKnown_ && !listsOverlap_) {
+            flagged_.clear();
+            ResolveConflictsOf(flagged_);
+        } else {
+            ResolveConflicts();
+        }
+    }
     if (ready == 0) {
         for (std::uint32_t s : timed_) {
             TTransition& t = *trans_[s].t;
@@ -524,7 +936,19 @@ void TSimulationEngine::RecheckAfterWinner(std::uint32_t winner, const GroupSlot
         if (tracing) sink->Trace(" " + a.owner->name);
         if (a.ownerGroup < 0) continue;
         const GroupSlot& q = groupSlots_[static_cast<std::size_t>(a.ownerGroup)];
-        for (std::uint32_t k = q.arc0; k < q.arc1; ++k) {
+        std::uint32_t k0 = q.arc0, k1 = q.arc1;
+        const std::uint64_t* known = nullptr;
+        if (flaggedKnown_ && !tracing) {
+            // Only transitions flagged when the resolution began can still be.
+            const auto g = static_cast<std::uint64_t>(a.ownerGroup) << 32;
+            const auto from = std::lower_bound(touched_.begin(), touched_.end(), g);
+            const auto to = std::lower_bound(from, touched_.end(), g + (std::uint64_t{1} << 32));
+            known = touched_.data();
+            k0 = static_cast<std::uint32_t>(from - touched_.begin());
+            k1 = static_cast<std::uint32_t>(to - touched_.begin());
+        }
+        for (std::uint32_t n = k0; n < k1; ++n) {
+            const std::uint32_t k = known ? static_cast<std::uint32_t>(known[n]) : n;
             const ArcSlot& b = arcs_[groupArcs_[k]];
             if (b.kind != akNormal || b.trans == winner) continue;
             TTransition& u = *trans_[b.trans].t;
@@ -555,50 +979,112 @@ void TSimulationEngine::ResolveConflicts() {
             if (trans_[a.trans].t->fireFlag) need += a.weight;
         }
         if (!(avail < need) || avail == 0) continue;
-        candidates_.clear();
-        for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
-            TTransition& t = *trans_[arcs_[groupArcs_[k]].trans].t;
-            t.chosen = 0;
-            if (t.fireFlag) {
-                candidates_.push_back(groupArcs_[k]);
-                t.fireFlag = 0;
+        ResolveGroup(g, avail, nullptr);
+    }
+    ResetNextMarkings(nullptr);
+}
+
+// Fire flags are only ever cleared during a resolution (a winner was a
+// candidate), so only the groups of the transitions flagged at its start can
+// be in conflict: they are visited in group order, summing the weights of
+// their flagged arcs in arc order. `flagged` are the flagged transitions of
+// the immediate list; every other transition of a group is looked at.
+void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& flagged) {
+    Prepare();
+    RandomSource& random = *Platform().random;
+    if (!seed) random.SeedFromClock();
+    touched_.clear();
+    auto add = [this](std::uint32_t s) {
+        touched_.insert(touched_.end(), slotGroups_.begin() + slotGroups0_[s],
+                        slotGroups_.begin() + slotGroups0_[s + 1]);
+    };
+    for (std::uint32_t s : flagged) add(s);
+    for (std::uint32_t s : groupedOthers_) {
+        if (trans_[s].t->fireFlag) add(s);
+    }
+    std::sort(touched_.begin(), touched_.end());
+    touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
+    const bool tracing = Platform().trace->Enabled();
+    std::vector<std::uint32_t>* lowered = tracing || fullReset_ ? nullptr : &lowered_;
+    flaggedKnown_ = true;
+    lowered_.clear();
+    for (std::size_t i = 0; i < touched_.size();) {
+        const auto group = static_cast<std::uint32_t>(touched_[i] >> 32);
+        const GroupSlot& g = groupSlots_[group];
+        long double avail = *g.next;
+        long double need = 0;
+        for (; i < touched_.size() && (touched_[i] >> 32) == group; ++i) {
+            const ArcSlot& a = arcs_[groupArcs_[static_cast<std::uint32_t>(touched_[i])]];
+            if (trans_[a.trans].t->fireFlag) need += a.weight;
+        }
+        if (!(avail < need) || avail == 0) continue;
+        ResolveGroup(g, avail, lowered);
+    }
+    flaggedKnown_ = false;
+    ResetNextMarkings(lowered);
+}
+
+void TSimulationEngine::ResolveGroup(const GroupSlot& g, long double avail,
+                                     std::vector<std::uint32_t>* lowered) {
+    RandomSource& random = *Platform().random;
+    candidates_.clear();
+    for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
+        TTransition& t = *trans_[arcs_[groupArcs_[k]].trans].t;
+        t.chosen = 0;
+        if (t.fireFlag) {
+            candidates_.push_back(groupArcs_[k]);
+            t.fireFlag = 0;
+        }
+    }
+    std::uint32_t lastWinner = kNone;
+    while (!candidates_.empty()) {
+        const std::int32_t priority = trans_[arcs_[candidates_.front()].trans].t->priority;
+        std::size_t k = 1;
+        while (k < candidates_.size() && trans_[arcs_[candidates_[k]].trans].t->priority == priority) {
+            ++k;
+        }
+        const std::size_t i = k == 1 ? 0 : static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
+        const ArcSlot& picked = arcs_[candidates_[i]];
+        const TransSlot& ws = trans_[picked.trans];
+        ws.t->fireFlag = 1;
+        ws.t->chosen = 1;
+        for (std::uint32_t j = ws.in0; j < ws.in1; ++j) {
+            const ArcSlot& a = arcs_[j];
+            if (a.kind != akNormal) continue;
+            *a.next = Stored(*a.next - a.weight);
+            Touch(a.cell);
+            if (lowered && cellIsGroup_[a.cell]) lowered->push_back(a.cell);
+        }
+        avail -= picked.weight;
+        lastWinner = picked.trans;
+        candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(i));
+        for (std::size_t j = candidates_.size(); j-- > 0;) {
+            if (arcs_[candidates_[j]].weight > avail) {
+                ThrowOut(candidates_[j]);
+                candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(j));
             }
         }
-        std::uint32_t lastWinner = kNone;
-        while (!candidates_.empty()) {
-            const std::int32_t priority = trans_[arcs_[candidates_.front()].trans].t->priority;
-            std::size_t k = 1;
-            while (k < candidates_.size() &&
-                   trans_[arcs_[candidates_[k]].trans].t->priority == priority) {
-                ++k;
-            }
-            const std::size_t i = k == 1 ? 0 : static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
-            const ArcSlot& picked = arcs_[candidates_[i]];
-            const TransSlot& ws = trans_[picked.trans];
-            ws.t->fireFlag = 1;
-            ws.t->chosen = 1;
-            for (std::uint32_t j = ws.in0; j < ws.in1; ++j) {
-                const ArcSlot& a = arcs_[j];
-                if (a.kind != akNormal) continue;
-                *a.next = Stored(*a.next - a.weight);
-            }
-            avail -= picked.weight;
-            lastWinner = picked.trans;
-            candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(i));
-            for (std::size_t j = candidates_.size(); j-- > 0;) {
-                if (arcs_[candidates_[j]].weight > avail) {
-                    ThrowOut(candidates_[j]);
-                    candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(j));
-                }
-            }
-        }
-        if (lastWinner != kNone) RecheckAfterWinner(lastWinner, g);
+    }
+    if (lastWinner != kNone) RecheckAfterWinner(lastWinner, g);
+}
+
+// The next marking of every group's place returns to its marking. Only the
+// cells lowered by winners differ (`lowered`); without that list, or when
+// tracing, every group is walked and reported.
+void TSimulationEngine::ResetNextMarkings(std::vector<std::uint32_t>* lowered) {
+    if (lowered) {
+        for (std::uint32_t c : *lowered) *cellNext_[c] = *cellMarking_[c];
+        return;
     }
     TraceSink* sink = Platform().trace;
     const bool tracing = sink->Enabled();
     for (const GroupSlot& g : groupSlots_) {
         const double old = *g.next;
         *g.next = *g.marking;
+        if (!SameBits(old, *g.next)) {
+            auto cell = cellIndex_.find(g.marking);
+            if (cell != cellIndex_.end()) Touch(cell->second);
+        }
         if (!tracing) continue;
         sink->Trace(g.place->name + " " + num::FormatGeneral(old, 15) + " wurde auf " +
                     num::FormatGeneral(g.place->Marking(), 15) + " gesetzt");
@@ -607,6 +1093,7 @@ void TSimulationEngine::ResolveConflicts() {
             if (t.fireFlag) sink->Trace("Feuerbarkeit von " + t.name + ": True");
         }
     }
+    fullReset_ = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -650,7 +1137,7 @@ void TSimulationEngine::ProcessContinuous() {
         const std::uint32_t slot = continuous_[i];
         const TransSlot& s = trans_[slot];
         TTransition& t = *s.t;
-        if (Enabled(slot)) {
+        if (EnabledNow(slot)) {
             ComputeFlow(t);
             t.fireFlag = 1;
             ++count;
@@ -700,7 +1187,14 @@ void TSimulationEngine::EvaluateWeights() {
         if (!edge->isExpression) continue;
         const double v = edge->parser->Value();
         edge->weight = v;
-        if (slot != kNone) arcs_[slot].weight = v;
+        if (slot == kNone) continue;
+        ArcSlot& a = arcs_[slot];
+        if (SameBits(Stored(a.weight), v) && a.weight == static_cast<long double>(v)) continue;
+        a.weight = v;
+        if (!stale_[a.trans]) {
+            stale_[a.trans] = 1;
+            staleSlots_.push_back(a.trans);
+        }
     }
 }
 
@@ -755,6 +1249,7 @@ void TSimulationEngine::InitNet() {
     if (!root_) return;
     root_->modelTime = 0;
     root_->ResetToInitialState();
+    MarkingsChanged();
     timeAdvanced = true;
 }
 

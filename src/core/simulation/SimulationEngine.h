@@ -50,6 +50,10 @@ public:
     // every step or run it starts; a window calls it after opening or closing
     // an oscilloscope during a run.
     void Refresh();
+    // Tells the engine that markings, capacities, weights or the working
+    // flags of transitions were changed outside a step (Refresh and InitNet
+    // imply it): the next step re-checks every transition.
+    void MarkingsChanged();
 
     // The enabling rule, on next markings. Transitions outside the session
     // are never enabled.
@@ -96,6 +100,15 @@ public:
     // message depends on it).
     bool timerRunning = false;
     int speedBarPosition = 500;
+    // Whether a step re-checks only the transitions next to markings and
+    // weights that changed since the last check and visits only the
+    // conflict groups of transitions that want to fire. Off: every step
+    // re-checks every transition and walks every conflict group (the
+    // reference the incremental path is compared with).
+    bool incremental = true;
+    // Nets with fewer arcs are re-checked in full: the bookkeeping costs more
+    // than it saves there.
+    std::size_t incrementalFromArcs = 128;
 
     // Engine state.
     bool timeAdvanced = false;
@@ -120,6 +133,14 @@ private:
     struct ArcSlot;
     struct TransSlot;
     struct GroupSlot;
+    // An arc as the cell it reads sees it: its condition needs only the
+    // cell's values, the arc's weight and its place's capacity.
+    struct CellReader {
+        long double weight;
+        long double capacity;
+        std::uint32_t arc;
+        std::uint8_t mode;
+    };
 
     bool Enabled(std::uint32_t s) const;
     bool Inputs(const TransSlot& s) const;
@@ -128,6 +149,22 @@ private:
     void Deliver(std::uint32_t s);
     void ThrowOut(std::uint32_t arc);
     void RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g);
+    void ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered);
+    void ResolveConflictsOf(const std::vector<std::uint32_t>& flagged);
+    void ResetNextMarkings(std::vector<std::uint32_t>* lowered);
+    bool ProcessImmediateFull();
+    bool FireImmediate(const std::vector<std::uint32_t>* flagged);
+    bool Conditions(std::uint32_t s) const;
+    bool Structural(std::uint32_t s);
+    bool EnabledNow(std::uint32_t s);
+    bool ArcOk(std::uint32_t arc) const;
+    void LoadReader(std::uint32_t arc);
+    void SetArcOk(std::uint32_t arc, bool ok);
+    void Touch(std::uint32_t cell);
+    void Flush();
+    void SetCheck(std::uint32_t s, bool ok);
+    void BuildAdjacency();
+    void WriteMarking(const ArcSlot& a, long double v);
     void ShowRunningTimers();
     void RunTokenAnimation();
     void SampleDiagrams();
@@ -151,6 +188,50 @@ private:
     std::unordered_map<const TEdge*, std::uint32_t> arcIndex_;        // set-up only
     bool enhanced_ = false;
     double sampleTime_ = 0;
+
+    // Incremental enabling. A marking cell is the shared marking and next
+    // marking of a marking owner; every arc slot names its cell.
+    std::vector<double*> cellMarking_, cellNext_;      // per cell
+    std::vector<std::uint8_t> cellIsGroup_;            // cell heads a conflict group
+    std::vector<std::uint32_t> cellArcs0_;             // range of a cell in readers_
+    std::vector<CellReader> readers_;                  // arcs reading each cell, cell after cell
+    std::vector<std::uint32_t> readerOf_;              // per arc slot
+    // A cell's readers: four blocks sorted by weight whose holding
+    // conditions form a prefix (inputs of discrete transitions from discrete
+    // and from continuous places, inputs of continuous transitions, and
+    // inhibitors, whose failing conditions form the prefix), then the
+    // readers checked one by one (capacities, formula weights), then those
+    // without a condition.
+    struct CellBlocks {
+        std::uint32_t start[6];
+        std::uint32_t count[4]; // length of the prefix
+    };
+    std::vector<CellBlocks> cellBlocks_;
+    std::vector<std::uint8_t> cellWatched_;            // the cell has readers with a condition
+    std::vector<std::uint8_t> arcVariable_;            // per arc slot: formula weight
+    void SortReaders();
+    std::vector<std::uint8_t> arcOk_;                  // per arc slot: its condition holds
+    std::vector<std::uint32_t> unsatisfied_;           // per slot: arcs whose condition fails
+    std::vector<std::uint8_t> cellDirty_;
+    std::vector<std::uint32_t> dirtyCells_;
+    std::vector<std::uint8_t> check_;  // structural part of the rule holds, per slot
+    std::vector<std::uint8_t> stale_;  // per slot
+    std::vector<std::uint32_t> staleSlots_;
+    std::vector<std::uint32_t> immPos0_, immPos_;      // positions of a slot in immediate_
+    std::vector<std::uint64_t> immBits_;               // positions whose check holds
+    std::vector<std::uint32_t> slotGroups0_;           // per slot: range in slotGroups_
+    std::vector<std::uint64_t> slotGroups_;            // group << 32 | position in groupArcs_
+    std::vector<std::uint32_t> groupedOthers_;         // grouped slots outside immediate_
+    std::vector<std::uint64_t> touched_;               // scratch
+    std::vector<std::uint32_t> flagged_, lowered_;     // scratch
+    bool checksValid_ = false;   // check_ holds for every slot
+    bool flagsKnown_ = false;    // no transition of immediate_ has its fire flag set between steps
+    bool fullReset_ = true;      // the next conflict resolution resets every group's next marking
+    bool listsOverlap_ = false;  // a slot of immediate_ is also timed or continuous
+    bool incremental_ = false;   // incremental, for this net's size
+    bool flaggedKnown_ = false;  // touched_ holds every group arc of a flagged transition
+    std::uint64_t seenWrites_ = 0; // TPlatz::markingWrites when the engine last looked
+    std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only
 };
 
 } // namespace qz

@@ -334,6 +334,7 @@ void TSimulationSession::InitNet(TPNObjekt& root, bool clearDiagrams) {
     root.modelTime = 0;
     root.ResetToInitialState();
     if (clearDiagrams) root.ClearOscilloscopeData();
+    engine.MarkingsChanged();
     engine.timeAdvanced = true;
     RefreshAndRedraw();
     Call(engine.view.refreshPropertyList);
