@@ -1,5 +1,8 @@
 #include "model/TGraphItem.h"
 
+#include <cmath>
+#include <cstdlib>
+
 #include "common/BinaryStream.h"
 #include "model/TSchriftObjekt.h"
 #include "platform/Canvas.h"
@@ -94,6 +97,30 @@ bool TGraphItem::MoveBy(int dx, int dy, Window* w) {
     bounds = bounds.Offset(dx, dy);
     hit = hit.Offset(dx, dy);
     if (shown) Invalidate(w);
+    return true;
+}
+
+TGraphItem::GridMove TGraphItem::MoveDragPosition(int dx, int dy, double halfWidth,
+                                                  double halfHeight, TPoint& centre) {
+    bounds = bounds.Offset(dx, dy);
+    const ProgramSettings& s = Settings();
+    if (!s.alignToGrid) {
+        hit = bounds;
+        return GridMove::Free;
+    }
+    const int g = s.gridSize > 0 ? s.gridSize : 1;
+    if (std::abs(bounds.left - hit.left) < g && std::abs(bounds.top - hit.top) < g) {
+        return GridMove::Stay;
+    }
+    centre = {g * static_cast<int>(std::trunc((bounds.left + halfWidth) / g)),
+              g * static_cast<int>(std::trunc((bounds.top + halfHeight) / g))};
+    return GridMove::Snapped;
+}
+
+bool TGraphItem::KeepLabelOffset(TSchriftObjekt& label, int dx, int dy) {
+    if (!label.userPositioned) return false;
+    label.bounds = label.bounds.Offset(dx, dy);
+    label.hit = label.bounds;
     return true;
 }
 

@@ -96,6 +96,18 @@ protected:
     // Elements with labels get the two labels, both visible.
     TGraphItem(char kind, bool withLabels);
     void SetHitRect(const TRect& r) { hit = r; }
+    // Moving a place or transition: offsets the drag position (bounds) by
+    // (dx, dy). Without grid alignment the element is drawn where it is
+    // dragged (Free, hit = bounds). With it, the element stays while the drag
+    // position is less than a grid size away from where it is drawn (Stay);
+    // otherwise `centre` is the drag position's centre, with the given half
+    // extents, snapped to the grid towards zero (Snapped).
+    enum class GridMove { Free, Stay, Snapped };
+    GridMove MoveDragPosition(int dx, int dy, double halfWidth, double halfHeight, TPoint& centre);
+    // A label that follows its moved element: a user-positioned one keeps its
+    // offset (moves by dx, dy) and true is returned; false means the caller
+    // places it automatically.
+    static bool KeepLabelOffset(TSchriftObjekt& label, int dx, int dy);
     void DrawLabel(TSchriftObjekt* label);
     // The diagnostic shown when an element that is not shown is invalidated.
     void ReportInvalidInvalidate(const char* className) const;

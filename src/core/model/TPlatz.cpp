@@ -8,7 +8,6 @@
 #include "model/TObjectFrame.h"
 #include "model/TPNObjekt.h"
 #include "model/TSchriftObjekt.h"
-#include "settings/ProgramSettings.h"
 
 namespace qz {
 
@@ -104,25 +103,19 @@ bool TPlatz::MoveBy(int dx, int dy, Window* w) {
     if (DragSelectedLabel(*nameLabel, dx, dy, w, shown)) return false;
     if (shown) Invalidate(w);
     const TRect oldHit = hit;
-    bounds = bounds.Offset(dx, dy);
-    const ProgramSettings& s = Settings();
-    if (!s.alignToGrid) {
-        hit = bounds;
-    } else {
-        const int g = s.gridSize > 0 ? s.gridSize : 1;
-        if (std::abs(bounds.left - hit.left) < g && std::abs(bounds.top - hit.top) < g) {
-            return false;
-        }
-        const double d = diameter;
-        const int sx = g * static_cast<int>(std::trunc((bounds.left + d / 2) / g));
-        const int sy = g * static_cast<int>(std::trunc((bounds.top + d / 2) / g));
+    TPoint c;
+    switch (MoveDragPosition(dx, dy, diameter / 2.0, diameter / 2.0, c)) {
+    case GridMove::Stay:
+        return false;
+    case GridMove::Snapped: {
         const int half = diameter / 2;
-        hit = {sx - half, sy - half, sx - half + diameter, sy - half + diameter};
+        hit = {c.x - half, c.y - half, c.x - half + diameter, c.y - half + diameter};
+        break;
     }
-    if (nameLabel->userPositioned) {
-        nameLabel->bounds = nameLabel->bounds.Offset(hit.left - oldHit.left, hit.top - oldHit.top);
-        nameLabel->hit = nameLabel->bounds;
-    } else {
+    case GridMove::Free:
+        break;
+    }
+    if (!KeepLabelOffset(*nameLabel, hit.left - oldHit.left, hit.top - oldHit.top)) {
         PositionPlaceNameLabel(*nameLabel, hit);
     }
     if (shown) Invalidate(w);

@@ -8,7 +8,6 @@
 #include "model/LabelPlacement.h"
 #include "model/TSchriftObjekt.h"
 #include "platform/Services.h"
-#include "settings/ProgramSettings.h"
 
 namespace qz {
 
@@ -131,37 +130,23 @@ bool TTransition::MoveBy(int dx, int dy, Window* w) {
     }
     if (shown) Invalidate(w);
     const TRect oldHit = hit;
-    bounds = bounds.Offset(dx, dy);
-    const ProgramSettings& s = Settings();
-    if (!s.alignToGrid) {
-        hit = bounds;
-    } else {
-        const int g = s.gridSize > 0 ? s.gridSize : 1;
-        if (std::abs(bounds.left - hit.left) < g && std::abs(bounds.top - hit.top) < g) {
-            return false;
-        }
-        const double w2 = bounds.Width() / 2.0;
-        const double h2 = bounds.Height() / 2.0;
-        const int sx = g * static_cast<int>(std::trunc((bounds.left + w2) / g));
-        const int sy = g * static_cast<int>(std::trunc((bounds.top + h2) / g));
+    TPoint c;
+    switch (MoveDragPosition(dx, dy, bounds.Width() / 2.0, bounds.Height() / 2.0, c)) {
+    case GridMove::Stay:
+        return false;
+    case GridMove::Snapped: {
         const double hw = (orientation ? longSide : shortSide) / 2.0;
         const double hh = (orientation ? shortSide : longSide) / 2.0;
-        hit = {static_cast<int>(std::nearbyint(sx - hw)), static_cast<int>(std::nearbyint(sy - hh)),
-               static_cast<int>(std::nearbyint(sx + hw)), static_cast<int>(std::nearbyint(sy + hh))};
+        hit = {static_cast<int>(std::nearbyint(c.x - hw)), static_cast<int>(std::nearbyint(c.y - hh)),
+               static_cast<int>(std::nearbyint(c.x + hw)), static_cast<int>(std::nearbyint(c.y + hh))};
+        break;
+    }
+    case GridMove::Free:
+        break;
     }
     const int ox = hit.left - oldHit.left, oy = hit.top - oldHit.top;
-    if (nameLabel->userPositioned) {
-        nameLabel->bounds = nameLabel->bounds.Offset(ox, oy);
-        nameLabel->hit = nameLabel->bounds;
-    } else {
-        PositionTransitionNameLabel(*nameLabel, hit);
-    }
-    if (valueLabel->userPositioned) {
-        valueLabel->bounds = valueLabel->bounds.Offset(ox, oy);
-        valueLabel->hit = valueLabel->bounds;
-    } else {
-        PositionTransitionValueLabel(*valueLabel, hit, GetCenter());
-    }
+    if (!KeepLabelOffset(*nameLabel, ox, oy)) PositionTransitionNameLabel(*nameLabel, hit);
+    if (!KeepLabelOffset(*valueLabel, ox, oy)) PositionTransitionValueLabel(*valueLabel, hit, GetCenter());
     if (shown) Invalidate(w);
     return true;
 }
