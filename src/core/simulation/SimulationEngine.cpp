@@ -18,6 +18,7 @@
 #include "model/TTransition.h"
 #include "platform/Services.h"
 #include "settings/ProgramSettings.h"
+#include "simulation/EnablingThresholds.h"
 
 namespace qz {
 
@@ -38,7 +39,7 @@ inline double Stored(long double v) { return static_cast<double>(v); }
 // comparison runs in doubles with the same outcome.
 double TSimulationEngine::MarkingValue(bool discrete, long double v) {
     double d = Stored(v);
-    if (discrete) d = std::nearbyint(d);
+    if (discrete && d != std::trunc(d)) d = std::nearbyint(d);
     const double whole = std::trunc(d);
     if (std::fabs(d - whole) < 1e-9) d = whole;
     return d;
@@ -71,6 +72,21 @@ struct TSimulationEngine::ArcSlot {
     std::uint32_t cell;  // the owner's marking cell
     std::uint8_t kind;
     std::uint8_t placeContinuous;
+    // The weight is a whole number below 2^52: added to or taken from a
+    // whole marking below 2^52 it gives the exact result in doubles.
+    std::uint8_t wholeWeight = 0;
+    double weightD = 0;
+
+    void SetWeight(long double w) {
+        weight = w;
+        wholeWeight = std::fabs(w) < kWholeLimit && w == std::trunc(w) ? 1 : 0;
+        weightD = static_cast<double>(w);
+    }
+    // Whether m -/+ weight is exact in doubles (and so needs no rounding).
+    bool ExactWith(double m) const {
+        return wholeWeight && std::fabs(m) < static_cast<double>(kWholeLimit) && m == std::trunc(m);
+    }
+    static constexpr long double kWholeLimit = 4503599627370496.0L; // 2^52
 };
 
 struct TSimulationEngine::TransSlot {
@@ -83,7 +99,8 @@ struct TSimulationEngine::GroupSlot {
     double* marking; // the place's cells
     double* next;
     TPlatz* place;
-    std::uint32_t arc0, arc1; // range in groupArcs_
+    std::uint32_t arc0, arc1; // range in groupArcs_ and groupTrans_
+    std::uint32_t cell;       // the place's marking cell, or kNone
 };
 
 void ClassifyTransitions(TPNObjekt& root, SimulationLists& lists) {
@@ -102,6 +119,7 @@ void TSimulationEngine::Clear() {
     arcs_.clear();
     groupSlots_.clear();
     groupArcs_.clear();
+    groupTrans_.clear();
     immediate_.clear();
     timed_.clear();
     continuous_.clear();
@@ -138,6 +156,9 @@ void TSimulationEngine::Clear() {
     flagged_.clear();
     lowered_.clear();
     cellIndex_.clear();
+    checks_.clear();
+    checkArc_.clear();
+    checkStart_.clear();
     MarkingsChanged();
     listsOverlap_ = false;
 }
@@ -221,6 +242,7 @@ void TSimulationEngine::Start(TPNObjekt& root) {
             arcIndex_.emplace(e, static_cast<std::uint32_t>(arcs_.size()));
             arcs_.push_back(ArcSlot{p->MarkingRef(), p->NextMarkingRef(), p, p->markingOwner, e,
                                     e->weight, p->capacity, slot, -1, 0, e->arcKind, p->continuous});
+            arcs_.back().SetWeight(e->weight);
         }
     };
     auto addTransition = [&](TTransition* t) {
@@ -270,16 +292,21 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
     groups_.clear();
     groupSlots_.clear();
     groupArcs_.clear();
+    groupTrans_.clear();
     if (!root_) return 0;
     qz::BuildConflictGroups(*root_, groups_);
     std::unordered_map<const TPlatz*, std::int32_t> groupOf;
     std::size_t largest = 0;
     for (const ConflictGroup& g : groups_) {
         GroupSlot gs{g.place->MarkingRef(), g.place->NextMarkingRef(), g.place,
-                     static_cast<std::uint32_t>(groupArcs_.size()), 0};
+                     static_cast<std::uint32_t>(groupArcs_.size()), 0, kNone};
+        auto cell = cellIndex_.find(gs.marking);
+        if (cell != cellIndex_.end()) gs.cell = cell->second;
         for (TEdge* e : g.arcs) {
             auto it = arcIndex_.find(e);
-            if (it != arcIndex_.end()) groupArcs_.push_back(it->second);
+            if (it == arcIndex_.end()) continue;
+            groupArcs_.push_back(it->second);
+            groupTrans_.push_back(trans_[arcs_[it->second].trans].t);
         }
         gs.arc1 = static_cast<std::uint32_t>(groupArcs_.size());
         largest = std::max<std::size_t>(largest, gs.arc1 - gs.arc0);
@@ -297,8 +324,7 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
     std::vector<std::pair<std::uint32_t, std::uint64_t>> entries;
     for (std::size_t g = 0; g < groupSlots_.size(); ++g) {
         const GroupSlot& gs = groupSlots_[g];
-        auto cell = cellIndex_.find(gs.marking);
-        if (cell != cellIndex_.end()) cellIsGroup_[cell->second] = 1;
+        if (gs.cell != kNone) cellIsGroup_[gs.cell] = 1;
         for (std::uint32_t k = gs.arc0; k < gs.arc1; ++k) {
             entries.emplace_back(arcs_[groupArcs_[k]].trans, (static_cast<std::uint64_t>(g) << 32) | k);
         }
@@ -326,9 +352,10 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
 void TSimulationEngine::Refresh() {
     MarkingsChanged();
     for (ArcSlot& a : arcs_) {
-        a.weight = a.edge->weight;
+        a.SetWeight(a.edge->weight);
         a.capacity = a.place->capacity;
     }
+    BuildChecks();
     watched_.clear();
     if (!root_) return;
     root_->ForEachNet([this](TNetList& net) {
@@ -348,6 +375,7 @@ int TSimulationEngine::SlotOf(const TTransition& t) const {
 }
 
 void TSimulationEngine::Prepare() {
+    if (inStep_) return; // prepared once by the step
     if (TPlatz::markingWrites.load(std::memory_order_relaxed) != seenWrites_) MarkingsChanged();
     const bool use = incremental && arcs_.size() >= incrementalFromArcs;
     if (use != incremental_) {
@@ -421,7 +449,130 @@ bool TSimulationEngine::Enabled(std::uint32_t slot) const {
     } else if (t.timed == 0) {
         if (t.busy || !timeAdvanced) return false;
     }
-    return Inputs(s) && Outputs(s);
+    return ChecksHold(slot);
+}
+
+namespace {
+
+constexpr std::uint32_t kNoBlock = 5;
+
+// The most recent threshold of each block: most arcs of a net share their
+// weight, so a rebuild searches rarely.
+class ThresholdCache {
+public:
+    double Get(std::uint32_t block, long double w, long double capacity) {
+        Entry& e = last_[block];
+        if (e.valid && SameValue(e.w, w) && SameValue(e.capacity, capacity)) return e.bound;
+        e = Entry{w, capacity, Compute(block, w, capacity), true};
+        return e.bound;
+    }
+
+private:
+    struct Entry {
+        long double w = 0, capacity = 0;
+        double bound = 0;
+        bool valid = false;
+    };
+    static bool SameValue(long double a, long double b) { return a == b && std::signbit(a) == std::signbit(b); }
+    static double Compute(std::uint32_t block, long double w, long double capacity) {
+        switch (block) {
+        case 0:
+        case 1: return TokensThreshold(w);
+        case 2: return InhibitorThreshold(w);
+        case 3: return CapacityThreshold(capacity, w);
+        default: return 0;
+        }
+    }
+    Entry last_[4];
+};
+
+} // namespace
+
+// The check block of an arc of a discrete transition, or kNoBlock for arcs
+// without a condition.
+static std::uint32_t CheckBlock(bool input, std::uint8_t kind, bool placeContinuous, long double weight,
+                                long double capacity) {
+    std::uint32_t block = kNoBlock;
+    if (input) {
+        if (kind == akNormal || kind == akTest) {
+            block = placeContinuous ? 1 : 0;
+        } else if (kind == akInhibitor) {
+            block = 2;
+        }
+    } else if (capacity != -1) {
+        block = 3;
+    }
+    if (block != kNoBlock && (!std::isfinite(weight) || (block == 3 && !std::isfinite(capacity)))) block = 4;
+    return block;
+}
+
+void TSimulationEngine::BuildChecks() {
+    const std::size_t slots = trans_.size();
+    checkStart_.assign(slots * kCheckBlocks + 1, 0);
+    std::uint32_t total = 0;
+    for (std::size_t s = 0; s < slots; ++s) {
+        checkStart_[s * kCheckBlocks] = total;
+        const TransSlot& t = trans_[s];
+        if (t.continuous) continue;
+        for (std::uint32_t i = t.in0; i < t.out1; ++i) {
+            const ArcSlot& a = arcs_[i];
+            if (CheckBlock(i < t.in1, a.kind, a.placeContinuous, 0, a.capacity == -1 ? -1 : 0) != kNoBlock) {
+                ++total;
+            }
+        }
+    }
+    checkStart_[slots * kCheckBlocks] = total;
+    checks_.assign(total, Check{nullptr, 0});
+    checkArc_.assign(total, 0);
+    for (std::uint32_t s = 0; s < slots; ++s) LoadChecks(s);
+}
+
+// Sorts the conditions of a slot into its blocks and computes their
+// thresholds from the current weights and capacities.
+void TSimulationEngine::LoadChecks(std::uint32_t slot) {
+    static thread_local ThresholdCache cache;
+    const TransSlot& t = trans_[slot];
+    std::uint32_t* start = checkStart_.data() + slot * kCheckBlocks;
+    std::uint32_t k = start[0];
+    for (std::uint32_t b = 0; b < kCheckBlocks; ++b) {
+        start[b] = k;
+        if (t.continuous) continue;
+        for (std::uint32_t i = t.in0; i < t.out1; ++i) {
+            const ArcSlot& a = arcs_[i];
+            if (CheckBlock(i < t.in1, a.kind, a.placeContinuous, a.weight, a.capacity) != b) continue;
+            checks_[k] = Check{b == 3 ? a.marking : a.next, b == 4 ? 0 : cache.Get(b, a.weight, a.capacity)};
+            checkArc_[k] = i;
+            ++k;
+        }
+    }
+}
+
+// The condition of one arc of a discrete transition in extended precision.
+bool TSimulationEngine::ExactCondition(std::uint32_t arc) const {
+    const ArcSlot& a = arcs_[arc];
+    const TransSlot& s = trans_[a.trans];
+    if (arc >= s.out0) return a.capacity >= static_cast<long double>(*a.marking) + a.weight;
+    const long double m = *a.next;
+    if (a.kind == akInhibitor) return m < a.weight;
+    if (!a.placeContinuous && m == 0) return false;
+    return a.weight <= m + kEpsilon;
+}
+
+// The structural part of the rule for a discrete transition: every arc
+// condition, decided on double thresholds.
+bool TSimulationEngine::ChecksHold(std::uint32_t slot) const {
+    const std::uint32_t* b = checkStart_.data() + slot * kCheckBlocks;
+    const Check* c = checks_.data();
+    bool ok = true;
+    for (std::uint32_t k = b[0]; k < b[1]; ++k) {
+        const double v = *c[k].v;
+        ok &= (v != 0) & (v >= c[k].bound);
+    }
+    for (std::uint32_t k = b[1]; k < b[2]; ++k) ok &= *c[k].v >= c[k].bound;
+    for (std::uint32_t k = b[2]; k < b[3]; ++k) ok &= *c[k].v < c[k].bound;
+    for (std::uint32_t k = b[3]; k < b[4]; ++k) ok &= *c[k].v <= c[k].bound;
+    for (std::uint32_t k = b[4]; ok && k < b[5]; ++k) ok = ExactCondition(checkArc_[k]);
+    return ok;
 }
 
 // The per-step part of the rule: busy, and the time-advanced flag for a
@@ -560,7 +711,7 @@ void TSimulationEngine::SetArcOk(std::uint32_t arc, bool ok) {
 }
 
 void TSimulationEngine::Touch(std::uint32_t cell) {
-    if (cellDirty_[cell] || !cellWatched_[cell]) return;
+    if (!incremental_ || cellDirty_[cell] || !cellWatched_[cell]) return;
     cellDirty_[cell] = 1;
     dirtyCells_.push_back(cell);
 }
@@ -677,6 +828,28 @@ void TSimulationEngine::WriteMarking(const ArcSlot& a, long double v) {
     Touch(a.cell);
 }
 
+// Marking minus / plus the arc's weight, written as WriteMarking does; whole
+// numbers need neither extended precision nor rounding.
+inline void TSimulationEngine::TakeWeight(const ArcSlot& a) {
+    const double m = *a.marking;
+    if (a.ExactWith(m)) {
+        *a.marking = *a.next = m - a.weightD;
+        Touch(a.cell);
+    } else {
+        WriteMarking(a, m - a.weight);
+    }
+}
+
+inline void TSimulationEngine::AddWeight(const ArcSlot& a) {
+    const double m = *a.marking;
+    if (a.ExactWith(m)) {
+        *a.marking = *a.next = m + a.weightD;
+        Touch(a.cell);
+    } else {
+        WriteMarking(a, m + a.weight);
+    }
+}
+
 void TSimulationEngine::FireSlot(std::uint32_t slot) {
     const TransSlot& s = trans_[slot];
     TTransition& t = *s.t;
@@ -689,7 +862,7 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
             const ArcSlot& a = arcs_[i];
             if (a.kind != akNormal) continue;
             if (animating && a.edge->shown) inputAnimation_.push_back(a.edge);
-            WriteMarking(a, *a.marking - a.weight);
+            TakeWeight(a);
             if (drawing) a.place->InvalidateIfShown();
             t.chosen = 0;
         }
@@ -697,7 +870,7 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
             for (std::uint32_t i = s.out0; i < s.out1; ++i) {
                 const ArcSlot& a = arcs_[i];
                 if (animating && a.edge->shown) outputAnimation_.push_back(a.edge);
-                WriteMarking(a, *a.marking + a.weight);
+                AddWeight(a);
                 if (drawing && !showAnimations) a.place->InvalidateIfShown();
             }
         }
@@ -770,7 +943,7 @@ bool TSimulationEngine::ProcessImmediate() {
 bool TSimulationEngine::ProcessImmediateFull() {
     int count = 0;
     for (std::size_t i = 0; i < immediate_.size(); ++i) {
-        Prefetch(immediate_, i);
+        if (incremental_) Prefetch(immediate_, i);
         const std::uint32_t s = immediate_[i];
         TTransition& t = *trans_[s].t;
         if (t.busy || !Enabled(s)) continue;
@@ -828,7 +1001,7 @@ void TSimulationEngine::Deliver(std::uint32_t slot) {
     t.remainingTime = t.firingTime;
     for (std::uint32_t i = s.out0; i < s.out1; ++i) {
         const ArcSlot& a = arcs_[i];
-        WriteMarking(a, *a.marking + a.weight);
+        AddWeight(a);
         if (!drawing) continue;
         if (showAnimations) {
             outputAnimation_.push_back(a.edge);
@@ -971,17 +1144,18 @@ void TSimulationEngine::ResolveConflicts() {
     Prepare();
     RandomSource& random = *Platform().random;
     if (!seed) random.SeedFromClock();
+    std::vector<std::uint32_t>* lowered = fullReset_ || Platform().trace->Enabled() ? nullptr : &lowered_;
+    lowered_.clear();
     for (const GroupSlot& g : groupSlots_) {
         long double avail = *g.next;
         long double need = 0;
         for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
-            const ArcSlot& a = arcs_[groupArcs_[k]];
-            if (trans_[a.trans].t->fireFlag) need += a.weight;
+            if (groupTrans_[k]->fireFlag) need += arcs_[groupArcs_[k]].weight;
         }
         if (!(avail < need) || avail == 0) continue;
-        ResolveGroup(g, avail, nullptr);
+        ResolveGroup(g, avail, lowered);
     }
-    ResetNextMarkings(nullptr);
+    ResetNextMarkings(lowered);
 }
 
 // Fire flags are only ever cleared during a resolution (a winner was a
@@ -1029,7 +1203,7 @@ void TSimulationEngine::ResolveGroup(const GroupSlot& g, long double avail,
     RandomSource& random = *Platform().random;
     candidates_.clear();
     for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
-        TTransition& t = *trans_[arcs_[groupArcs_[k]].trans].t;
+        TTransition& t = *groupTrans_[k];
         t.chosen = 0;
         if (t.fireFlag) {
             candidates_.push_back(groupArcs_[k]);
@@ -1051,7 +1225,7 @@ void TSimulationEngine::ResolveGroup(const GroupSlot& g, long double avail,
         for (std::uint32_t j = ws.in0; j < ws.in1; ++j) {
             const ArcSlot& a = arcs_[j];
             if (a.kind != akNormal) continue;
-            *a.next = Stored(*a.next - a.weight);
+            *a.next = a.ExactWith(*a.next) ? *a.next - a.weightD : Stored(*a.next - a.weight);
             Touch(a.cell);
             if (lowered && cellIsGroup_[a.cell]) lowered->push_back(a.cell);
         }
@@ -1081,10 +1255,7 @@ void TSimulationEngine::ResetNextMarkings(std::vector<std::uint32_t>* lowered) {
     for (const GroupSlot& g : groupSlots_) {
         const double old = *g.next;
         *g.next = *g.marking;
-        if (!SameBits(old, *g.next)) {
-            auto cell = cellIndex_.find(g.marking);
-            if (cell != cellIndex_.end()) Touch(cell->second);
-        }
+        if (g.cell != kNone && !SameBits(old, *g.next)) Touch(g.cell);
         if (!tracing) continue;
         sink->Trace(g.place->name + " " + num::FormatGeneral(old, 15) + " wurde auf " +
                     num::FormatGeneral(g.place->Marking(), 15) + " gesetzt");
@@ -1190,7 +1361,8 @@ void TSimulationEngine::EvaluateWeights() {
         if (slot == kNone) continue;
         ArcSlot& a = arcs_[slot];
         if (SameBits(Stored(a.weight), v) && a.weight == static_cast<long double>(v)) continue;
-        a.weight = v;
+        a.SetWeight(v);
+        LoadChecks(a.trans);
         if (!stale_[a.trans]) {
             stale_[a.trans] = 1;
             staleSlots_.push_back(a.trans);
@@ -1221,6 +1393,11 @@ void TSimulationEngine::RunTokenAnimation() {
 bool TSimulationEngine::Step() {
     if (!root_) return false;
     Prepare();
+    struct InStep {
+        bool& flag;
+        explicit InStep(bool& f) : flag(f) { flag = true; }
+        ~InStep() { flag = false; }
+    } inStep(inStep_);
     const bool animating = showAnimations && !maxSpeed;
     inputAnimation_.clear();
     outputAnimation_.clear();

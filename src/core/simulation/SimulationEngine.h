@@ -143,6 +143,10 @@ private:
     };
 
     bool Enabled(std::uint32_t s) const;
+    bool ChecksHold(std::uint32_t s) const;
+    bool ExactCondition(std::uint32_t arc) const;
+    void BuildChecks();
+    void LoadChecks(std::uint32_t s);
     bool Inputs(const TransSlot& s) const;
     bool Outputs(const TransSlot& s) const;
     void FireSlot(std::uint32_t s);
@@ -165,6 +169,8 @@ private:
     void SetCheck(std::uint32_t s, bool ok);
     void BuildAdjacency();
     void WriteMarking(const ArcSlot& a, long double v);
+    void TakeWeight(const ArcSlot& a);
+    void AddWeight(const ArcSlot& a);
     void ShowRunningTimers();
     void RunTokenAnimation();
     void SampleDiagrams();
@@ -179,6 +185,7 @@ private:
     std::vector<ArcSlot> arcs_;
     std::vector<GroupSlot> groupSlots_;
     std::vector<std::uint32_t> groupArcs_; // arc slots of all groups, group after group
+    std::vector<TTransition*> groupTrans_; // their transitions
     std::vector<std::uint32_t> immediate_, timed_, continuous_;
     std::vector<std::pair<TEdge*, std::uint32_t>> formulaArcs_;
     std::vector<std::uint32_t> candidates_; // scratch list of ResolveConflicts
@@ -229,9 +236,24 @@ private:
     bool fullReset_ = true;      // the next conflict resolution resets every group's next marking
     bool listsOverlap_ = false;  // a slot of immediate_ is also timed or continuous
     bool incremental_ = false;   // incremental, for this net's size
-    bool flaggedKnown_ = false;  // touched_ holds every group arc of a flagged transition
+    bool flaggedKnown_ = false;
+    bool inStep_ = false;        // Step has prepared the phases  // touched_ holds every group arc of a flagged transition
     std::uint64_t seenWrites_ = 0; // TPlatz::markingWrites when the engine last looked
     std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only
+
+    // The arc conditions of discrete transitions as double thresholds
+    // (EnablingThresholds.h), per slot in five blocks: inputs from discrete
+    // places (v != 0 and v >= bound), from continuous places (v >= bound),
+    // inhibitors (v < bound), bounded outputs (marking <= bound), and arcs
+    // whose weight or capacity is not finite (checked exactly).
+    struct Check {
+        const double* v;
+        double bound;
+    };
+    static constexpr std::uint32_t kCheckBlocks = 5;
+    std::vector<Check> checks_;
+    std::vector<std::uint32_t> checkArc_;   // per check: its arc slot
+    std::vector<std::uint32_t> checkStart_; // per slot and block; one more at the end
 };
 
 } // namespace qz
