@@ -1,3 +1,4 @@
+#include <cstdlib>
 // PNML import of the largest benchmark net (BART-PT-060: 15 MB, 8130 places,
 // 12120 transitions, 97200 arcs) and export of the imported net.
 #include <benchmark/benchmark.h>
@@ -108,6 +109,7 @@ void BM_RunBenchNet(benchmark::State& state, const std::string& name) {
     }
     session.engine.maxSpeed = true;
     session.engine.showAnimations = false;
+    if (const char* from = std::getenv("QZ_INCREMENTAL_FROM")) session.engine.incrementalFromArcs = std::strtoul(from, nullptr, 10);
     session.engine.Refresh();
     const std::uint64_t before = session.engine.discreteFirings;
     for (auto _ : state) session.engine.Step();

@@ -155,6 +155,7 @@ void TSimulationEngine::Clear() {
     touched_.clear();
     flagged_.clear();
     lowered_.clear();
+    chosenList_.clear();
     cellIndex_.clear();
     checks_.clear();
     checkArc_.clear();
@@ -165,6 +166,7 @@ void TSimulationEngine::Clear() {
 
 void TSimulationEngine::MarkingsChanged() {
     seenWrites_ = TPlatz::markingWrites.load(std::memory_order_relaxed);
+    chosenKnown_ = false;
     checksValid_ = false;
     flagsKnown_ = false;
     fullReset_ = true;
@@ -1153,7 +1155,7 @@ void TSimulationEngine::ResolveConflicts() {
             if (groupTrans_[k]->fireFlag) need += arcs_[groupArcs_[k]].weight;
         }
         if (!(avail < need) || avail == 0) continue;
-        ResolveGroup(g, avail, lowered);
+        ResolveGroup(g, avail, lowered, FlaggedArcs{0, nullptr, nullptr});
     }
     ResetNextMarkings(lowered);
 }
@@ -1182,32 +1184,72 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
     std::vector<std::uint32_t>* lowered = tracing || fullReset_ ? nullptr : &lowered_;
     flaggedKnown_ = true;
     lowered_.clear();
+    KnowChosen();
     for (std::size_t i = 0; i < touched_.size();) {
         const auto group = static_cast<std::uint32_t>(touched_[i] >> 32);
         const GroupSlot& g = groupSlots_[group];
         long double avail = *g.next;
         long double need = 0;
+        const std::size_t first = i;
         for (; i < touched_.size() && (touched_[i] >> 32) == group; ++i) {
-            const ArcSlot& a = arcs_[groupArcs_[static_cast<std::uint32_t>(touched_[i])]];
-            if (trans_[a.trans].t->fireFlag) need += a.weight;
+            const auto k = static_cast<std::uint32_t>(touched_[i]);
+            if (groupTrans_[k]->fireFlag) need += arcs_[groupArcs_[k]].weight;
         }
         if (!(avail < need) || avail == 0) continue;
-        ResolveGroup(g, avail, lowered);
+        ResolveGroup(g, avail, lowered, FlaggedArcs{group, touched_.data() + first, touched_.data() + i});
     }
     flaggedKnown_ = false;
     ResetNextMarkings(lowered);
 }
 
+// Collects every transition whose chosen flag is set (only winners of a
+// resolution get it), so a resolution can clear the flags of a group
+// without walking all of its arcs.
+void TSimulationEngine::KnowChosen() {
+    if (chosenKnown_) {
+        std::erase_if(chosenList_, [this](std::uint32_t s) { return trans_[s].t->chosen == 0; });
+        return;
+    }
+    chosenList_.clear();
+    for (std::uint32_t s = 0; s < trans_.size(); ++s) {
+        if (trans_[s].t->chosen) chosenList_.push_back(s);
+    }
+    chosenKnown_ = true;
+}
+
+// The candidates of a group in conflict are its flagged transitions in arc
+// order, each taken once; every transition of the group loses its chosen
+// flag. With `flagged` (the group's arcs whose transitions were flagged when
+// the resolution began, and every chosen transition listed) only those are
+// looked at.
 void TSimulationEngine::ResolveGroup(const GroupSlot& g, long double avail,
-                                     std::vector<std::uint32_t>* lowered) {
+                                     std::vector<std::uint32_t>* lowered, const FlaggedArcs& flagged) {
     RandomSource& random = *Platform().random;
     candidates_.clear();
-    for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
-        TTransition& t = *groupTrans_[k];
-        t.chosen = 0;
-        if (t.fireFlag) {
-            candidates_.push_back(groupArcs_[k]);
-            t.fireFlag = 0;
+    if (flagged.first) {
+        for (std::uint32_t s : chosenList_) {
+            TTransition& t = *trans_[s].t;
+            if (!t.chosen) continue;
+            for (std::uint32_t k = slotGroups0_[s]; k < slotGroups0_[s + 1]; ++k) {
+                if ((slotGroups_[k] >> 32) == flagged.group) t.chosen = 0;
+            }
+        }
+        for (const std::uint64_t* e = flagged.first; e != flagged.last; ++e) {
+            const auto k = static_cast<std::uint32_t>(*e);
+            TTransition& t = *groupTrans_[k];
+            if (t.fireFlag) {
+                candidates_.push_back(groupArcs_[k]);
+                t.fireFlag = 0;
+            }
+        }
+    } else {
+        for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
+            TTransition& t = *groupTrans_[k];
+            t.chosen = 0;
+            if (t.fireFlag) {
+                candidates_.push_back(groupArcs_[k]);
+                t.fireFlag = 0;
+            }
         }
     }
     std::uint32_t lastWinner = kNone;
@@ -1221,6 +1263,7 @@ void TSimulationEngine::ResolveGroup(const GroupSlot& g, long double avail,
         const ArcSlot& picked = arcs_[candidates_[i]];
         const TransSlot& ws = trans_[picked.trans];
         ws.t->fireFlag = 1;
+        if (!ws.t->chosen && chosenKnown_) chosenList_.push_back(picked.trans);
         ws.t->chosen = 1;
         for (std::uint32_t j = ws.in0; j < ws.in1; ++j) {
             const ArcSlot& a = arcs_[j];

@@ -153,7 +153,14 @@ private:
     void Deliver(std::uint32_t s);
     void ThrowOut(std::uint32_t arc);
     void RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g);
-    void ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered);
+    struct FlaggedArcs {
+        std::uint32_t group;
+        const std::uint64_t* first; // entries of touched_, or null
+        const std::uint64_t* last;
+    };
+    void ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered,
+                      const FlaggedArcs& flagged);
+    void KnowChosen();
     void ResolveConflictsOf(const std::vector<std::uint32_t>& flagged);
     void ResetNextMarkings(std::vector<std::uint32_t>* lowered);
     bool ProcessImmediateFull();
@@ -237,7 +244,9 @@ private:
     bool listsOverlap_ = false;  // a slot of immediate_ is also timed or continuous
     bool incremental_ = false;   // incremental, for this net's size
     bool flaggedKnown_ = false;
-    bool inStep_ = false;        // Step has prepared the phases  // touched_ holds every group arc of a flagged transition
+    bool inStep_ = false;        // Step has prepared the phases
+    bool chosenKnown_ = false;   // chosenList_ holds every transition with its chosen flag set
+    std::vector<std::uint32_t> chosenList_;  // touched_ holds every group arc of a flagged transition
     std::uint64_t seenWrites_ = 0; // TPlatz::markingWrites when the engine last looked
     std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only
 
