@@ -156,6 +156,9 @@ void TSimulationEngine::Clear() {
     flagged_.clear();
     lowered_.clear();
     chosenList_.clear();
+    groupOfPos_.clear();
+    posBits_.clear();
+    posSummary_.clear();
     cellIndex_.clear();
     checks_.clear();
     checkArc_.clear();
@@ -341,6 +344,12 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
         slotGroups_.push_back(e.second);
     }
     for (std::size_t k = 0; k < trans_.size(); ++k) slotGroups0_[k + 1] += slotGroups0_[k];
+    groupOfPos_.assign(groupArcs_.size(), 0);
+    for (std::uint32_t g = 0; g < groupSlots_.size(); ++g) {
+        std::fill(groupOfPos_.begin() + groupSlots_[g].arc0, groupOfPos_.begin() + groupSlots_[g].arc1, g);
+    }
+    posBits_.assign((groupArcs_.size() + 63) / 64, 0);
+    posSummary_.assign((posBits_.size() + 63) / 64, 0);
     groupedOthers_.clear();
     for (std::uint32_t s = 0; s < trans_.size(); ++s) {
         if (slotGroups0_[s + 1] != slotGroups0_[s] && immPos0_[s + 1] == immPos0_[s]) {
@@ -1169,17 +1178,33 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
     Prepare();
     RandomSource& random = *Platform().random;
     if (!seed) random.SeedFromClock();
-    touched_.clear();
+    // The group arcs of the flagged transitions, in arc order (which is group
+    // order) without repeats: marked in a two-level bitmap over the arcs and
+    // read back in order.
     auto add = [this](std::uint32_t s) {
-        touched_.insert(touched_.end(), slotGroups_.begin() + slotGroups0_[s],
-                        slotGroups_.begin() + slotGroups0_[s + 1]);
+        for (std::uint32_t k = slotGroups0_[s]; k < slotGroups0_[s + 1]; ++k) {
+            const auto pos = static_cast<std::uint32_t>(slotGroups_[k]);
+            std::uint64_t& word = posBits_[pos >> 6];
+            if (word == 0) posSummary_[pos >> 12] |= std::uint64_t{1} << ((pos >> 6) & 63);
+            word |= std::uint64_t{1} << (pos & 63);
+        }
     };
     for (std::uint32_t s : flagged) add(s);
     for (std::uint32_t s : groupedOthers_) {
         if (trans_[s].t->fireFlag) add(s);
     }
-    std::sort(touched_.begin(), touched_.end());
-    touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
+    touched_.clear();
+    for (std::size_t sw = 0; sw < posSummary_.size(); ++sw) {
+        for (std::uint64_t words = posSummary_[sw]; words != 0; words &= words - 1) {
+            const std::size_t w = sw * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
+            for (std::uint64_t bits = posBits_[w]; bits != 0; bits &= bits - 1) {
+                const auto pos = static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
+                touched_.push_back(static_cast<std::uint64_t>(groupOfPos_[pos]) << 32 | pos);
+            }
+            posBits_[w] = 0;
+        }
+        posSummary_[sw] = 0;
+    }
     const bool tracing = Platform().trace->Enabled();
     std::vector<std::uint32_t>* lowered = tracing || fullReset_ ? nullptr : &lowered_;
     flaggedKnown_ = true;

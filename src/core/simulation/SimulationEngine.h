@@ -236,6 +236,8 @@ private:
     std::vector<std::uint32_t> slotGroups0_;           // per slot: range in slotGroups_
     std::vector<std::uint64_t> slotGroups_;            // group << 32 | position in groupArcs_
     std::vector<std::uint32_t> groupedOthers_;         // grouped slots outside immediate_
+    std::vector<std::uint32_t> groupOfPos_;            // per position in groupArcs_
+    std::vector<std::uint64_t> posBits_, posSummary_;  // scratch bitmap over groupArcs_
     std::vector<std::uint64_t> touched_;               // scratch
     std::vector<std::uint32_t> flagged_, lowered_;     // scratch
     bool checksValid_ = false;   // check_ holds for every slot
