@@ -190,7 +190,7 @@ void TSimulationEngine::BuildAdjacency() {
     cellArcs0_.assign(cells + 1, 0);
     for (const ArcSlot& a : arcs_) ++cellArcs0_[a.cell + 1];
     for (std::size_t c = 0; c < cells; ++c) cellArcs0_[c + 1] += cellArcs0_[c];
-    readers_.assign(arcs_.size(), CellReader{0, 0, 0, 0});
+    readers_.assign(arcs_.size(), CellReader{0, 0, 0});
     readerOf_.assign(arcs_.size(), 0);
     {
         std::vector<std::uint32_t> at(cellArcs0_.begin(), cellArcs0_.end() - 1);
@@ -611,27 +611,34 @@ enum ReaderMode : std::uint8_t {
     rmContinuousInput, // input of a continuous transition that must cover its weight
 };
 
-// `marking` and `next` are the cell's values.
-// The condition of the prefix of each sorted block, for the cell's next
-// marking `v`: true for a prefix of weights in ascending order.
-inline bool PrefixHolds(std::uint32_t block, long double w, double v) {
-    switch (block) {
-    case 0: return v != 0 && w <= static_cast<long double>(v) + kEpsilon;
-    case 1: return w <= static_cast<long double>(v) + kEpsilon;
-    case 2: return w <= static_cast<long double>(v);
-    default: return !(static_cast<long double>(v) < w);
-    }
+// The condition of the prefix of each sorted block for the cell's next
+// marking `v`, on the readers' thresholds (EnablingThresholds.h): true for a
+// prefix of thresholds in ascending order. Block 3 (inhibitors) holds for
+// the prefix whose condition fails.
+inline bool PrefixHolds(std::uint32_t block, double bound, double v) {
+    if (block == 0) return v != 0 && v >= bound;
+    return v >= bound;
 }
 
+// Readers of blocks 0 to 3 need a finite constant weight; the others are
+// checked one by one in extended precision.
 inline std::uint32_t BlockOf(std::uint8_t mode, bool variable, long double weight) {
     if (mode == rmAlways) return 5;
-    if (variable || mode == rmCapacity || std::isnan(weight)) return 4;
+    if (variable || mode == rmCapacity || !std::isfinite(weight)) return 4;
     switch (mode) {
     case rmTokens: return 0;
     case rmAmount: return 1;
     case rmContinuousInput: return 2;
     default: return 3;
     }
+}
+
+// The threshold of a sorted reader: the smallest next marking at which its
+// prefix condition holds.
+inline double ReaderBound(std::uint8_t mode, long double weight) {
+    if (!std::isfinite(weight)) return 0;
+    if (mode == rmTokens || mode == rmAmount) return TokensThreshold(weight);
+    return InhibitorThreshold(weight); // w <= v, and !(v < w), for finite w
 }
 
 inline bool ReaderOk(long double weight, long double capacity, std::uint8_t mode, double marking,
@@ -650,18 +657,20 @@ inline bool ReaderOk(long double weight, long double capacity, std::uint8_t mode
 
 } // namespace
 
-// Orders each cell's readers into its blocks, sorted by weight, and sets the
+// Orders each cell's readers into its blocks, sorted by threshold, and sets the
 // prefix lengths for the cell's current next marking.
 void TSimulationEngine::SortReaders() {
     for (std::uint32_t c = 0; c < cellBlocks_.size(); ++c) {
         const auto first = readers_.begin() + cellArcs0_[c];
         const auto last = readers_.begin() + cellArcs0_[c + 1];
-        auto key = [this](const CellReader& r) { return BlockOf(r.mode, arcVariable_[r.arc] != 0, r.weight); };
+        auto key = [this](const CellReader& r) {
+            return BlockOf(r.mode, arcVariable_[r.arc] != 0, arcs_[r.arc].weight);
+        };
         std::sort(first, last, [&key](const CellReader& x, const CellReader& y) {
             const std::uint32_t bx = key(x), by = key(y);
             if (bx != by) return bx < by;
-            if (bx >= 4) return x.arc < y.arc;
-            return x.weight < y.weight;
+            if (bx >= 4 || x.bound == y.bound) return x.arc < y.arc;
+            return x.bound < y.bound;
         });
         CellBlocks& cb = cellBlocks_[c];
         std::uint32_t k = cellArcs0_[c];
@@ -671,7 +680,7 @@ void TSimulationEngine::SortReaders() {
             while (k < cellArcs0_[c + 1] && key(readers_[k]) == b) ++k;
             if (b < 4) {
                 std::uint32_t n = cb.start[b];
-                while (n < k && PrefixHolds(b, readers_[n].weight, next)) ++n;
+                while (n < k && PrefixHolds(b, readers_[n].bound, next)) ++n;
                 cb.count[b] = n - cb.start[b];
             }
         }
@@ -680,13 +689,11 @@ void TSimulationEngine::SortReaders() {
     for (std::uint32_t k = 0; k < readers_.size(); ++k) readerOf_[readers_[k].arc] = k;
 }
 
-// Copies an arc's weight, capacity and kind of condition into its reader.
+// Sets the kind of condition of an arc's reader and its threshold.
 void TSimulationEngine::LoadReader(std::uint32_t arc) {
     const ArcSlot& a = arcs_[arc];
     const TransSlot& s = trans_[a.trans];
     CellReader& r = readers_[readerOf_[arc]];
-    r.weight = a.weight;
-    r.capacity = a.capacity;
     if (arc >= s.out0) {
         r.mode = s.continuous || a.capacity == -1 ? rmAlways : rmCapacity;
     } else if (a.kind == akNormal || a.kind == akTest) {
@@ -700,12 +707,13 @@ void TSimulationEngine::LoadReader(std::uint32_t arc) {
     } else {
         r.mode = rmAlways;
     }
+    r.bound = ReaderBound(r.mode, a.weight);
 }
 
 bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
     const CellReader& r = readers_[readerOf_[arc]];
     const ArcSlot& a = arcs_[arc];
-    return ReaderOk(r.weight, r.capacity, r.mode, *a.marking, *a.next);
+    return ReaderOk(a.weight, a.capacity, r.mode, *a.marking, *a.next);
 }
 
 void TSimulationEngine::SetArcOk(std::uint32_t arc, bool ok) {
@@ -774,7 +782,7 @@ void TSimulationEngine::Flush() {
             if (lo == hi) continue;
             const auto end = std::partition_point(
                 readers_.begin() + lo, readers_.begin() + hi,
-                [b, next](const CellReader& r) { return PrefixHolds(b, r.weight, next); });
+                [b, next](const CellReader& r) { return PrefixHolds(b, r.bound, next); });
             const auto count = static_cast<std::uint32_t>(end - readers_.begin()) - lo;
             const std::uint32_t old = cb.count[b];
             if (count == old) continue;
@@ -785,7 +793,8 @@ void TSimulationEngine::Flush() {
         }
         for (std::uint32_t k = cb.start[4]; k < cb.start[5]; ++k) {
             const CellReader& r = readers_[k];
-            const bool ok = ReaderOk(r.weight, r.capacity, r.mode, marking, next);
+            const ArcSlot& a = arcs_[r.arc];
+            const bool ok = ReaderOk(a.weight, a.capacity, r.mode, marking, next);
             if ((arcOk_[r.arc] != 0) != ok) SetArcOk(r.arc, ok);
         }
     }

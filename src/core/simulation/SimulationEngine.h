@@ -133,11 +133,10 @@ private:
     struct ArcSlot;
     struct TransSlot;
     struct GroupSlot;
-    // An arc as the cell it reads sees it: its condition needs only the
-    // cell's values, the arc's weight and its place's capacity.
+    // An arc as the cell it reads sees it: the kind of its condition and,
+    // for a constant finite weight, the threshold that decides it.
     struct CellReader {
-        long double weight;
-        long double capacity;
+        double bound;
         std::uint32_t arc;
         std::uint8_t mode;
     };
@@ -210,7 +209,7 @@ private:
     std::vector<std::uint32_t> cellArcs0_;             // range of a cell in readers_
     std::vector<CellReader> readers_;                  // arcs reading each cell, cell after cell
     std::vector<std::uint32_t> readerOf_;              // per arc slot
-    // A cell's readers: four blocks sorted by weight whose holding
+    // A cell's readers: four blocks sorted by threshold whose holding
     // conditions form a prefix (inputs of discrete transitions from discrete
     // and from continuous places, inputs of continuous transitions, and
     // inhibitors, whose failing conditions form the prefix), then the
