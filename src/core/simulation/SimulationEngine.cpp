@@ -156,6 +156,7 @@ void TSimulationEngine::Clear() {
     flagged_.clear();
     lowered_.clear();
     chosenList_.clear();
+    cellSeen_.clear();
     groupOfPos_.clear();
     posBits_.clear();
     posSummary_.clear();
@@ -759,6 +760,11 @@ void TSimulationEngine::Flush() {
         staleSlots_.clear();
         for (std::uint32_t i = 0; i < arcs_.size(); ++i) LoadReader(i);
         SortReaders();
+        cellSeen_.resize(2 * cellMarking_.size());
+        for (std::size_t c = 0; c < cellMarking_.size(); ++c) {
+            cellSeen_[2 * c] = *cellMarking_[c];
+            cellSeen_[2 * c + 1] = *cellNext_[c];
+        }
         for (std::uint32_t s = 0; s < trans_.size(); ++s) {
             std::uint32_t failing = 0;
             for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
@@ -776,6 +782,10 @@ void TSimulationEngine::Flush() {
         cellDirty_[c] = 0;
         const double marking = *cellMarking_[c];
         const double next = *cellNext_[c];
+        // Written but back at the values last seen (a token taken and put back).
+        if (SameBits(marking, cellSeen_[2 * c]) && SameBits(next, cellSeen_[2 * c + 1])) continue;
+        cellSeen_[2 * c] = marking;
+        cellSeen_[2 * c + 1] = next;
         CellBlocks& cb = cellBlocks_[c];
         for (std::uint32_t b = 0; b < 4; ++b) {
             const std::uint32_t lo = cb.start[b], hi = cb.start[b + 1];
@@ -1111,16 +1121,15 @@ void TSimulationEngine::ThrowOut(std::uint32_t arc) {
     t.busy = 0;
     t.remainingTime = t.firingTime;
     if (showAnimations && !maxSpeed) t.SetSelected(false);
-    TraceSink* sink = Platform().trace;
-    if (sink->Enabled()) {
-        sink->Trace("Rauswurf von Kante: " + a.place->name + "-" + t.name);
-        sink->Trace("Rauswurf von " + t.name);
+    if (tracing_) {
+        sink_->Trace("Rauswurf von Kante: " + a.place->name + "-" + t.name);
+        sink_->Trace("Rauswurf von " + t.name);
     }
 }
 
 void TSimulationEngine::RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g) {
-    TraceSink* sink = Platform().trace;
-    const bool tracing = sink->Enabled();
+    TraceSink* sink = sink_;
+    const bool tracing = tracing_;
     const TransSlot& w = trans_[winner];
     if (tracing) sink->Trace("Eingangsplätze von " + w.t->name);
     for (std::uint32_t i = w.in0; i < w.in1; ++i) {
@@ -1162,9 +1171,8 @@ void TSimulationEngine::RecheckAfterWinner(std::uint32_t winner, const GroupSlot
 
 void TSimulationEngine::ResolveConflicts() {
     Prepare();
-    RandomSource& random = *Platform().random;
-    if (!seed) random.SeedFromClock();
-    std::vector<std::uint32_t>* lowered = fullReset_ || Platform().trace->Enabled() ? nullptr : &lowered_;
+    BeginResolution();
+    std::vector<std::uint32_t>* lowered = fullReset_ || tracing_ ? nullptr : &lowered_;
     lowered_.clear();
     for (const GroupSlot& g : groupSlots_) {
         long double avail = *g.next;
@@ -1185,8 +1193,7 @@ void TSimulationEngine::ResolveConflicts() {
 // the immediate list; every other transition of a group is looked at.
 void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& flagged) {
     Prepare();
-    RandomSource& random = *Platform().random;
-    if (!seed) random.SeedFromClock();
+    BeginResolution();
     // The group arcs of the flagged transitions, in arc order (which is group
     // order) without repeats: marked in a two-level bitmap over the arcs and
     // read back in order.
@@ -1214,8 +1221,7 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
         }
         posSummary_[sw] = 0;
     }
-    const bool tracing = Platform().trace->Enabled();
-    std::vector<std::uint32_t>* lowered = tracing || fullReset_ ? nullptr : &lowered_;
+    std::vector<std::uint32_t>* lowered = tracing_ || fullReset_ ? nullptr : &lowered_;
     flaggedKnown_ = true;
     lowered_.clear();
     KnowChosen();
@@ -1234,6 +1240,15 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
     }
     flaggedKnown_ = false;
     ResetNextMarkings(lowered);
+}
+
+// The services a resolution uses, looked up once; without a seed the
+// generator is reseeded from the clock.
+void TSimulationEngine::BeginResolution() {
+    random_ = Platform().random;
+    sink_ = Platform().trace;
+    tracing_ = sink_->Enabled();
+    if (!seed) random_->SeedFromClock();
 }
 
 // Collects every transition whose chosen flag is set (only winners of a
@@ -1258,7 +1273,7 @@ void TSimulationEngine::KnowChosen() {
 // looked at.
 void TSimulationEngine::ResolveGroup(const GroupSlot& g, long double avail,
                                      std::vector<std::uint32_t>* lowered, const FlaggedArcs& flagged) {
-    RandomSource& random = *Platform().random;
+    RandomSource& random = *random_;
     candidates_.clear();
     if (flagged.first) {
         for (std::uint32_t s : chosenList_) {

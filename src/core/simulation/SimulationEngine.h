@@ -10,8 +10,10 @@
 
 namespace qz {
 
+class RandomSource;
 class TEdge;
 class TPNObjekt;
+class TraceSink;
 class TPlatz;
 class TTransition;
 
@@ -160,6 +162,7 @@ private:
     void ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered,
                       const FlaggedArcs& flagged);
     void KnowChosen();
+    void BeginResolution();
     void ResolveConflictsOf(const std::vector<std::uint32_t>& flagged);
     void ResetNextMarkings(std::vector<std::uint32_t>* lowered);
     bool ProcessImmediateFull();
@@ -226,6 +229,7 @@ private:
     std::vector<std::uint8_t> arcOk_;                  // per arc slot: its condition holds
     std::vector<std::uint32_t> unsatisfied_;           // per slot: arcs whose condition fails
     std::vector<std::uint8_t> cellDirty_;
+    std::vector<double> cellSeen_;                     // per cell: marking and next at the last check
     std::vector<std::uint32_t> dirtyCells_;
     std::vector<std::uint8_t> check_;  // structural part of the rule holds, per slot
     std::vector<std::uint8_t> stale_;  // per slot
@@ -247,7 +251,11 @@ private:
     bool flaggedKnown_ = false;
     bool inStep_ = false;        // Step has prepared the phases
     bool chosenKnown_ = false;   // chosenList_ holds every transition with its chosen flag set
-    std::vector<std::uint32_t> chosenList_;  // touched_ holds every group arc of a flagged transition
+    std::vector<std::uint32_t> chosenList_;
+    // Services of the running conflict resolution.
+    RandomSource* random_ = nullptr;
+    TraceSink* sink_ = nullptr;
+    bool tracing_ = false;  // touched_ holds every group arc of a flagged transition
     std::uint64_t seenWrites_ = 0; // TPlatz::markingWrites when the engine last looked
     std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only
 
