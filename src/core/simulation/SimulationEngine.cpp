@@ -156,6 +156,7 @@ void TSimulationEngine::Clear() {
     flagged_.clear();
     lowered_.clear();
     chosenList_.clear();
+    chosenGroups_.clear();
     cellSeen_.clear();
     groupOfPos_.clear();
     posBits_.clear();
@@ -473,7 +474,8 @@ constexpr std::uint32_t kNoBlock = 5;
 class ThresholdCache {
 public:
     double Get(std::uint32_t block, long double w, long double capacity) {
-        Entry& e = last_[block];
+        if (block > 3) return 0;
+        Entry& e = last_[block & 3];
         if (e.valid && SameValue(e.w, w) && SameValue(e.capacity, capacity)) return e.bound;
         e = Entry{w, capacity, Compute(block, w, capacity), true};
         return e.bound;
@@ -534,7 +536,7 @@ void TSimulationEngine::BuildChecks() {
         }
     }
     checkStart_[slots * kCheckBlocks] = total;
-    checks_.assign(total, Check{nullptr, 0});
+    checks_.assign(total, Check{nullptr, 0, 0, 0});
     checkArc_.assign(total, 0);
     for (std::uint32_t s = 0; s < slots; ++s) LoadChecks(s);
 }
@@ -552,7 +554,7 @@ void TSimulationEngine::LoadChecks(std::uint32_t slot) {
         for (std::uint32_t i = t.in0; i < t.out1; ++i) {
             const ArcSlot& a = arcs_[i];
             if (CheckBlock(i < t.in1, a.kind, a.placeContinuous, a.weight, a.capacity) != b) continue;
-            checks_[k] = Check{b == 3 ? a.marking : a.next, b == 4 ? 0 : cache.Get(b, a.weight, a.capacity)};
+            checks_[k] = MakeCheck(b, b == 3 ? a.marking : a.next, b == 4 ? 0 : cache.Get(b, a.weight, a.capacity));
             checkArc_[k] = i;
             ++k;
         }
@@ -576,15 +578,26 @@ bool TSimulationEngine::ChecksHold(std::uint32_t slot) const {
     const std::uint32_t* b = checkStart_.data() + slot * kCheckBlocks;
     const Check* c = checks_.data();
     bool ok = true;
-    for (std::uint32_t k = b[0]; k < b[1]; ++k) {
+    for (std::uint32_t k = b[0]; k < b[4]; ++k) {
         const double v = *c[k].v;
-        ok &= (v != 0) & (v >= c[k].bound);
+        ok &= (v >= c[k].lo) & (v <= c[k].hi) & (v != c[k].unless);
     }
-    for (std::uint32_t k = b[1]; k < b[2]; ++k) ok &= *c[k].v >= c[k].bound;
-    for (std::uint32_t k = b[2]; k < b[3]; ++k) ok &= *c[k].v < c[k].bound;
-    for (std::uint32_t k = b[3]; k < b[4]; ++k) ok &= *c[k].v <= c[k].bound;
     for (std::uint32_t k = b[4]; ok && k < b[5]; ++k) ok = ExactCondition(checkArc_[k]);
     return ok;
+}
+
+// A block's condition as an interval of markings: v >= lo, v <= hi and
+// v != unless (NaN: no exception; 0: a discrete input needs a token).
+TSimulationEngine::Check TSimulationEngine::MakeCheck(std::uint32_t block, const double* v, double threshold) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    switch (block) {
+    case 0: return Check{v, threshold, inf, 0.0};
+    case 1: return Check{v, threshold, inf, none};
+    case 2: return Check{v, -inf, std::nextafter(threshold, -inf), none};
+    case 3: return Check{v, -inf, threshold, none};
+    default: return Check{v, 0, 0, none};
+    }
 }
 
 // The per-step part of the rule: busy, and the time-advanced flag for a
@@ -940,7 +953,7 @@ bool TSimulationEngine::ProcessImmediate() {
     Prepare();
     if (!incremental_ || listsOverlap_ || !flagsKnown_) {
         const bool event = ProcessImmediateFull();
-        if (incremental_ && !listsOverlap_) {
+        if (!listsOverlap_ && !flagsKnown_) {
             flagsKnown_ = std::none_of(immediate_.begin(), immediate_.end(),
                                        [this](std::uint32_t s) { return trans_[s].t->fireFlag != 0; });
         }
@@ -971,13 +984,13 @@ bool TSimulationEngine::ProcessImmediate() {
 }
 
 bool TSimulationEngine::ProcessImmediateFull() {
-    int count = 0;
+    flagged_.clear();
     for (std::size_t i = 0; i < immediate_.size(); ++i) {
         if (incremental_) Prefetch(immediate_, i);
         const std::uint32_t s = immediate_[i];
         TTransition& t = *trans_[s].t;
         if (t.busy || !Enabled(s)) continue;
-        ++count;
+        flagged_.push_back(s);
         t.fireFlag = 1;
         if (!maxSpeed) t.SetSelected(true);
         if (!runToEvent && t.reservation) {
@@ -985,9 +998,10 @@ bool TSimulationEngine::ProcessImmediateFull() {
             t.started = 1;
         }
     }
-    if (count == 0) return false;
+    if (flagged_.empty()) return false;
     if (!groupSlots_.empty()) ResolveConflicts();
-    return FireImmediate(nullptr);
+    // Without stale fire flags only the transitions flagged here can fire.
+    return FireImmediate(flagsKnown_ && !listsOverlap_ ? &flagged_ : nullptr);
 }
 
 // Fires the immediate transitions whose fire flag survived the conflict
@@ -1257,35 +1271,47 @@ void TSimulationEngine::BeginResolution() {
 void TSimulationEngine::KnowChosen() {
     if (chosenKnown_) {
         std::erase_if(chosenList_, [this](std::uint32_t s) { return trans_[s].t->chosen == 0; });
-        return;
+    } else {
+        chosenList_.clear();
+        for (std::uint32_t s = 0; s < trans_.size(); ++s) {
+            if (trans_[s].t->chosen) chosenList_.push_back(s);
+        }
+        chosenKnown_ = true;
     }
-    chosenList_.clear();
-    for (std::uint32_t s = 0; s < trans_.size(); ++s) {
-        if (trans_[s].t->chosen) chosenList_.push_back(s);
+    // The groups of the transitions chosen before this resolution, in the
+    // order the groups are visited.
+    chosenGroups_.clear();
+    for (std::uint32_t s : chosenList_) {
+        for (std::uint32_t k = slotGroups0_[s]; k < slotGroups0_[s + 1]; ++k) {
+            chosenGroups_.push_back((slotGroups_[k] & ~std::uint64_t{0xFFFFFFFF}) | s);
+        }
     }
-    chosenKnown_ = true;
+    std::sort(chosenGroups_.begin(), chosenGroups_.end());
+    chosenCursor_ = 0;
 }
 
 // The candidates of a group in conflict are its flagged transitions in arc
 // order, each taken once; every transition of the group loses its chosen
 // flag. With `flagged` (the group's arcs whose transitions were flagged when
-// the resolution began, and every chosen transition listed) only those are
-// looked at.
+// the resolution began) only those and the transitions chosen before the
+// resolution are looked at: no other transition can carry either flag.
 void TSimulationEngine::ResolveGroup(const GroupSlot& g, long double avail,
                                      std::vector<std::uint32_t>* lowered, const FlaggedArcs& flagged) {
     RandomSource& random = *random_;
     candidates_.clear();
     if (flagged.first) {
-        for (std::uint32_t s : chosenList_) {
-            TTransition& t = *trans_[s].t;
-            if (!t.chosen) continue;
-            for (std::uint32_t k = slotGroups0_[s]; k < slotGroups0_[s + 1]; ++k) {
-                if ((slotGroups_[k] >> 32) == flagged.group) t.chosen = 0;
-            }
+        // Groups are visited in ascending order.
+        while (chosenCursor_ < chosenGroups_.size() && (chosenGroups_[chosenCursor_] >> 32) < flagged.group) {
+            ++chosenCursor_;
+        }
+        for (; chosenCursor_ < chosenGroups_.size() && (chosenGroups_[chosenCursor_] >> 32) == flagged.group;
+             ++chosenCursor_) {
+            trans_[static_cast<std::uint32_t>(chosenGroups_[chosenCursor_])].t->chosen = 0;
         }
         for (const std::uint64_t* e = flagged.first; e != flagged.last; ++e) {
             const auto k = static_cast<std::uint32_t>(*e);
             TTransition& t = *groupTrans_[k];
+            t.chosen = 0;
             if (t.fireFlag) {
                 candidates_.push_back(groupArcs_[k]);
                 t.fireFlag = 0;

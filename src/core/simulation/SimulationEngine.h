@@ -252,6 +252,8 @@ private:
     bool inStep_ = false;        // Step has prepared the phases
     bool chosenKnown_ = false;   // chosenList_ holds every transition with its chosen flag set
     std::vector<std::uint32_t> chosenList_;
+    std::vector<std::uint64_t> chosenGroups_; // group << 32 | slot of the chosen ones, sorted
+    std::size_t chosenCursor_ = 0;
     // Services of the running conflict resolution.
     RandomSource* random_ = nullptr;
     TraceSink* sink_ = nullptr;
@@ -259,15 +261,17 @@ private:
     std::uint64_t seenWrites_ = 0; // TPlatz::markingWrites when the engine last looked
     std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only
 
-    // The arc conditions of discrete transitions as double thresholds
-    // (EnablingThresholds.h), per slot in five blocks: inputs from discrete
-    // places (v != 0 and v >= bound), from continuous places (v >= bound),
-    // inhibitors (v < bound), bounded outputs (marking <= bound), and arcs
-    // whose weight or capacity is not finite (checked exactly).
+    // The arc conditions of discrete transitions as intervals of markings
+    // from double thresholds (EnablingThresholds.h), per slot in five
+    // blocks: inputs from discrete places, from continuous places,
+    // inhibitors, bounded outputs (on the marking, the others on the next
+    // marking), and arcs whose weight or capacity is not finite (checked
+    // exactly).
     struct Check {
         const double* v;
-        double bound;
+        double lo, hi, unless;
     };
+    static Check MakeCheck(std::uint32_t block, const double* v, double threshold);
     static constexpr std::uint32_t kCheckBlocks = 5;
     std::vector<Check> checks_;
     std::vector<std::uint32_t> checkArc_;   // per check: its arc slot

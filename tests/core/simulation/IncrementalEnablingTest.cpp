@@ -108,6 +108,8 @@ std::vector<std::string> RunNet(std::uint32_t netSeed, const NetShape& shape, bo
                 }
                 places[outside() % places.size()]->SetMarking(static_cast<double>(outside() % 4));
             }
+            // Some steps run to the event: winners keep their chosen flags.
+            session.engine.runToEvent = i % 17 < 3;
             platform.trace.Clear();
             std::ostringstream line;
             try {
