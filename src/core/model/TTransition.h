@@ -48,23 +48,24 @@ public:
     std::string name = "T";
     std::uint8_t formulaValid = 0;
     std::string formulaError;
-    std::uint8_t busy = 0;
-    double remainingTime = 0;
-    double firingTime = 0;
-    std::int32_t priority = 1;
-    std::uint8_t reservation = 0;
-    std::uint8_t timed = 1;
     std::int32_t shortSide = 12;
     std::int32_t longSide = 30;
     std::unique_ptr<TParser> parser;
-    long double value = 0;
-    std::uint8_t isExpression = 0;
 
+    // What a simulation step reads and writes shares one cache line.
+    alignas(64) long double value = 0;
+    long double flow = 0;
+    double remainingTime = 0;
+    double firingTime = 0;
+    std::int32_t priority = 1;
+    std::uint8_t busy = 0;
+    std::uint8_t reservation = 0;
+    std::uint8_t timed = 1;
+    std::uint8_t isExpression = 0;
     // Working flags of the simulation engine.
     std::uint8_t fireFlag = 0;
     std::uint8_t started = 0;
     std::uint8_t chosen = 0;
-    long double flow = 0;
 };
 
 } // namespace qz

@@ -408,8 +408,7 @@ constexpr std::size_t kPrefetchDistance = 16;
 void TSimulationEngine::Prefetch(const std::vector<std::uint32_t>& list, std::size_t i) const {
     if (i + kPrefetchDistance >= list.size()) return;
     const TransSlot& s = trans_[list[i + kPrefetchDistance]];
-    __builtin_prefetch(&s.t->busy);
-    __builtin_prefetch(&s.t->fireFlag);
+    __builtin_prefetch(&s.t->value); // the line of the working fields
     if (s.continuous) __builtin_prefetch(s.t->parser.get());
     const std::uint32_t end = std::min(s.out1, s.in0 + 4);
     for (std::uint32_t k = s.in0; k < end; ++k) __builtin_prefetch(arcs_[k].marking);
@@ -475,7 +474,7 @@ class ThresholdCache {
 public:
     double Get(std::uint32_t block, long double w, long double capacity) {
         if (block > 3) return 0;
-        Entry& e = last_[block & 3];
+        Entry& e = last_[block];
         if (e.valid && SameValue(e.w, w) && SameValue(e.capacity, capacity)) return e.bound;
         e = Entry{w, capacity, Compute(block, w, capacity), true};
         return e.bound;
@@ -497,7 +496,7 @@ private:
         default: return 0;
         }
     }
-    Entry last_[4];
+    Entry last_[5]; // one per block; block 4 has none
 };
 
 } // namespace
