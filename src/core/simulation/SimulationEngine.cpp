@@ -742,7 +742,7 @@ void TSimulationEngine::SetArcOk(std::uint32_t arc, bool ok) {
     if (before != (unsatisfied_[slot] == 0)) SetCheck(slot, !before);
 }
 
-void TSimulationEngine::Touch(std::uint32_t cell) {
+[[gnu::always_inline]] inline void TSimulationEngine::Touch(std::uint32_t cell) {
     if (!incremental_ || cellDirty_[cell] || !cellWatched_[cell]) return;
     cellDirty_[cell] = 1;
     dirtyCells_.push_back(cell);
