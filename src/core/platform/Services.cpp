@@ -47,7 +47,10 @@ public:
     }
     int NextInt(int n) override {
         if (n <= 1) return 0;
-        return static_cast<int>(engine_() % static_cast<std::uint64_t>(n));
+        // The high word of a 64 x 64-bit product: as even as a remainder,
+        // without a division in every conflict draw.
+        const auto wide = static_cast<unsigned __int128>(engine_()) * static_cast<std::uint64_t>(n);
+        return static_cast<int>(wide >> 64);
     }
 
 private:

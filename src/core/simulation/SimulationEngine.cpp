@@ -84,7 +84,8 @@ struct TSimulationEngine::ArcSlot {
     }
     // Whether m -/+ weight is exact in doubles (and so needs no rounding).
     bool ExactWith(double m) const {
-        return wholeWeight && std::fabs(m) < static_cast<double>(kWholeLimit) && m == std::trunc(m);
+        return wholeWeight && std::fabs(m) < static_cast<double>(kWholeLimit) &&
+               static_cast<double>(static_cast<std::int64_t>(m)) == m;
     }
     static constexpr long double kWholeLimit = 4503599627370496.0L; // 2^52
 };
@@ -697,6 +698,10 @@ void TSimulationEngine::SortReaders() {
                 cb.count[b] = n - cb.start[b];
             }
         }
+        cb.sorted = 0;
+        for (std::uint32_t b = 0; b < 4; ++b) {
+            if (cb.start[b] != cb.start[b + 1]) cb.sorted |= 1u << b;
+        }
         cellWatched_[c] = cb.start[0] != cb.start[5] ? 1 : 0;
     }
     for (std::uint32_t k = 0; k < readers_.size(); ++k) readerOf_[readers_[k].arc] = k;
@@ -799,9 +804,9 @@ void TSimulationEngine::Flush() {
         cellSeen_[2 * c] = marking;
         cellSeen_[2 * c + 1] = next;
         CellBlocks& cb = cellBlocks_[c];
-        for (std::uint32_t b = 0; b < 4; ++b) {
+        for (std::uint32_t blocks = cb.sorted; blocks != 0; blocks &= blocks - 1) {
+            const auto b = static_cast<std::uint32_t>(__builtin_ctz(blocks));
             const std::uint32_t lo = cb.start[b], hi = cb.start[b + 1];
-            if (lo == hi) continue;
             const auto end = std::partition_point(
                 readers_.begin() + lo, readers_.begin() + hi,
                 [b, next](const CellReader& r) { return PrefixHolds(b, r.bound, next); });

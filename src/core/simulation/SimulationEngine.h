@@ -221,6 +221,7 @@ private:
     struct CellBlocks {
         std::uint32_t start[6];
         std::uint32_t count[4]; // length of the prefix
+        std::uint32_t sorted;   // bit b: block b (0 to 3) has readers
     };
     std::vector<CellBlocks> cellBlocks_;
     std::vector<std::uint8_t> cellWatched_;            // the cell has readers with a condition
