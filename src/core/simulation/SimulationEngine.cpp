@@ -193,13 +193,14 @@ void TSimulationEngine::BuildAdjacency() {
     cellArcs0_.assign(cells + 1, 0);
     for (const ArcSlot& a : arcs_) ++cellArcs0_[a.cell + 1];
     for (std::size_t c = 0; c < cells; ++c) cellArcs0_[c + 1] += cellArcs0_[c];
-    readers_.assign(arcs_.size(), CellReader{0, 0, 0});
+    readers_.assign(arcs_.size(), CellReader{0, 0, 0, 0});
     readerOf_.assign(arcs_.size(), 0);
     {
         std::vector<std::uint32_t> at(cellArcs0_.begin(), cellArcs0_.end() - 1);
         for (std::uint32_t i = 0; i < arcs_.size(); ++i) {
             readerOf_[i] = at[arcs_[i].cell]++;
             readers_[readerOf_[i]].arc = i;
+            readers_[readerOf_[i]].trans = arcs_[i].trans;
         }
     }
     arcOk_.assign(arcs_.size(), 0);
@@ -734,10 +735,9 @@ bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
     return ReaderOk(a.weight, a.capacity, r.mode, *a.marking, *a.next);
 }
 
-void TSimulationEngine::SetArcOk(std::uint32_t arc, bool ok) {
+void TSimulationEngine::SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok) {
     if ((arcOk_[arc] != 0) == ok) return;
     arcOk_[arc] = ok ? 1 : 0;
-    const std::uint32_t slot = arcs_[arc].trans;
     const bool before = unsatisfied_[slot] == 0;
     if (ok) {
         --unsatisfied_[slot];
@@ -815,14 +815,14 @@ void TSimulationEngine::Flush() {
             if (count == old) continue;
             cb.count[b] = count;
             for (std::uint32_t k = lo + std::min(old, count); k < lo + std::max(old, count); ++k) {
-                SetArcOk(readers_[k].arc, (k - lo < count) != (b == 3));
+                SetArcOk(readers_[k].arc, readers_[k].trans, (k - lo < count) != (b == 3));
             }
         }
         for (std::uint32_t k = cb.start[4]; k < cb.start[5]; ++k) {
             const CellReader& r = readers_[k];
             const ArcSlot& a = arcs_[r.arc];
             const bool ok = ReaderOk(a.weight, a.capacity, r.mode, marking, next);
-            if ((arcOk_[r.arc] != 0) != ok) SetArcOk(r.arc, ok);
+            if ((arcOk_[r.arc] != 0) != ok) SetArcOk(r.arc, r.trans, ok);
         }
     }
     dirtyCells_.clear();
@@ -830,7 +830,7 @@ void TSimulationEngine::Flush() {
         stale_[s] = 0;
         for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
             LoadReader(i);
-            SetArcOk(i, ArcOk(i));
+            SetArcOk(i, s, ArcOk(i));
         }
     }
     staleSlots_.clear();

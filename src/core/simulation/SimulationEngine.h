@@ -140,6 +140,7 @@ private:
     struct CellReader {
         double bound;
         std::uint32_t arc;
+        std::uint32_t trans; // the arc's transition slot
         std::uint8_t mode;
     };
 
@@ -172,7 +173,7 @@ private:
     bool EnabledNow(std::uint32_t s);
     bool ArcOk(std::uint32_t arc) const;
     void LoadReader(std::uint32_t arc);
-    void SetArcOk(std::uint32_t arc, bool ok);
+    void SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok);
     void Touch(std::uint32_t cell);
     void Flush();
     void SetCheck(std::uint32_t s, bool ok);
