@@ -52,13 +52,17 @@ public:
     double remainingTime = 0;
     double firingTime = 0;
     std::int32_t priority = 1;
-    std::uint8_t reservation = 0;
     std::uint8_t timed = 1;
     std::int32_t shortSide = 12;
     std::int32_t longSide = 30;
     std::unique_ptr<TParser> parser;
-    long double value = 0;
+
+    // What a simulation step reads and writes of a continuous transition
+    // shares one cache line (value to flow). Nothing depends on the order of
+    // the members: the storage code reads and writes them one by one.
+    alignas(64) long double value = 0;
     std::uint8_t isExpression = 0;
+    std::uint8_t reservation = 0;
 
     // Working flags of the simulation engine.
     std::uint8_t fireFlag = 0;

@@ -1385,8 +1385,7 @@ void TSimulationEngine::ProcessFlow() {
     for (std::size_t i = 0; i < n; ++i) {
         if (i + kFlowAhead < n) {
             const FlowSlot& ahead = flow_[i + kFlowAhead];
-            __builtin_prefetch(&ahead.t->value, 1);
-            __builtin_prefetch(&ahead.t->fireFlag, 1);
+            __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
             if (const double* v = program.FirstVariable(i + kFlowAhead)) __builtin_prefetch(v);
         }
         FlowSlot& f = flow_[i];
@@ -1407,9 +1406,10 @@ void TSimulationEngine::ProcessFlow() {
             } else {
                 try {
                     const double v = program.Value(i);
-                    t.value = v;
-                    t.flow = static_cast<long double>(v) * static_cast<long double>(sampleTime);
+                    const long double flow = static_cast<long double>(v) * static_cast<long double>(sampleTime);
                     f.speed = v;
+                    t.flow = flow;
+                    t.value = static_cast<long double>(v);
                     f.product = 1;
                 } catch (const std::exception&) {
                     FlowError(t);
