@@ -619,6 +619,7 @@ std::unique_ptr<TCustomParser::TCompiledList> TFormulaCompiler::Compile() {
 
     auto list = std::make_unique<TCustomParser::TCompiledList>();
     list->slots = std::make_unique<double[]>(slots_.size() + 1);
+    list->slotCount = slots_.size() + 1;
     std::copy(slots_.begin(), slots_.end(), list->slots.get());
     double* slots = list->slots.get();
     auto resolve = [&](const Operand& o) -> const double* {
@@ -661,7 +662,32 @@ TCustomParser::TCustomParser(const TFunctionSet& functions) : functions_(&functi
 TCustomParser::TCustomParser(const TFunctionSet& functions, bool predefinedVariables)
     : functions_(&functions), predefinedVariables_(predefinedVariables) {}
 
-TCustomParser::~TCustomParser() = default;
+TCustomParser::~TCustomParser() {
+    if (list_) listChanges.fetch_add(1, std::memory_order_relaxed);
+}
+
+const double* TCustomParser::ExportList(std::vector<TOperation>& out, double* arena) const {
+    if (!list_) return nullptr;
+    const double* const slots = list_->slots.get();
+    std::copy(slots, slots + list_->slotCount, arena);
+    const auto begin = reinterpret_cast<std::uintptr_t>(slots);
+    const auto end = reinterpret_cast<std::uintptr_t>(slots + list_->slotCount);
+    auto move = [&](const double* p) -> double* {
+        const auto at = reinterpret_cast<std::uintptr_t>(p);
+        if (p == nullptr || at < begin || at >= end) return const_cast<double*>(p);
+        return arena + (p - slots);
+    };
+    const TOperation& last = list_->ops.back();
+    if (list_->count == 0) return move(last.arg1);
+    for (const TOperation& op : list_->ops) {
+        TOperation copy = op;
+        copy.arg1 = move(op.arg1);
+        copy.arg2 = move(op.arg2);
+        copy.result = move(op.result);
+        out.push_back(copy);
+    }
+    return move(last.result);
+}
 
 TVariableTable* TCustomParser::Variables() {
     if (shared_ != nullptr) return shared_;
@@ -681,6 +707,7 @@ void TCustomParser::ClearVariables() {
 }
 
 void TCustomParser::SetExpression(std::string_view text) {
+    listChanges.fetch_add(1, std::memory_order_relaxed);
     list_.reset();
     expression_.assign(text);
     if (text.empty()) return;

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -113,6 +115,25 @@ public:
     int OperationCount() const { return list_ ? list_->count : 0; }
     bool HasCompiledList() const { return list_ != nullptr; }
 
+    // The number of doubles in the compiled list's own storage (constants
+    // and intermediate results); 0 without a list.
+    std::size_t SlotCount() const { return list_ ? list_->slotCount : 0; }
+    // Copies the compiled list for evaluation elsewhere: the list's own
+    // storage is copied to `arena` (SlotCount() doubles), and the records
+    // that do work are appended to `out` with every pointer into that storage
+    // moved into the arena (variables keep their storage). Running the
+    // appended records in order computes what Value computes; the value is
+    // then read from the returned pointer. A single variable or number
+    // appends no record. Without a list nothing is copied and nullptr is
+    // returned. The copy refers to the arena and the variables only, and
+    // stays valid while they do.
+    const double* ExportList(std::vector<TOperation>& out, double* arena) const;
+
+    // Counts the changes of compiled lists of all parsers (a list compiled
+    // or dropped, a parser with a list destroyed), so copies made with
+    // ExportList notice when they may be out of date.
+    inline static std::atomic<std::uint64_t> listChanges{0};
+
     // Replaces the variable list by a table owned by the caller (who must keep
     // it alive while it is set); nullptr gives the parser its own list back.
     // Formulas compiled earlier keep the references they were compiled with.
@@ -135,6 +156,7 @@ private:
     struct TCompiledList {
         std::vector<TOperation> ops;            // evaluation order
         std::unique_ptr<double[]> slots;        // constants and intermediate results
+        std::size_t slotCount = 0;              // doubles in `slots`
         int count = 0;                          // number of operations
     };
     struct TOwnVariables;

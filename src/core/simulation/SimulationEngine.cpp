@@ -7,8 +7,13 @@
 #include <limits>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/NumberFormat.h"
 #include "diagrams/Oscilloscope.h"
+#include "simulation/FlowProgram.h"
 #include "formula/Parser.h"
 #include "model/ConflictGroups.h"
 #include "model/TEdge.h"
@@ -166,6 +171,10 @@ void TSimulationEngine::Clear() {
     checks_.clear();
     checkArc_.clear();
     checkStart_.clear();
+    flow_.clear();
+    flowArcs_.clear();
+    if (program_) program_->Clear();
+    flowBuilt_ = false;
     MarkingsChanged();
     listsOverlap_ = false;
 }
@@ -366,6 +375,7 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
 
 void TSimulationEngine::Refresh() {
     MarkingsChanged();
+    flowBuilt_ = false;
     for (ArcSlot& a : arcs_) {
         a.SetWeight(a.edge->weight);
         a.capacity = a.place->capacity;
@@ -1404,61 +1414,330 @@ void TSimulationEngine::ComputeFlow(TTransition& t) {
         t.value = t.parser->Value();
         t.flow = t.value * sampleTime;
     } catch (const std::exception&) {
-        stopRequest = true;
-        arithmeticError = true;
-        t.flow = 0;
-        if (view.refreshViewMapping) view.refreshViewMapping();
-        t.SetErrorMark(true);
-        std::string message =
-            "Error !\r\rAn arithmetic error occured.\rPlease correct the formula for the object  \"" +
-            t.name + "\".";
-        if (timerRunning || maxSpeed) {
-            if (stopSimulationTimer) stopSimulationTimer();
-            timerRunning = false;
-            message += "\rNow the automatic simulation modus becomes disabled ...";
+        FlowError(t);
+    }
+}
+
+// An arithmetic error in the speed formula of `t`: flow 0, error mark,
+// message, and the stop at the end of the step.
+void TSimulationEngine::FlowError(TTransition& t) {
+    stopRequest = true;
+    arithmeticError = true;
+    t.flow = 0;
+    if (view.refreshViewMapping) view.refreshViewMapping();
+    t.SetErrorMark(true);
+    std::string message =
+        "Error !\r\rAn arithmetic error occured.\rPlease correct the formula for the object  \"" +
+        t.name + "\".";
+    if (timerRunning || maxSpeed) {
+        if (stopSimulationTimer) stopSimulationTimer();
+        timerRunning = false;
+        message += "\rNow the automatic simulation modus becomes disabled ...";
+    }
+    Platform().messages->Error(message);
+}
+
+// The drawing of the first pass for one transition (not at "Max Speed").
+void TSimulationEngine::ShowContinuous(std::uint32_t slot, bool enabled) {
+    const TransSlot& s = trans_[slot];
+    TTransition& t = *s.t;
+    if (enabled) {
+        if (!stopRequest) {
+            if (view.refreshViewMapping) view.refreshViewMapping();
+            if (!t.selected) t.SetSelected(true);
         }
-        Platform().messages->Error(message);
+        for (std::uint32_t i = s.in0; i < s.out1; ++i) {
+            if (arcs_[i].kind == akNormal) arcs_[i].edge->flowing = 1;
+        }
+    } else {
+        t.SetSelected(false);
+        for (std::uint32_t i = s.in0; i < s.out1; ++i) {
+            arcs_[i].edge->flowing = 0;
+            arcs_[i].edge->InvalidateIfShown();
+        }
     }
 }
 
 void TSimulationEngine::ProcessContinuous() {
     Prepare();
+    if (flowProgram && FlowReady()) {
+        ProcessFlow();
+        return;
+    }
     int count = 0;
     const bool drawing = !maxSpeed;
     for (std::size_t i = 0; i < continuous_.size(); ++i) {
         Prefetch(continuous_, i);
         const std::uint32_t slot = continuous_[i];
-        const TransSlot& s = trans_[slot];
-        TTransition& t = *s.t;
-        if (EnabledNow(slot)) {
+        TTransition& t = *trans_[slot].t;
+        const bool enabled = EnabledNow(slot);
+        if (enabled) {
             ComputeFlow(t);
             t.fireFlag = 1;
             ++count;
-            if (drawing && !stopRequest) {
-                if (view.refreshViewMapping) view.refreshViewMapping();
-                if (!t.selected) t.SetSelected(true);
-            }
-            if (drawing) {
-                for (std::uint32_t i = s.in0; i < s.out1; ++i) {
-                    if (arcs_[i].kind == akNormal) arcs_[i].edge->flowing = 1;
-                }
-            }
         } else {
             t.fireFlag = 0;
-            if (drawing) {
-                t.SetSelected(false);
-                for (std::uint32_t i = s.in0; i < s.out1; ++i) {
-                    arcs_[i].edge->flowing = 0;
-                    arcs_[i].edge->InvalidateIfShown();
-                }
-            }
         }
+        if (drawing) ShowContinuous(slot, enabled);
     }
     if (count == 0) return;
     for (std::size_t i = 0; i < continuous_.size(); ++i) {
         Prefetch(continuous_, i);
         if (trans_[continuous_[i]].t->fireFlag) FireSlot(continuous_[i]);
     }
+}
+
+// ---------------------------------------------------------------------------
+// The continuous phase from compact arrays
+//
+// The same steps as above, in the same order and with the same arithmetic:
+// the first pass decides and computes every flow (the formulas run from the
+// session's FlowProgram), the second moves the marking. Between the passes
+// nothing can change a fire flag, a flow or a reservation byte, so the second
+// pass takes them from flow_ instead of from the transitions. A transition
+// listed twice would fire twice with its last flow: such a list takes the
+// path above.
+
+struct TSimulationEngine::FlowSlot {
+    TTransition* t;
+    double speed;      // this step's speed, when product is set
+    std::uint32_t slot;
+    std::uint32_t arc0, arc1, arc2; // in flowArcs_: normal inputs, then every output
+    std::uint8_t fire;    // enabled in this step's first pass
+    std::uint8_t outputs; // the outputs receive the flow (reservation byte clear)
+    // The flow is speed × sample time (computed again where it is used, the
+    // same product with the same rounding); else it is the transition's flow.
+    std::uint8_t product;
+};
+
+struct TSimulationEngine::FlowArc {
+    double* marking; // the marking owner's cells
+    double* next;
+    std::uint32_t cell;
+    std::uint32_t arc; // slot in arcs_; kDiscretePlace set for a discrete place
+};
+
+namespace {
+
+constexpr std::uint32_t kDiscretePlace = 0x80000000u;
+// How many transitions ahead the cells of a transition are fetched.
+constexpr std::size_t kFlowAhead = 12;
+
+} // namespace
+
+// The program is built when first needed after the start, a Refresh, or a
+// change of any parser's compiled list (a recompiled, cleared or destroyed
+// formula), so it never runs records of a list that is gone.
+bool TSimulationEngine::FlowReady() {
+    if (!flowBuilt_ || TCustomParser::listChanges.load(std::memory_order_relaxed) != seenLists_) {
+        BuildFlow();
+    }
+    return !flowRepeats_;
+}
+
+void TSimulationEngine::BuildFlow() {
+    seenLists_ = TCustomParser::listChanges.load(std::memory_order_relaxed);
+    flowBuilt_ = true;
+    flowRepeats_ = false;
+    flowDiscrete_ = false;
+    flow_.clear();
+    flowArcs_.clear();
+    flow_.reserve(continuous_.size());
+    std::vector<std::uint8_t> listed(trans_.size(), 0);
+    std::vector<const TCustomParser*> parsers;
+    parsers.reserve(continuous_.size());
+    auto add = [this](std::uint32_t i) {
+        const ArcSlot& a = arcs_[i];
+        if (!a.placeContinuous) flowDiscrete_ = true;
+        flowArcs_.push_back(FlowArc{a.marking, a.next, a.cell, i | (a.placeContinuous ? 0 : kDiscretePlace)});
+    };
+    for (std::uint32_t slot : continuous_) {
+        if (listed[slot]) flowRepeats_ = true;
+        listed[slot] = 1;
+        const TransSlot& s = trans_[slot];
+        FlowSlot f{};
+        f.t = s.t;
+        f.slot = slot;
+        f.arc0 = static_cast<std::uint32_t>(flowArcs_.size());
+        for (std::uint32_t i = s.in0; i < s.in1; ++i) {
+            if (arcs_[i].kind == akNormal) add(i);
+        }
+        f.arc1 = static_cast<std::uint32_t>(flowArcs_.size());
+        for (std::uint32_t i = s.out0; i < s.out1; ++i) add(i);
+        f.arc2 = static_cast<std::uint32_t>(flowArcs_.size());
+        flow_.push_back(f);
+        parsers.push_back(s.t->parser.get());
+    }
+    touchLater_.assign(flowArcs_.size(), 0);
+    if (!program_) program_ = std::make_unique<FlowProgram>();
+    program_->Build(parsers);
+}
+
+namespace {
+
+// What MarkingValue gives for the double `d` a value was stored as.
+inline double MarkingOfStored(bool discrete, double d) {
+    if (discrete) d = std::nearbyint(d);
+    const double whole = std::trunc(d);
+    if (std::fabs(d - whole) < 1e-9) d = whole;
+    return d;
+}
+
+} // namespace
+
+namespace {
+
+// std::trunc(d) when the result is compared with d only: the integer
+// conversion's "indefinite" result for values beyond 64 bits and for NaN
+// leaves such values unsnapped, as trunc does (they are integral, infinite or
+// NaN), and the sign of a zero does not change a difference.
+inline double WholeForSnap(double d) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_f64(_mm_cvtsi64_sd(_mm_setzero_pd(), _mm_cvttsd_si64(_mm_set_sd(d))));
+#else
+    return std::trunc(d);
+#endif
+}
+
+// MarkingOfStored for a continuous place.
+inline double ContinuousMarking(double d) {
+    if (std::fabs(d - WholeForSnap(d)) < 1e-9) [[unlikely]] d = std::trunc(d);
+    return d;
+}
+
+} // namespace
+
+// Fire for a continuous transition: the flow leaves every normal input place
+// (snapped to 0 below 1E-9) and enters every output place. The snap test runs
+// on the stored double first: a double above 2E-9 stands for an extended
+// value above 1E-9, so only values near 0 need the extended comparison.
+void TSimulationEngine::FireFlow(const FlowSlot& f, bool drawing) {
+    const long double flow = f.product ? static_cast<long double>(f.speed) * sampleTime_ : f.t->flow;
+    const FlowArc* a = flowArcs_.data() + f.arc0;
+    const FlowArc* const inputsEnd = flowArcs_.data() + f.arc1;
+    for (; a != inputsEnd; ++a) {
+        const long double v = *a->marking - flow;
+        double d = static_cast<double>(v);
+        if (std::fabs(d) <= 2e-9 && std::fabs(v) < kEpsilon) d = 0;
+        d = MarkingOfStored((a->arc & kDiscretePlace) != 0, d);
+        *a->marking = d;
+        *a->next = d;
+        Touch(a->cell);
+        if (drawing) arcs_[a->arc & ~kDiscretePlace].place->InvalidateIfShown();
+    }
+    if (!f.outputs) return;
+    const FlowArc* const end = flowArcs_.data() + f.arc2;
+    for (; a != end; ++a) {
+        const double d = MarkingOfStored((a->arc & kDiscretePlace) != 0,
+                                         static_cast<double>(*a->marking + flow));
+        *a->marking = d;
+        *a->next = d;
+        Touch(a->cell);
+        if (drawing) arcs_[a->arc & ~kDiscretePlace].place->InvalidateIfShown();
+    }
+}
+
+// The second pass at "Max Speed", for the arcs of continuous places: the
+// steps of FireFlow without drawing and without calls, so the flow stays in
+// a register.
+inline std::uint32_t* TSimulationEngine::FireFlowFast(const FlowSlot& f, double sampleTime,
+                                                      std::uint32_t* touch) {
+    const long double flow =
+        f.product ? static_cast<long double>(f.speed) * static_cast<long double>(sampleTime) : f.t->flow;
+    const FlowArc* a = flowArcs_.data() + f.arc0;
+    const FlowArc* const inputsEnd = flowArcs_.data() + f.arc1;
+    const std::uint8_t* const dirty = cellDirty_.data();
+    const std::uint8_t* const watched = cellWatched_.data();
+    for (; a != inputsEnd; ++a) {
+        const long double v = *a->marking - flow;
+        double d = static_cast<double>(v);
+        if (std::fabs(d) <= 2e-9 && std::fabs(v) < kEpsilon) [[unlikely]] d = 0;
+        d = ContinuousMarking(d);
+        *a->marking = d;
+        *a->next = d;
+        if (!dirty[a->cell] && watched[a->cell]) [[unlikely]] *touch++ = a->cell;
+    }
+    if (!f.outputs) return touch;
+    const FlowArc* const end = flowArcs_.data() + f.arc2;
+    for (; a != end; ++a) {
+        const double d = ContinuousMarking(static_cast<double>(*a->marking + flow));
+        *a->marking = d;
+        *a->next = d;
+        if (!dirty[a->cell] && watched[a->cell]) [[unlikely]] *touch++ = a->cell;
+    }
+    return touch;
+}
+
+void TSimulationEngine::ProcessFlow() {
+    const bool drawing = !maxSpeed;
+    // A double: the products below take it as an extended operand, exactly.
+    const double sampleTime = sampleTime_;
+    const std::size_t n = flow_.size();
+    const FlowProgram& program = *program_;
+    int count = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + kFlowAhead < n) {
+            const FlowSlot& ahead = flow_[i + kFlowAhead];
+            __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
+            if (const double* v = program.FirstVariable(i + kFlowAhead)) __builtin_prefetch(v);
+        }
+        FlowSlot& f = flow_[i];
+        TTransition& t = *f.t;
+        // EnabledNow for a continuous transition.
+        bool enabled;
+        if (incremental_) {
+            if (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty()) Flush();
+            enabled = check_[f.slot] != 0;
+        } else {
+            enabled = Enabled(f.slot);
+        }
+        f.fire = enabled;
+        if (enabled) {
+            f.product = 0;
+            if (!t.isExpression) {
+                t.flow = t.value * static_cast<long double>(sampleTime);
+            } else {
+                try {
+                    const double v = program.Value(i);
+                    const long double flow = static_cast<long double>(v) * static_cast<long double>(sampleTime);
+                    f.speed = v;
+                    t.flow = flow;
+                    t.value = static_cast<long double>(v);
+                    f.product = 1;
+                } catch (const std::exception&) {
+                    FlowError(t);
+                }
+            }
+            f.outputs = t.reservation == 0;
+            t.fireFlag = 1;
+            ++count;
+        } else {
+            t.fireFlag = 0;
+        }
+        if (drawing) ShowContinuous(f.slot, enabled);
+    }
+    if (count == 0) return;
+    if (drawing || flowDiscrete_) {
+        for (const FlowSlot& f : flow_) {
+            if (f.fire) FireFlow(f, drawing);
+        }
+        return;
+    }
+    // Cells to be marked changed are collected and marked after the pass, in
+    // the same order: the marks are only read by the next enabling check.
+    // touchLater_ has room for every arc of flowArcs_.
+    std::uint32_t* const touched = touchLater_.data();
+    std::uint32_t* touch = touched;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + kFlowAhead < n) {
+            const FlowSlot& ahead = flow_[i + kFlowAhead];
+            for (std::uint32_t k = ahead.arc0; k < ahead.arc2 && k < ahead.arc0 + 4; ++k) {
+                __builtin_prefetch(flowArcs_[k].marking, 1);
+            }
+        }
+        if (flow_[i].fire) touch = FireFlowFast(flow_[i], sampleTime, touch);
+    }
+    for (const std::uint32_t* c = touched; c != touch; ++c) Touch(*c);
 }
 
 std::vector<TEdge*> TSimulationEngine::FlowingArcs() const {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <string>
@@ -10,6 +11,7 @@
 
 namespace qz {
 
+class FlowProgram;
 class RandomSource;
 class TEdge;
 class TPNObjekt;
@@ -111,6 +113,12 @@ public:
     // Nets with fewer arcs are re-checked in full: the bookkeeping costs more
     // than it saves there.
     std::size_t incrementalFromArcs = 128;
+    // Whether the continuous phase evaluates the speed formulas from the
+    // session's own copy of them (a FlowProgram, rebuilt whenever a formula
+    // may have been recompiled) and moves marking from compact arrays. Off:
+    // each speed through its transition's parser and each firing through
+    // Fire (the reference the fast path is compared with).
+    bool flowProgram = true;
 
     // Engine state.
     bool timeAdvanced = false;
@@ -135,6 +143,8 @@ private:
     struct ArcSlot;
     struct TransSlot;
     struct GroupSlot;
+    struct FlowSlot;
+    struct FlowArc;
     // An arc as the cell it reads sees it: the kind of its condition and,
     // for a constant finite weight, the threshold that decides it.
     struct CellReader {
@@ -187,6 +197,13 @@ private:
     int SlotOf(const TTransition& t) const;
     void Prepare();
     void Prefetch(const std::vector<std::uint32_t>& list, std::size_t i) const;
+    void ShowContinuous(std::uint32_t slot, bool enabled);
+    void FlowError(TTransition& t);
+    bool FlowReady();
+    void BuildFlow();
+    void ProcessFlow();
+    void FireFlow(const FlowSlot& f, bool drawing);
+    std::uint32_t* FireFlowFast(const FlowSlot& f, double sampleTime, std::uint32_t* touch);
 
     TPNObjekt* root_ = nullptr;
     SimulationLists lists_;
@@ -278,6 +295,17 @@ private:
     std::vector<Check> checks_;
     std::vector<std::uint32_t> checkArc_;   // per check: its arc slot
     std::vector<std::uint32_t> checkStart_; // per slot and block; one more at the end
+
+    // The continuous phase's fast path: one entry per position of
+    // continuous_ with the arcs it moves marking on, and the speed formulas.
+    std::vector<FlowSlot> flow_;
+    std::vector<FlowArc> flowArcs_;
+    std::unique_ptr<FlowProgram> program_;
+    std::uint64_t seenLists_ = 0; // TCustomParser::listChanges when program_ was built
+    bool flowBuilt_ = false;      // flow_ and program_ match the session and its formulas
+    bool flowRepeats_ = false;    // a transition stands twice in continuous_
+    bool flowDiscrete_ = false;   // a continuous transition has a discrete place
+    std::vector<std::uint32_t> touchLater_; // scratch of the second pass
 };
 
 } // namespace qz
