@@ -118,6 +118,7 @@ TSimulationEngine::TSimulationEngine() = default;
 TSimulationEngine::~TSimulationEngine() = default;
 
 void TSimulationEngine::Clear() {
+    PublishPending();
     root_ = nullptr;
     lists_.Clear();
     groups_.clear();
@@ -370,6 +371,7 @@ std::size_t TSimulationEngine::BuildConflictGroups() {
         }
     }
     fullReset_ = true;
+    flowBuilt_ = false; // whether continuous transitions are grouped may have changed
     return groups_.size();
 }
 
@@ -1508,6 +1510,12 @@ struct TSimulationEngine::FlowSlot {
     // The flow is speed × sample time (computed again where it is used, the
     // same product with the same rounding); else it is the transition's flow.
     std::uint8_t product;
+    // Deferred runs: what the first pass has not written to the transition
+    // yet (kPendingFire, kPendingFlow), and the two bytes it reads, taken
+    // when the program was built.
+    std::uint8_t pending;
+    std::uint8_t expression;
+    std::uint8_t reservation;
 };
 
 struct TSimulationEngine::FlowArc {
@@ -1520,6 +1528,8 @@ struct TSimulationEngine::FlowArc {
 namespace {
 
 constexpr std::uint32_t kDiscretePlace = 0x80000000u;
+constexpr std::uint8_t kPendingFire = 1;
+constexpr std::uint8_t kPendingFlow = 2;
 // How many transitions ahead the cells of a transition are fetched.
 constexpr std::size_t kFlowAhead = 12;
 
@@ -1536,6 +1546,7 @@ bool TSimulationEngine::FlowReady() {
 }
 
 void TSimulationEngine::BuildFlow() {
+    PublishPending();
     seenLists_ = TCustomParser::listChanges.load(std::memory_order_relaxed);
     flowBuilt_ = true;
     flowRepeats_ = false;
@@ -1558,6 +1569,8 @@ void TSimulationEngine::BuildFlow() {
         FlowSlot f{};
         f.t = s.t;
         f.slot = slot;
+        f.expression = s.t->isExpression;
+        f.reservation = s.t->reservation;
         f.arc0 = static_cast<std::uint32_t>(flowArcs_.size());
         for (std::uint32_t i = s.in0; i < s.in1; ++i) {
             if (arcs_[i].kind == akNormal) add(i);
@@ -1569,6 +1582,10 @@ void TSimulationEngine::BuildFlow() {
         parsers.push_back(s.t->parser.get());
     }
     touchLater_.assign(flowArcs_.size(), 0);
+    flowDeferrable_ = !listsOverlap_ && !flowRepeats_;
+    for (std::uint32_t slot : continuous_) {
+        if (slotGroups0_[slot + 1] != slotGroups0_[slot]) flowDeferrable_ = false;
+    }
     if (!program_) program_ = std::make_unique<FlowProgram>();
     program_->Build(parsers);
 }
@@ -1668,20 +1685,77 @@ inline std::uint32_t* TSimulationEngine::FireFlowFast(const FlowSlot& f, double 
     return touch;
 }
 
+void TSimulationEngine::PublishWorkingFields(FlowSlot& f) {
+    TTransition& t = *f.t;
+    if (f.pending & kPendingFire) t.fireFlag = f.fire;
+    if (f.pending & kPendingFlow) {
+        t.flow = static_cast<long double>(f.speed) * static_cast<long double>(deferredSampleTime_);
+        t.value = static_cast<long double>(f.speed);
+    }
+    f.pending = 0;
+}
+
+void TSimulationEngine::PublishPending() {
+    if (!deferredPending_) return;
+    for (FlowSlot& f : flow_) {
+        if (f.pending) PublishWorkingFields(f);
+    }
+    deferredPending_ = false;
+}
+
+// The transitions are handed back: what a deferred run took from them when
+// the program was built (speed kinds, reservation bytes) is read again.
+void TSimulationEngine::PublishWorkingFields() {
+    PublishPending();
+    flowBuilt_ = false;
+}
+
 void TSimulationEngine::ProcessFlow() {
     const bool drawing = !maxSpeed;
     // A double: the products below take it as an extended operand, exactly.
     const double sampleTime = sampleTime_;
     const std::size_t n = flow_.size();
     const FlowProgram& program = *program_;
+    // In a deferred run the transitions are not touched: their fire flags,
+    // speeds and flows wait in flow_ for PublishWorkingFields.
+    const bool defer = deferWorkingFields && flowDeferrable_ && !drawing;
+    // A pending flow is speed × the sample time of the step that computed it.
+    if (deferredPending_ && (!defer || !SameBits(sampleTime, deferredSampleTime_))) PublishPending();
+    deferredSampleTime_ = sampleTime;
     int count = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (i + kFlowAhead < n) {
             const FlowSlot& ahead = flow_[i + kFlowAhead];
-            __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
+            if (!defer) __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
             if (const double* v = program.FirstVariable(i + kFlowAhead)) __builtin_prefetch(v);
         }
         FlowSlot& f = flow_[i];
+        if (defer && f.expression) {
+            // As below, into flow_ instead of the transition.
+            bool enabled;
+            if (incremental_) {
+                if (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty()) Flush();
+                enabled = check_[f.slot] != 0;
+            } else {
+                enabled = Enabled(f.slot);
+            }
+            f.fire = enabled;
+            f.pending |= kPendingFire;
+            if (!enabled) continue;
+            f.product = 0;
+            try {
+                f.speed = program.Value(i);
+                f.product = 1;
+                f.pending |= kPendingFlow;
+            } catch (const std::exception&) {
+                PublishWorkingFields(f);
+                FlowError(*f.t);
+            }
+            f.outputs = f.reservation == 0;
+            ++count;
+            continue;
+        }
+        if (f.pending) PublishWorkingFields(f);
         TTransition& t = *f.t;
         // EnabledNow for a continuous transition.
         bool enabled;
@@ -1716,6 +1790,7 @@ void TSimulationEngine::ProcessFlow() {
         }
         if (drawing) ShowContinuous(f.slot, enabled);
     }
+    if (defer) deferredPending_ = true;
     if (count == 0) return;
     if (drawing || flowDiscrete_) {
         for (const FlowSlot& f : flow_) {
@@ -1793,6 +1868,7 @@ void TSimulationEngine::RunTokenAnimation() {
 
 bool TSimulationEngine::Step() {
     if (!root_) return false;
+    if (!deferWorkingFields) PublishPending();
     Prepare();
     struct InStep {
         bool& flag;
@@ -1825,6 +1901,7 @@ bool TSimulationEngine::Step() {
 
 void TSimulationEngine::InitNet() {
     if (!root_) return;
+    PublishPending();
     root_->modelTime = 0;
     root_->ResetToInitialState();
     MarkingsChanged();

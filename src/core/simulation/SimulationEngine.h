@@ -78,6 +78,16 @@ public:
     // weight and firing-time formulas propagate to the caller.
     bool Step();
 
+    // Set by a maximum-speed run: the fire flags, speeds and flows of
+    // continuous transitions with speed formulas stay in the engine between
+    // its steps (unless a conflict group or another working list shares
+    // them) and reach the transitions when PublishWorkingFields is called,
+    // at the latest when the run stops, the lists change or a step runs
+    // without it. Code that edits transitions during such a run publishes
+    // first (an edit made before would be overwritten).
+    bool deferWorkingFields = false;
+    void PublishWorkingFields();
+
     // Evaluates the weight formulas (as a step does first).
     void EvaluateWeights();
     // Sets the model time to 0, resets the hierarchy to its initial state and
@@ -203,6 +213,8 @@ private:
     void BuildFlow();
     void ProcessFlow();
     void FireFlow(const FlowSlot& f, bool drawing);
+    void PublishWorkingFields(FlowSlot& f);
+    void PublishPending();
     std::uint32_t* FireFlowFast(const FlowSlot& f, double sampleTime, std::uint32_t* touch);
 
     TPNObjekt* root_ = nullptr;
@@ -302,7 +314,10 @@ private:
     std::vector<FlowArc> flowArcs_;
     std::unique_ptr<FlowProgram> program_;
     std::uint64_t seenLists_ = 0; // TCustomParser::listChanges when program_ was built
-    bool flowBuilt_ = false;      // flow_ and program_ match the session and its formulas
+    bool flowBuilt_ = false;
+    bool flowDeferrable_ = false;  // no continuous transition is grouped or listed twice
+    bool deferredPending_ = false; // flow_ holds fields not yet published
+    double deferredSampleTime_ = 0; // the sample time of the pending flows      // flow_ and program_ match the session and its formulas
     bool flowRepeats_ = false;    // a transition stands twice in continuous_
     bool flowDiscrete_ = false;   // a continuous transition has a discrete place
     std::vector<std::uint32_t> touchLater_; // scratch of the second pass

@@ -165,6 +165,7 @@ void TSimulationSession::Run(bool toEvent) {
     }
     MessagePump& pump = *Platform().pump;
     startTick = Platform().clock->Milliseconds();
+    engine.deferWorkingFields = true;
     try {
         while (engine.maxSpeed) {
             if (toEvent) {
@@ -186,10 +187,14 @@ void TSimulationSession::Run(bool toEvent) {
         StopBtnClick();
         throw;
     }
+    engine.deferWorkingFields = false;
+    engine.PublishWorkingFields();
     caption = "Simulation";
 }
 
 void TSimulationSession::StopBtnClick() {
+    engine.deferWorkingFields = false;
+    engine.PublishWorkingFields();
     engine.stopRequest = false;
     runBold = false;
     runToEventBold = false;
