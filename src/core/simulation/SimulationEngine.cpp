@@ -1732,13 +1732,7 @@ void TSimulationEngine::ProcessFlow() {
         FlowSlot& f = flow_[i];
         if (defer && f.expression) {
             // As below, into flow_ instead of the transition.
-            bool enabled;
-            if (incremental_) {
-                if (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty()) Flush();
-                enabled = check_[f.slot] != 0;
-            } else {
-                enabled = Enabled(f.slot);
-            }
+            const bool enabled = EnabledNow(f.slot);
             f.fire = enabled;
             f.pending |= kPendingFire;
             if (!enabled) continue;
@@ -1757,14 +1751,7 @@ void TSimulationEngine::ProcessFlow() {
         }
         if (f.pending) PublishWorkingFields(f);
         TTransition& t = *f.t;
-        // EnabledNow for a continuous transition.
-        bool enabled;
-        if (incremental_) {
-            if (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty()) Flush();
-            enabled = check_[f.slot] != 0;
-        } else {
-            enabled = Enabled(f.slot);
-        }
+        const bool enabled = EnabledNow(f.slot);
         f.fire = enabled;
         if (enabled) {
             f.product = 0;
