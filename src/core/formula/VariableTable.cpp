@@ -14,7 +14,15 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string TVariableTable::Key(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) c = UpperAscii(c);
+    return key;
+}
+
 void TVariableTable::Add(std::string_view name, double* ref) {
+    // The index keeps the first entry of each name: later ones are shadowed.
+    index_.emplace(Key(name), entries_.size());
     entries_.push_back(Entry{std::string(name), ref});
 }
 
@@ -25,10 +33,8 @@ bool TVariableTable::AddUnique(std::string_view name, double* ref) {
 }
 
 double* TVariableTable::Find(std::string_view name) const {
-    for (const Entry& e : entries_) {
-        if (SameNameIgnoringCase(e.name, name)) return e.ref;
-    }
-    return nullptr;
+    const auto it = index_.find(Key(name));
+    return it == index_.end() ? nullptr : entries_[it->second].ref;
 }
 
 } // namespace qz

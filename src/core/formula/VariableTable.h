@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace qz {
@@ -20,7 +21,10 @@ public:
     // The first entry whose name equals `name` ignoring ASCII case, or nullptr.
     double* Find(std::string_view name) const;
 
-    void Clear() { entries_.clear(); }
+    void Clear() {
+        entries_.clear();
+        index_.clear();
+    }
     std::size_t Count() const { return entries_.size(); }
     const std::string& NameAt(std::size_t i) const { return entries_[i].name; }
     double* ValueAt(std::size_t i) const { return entries_[i].ref; }
@@ -30,7 +34,9 @@ private:
         std::string name;
         double* ref;
     };
+    static std::string Key(std::string_view name); // upper case
     std::vector<Entry> entries_;
+    std::unordered_map<std::string, std::size_t> index_; // key -> first entry
 };
 
 // ASCII case-blind equality of two names.
