@@ -234,9 +234,6 @@ void TFormulaCompiler::Step() {
 }
 
 void TFormulaCompiler::Index() {
-    auto upper = [](char c) {
-        return static_cast<unsigned char>((c >= 'a' && c <= 'z') ? c - 32 : c);
-    };
     for (unsigned char c = '0'; c <= '9'; ++c) canStart_[c] = canEnd_[c] = true;
     for (unsigned char c = 'A'; c <= 'Z'; ++c) canStart_[c] = true;
     for (unsigned char c : {'.', ',', '+', '-', '('}) canStart_[c] = true;
@@ -246,12 +243,10 @@ void TFormulaCompiler::Index() {
     // contain operator characters.
     prune_ = !functions_.HasOperatorCharacters();
     if (variables_ != nullptr) {
-        for (std::size_t i = 0; i < variables_->Count(); ++i) {
-            const std::string& name = variables_->NameAt(i);
-            if (name.find_first_of("+-*/") != std::string::npos) prune_ = false;
-            if (name.empty()) continue;
-            canStart_[upper(name.front())] = true;
-            canEnd_[upper(name.back())] = true;
+        if (variables_->NamesHaveOperators()) prune_ = false;
+        for (std::size_t c = 0; c < 256; ++c) {
+            if (variables_->FirstCharacters()[c]) canStart_[c] = true;
+            if (variables_->LastCharacters()[c]) canEnd_[c] = true;
         }
     }
     const int n = static_cast<int>(t_.size());

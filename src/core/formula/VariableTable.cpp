@@ -24,6 +24,11 @@ void TVariableTable::Add(std::string_view name, double* ref) {
     // The index keeps the first entry of each name: later ones are shadowed.
     index_.emplace(Key(name), entries_.size());
     entries_.push_back(Entry{std::string(name), ref});
+    if (name.find_first_of("+-*/") != std::string_view::npos) operatorNames_ = true;
+    if (!name.empty()) {
+        firsts_.set(static_cast<unsigned char>(UpperAscii(name.front())));
+        lasts_.set(static_cast<unsigned char>(UpperAscii(name.back())));
+    }
 }
 
 bool TVariableTable::AddUnique(std::string_view name, double* ref) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <bitset>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -24,7 +25,16 @@ public:
     void Clear() {
         entries_.clear();
         index_.clear();
+        firsts_.reset();
+        lasts_.reset();
+        operatorNames_ = false;
     }
+    // What the formula compiler asks of all names at once: the upper-case
+    // first and last characters of the names, and whether a name contains
+    // one of "+-*/".
+    const std::bitset<256>& FirstCharacters() const { return firsts_; }
+    const std::bitset<256>& LastCharacters() const { return lasts_; }
+    bool NamesHaveOperators() const { return operatorNames_; }
     std::size_t Count() const { return entries_.size(); }
     const std::string& NameAt(std::size_t i) const { return entries_[i].name; }
     double* ValueAt(std::size_t i) const { return entries_[i].ref; }
@@ -37,6 +47,8 @@ private:
     static std::string Key(std::string_view name); // upper case
     std::vector<Entry> entries_;
     std::unordered_map<std::string, std::size_t> index_; // key -> first entry
+    std::bitset<256> firsts_, lasts_;
+    bool operatorNames_ = false;
 };
 
 // ASCII case-blind equality of two names.
