@@ -1710,6 +1710,12 @@ void TSimulationEngine::PublishWorkingFields() {
     flowBuilt_ = false;
 }
 
+// EnabledNow for a continuous transition (no per-step conditions).
+inline bool TSimulationEngine::FlowEnabled(std::uint32_t slot) {
+    if (!incremental_) return Enabled(slot);
+    return Structural(slot);
+}
+
 void TSimulationEngine::ProcessFlow() {
     const bool drawing = !maxSpeed;
     // A double: the products below take it as an extended operand, exactly.
@@ -1732,7 +1738,7 @@ void TSimulationEngine::ProcessFlow() {
         FlowSlot& f = flow_[i];
         if (defer && f.expression) {
             // As below, into flow_ instead of the transition.
-            const bool enabled = EnabledNow(f.slot);
+            const bool enabled = FlowEnabled(f.slot);
             f.fire = enabled;
             f.pending |= kPendingFire;
             if (!enabled) continue;
@@ -1751,7 +1757,7 @@ void TSimulationEngine::ProcessFlow() {
         }
         if (f.pending) PublishWorkingFields(f);
         TTransition& t = *f.t;
-        const bool enabled = EnabledNow(f.slot);
+        const bool enabled = FlowEnabled(f.slot);
         f.fire = enabled;
         if (enabled) {
             f.product = 0;

@@ -215,6 +215,7 @@ private:
     void FireFlow(const FlowSlot& f, bool drawing);
     void PublishWorkingFields(FlowSlot& f);
     void PublishPending();
+    bool FlowEnabled(std::uint32_t slot);
     std::uint32_t* FireFlowFast(const FlowSlot& f, double sampleTime, std::uint32_t* touch);
 
     TPNObjekt* root_ = nullptr;
