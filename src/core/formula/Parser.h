@@ -65,6 +65,7 @@ public:
     void AddFunction2(std::string_view name, TEvalRoutine routine);
     TEvalRoutine FindFunction1(std::string_view name) const;
     TEvalRoutine FindFunction2(std::string_view name) const;
+    bool Contains(TEvalRoutine routine) const;
 
     // TAN COS SIN SINH COSH ARCTAN EXP LN SQR SQRT ABS HEAV SIGN ZERO PH RND
     // TRUNC; MAX MIN.

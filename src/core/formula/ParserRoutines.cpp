@@ -317,6 +317,10 @@ void TFunctionSet::AddFunction2(std::string_view name, TEvalRoutine routine) {
 }
 TEvalRoutine TFunctionSet::FindFunction1(std::string_view name) const { return Lookup(one_, name); }
 TEvalRoutine TFunctionSet::FindFunction2(std::string_view name) const { return Lookup(two_, name); }
+bool TFunctionSet::Contains(TEvalRoutine routine) const {
+    auto has = [routine](const Entry& e) { return e.routine == routine; };
+    return std::any_of(one_.begin(), one_.end(), has) || std::any_of(two_.begin(), two_.end(), has);
+}
 
 const TFunctionSet& TFunctionSet::BuiltIn() {
     static const TFunctionSet set = [] {

@@ -21,6 +21,28 @@ void FlowProgram::Clear() {
     ops_.clear();
     formulas_.clear();
     arena_.reset();
+    arenaSize_ = 0;
+}
+
+bool FlowProgram::Outside(const double* v) const {
+    const std::less<const double*> before;
+    return v && (before(v, arena_.get()) || !before(v, arena_.get() + arenaSize_));
+}
+
+bool FlowProgram::ReadsOf(std::size_t k, std::vector<const double*>& reads) const {
+    const Formula& f = formulas_[k];
+    bool known = true;
+    for (std::uint32_t i = f.op0; i < f.op1; ++i) {
+        const TOperation& op = ops_[i];
+        if (Outside(op.arg1)) reads.push_back(op.arg1);
+        if (Outside(op.arg2)) reads.push_back(op.arg2);
+        const bool builtIn = op.kind == kOpFunction1 || op.kind == kOpFunction2
+                                 ? TFunctionSet::BuiltIn().Contains(op.routine)
+                                 : op.routine == RoutineForKind(static_cast<TOperationKind>(op.kind));
+        if (!builtIn) known = false;
+    }
+    if (Outside(f.result)) reads.push_back(f.result);
+    return known;
 }
 
 void FlowProgram::Build(const std::vector<const TCustomParser*>& parsers) {
@@ -34,6 +56,7 @@ void FlowProgram::Build(const std::vector<const TCustomParser*>& parsers) {
         records += static_cast<std::size_t>(p->OperationCount());
     }
     arena_ = std::make_unique<double[]>(doubles);
+    arenaSize_ = doubles;
     arena_[0] = 0.0;
     ops_.reserve(records);
     formulas_.reserve(parsers.size());

@@ -55,6 +55,12 @@ public:
     // fetching it ahead of the evaluation.
     const double* FirstVariable(std::size_t k) const { return formulas_[k].variable; }
 
+    // Appends to `reads` every storage outside the program that formula k
+    // reads: the operands of its records and, for a formula that is a single
+    // variable, that variable. False when a record runs a routine other than
+    // the built-in ones, which may read anything.
+    bool ReadsOf(std::size_t k, std::vector<const double*>& reads) const;
+
 private:
     struct Formula {
         const double* result;   // where the value stands after the records ran
@@ -89,6 +95,9 @@ private:
     std::vector<TOperation> ops_;
     std::vector<Formula> formulas_;
     std::unique_ptr<double[]> arena_; // [0] is the 0 of formulas without a list
+    std::size_t arenaSize_ = 0;
+
+    bool Outside(const double* v) const;
 };
 
 } // namespace qz

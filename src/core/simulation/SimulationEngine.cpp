@@ -1423,9 +1423,19 @@ void TSimulationEngine::ComputeFlow(TTransition& t) {
 // An arithmetic error in the speed formula of `t`: flow 0, error mark,
 // message, and the stop at the end of the step.
 void TSimulationEngine::FlowError(TTransition& t) {
+    FlowFault(t);
+    ReportFlowError(t);
+}
+
+// What a speed error changes in the step: the stop request and a zero flow.
+void TSimulationEngine::FlowFault(TTransition& t) {
     stopRequest = true;
     arithmeticError = true;
     t.flow = 0;
+}
+
+// The error mark, the message and the end of automatic running.
+void TSimulationEngine::ReportFlowError(TTransition& t) {
     if (view.refreshViewMapping) view.refreshViewMapping();
     t.SetErrorMark(true);
     std::string message =
@@ -1588,6 +1598,50 @@ void TSimulationEngine::BuildFlow() {
     }
     if (!program_) program_ = std::make_unique<FlowProgram>();
     program_->Build(parsers);
+    OrderFlowFirings();
+}
+
+// A transition may fire as soon as the first pass has taken the speed and
+// the enabling of every transition that reads a cell it writes (its formula
+// or its input arcs read the cell), and every earlier transition has fired.
+// The result equals two separate passes: every read of a cell comes before
+// every write of it, and each cell sees its writes in list order. In a net of
+// tanks in a chain each transition fires right after its successor's speed,
+// while the cells it touches are still in the cache.
+void TSimulationEngine::OrderFlowFirings() {
+    const std::size_t n = flow_.size();
+    std::unordered_map<const double*, std::uint32_t> writes; // cell storage -> index in lastReader
+    std::vector<std::uint32_t> arcCell(flowArcs_.size());
+    for (std::size_t k = 0; k < flowArcs_.size(); ++k) {
+        const FlowArc& a = flowArcs_[k];
+        const auto index = static_cast<std::uint32_t>(writes.size() / 2);
+        const auto [it, added] = writes.emplace(a.marking, index);
+        if (added) writes.emplace(a.next, index);
+        arcCell[k] = it->second;
+    }
+    std::vector<std::uint32_t> lastReader(writes.size() / 2 + 1, 0);
+    std::uint32_t reach = 0; // the last position whose formula may read anything
+    std::vector<const double*> reads;
+    for (std::uint32_t k = 0; k < n; ++k) {
+        reads.clear();
+        if (!program_->ReadsOf(k, reads)) reach = k;
+        const TransSlot& s = trans_[flow_[k].slot];
+        for (std::uint32_t i = s.in0; i < s.in1; ++i) {
+            reads.push_back(arcs_[i].marking);
+            reads.push_back(arcs_[i].next);
+        }
+        for (const double* v : reads) {
+            if (const auto it = writes.find(v); it != writes.end()) lastReader[it->second] = k;
+        }
+    }
+    fireAfter_.assign(n, 0);
+    flowInterleaved_ = false;
+    for (std::uint32_t k = 0; k < n; ++k) {
+        reach = std::max(reach, k);
+        for (std::uint32_t a = flow_[k].arc0; a < flow_[k].arc2; ++a) reach = std::max(reach, lastReader[arcCell[a]]);
+        fireAfter_[k] = reach;
+        if (reach + 1 < n) flowInterleaved_ = true;
+    }
 }
 
 namespace {
@@ -1716,6 +1770,67 @@ inline bool TSimulationEngine::FlowEnabled(std::uint32_t slot) {
     return Structural(slot);
 }
 
+// The first pass for position i: enabling and speed, into the transition or
+// (deferred) into flow_. True when the transition is enabled.
+[[gnu::always_inline]] inline bool TSimulationEngine::EvaluateFlow(FlowSlot& f, std::size_t i, bool defer,
+                                                                   bool drawing, double sampleTime) {
+    if (defer && f.expression) {
+        // As below, into flow_ instead of the transition.
+        const bool enabled = FlowEnabled(f.slot);
+        f.fire = enabled;
+        f.pending |= kPendingFire;
+        if (!enabled) return false;
+        f.product = 0;
+        try {
+            f.speed = program_->Value(i);
+            f.product = 1;
+            f.pending |= kPendingFlow;
+        } catch (const std::exception&) {
+            PublishWorkingFields(f);
+            if (flowInterleaved_ && !drawing && !flowDiscrete_) {
+                FlowFault(*f.t);
+                flowFaults_.push_back(f.t);
+            } else {
+                FlowError(*f.t);
+            }
+        }
+        f.outputs = f.reservation == 0;
+        return true;
+    }
+    if (f.pending) PublishWorkingFields(f);
+    TTransition& t = *f.t;
+    const bool enabled = FlowEnabled(f.slot);
+    f.fire = enabled;
+    if (enabled) {
+        f.product = 0;
+        if (!t.isExpression) {
+            t.flow = t.value * static_cast<long double>(sampleTime);
+        } else {
+            try {
+                const double v = program_->Value(i);
+                const long double flow = static_cast<long double>(v) * static_cast<long double>(sampleTime);
+                f.speed = v;
+                t.flow = flow;
+                t.value = static_cast<long double>(v);
+                f.product = 1;
+            } catch (const std::exception&) {
+                if (flowInterleaved_ && !drawing && !flowDiscrete_) {
+                    FlowFault(t);
+                    flowFaults_.push_back(&t);
+                } else {
+                    FlowError(t);
+                }
+            }
+        }
+        f.outputs = t.reservation == 0;
+        t.fireFlag = 1;
+    } else {
+        t.fireFlag = 0;
+    }
+    if (drawing) ShowContinuous(f.slot, enabled);
+    return enabled;
+}
+
 void TSimulationEngine::ProcessFlow() {
     const bool drawing = !maxSpeed;
     // A double: the products below take it as an extended operand, exactly.
@@ -1728,6 +1843,18 @@ void TSimulationEngine::ProcessFlow() {
     // A pending flow is speed × the sample time of the step that computed it.
     if (deferredPending_ && (!defer || !SameBits(sampleTime, deferredSampleTime_))) PublishPending();
     deferredSampleTime_ = sampleTime;
+    // Without drawing and discrete places, firings run inside the first pass
+    // as soon as OrderFlowFirings allows; cells to be marked changed are
+    // collected and marked after the pass, in the same order: the marks are
+    // only read by the next enabling check. touchLater_ has room for every
+    // arc of flowArcs_.
+    const bool fast = !drawing && !flowDiscrete_;
+    const bool interleave = fast && flowInterleaved_;
+    if (interleave && incremental_ && (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty())) Flush();
+    flowFaults_.clear();
+    std::uint32_t* const touched = touchLater_.data();
+    std::uint32_t* touch = touched;
+    std::size_t fired = 0;
     int count = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (i + kFlowAhead < n) {
@@ -1735,77 +1862,32 @@ void TSimulationEngine::ProcessFlow() {
             if (!defer) __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
             if (const double* v = program.FirstVariable(i + kFlowAhead)) __builtin_prefetch(v);
         }
-        FlowSlot& f = flow_[i];
-        if (defer && f.expression) {
-            // As below, into flow_ instead of the transition.
-            const bool enabled = FlowEnabled(f.slot);
-            f.fire = enabled;
-            f.pending |= kPendingFire;
-            if (!enabled) continue;
-            f.product = 0;
-            try {
-                f.speed = program.Value(i);
-                f.product = 1;
-                f.pending |= kPendingFlow;
-            } catch (const std::exception&) {
-                PublishWorkingFields(f);
-                FlowError(*f.t);
-            }
-            f.outputs = f.reservation == 0;
-            ++count;
-            continue;
+        if (EvaluateFlow(flow_[i], i, defer, drawing, sampleTime)) ++count;
+        if (!interleave) continue;
+        for (; fired <= i && fireAfter_[fired] <= i; ++fired) {
+            if (flow_[fired].fire) touch = FireFlowFast(flow_[fired], sampleTime, touch);
         }
-        if (f.pending) PublishWorkingFields(f);
-        TTransition& t = *f.t;
-        const bool enabled = FlowEnabled(f.slot);
-        f.fire = enabled;
-        if (enabled) {
-            f.product = 0;
-            if (!t.isExpression) {
-                t.flow = t.value * static_cast<long double>(sampleTime);
-            } else {
-                try {
-                    const double v = program.Value(i);
-                    const long double flow = static_cast<long double>(v) * static_cast<long double>(sampleTime);
-                    f.speed = v;
-                    t.flow = flow;
-                    t.value = static_cast<long double>(v);
-                    f.product = 1;
-                } catch (const std::exception&) {
-                    FlowError(t);
-                }
-            }
-            f.outputs = t.reservation == 0;
-            t.fireFlag = 1;
-            ++count;
-        } else {
-            t.fireFlag = 0;
-        }
-        if (drawing) ShowContinuous(f.slot, enabled);
     }
     if (defer) deferredPending_ = true;
-    if (count == 0) return;
-    if (drawing || flowDiscrete_) {
-        for (const FlowSlot& f : flow_) {
-            if (f.fire) FireFlow(f, drawing);
-        }
-        return;
-    }
-    // Cells to be marked changed are collected and marked after the pass, in
-    // the same order: the marks are only read by the next enabling check.
-    // touchLater_ has room for every arc of flowArcs_.
-    std::uint32_t* const touched = touchLater_.data();
-    std::uint32_t* touch = touched;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i + kFlowAhead < n) {
-            const FlowSlot& ahead = flow_[i + kFlowAhead];
-            for (std::uint32_t k = ahead.arc0; k < ahead.arc2 && k < ahead.arc0 + 4; ++k) {
-                __builtin_prefetch(flowArcs_[k].marking, 1);
+    if (count > 0) {
+        if (!fast) {
+            for (const FlowSlot& f : flow_) {
+                if (f.fire) FireFlow(f, drawing);
             }
+            return;
         }
-        if (flow_[i].fire) touch = FireFlowFast(flow_[i], sampleTime, touch);
+        for (std::size_t i = fired; i < n; ++i) {
+            if (i + kFlowAhead < n) {
+                const FlowSlot& ahead = flow_[i + kFlowAhead];
+                for (std::uint32_t k = ahead.arc0; k < ahead.arc2 && k < ahead.arc0 + 4; ++k) {
+                    __builtin_prefetch(flowArcs_[k].marking, 1);
+                }
+            }
+            if (flow_[i].fire) touch = FireFlowFast(flow_[i], sampleTime, touch);
+        }
+        for (const std::uint32_t* c = touched; c != touch; ++c) Touch(*c);
     }
-    for (const std::uint32_t* c = touched; c != touch; ++c) Touch(*c);
+    for (TTransition* t : flowFaults_) ReportFlowError(*t);
 }
 
 std::vector<TEdge*> TSimulationEngine::FlowingArcs() const {

@@ -209,6 +209,10 @@ private:
     void Prefetch(const std::vector<std::uint32_t>& list, std::size_t i) const;
     void ShowContinuous(std::uint32_t slot, bool enabled);
     void FlowError(TTransition& t);
+    void FlowFault(TTransition& t);
+    void ReportFlowError(TTransition& t);
+    void OrderFlowFirings();
+    bool EvaluateFlow(FlowSlot& f, std::size_t i, bool defer, bool drawing, double sampleTime);
     bool FlowReady();
     void BuildFlow();
     void ProcessFlow();
@@ -322,6 +326,12 @@ private:
     bool flowRepeats_ = false;    // a transition stands twice in continuous_
     bool flowDiscrete_ = false;   // a continuous transition has a discrete place
     std::vector<std::uint32_t> touchLater_; // scratch of the second pass
+    // Per position of flow_: the last position whose speed and enabling must
+    // be known before the transition may fire, because they read a cell it
+    // writes or an earlier transition fires later (firings keep list order).
+    std::vector<std::uint32_t> fireAfter_;
+    bool flowInterleaved_ = false; // some transition may fire before the first pass ends
+    std::vector<TTransition*> flowFaults_; // speed errors of an interleaved pass, reported after it
 };
 
 } // namespace qz
