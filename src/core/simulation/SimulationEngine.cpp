@@ -31,6 +31,8 @@ namespace {
 
 constexpr long double kEpsilon = 1E-9L;
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+constexpr std::uint32_t kNoPosition = kNone - 1;   // immOne_: the slot is not in the immediate list
+constexpr std::uint32_t kManyPositions = kNone;    // immOne_: it stands there more than once
 
 inline double Stored(long double v) { return static_cast<double>(v); }
 
@@ -149,7 +151,7 @@ void TSimulationEngine::Clear() {
     arcOk_.clear();
     unsatisfied_.clear();
     cellDirty_.clear();
-    dirtyCells_.clear();
+    dirtyCells_.Clear();
     check_.clear();
     stale_.clear();
     staleSlots_.clear();
@@ -221,6 +223,7 @@ void TSimulationEngine::BuildAdjacency() {
     cellBlocks_.assign(cells, CellBlocks{});
     cellWatched_.assign(cells, 0);
     cellDirty_.assign(cells, 0);
+    dirtyCells_.Reset(cells);
     cellIsGroup_.assign(cells, 0);
 
     const std::size_t slots = trans_.size();
@@ -236,6 +239,12 @@ void TSimulationEngine::BuildAdjacency() {
         immPos_[fill[immediate_[i]]++] = static_cast<std::uint32_t>(i);
     }
     immBits_.assign((immediate_.size() + 63) / 64, 0);
+    immOne_.assign(slots, kNoPosition);
+    for (std::size_t k = 0; k < slots; ++k) {
+        const std::uint32_t count = immPos0_[k + 1] - immPos0_[k];
+        if (count == 1) immOne_[k] = immPos_[immPos0_[k]];
+        if (count > 1) immOne_[k] = kManyPositions;
+    }
     slotGroups0_.assign(slots + 1, 0);
     listsOverlap_ = false;
     for (const auto* list : {&timed_, &continuous_}) {
@@ -712,8 +721,11 @@ void TSimulationEngine::SortReaders() {
             }
         }
         cb.sorted = 0;
+        cb.uniform = 0;
         for (std::uint32_t b = 0; b < 4; ++b) {
-            if (cb.start[b] != cb.start[b + 1]) cb.sorted |= 1u << b;
+            if (cb.start[b] == cb.start[b + 1]) continue;
+            cb.sorted |= 1u << b;
+            if (readers_[cb.start[b]].bound == readers_[cb.start[b + 1] - 1].bound) cb.uniform |= 1u << b;
         }
         cellWatched_[c] = cb.start[0] != cb.start[5] ? 1 : 0;
     }
@@ -747,26 +759,25 @@ bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
     return ReaderOk(a.weight, a.capacity, r.mode, *a.marking, *a.next);
 }
 
-void TSimulationEngine::SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok) {
-    if ((arcOk_[arc] != 0) == ok) return;
-    arcOk_[arc] = ok ? 1 : 0;
-    const bool before = unsatisfied_[slot] == 0;
-    if (ok) {
-        --unsatisfied_[slot];
-    } else {
-        ++unsatisfied_[slot];
-    }
-    if (before != (unsatisfied_[slot] == 0)) SetCheck(slot, !before);
-}
-
 [[gnu::always_inline]] inline void TSimulationEngine::Touch(std::uint32_t cell) {
     if (!incremental_ || cellDirty_[cell] || !cellWatched_[cell]) return;
     cellDirty_[cell] = 1;
-    dirtyCells_.push_back(cell);
+    dirtyCells_.Push(cell);
 }
 
-void TSimulationEngine::SetCheck(std::uint32_t slot, bool ok) {
+[[gnu::always_inline]] inline void TSimulationEngine::SetCheck(std::uint32_t slot, bool ok) {
     check_[slot] = ok ? 1 : 0;
+    const std::uint32_t one = immOne_[slot];
+    if (one < kNoPosition) {
+        const std::uint64_t bit = std::uint64_t{1} << (one % 64);
+        if (ok) {
+            immBits_[one / 64] |= bit;
+        } else {
+            immBits_[one / 64] &= ~bit;
+        }
+        return;
+    }
+    if (one == kNoPosition) return;
     for (std::uint32_t k = immPos0_[slot]; k < immPos0_[slot + 1]; ++k) {
         const std::uint32_t i = immPos_[k];
         const std::uint64_t bit = std::uint64_t{1} << (i % 64);
@@ -778,13 +789,25 @@ void TSimulationEngine::SetCheck(std::uint32_t slot, bool ok) {
     }
 }
 
+inline void TSimulationEngine::SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok) {
+    if ((arcOk_[arc] != 0) == ok) return;
+    arcOk_[arc] = ok ? 1 : 0;
+    const bool before = unsatisfied_[slot] == 0;
+    if (ok) {
+        --unsatisfied_[slot];
+    } else {
+        ++unsatisfied_[slot];
+    }
+    if (before != (unsatisfied_[slot] == 0)) SetCheck(slot, !before);
+}
+
 // Re-evaluates the structural part of the transitions reading a changed cell
 // or an arc whose weight changed (of every transition after a change outside
 // the engine).
 void TSimulationEngine::Flush() {
     if (!checksValid_) {
         for (std::uint32_t c : dirtyCells_) cellDirty_[c] = 0;
-        dirtyCells_.clear();
+        dirtyCells_.Clear();
         for (std::uint32_t s : staleSlots_) stale_[s] = 0;
         staleSlots_.clear();
         for (std::uint32_t i = 0; i < arcs_.size(); ++i) LoadReader(i);
@@ -819,10 +842,15 @@ void TSimulationEngine::Flush() {
         for (std::uint32_t blocks = cb.sorted; blocks != 0; blocks &= blocks - 1) {
             const auto b = static_cast<std::uint32_t>(__builtin_ctz(blocks));
             const std::uint32_t lo = cb.start[b], hi = cb.start[b + 1];
-            const auto end = std::partition_point(
-                readers_.begin() + lo, readers_.begin() + hi,
-                [b, next](const CellReader& r) { return PrefixHolds(b, r.bound, next); });
-            const auto count = static_cast<std::uint32_t>(end - readers_.begin()) - lo;
+            std::uint32_t count;
+            if (cb.uniform & (1u << b)) {
+                count = PrefixHolds(b, readers_[lo].bound, next) ? hi - lo : 0;
+            } else {
+                const auto end = std::partition_point(
+                    readers_.begin() + lo, readers_.begin() + hi,
+                    [b, next](const CellReader& r) { return PrefixHolds(b, r.bound, next); });
+                count = static_cast<std::uint32_t>(end - readers_.begin()) - lo;
+            }
             const std::uint32_t old = cb.count[b];
             if (count == old) continue;
             cb.count[b] = count;
@@ -837,7 +865,7 @@ void TSimulationEngine::Flush() {
             if ((arcOk_[r.arc] != 0) != ok) SetArcOk(r.arc, r.trans, ok);
         }
     }
-    dirtyCells_.clear();
+    dirtyCells_.Clear();
     for (std::uint32_t s : staleSlots_) {
         stale_[s] = 0;
         for (std::uint32_t i = trans_[s].in0; i < trans_[s].out1; ++i) {
@@ -849,7 +877,7 @@ void TSimulationEngine::Flush() {
 }
 
 bool TSimulationEngine::Structural(std::uint32_t slot) {
-    if (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty()) Flush();
+    if (!checksValid_ || !dirtyCells_.Empty() || !staleSlots_.empty()) Flush();
     return check_[slot] != 0;
 }
 
@@ -978,7 +1006,7 @@ bool TSimulationEngine::ProcessImmediate() {
     // Only transitions whose structural part holds can be enabled; they are
     // visited in list order. No other transition of the list has its fire
     // flag set.
-    if (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty()) Flush();
+    if (!checksValid_ || !dirtyCells_.Empty() || !staleSlots_.empty()) Flush();
     flagged_.clear();
     for (std::size_t w = 0; w < immBits_.size(); ++w) {
         for (std::uint64_t bits = immBits_[w]; bits != 0; bits &= bits - 1) {
@@ -1850,7 +1878,7 @@ void TSimulationEngine::ProcessFlow() {
     // arc of flowArcs_.
     const bool fast = !drawing && !flowDiscrete_;
     const bool interleave = fast && flowInterleaved_;
-    if (interleave && incremental_ && (!checksValid_ || !dirtyCells_.empty() || !staleSlots_.empty())) Flush();
+    if (interleave && incremental_ && (!checksValid_ || !dirtyCells_.Empty() || !staleSlots_.empty())) Flush();
     flowFaults_.clear();
     std::uint32_t* const touched = touchLater_.data();
     std::uint32_t* touch = touched;

@@ -257,6 +257,7 @@ private:
         std::uint32_t start[6];
         std::uint32_t count[4]; // length of the prefix
         std::uint32_t sorted;   // bit b: block b (0 to 3) has readers
+        std::uint32_t uniform;  // bit b: the readers of block b share one threshold
     };
     std::vector<CellBlocks> cellBlocks_;
     std::vector<std::uint8_t> cellWatched_;            // the cell has readers with a condition
@@ -266,11 +267,27 @@ private:
     std::vector<std::uint32_t> unsatisfied_;           // per slot: arcs whose condition fails
     std::vector<std::uint8_t> cellDirty_;
     std::vector<double> cellSeen_;                     // per cell: marking and next at the last check
-    std::vector<std::uint32_t> dirtyCells_;
+    // The cells marked dirty, each once: room for every cell, appended
+    // without checks.
+    struct CellList {
+        std::vector<std::uint32_t> items;
+        std::uint32_t size = 0;
+        void Reset(std::size_t cells) {
+            items.assign(cells, 0);
+            size = 0;
+        }
+        void Push(std::uint32_t cell) { items[size++] = cell; }
+        bool Empty() const { return size == 0; }
+        void Clear() { size = 0; }
+        const std::uint32_t* begin() const { return items.data(); }
+        const std::uint32_t* end() const { return items.data() + size; }
+    };
+    CellList dirtyCells_;
     std::vector<std::uint8_t> check_;  // structural part of the rule holds, per slot
     std::vector<std::uint8_t> stale_;  // per slot
     std::vector<std::uint32_t> staleSlots_;
     std::vector<std::uint32_t> immPos0_, immPos_;      // positions of a slot in immediate_
+    std::vector<std::uint32_t> immOne_;                // per slot: its only position, kNoPosition or kManyPositions
     std::vector<std::uint64_t> immBits_;               // positions whose check holds
     std::vector<std::uint32_t> slotGroups0_;           // per slot: range in slotGroups_
     std::vector<std::uint64_t> slotGroups_;            // group << 32 | position in groupArcs_
