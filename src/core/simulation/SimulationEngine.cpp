@@ -475,6 +475,22 @@ bool TSimulationEngine::Outputs(const TransSlot& s) const {
     return true;
 }
 
+// The structural part of the rule for a discrete transition: every arc
+// condition, decided on double thresholds (lower bounds alone, then
+// intervals), then the conditions checked exactly.
+[[gnu::always_inline]] inline bool TSimulationEngine::ChecksHold(std::uint32_t slot) const {
+    const std::uint32_t* b = checkStart_.data() + slot * kCheckParts;
+    const Check* c = checks_.data();
+    bool ok = true;
+    for (std::uint32_t k = b[0]; k < b[1]; ++k) ok &= *c[k].v >= c[k].lo;
+    for (std::uint32_t k = b[1]; k < b[2]; ++k) {
+        const double v = *c[k].v;
+        ok &= (v >= c[k].lo) & (v <= c[k].hi) & (v != c[k].unless);
+    }
+    if (!ok || b[2] == b[3]) return ok;
+    return ExactChecksHold(b[2], b[3]);
+}
+
 bool TSimulationEngine::Enabled(std::uint32_t slot) const {
     const TransSlot& s = trans_[slot];
     if (s.continuous) return Inputs(s);
@@ -544,10 +560,10 @@ static std::uint32_t CheckBlock(bool input, std::uint8_t kind, bool placeContinu
 
 void TSimulationEngine::BuildChecks() {
     const std::size_t slots = trans_.size();
-    checkStart_.assign(slots * kCheckBlocks + 1, 0);
+    checkStart_.assign(slots * kCheckParts + 1, 0);
     std::uint32_t total = 0;
     for (std::size_t s = 0; s < slots; ++s) {
-        checkStart_[s * kCheckBlocks] = total;
+        checkStart_[s * kCheckParts] = total;
         const TransSlot& t = trans_[s];
         if (t.continuous) continue;
         for (std::uint32_t i = t.in0; i < t.out1; ++i) {
@@ -557,26 +573,38 @@ void TSimulationEngine::BuildChecks() {
             }
         }
     }
-    checkStart_[slots * kCheckBlocks] = total;
+    checkStart_[slots * kCheckParts] = total;
     checks_.assign(total, Check{nullptr, 0, 0, 0});
     checkArc_.assign(total, 0);
     for (std::uint32_t s = 0; s < slots; ++s) LoadChecks(s);
 }
 
-// Sorts the conditions of a slot into its blocks and computes their
-// thresholds from the current weights and capacities.
+// Computes the conditions of a slot from the current weights and
+// capacities and sorts them into its parts.
 void TSimulationEngine::LoadChecks(std::uint32_t slot) {
     static thread_local ThresholdCache cache;
     const TransSlot& t = trans_[slot];
-    std::uint32_t* start = checkStart_.data() + slot * kCheckBlocks;
+    std::uint32_t* start = checkStart_.data() + slot * kCheckParts;
     std::uint32_t k = start[0];
-    for (std::uint32_t b = 0; b < kCheckBlocks; ++b) {
-        start[b] = k;
+    // The part of a condition: 0 when it is v >= lo alone (a lower bound
+    // above 0 makes "not 0" follow), 1 for any other interval, 2 for an
+    // exact check.
+    auto partOf = [](std::uint32_t block, const Check& c) -> std::uint32_t {
+        if (block == 4) return 2;
+        const bool simple = c.hi == std::numeric_limits<double>::infinity() &&
+                            (std::isnan(c.unless) || (c.unless == 0 && c.lo > 0));
+        return simple ? 0 : 1;
+    };
+    for (std::uint32_t part = 0; part < kCheckParts; ++part) {
+        start[part] = k;
         if (t.continuous) continue;
         for (std::uint32_t i = t.in0; i < t.out1; ++i) {
             const ArcSlot& a = arcs_[i];
-            if (CheckBlock(i < t.in1, a.kind, a.placeContinuous, a.weight, a.capacity) != b) continue;
-            checks_[k] = MakeCheck(b, b == 3 ? a.marking : a.next, b == 4 ? 0 : cache.Get(b, a.weight, a.capacity));
+            const std::uint32_t b = CheckBlock(i < t.in1, a.kind, a.placeContinuous, a.weight, a.capacity);
+            if (b == kNoBlock) continue;
+            const Check c = MakeCheck(b, b == 3 ? a.marking : a.next, b == 4 ? 0 : cache.Get(b, a.weight, a.capacity));
+            if (partOf(b, c) != part) continue;
+            checks_[k] = c;
             checkArc_[k] = i;
             ++k;
         }
@@ -594,18 +622,11 @@ bool TSimulationEngine::ExactCondition(std::uint32_t arc) const {
     return a.weight <= m + kEpsilon;
 }
 
-// The structural part of the rule for a discrete transition: every arc
-// condition, decided on double thresholds.
-bool TSimulationEngine::ChecksHold(std::uint32_t slot) const {
-    const std::uint32_t* b = checkStart_.data() + slot * kCheckBlocks;
-    const Check* c = checks_.data();
-    bool ok = true;
-    for (std::uint32_t k = b[0]; k < b[4]; ++k) {
-        const double v = *c[k].v;
-        ok &= (v >= c[k].lo) & (v <= c[k].hi) & (v != c[k].unless);
+bool TSimulationEngine::ExactChecksHold(std::uint32_t first, std::uint32_t last) const {
+    for (std::uint32_t k = first; k < last; ++k) {
+        if (!ExactCondition(checkArc_[k])) return false;
     }
-    for (std::uint32_t k = b[4]; ok && k < b[5]; ++k) ok = ExactCondition(checkArc_[k]);
-    return ok;
+    return true;
 }
 
 // A block's condition as an interval of markings: v >= lo, v <= hi and
@@ -1032,8 +1053,12 @@ bool TSimulationEngine::ProcessImmediateFull() {
     for (std::size_t i = 0; i < immediate_.size(); ++i) {
         if (incremental_) Prefetch(immediate_, i);
         const std::uint32_t s = immediate_[i];
-        TTransition& t = *trans_[s].t;
-        if (t.busy || !Enabled(s)) continue;
+        // Enabled, with the arc conditions first: they fail for most
+        // transitions and need no look at the transition itself.
+        const TransSlot& ts = trans_[s];
+        if (!(ts.continuous ? Inputs(ts) : ChecksHold(s))) continue;
+        TTransition& t = *ts.t;
+        if (t.busy || !Conditions(s)) continue;
         flagged_.push_back(s);
         t.fireFlag = 1;
         if (!maxSpeed) t.SetSelected(true);

@@ -166,6 +166,7 @@ private:
 
     bool Enabled(std::uint32_t s) const;
     bool ChecksHold(std::uint32_t s) const;
+    bool ExactChecksHold(std::uint32_t first, std::uint32_t last) const;
     bool ExactCondition(std::uint32_t arc) const;
     void BuildChecks();
     void LoadChecks(std::uint32_t s);
@@ -315,20 +316,20 @@ private:
     std::unordered_map<const double*, std::uint32_t> cellIndex_; // set-up only
 
     // The arc conditions of discrete transitions as intervals of markings
-    // from double thresholds (EnablingThresholds.h), per slot in five
-    // blocks: inputs from discrete places, from continuous places,
-    // inhibitors, bounded outputs (on the marking, the others on the next
-    // marking), and arcs whose weight or capacity is not finite (checked
-    // exactly).
+    // from double thresholds (EnablingThresholds.h), made per block (inputs
+    // from discrete places, from continuous places, inhibitors, bounded
+    // outputs on the marking, the others on the next marking; arcs whose
+    // weight or capacity is not finite are checked exactly) and kept per
+    // slot in three parts: lower bounds alone, other intervals, exact.
     struct Check {
         const double* v;
         double lo, hi, unless;
     };
     static Check MakeCheck(std::uint32_t block, const double* v, double threshold);
-    static constexpr std::uint32_t kCheckBlocks = 5;
+    static constexpr std::uint32_t kCheckParts = 3;
     std::vector<Check> checks_;
     std::vector<std::uint32_t> checkArc_;   // per check: its arc slot
-    std::vector<std::uint32_t> checkStart_; // per slot and block; one more at the end
+    std::vector<std::uint32_t> checkStart_; // per slot and part; one more at the end
 
     // The continuous phase's fast path: one entry per position of
     // continuous_ with the arcs it moves marking on, and the speed formulas.
