@@ -810,16 +810,28 @@ bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
     }
 }
 
+// An arc condition that changed: the count of failing conditions of its
+// slot and the slot's check follow, the check written whether it changed or
+// not (without branching on it).
+[[gnu::always_inline]] inline void TSimulationEngine::FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok) {
+    arcOk_[arc] = ok ? 1 : 0;
+    const std::uint32_t failing = unsatisfied_[slot] + (ok ? std::uint32_t(-1) : 1u);
+    unsatisfied_[slot] = failing;
+    const bool holds = failing == 0;
+    const std::uint32_t one = immOne_[slot];
+    if (one < kNoPosition) [[likely]] {
+        check_[slot] = holds ? 1 : 0;
+        std::uint64_t& word = immBits_[one / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (one % 64);
+        word = (word & ~bit) | (holds ? bit : 0);
+    } else {
+        SetCheck(slot, holds);
+    }
+}
+
 inline void TSimulationEngine::SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok) {
     if ((arcOk_[arc] != 0) == ok) return;
-    arcOk_[arc] = ok ? 1 : 0;
-    const bool before = unsatisfied_[slot] == 0;
-    if (ok) {
-        --unsatisfied_[slot];
-    } else {
-        ++unsatisfied_[slot];
-    }
-    if (before != (unsatisfied_[slot] == 0)) SetCheck(slot, !before);
+    FlipArc(arc, slot, ok);
 }
 
 // Re-evaluates the structural part of the transitions reading a changed cell
@@ -875,8 +887,11 @@ void TSimulationEngine::Flush() {
             const std::uint32_t old = cb.count[b];
             if (count == old) continue;
             cb.count[b] = count;
+            // The readers between the old and the new prefix changed; those
+            // now inside it hold (fail, for inhibitors).
+            const bool ok = (count > old) != (b == 3);
             for (std::uint32_t k = lo + std::min(old, count); k < lo + std::max(old, count); ++k) {
-                SetArcOk(readers_[k].arc, readers_[k].trans, (k - lo < count) != (b == 3));
+                FlipArc(readers_[k].arc, readers_[k].trans, ok);
             }
         }
         for (std::uint32_t k = cb.start[4]; k < cb.start[5]; ++k) {

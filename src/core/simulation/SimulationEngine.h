@@ -195,6 +195,7 @@ private:
     bool ArcOk(std::uint32_t arc) const;
     void LoadReader(std::uint32_t arc);
     void SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok);
+    void FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok);
     void Touch(std::uint32_t cell);
     void Flush();
     void SetCheck(std::uint32_t s, bool ok);
