@@ -863,14 +863,19 @@ void TSimulationEngine::Flush() {
         checksValid_ = true;
         return;
     }
+    // The arrays in locals: a byte store could alias their bounds.
+    std::uint8_t* const dirty = cellDirty_.data();
+    double* const seen = cellSeen_.data();
+    double* const* const markings = cellMarking_.data();
+    double* const* const nexts = cellNext_.data();
     for (std::uint32_t c : dirtyCells_) {
-        cellDirty_[c] = 0;
-        const double marking = *cellMarking_[c];
-        const double next = *cellNext_[c];
+        dirty[c] = 0;
+        const double marking = *markings[c];
+        const double next = *nexts[c];
         // Written but back at the values last seen (a token taken and put back).
-        if (SameBits(marking, cellSeen_[2 * c]) && SameBits(next, cellSeen_[2 * c + 1])) continue;
-        cellSeen_[2 * c] = marking;
-        cellSeen_[2 * c + 1] = next;
+        if (SameBits(marking, seen[2 * c]) && SameBits(next, seen[2 * c + 1])) continue;
+        seen[2 * c] = marking;
+        seen[2 * c + 1] = next;
         CellBlocks& cb = cellBlocks_[c];
         for (std::uint32_t blocks = cb.sorted; blocks != 0; blocks &= blocks - 1) {
             const auto b = static_cast<std::uint32_t>(__builtin_ctz(blocks));
@@ -981,6 +986,22 @@ void TSimulationEngine::FireSlot(std::uint32_t slot) {
     if (!s.continuous) {
         ++discreteFirings;
         t.remainingTime = t.firingTime;
+        if (!drawing) {
+            bool taken = false;
+            for (const ArcSlot* a = arcs_.data() + s.in0, *end = arcs_.data() + s.in1; a != end; ++a) {
+                if (a->kind != akNormal) continue;
+                TakeWeight(*a);
+                taken = true;
+            }
+            if (taken) t.chosen = 0;
+            if (!t.reservation) {
+                for (const ArcSlot* a = arcs_.data() + s.out0, *end = arcs_.data() + s.out1; a != end; ++a) {
+                    AddWeight(*a);
+                }
+            }
+            t.fireFlag = 0;
+            return;
+        }
         for (std::uint32_t i = s.in0; i < s.in1; ++i) {
             const ArcSlot& a = arcs_[i];
             if (a.kind != akNormal) continue;
@@ -1322,7 +1343,9 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
     std::vector<std::uint32_t>* lowered = tracing_ || fullReset_ ? nullptr : &lowered_;
     flaggedKnown_ = true;
     lowered_.clear();
-    KnowChosen();
+    // The chosen transitions are looked up before the first group in
+    // conflict (nothing changes them before).
+    bool chosenReady = false;
     for (std::size_t i = 0; i < touched_.size();) {
         const auto group = static_cast<std::uint32_t>(touched_[i] >> 32);
         const GroupSlot& g = groupSlots_[group];
@@ -1334,6 +1357,10 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
             if (groupTrans_[k]->fireFlag) need += arcs_[groupArcs_[k]].weight;
         }
         if (!(avail < need) || avail == 0) continue;
+        if (!chosenReady) {
+            KnowChosen();
+            chosenReady = true;
+        }
         ResolveGroup(g, avail, lowered, FlaggedArcs{group, touched_.data() + first, touched_.data() + i});
     }
     flaggedKnown_ = false;
@@ -1343,8 +1370,9 @@ void TSimulationEngine::ResolveConflictsOf(const std::vector<std::uint32_t>& fla
 // The services a resolution uses, looked up once; without a seed the
 // generator is reseeded from the clock.
 void TSimulationEngine::BeginResolution() {
-    random_ = Platform().random;
-    sink_ = Platform().trace;
+    const PlatformServices& services = Platform();
+    random_ = services.random;
+    sink_ = services.trace;
     tracing_ = sink_->Enabled();
     if (!seed) random_->SeedFromClock();
 }
