@@ -174,6 +174,9 @@ void TSimulationEngine::Clear() {
     checks_.clear();
     checkArc_.clear();
     checkStart_.clear();
+    cellSlots0_.clear();
+    cellSlots_.clear();
+    recheck_ = false;
     flow_.clear();
     flowArcs_.clear();
     if (program_) program_->Clear();
@@ -481,8 +484,10 @@ bool TSimulationEngine::Outputs(const TransSlot& s) const {
 [[gnu::always_inline]] inline bool TSimulationEngine::ChecksHold(std::uint32_t slot) const {
     const std::uint32_t* b = checkStart_.data() + slot * kCheckParts;
     const Check* c = checks_.data();
+    for (const Check* k = c + b[0], *end = c + b[1]; k != end; ++k) {
+        if (!(*k->v >= k->lo)) return false;
+    }
     bool ok = true;
-    for (std::uint32_t k = b[0]; k < b[1]; ++k) ok &= *c[k].v >= c[k].lo;
     for (std::uint32_t k = b[1]; k < b[2]; ++k) {
         const double v = *c[k].v;
         ok &= (v >= c[k].lo) & (v <= c[k].hi) & (v != c[k].unless);
@@ -810,14 +815,8 @@ bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
     }
 }
 
-// An arc condition that changed: the count of failing conditions of its
-// slot and the slot's check follow, the check written whether it changed or
-// not (without branching on it).
-[[gnu::always_inline]] inline void TSimulationEngine::FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok) {
-    arcOk_[arc] = ok ? 1 : 0;
-    const std::uint32_t failing = unsatisfied_[slot] + (ok ? std::uint32_t(-1) : 1u);
-    unsatisfied_[slot] = failing;
-    const bool holds = failing == 0;
+// SetCheck, written whether the check changed or not.
+[[gnu::always_inline]] inline void TSimulationEngine::StoreCheck(std::uint32_t slot, bool holds) {
     const std::uint32_t one = immOne_[slot];
     if (one < kNoPosition) [[likely]] {
         check_[slot] = holds ? 1 : 0;
@@ -828,6 +827,17 @@ bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
         SetCheck(slot, holds);
     }
 }
+
+// An arc condition that changed: the count of failing conditions of its
+// slot and the slot's check follow, the check written whether it changed or
+// not (without branching on it).
+[[gnu::always_inline]] inline void TSimulationEngine::FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok) {
+    arcOk_[arc] = ok ? 1 : 0;
+    const std::uint32_t failing = unsatisfied_[slot] + (ok ? std::uint32_t(-1) : 1u);
+    unsatisfied_[slot] = failing;
+    StoreCheck(slot, failing == 0);
+}
+
 
 inline void TSimulationEngine::SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok) {
     if ((arcOk_[arc] != 0) == ok) return;
@@ -860,7 +870,12 @@ void TSimulationEngine::Flush() {
             unsatisfied_[s] = failing;
             SetCheck(s, failing == 0);
         }
+        BuildCellSlots();
         checksValid_ = true;
+        return;
+    }
+    if (recheck_) {
+        Recheck();
         return;
     }
     // The arrays in locals: a byte store could alias their bounds.
@@ -913,6 +928,61 @@ void TSimulationEngine::Flush() {
             LoadReader(i);
             SetArcOk(i, s, ArcOk(i));
         }
+    }
+    staleSlots_.clear();
+}
+
+// The transitions whose structural part a change of each cell can change
+// (its readers with a condition, each once), and whether re-checking those
+// whole is cheaper than following their arc conditions one by one: every
+// reader is a discrete transition, and the readers of each cell have at most
+// recheckUpTo conditions together (a net of small places and transitions).
+void TSimulationEngine::BuildCellSlots() {
+    const std::size_t cells = cellBlocks_.size();
+    cellSlots0_.assign(cells + 1, 0);
+    cellSlots_.clear();
+    recheck_ = recheckUpTo > 0;
+    for (std::size_t c = 0; c < cells && recheck_; ++c) {
+        const CellBlocks& cb = cellBlocks_[c];
+        const auto first = static_cast<std::ptrdiff_t>(cellSlots_.size());
+        for (std::uint32_t k = cb.start[0]; k < cb.start[5]; ++k) cellSlots_.push_back(readers_[k].trans);
+        std::sort(cellSlots_.begin() + first, cellSlots_.end());
+        cellSlots_.erase(std::unique(cellSlots_.begin() + first, cellSlots_.end()), cellSlots_.end());
+        std::size_t conditions = 0;
+        for (auto it = cellSlots_.begin() + first; it != cellSlots_.end(); ++it) {
+            if (trans_[*it].continuous) recheck_ = false;
+            conditions += checkStart_[(*it + 1) * kCheckParts] - checkStart_[*it * kCheckParts];
+        }
+        if (conditions > recheckUpTo) recheck_ = false;
+        cellSlots0_[c + 1] = static_cast<std::uint32_t>(cellSlots_.size());
+    }
+    if (!recheck_) {
+        cellSlots0_.clear();
+        cellSlots_.clear();
+    }
+}
+
+// Flush for a net re-checked whole: every transition reading a changed cell
+// and every stale one is checked again.
+void TSimulationEngine::Recheck() {
+    std::uint8_t* const dirty = cellDirty_.data();
+    double* const seen = cellSeen_.data();
+    for (std::uint32_t c : dirtyCells_) {
+        dirty[c] = 0;
+        const double marking = *cellMarking_[c];
+        const double next = *cellNext_[c];
+        if (SameBits(marking, seen[2 * c]) && SameBits(next, seen[2 * c + 1])) continue;
+        seen[2 * c] = marking;
+        seen[2 * c + 1] = next;
+        for (std::uint32_t k = cellSlots0_[c]; k < cellSlots0_[c + 1]; ++k) {
+            const std::uint32_t slot = cellSlots_[k];
+            StoreCheck(slot, ChecksHold(slot));
+        }
+    }
+    dirtyCells_.Clear();
+    for (std::uint32_t slot : staleSlots_) {
+        stale_[slot] = 0;
+        StoreCheck(slot, ChecksHold(slot));
     }
     staleSlots_.clear();
 }

@@ -123,6 +123,11 @@ public:
     // Nets with fewer arcs are re-checked in full: the bookkeeping costs more
     // than it saves there.
     std::size_t incrementalFromArcs = 128;
+    // An incremental check re-checks the transitions reading a changed
+    // marking whole when every marking is read by discrete transitions with
+    // at most this many arc conditions together; otherwise it follows each
+    // arc condition (0: always).
+    std::size_t recheckUpTo = 16;
     // Whether the continuous phase evaluates the speed formulas from the
     // session's own copy of them (a FlowProgram, rebuilt whenever a formula
     // may have been recompiled) and moves marking from compact arrays. Off:
@@ -196,6 +201,9 @@ private:
     void LoadReader(std::uint32_t arc);
     void SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok);
     void FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok);
+    void StoreCheck(std::uint32_t slot, bool holds);
+    void BuildCellSlots();
+    void Recheck();
     void Touch(std::uint32_t cell);
     void Flush();
     void SetCheck(std::uint32_t s, bool ok);
@@ -286,6 +294,8 @@ private:
     };
     CellList dirtyCells_;
     std::vector<std::uint8_t> check_;  // structural part of the rule holds, per slot
+    bool recheck_ = false;              // Flush re-checks the readers of a changed cell whole
+    std::vector<std::uint32_t> cellSlots0_, cellSlots_; // per cell: its readers with a condition, each once
     std::vector<std::uint8_t> stale_;  // per slot
     std::vector<std::uint32_t> staleSlots_;
     std::vector<std::uint32_t> immPos0_, immPos_;      // positions of a slot in immediate_
