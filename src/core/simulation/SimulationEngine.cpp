@@ -838,10 +838,23 @@ bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
     StoreCheck(slot, failing == 0);
 }
 
-
 inline void TSimulationEngine::SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok) {
     if ((arcOk_[arc] != 0) == ok) return;
     FlipArc(arc, slot, ok);
+}
+
+// Clears a dirty cell's mark; false when the cell was written but is back
+// at the values last seen (a token taken and put back), else the values are
+// now the ones seen.
+[[gnu::always_inline]] inline bool TSimulationEngine::CellChanged(std::uint32_t c) {
+    cellDirty_[c] = 0;
+    const double marking = *cellMarking_[c];
+    const double next = *cellNext_[c];
+    double* const seen = cellSeen_.data() + 2 * c;
+    if (SameBits(marking, seen[0]) && SameBits(next, seen[1])) return false;
+    seen[0] = marking;
+    seen[1] = next;
+    return true;
 }
 
 // Re-evaluates the structural part of the transitions reading a changed cell
@@ -878,19 +891,10 @@ void TSimulationEngine::Flush() {
         Recheck();
         return;
     }
-    // The arrays in locals: a byte store could alias their bounds.
-    std::uint8_t* const dirty = cellDirty_.data();
-    double* const seen = cellSeen_.data();
-    double* const* const markings = cellMarking_.data();
-    double* const* const nexts = cellNext_.data();
     for (std::uint32_t c : dirtyCells_) {
-        dirty[c] = 0;
-        const double marking = *markings[c];
-        const double next = *nexts[c];
-        // Written but back at the values last seen (a token taken and put back).
-        if (SameBits(marking, seen[2 * c]) && SameBits(next, seen[2 * c + 1])) continue;
-        seen[2 * c] = marking;
-        seen[2 * c + 1] = next;
+        if (!CellChanged(c)) continue;
+        const double marking = cellSeen_[2 * c];
+        const double next = cellSeen_[2 * c + 1];
         CellBlocks& cb = cellBlocks_[c];
         for (std::uint32_t blocks = cb.sorted; blocks != 0; blocks &= blocks - 1) {
             const auto b = static_cast<std::uint32_t>(__builtin_ctz(blocks));
@@ -965,15 +969,8 @@ void TSimulationEngine::BuildCellSlots() {
 // Flush for a net re-checked whole: every transition reading a changed cell
 // and every stale one is checked again.
 void TSimulationEngine::Recheck() {
-    std::uint8_t* const dirty = cellDirty_.data();
-    double* const seen = cellSeen_.data();
     for (std::uint32_t c : dirtyCells_) {
-        dirty[c] = 0;
-        const double marking = *cellMarking_[c];
-        const double next = *cellNext_[c];
-        if (SameBits(marking, seen[2 * c]) && SameBits(next, seen[2 * c + 1])) continue;
-        seen[2 * c] = marking;
-        seen[2 * c + 1] = next;
+        if (!CellChanged(c)) continue;
         for (std::uint32_t k = cellSlots0_[c]; k < cellSlots0_[c + 1]; ++k) {
             const std::uint32_t slot = cellSlots_[k];
             StoreCheck(slot, ChecksHold(slot));

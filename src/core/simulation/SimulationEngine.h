@@ -204,6 +204,7 @@ private:
     void StoreCheck(std::uint32_t slot, bool holds);
     void BuildCellSlots();
     void Recheck();
+    bool CellChanged(std::uint32_t cell);
     void Touch(std::uint32_t cell);
     void Flush();
     void SetCheck(std::uint32_t s, bool ok);
