@@ -85,32 +85,30 @@ TEST_F(ElementTest, FunctionTextDecidesNumberOrExpressionAndTheFiringRules) {
                   "The Waiting Time of Diskrete Transitions must be positive or -1 for stepwise activity!"});
 }
 
+// One arc, row after row: a changed text shows the weight label; a dot is
+// read as the decimal comma; an expression stores commas as dots, weight 0.
 TEST_F(ElementTest, WeightTextShowsTheLabelOnlyWhenItChanges) {
+    struct Row {
+        const char* text;
+        bool hideBefore;
+        const char* stored;
+        long double weight;
+        int expression, visible;
+    } rows[] = {
+        {"1", false, "1", 1, 0, 0},           {"2.5", false, "2.5", 2.5L, 0, 1},
+        {"2.5", true, "2.5", 2.5L, 0, 0},     {"m1*0,5", false, "m1*0.5", 0, 1, 1},
+        {"0,0", false, "0,0", 0, 0, 1},
+    };
     TEdge a(nullptr);
     EXPECT_FALSE(a.valueLabel->visible);
-    a.SetWeightText("1");
-    EXPECT_FALSE(a.valueLabel->visible);
-    EXPECT_EQ(a.weight, 1);
-
-    a.SetWeightText("2.5");
-    EXPECT_TRUE(a.valueLabel->visible);
-    EXPECT_EQ(a.weight, 2.5L);
-    EXPECT_EQ(a.isExpression, 0);
-    EXPECT_EQ(a.weightText, "2.5");
-
-    a.valueLabel->visible = 0;
-    a.SetWeightText("2.5");
-    EXPECT_FALSE(a.valueLabel->visible);
-
-    a.SetWeightText("m1*0,5");
-    EXPECT_EQ(a.weightText, "m1*0.5");
-    EXPECT_EQ(a.valueLabel->Text(), "m1*0.5");
-    EXPECT_EQ(a.weight, 0);
-    EXPECT_EQ(a.isExpression, 1);
-
-    a.SetWeightText("0,0");
-    EXPECT_EQ(a.weight, 0);
-    EXPECT_EQ(a.isExpression, 0);
+    for (const Row& r : rows) {
+        if (r.hideBefore) a.valueLabel->visible = 0;
+        a.SetWeightText(r.text);
+        EXPECT_EQ(std::make_tuple(a.weightText, a.valueLabel->Text(), a.weight, int(a.isExpression)),
+                  std::make_tuple(std::string(r.stored), std::string(r.stored), r.weight, r.expression))
+            << r.text;
+        EXPECT_EQ(a.valueLabel->visible, r.visible) << r.text;
+    }
 }
 
 TEST_F(ElementTest, PlaceSizeClassesKeepTheCentre) {

@@ -349,12 +349,6 @@ TEST_F(NetListTest, ResetRestoresInitialState) {
     EXPECT_EQ(t->busy, 0);
 }
 
-} // namespace
-} // namespace qz::test
-
-namespace qz::test {
-namespace {
-
 class FakeOscilloscope : public Oscilloscope {
 public:
     void AddSample(long double time, long double marking) override { samples.push_back({time, marking}); }
@@ -371,26 +365,20 @@ public:
     int curveType = -1;
 };
 
-class NetDragTest : public ModelTest {
-protected:
-    TPNObjekt root;
-    NetBuilder b{root};
-};
-
-TEST_F(NetDragTest, AnchoringBeforeADragPreventsAJump) {
+TEST_F(NetListTest, AnchoringBeforeADragPreventsAJump) {
     Settings().alignToGrid = true;
     Settings().gridSize = 20;
     TPlatz* p = b.Place();
-    root.Net().SetSelected(p, true);
-    root.Net().MoveSelected(15, 5); // less than g: drawn where it was
+    net.SetSelected(p, true);
+    net.MoveSelected(15, 5); // less than g: drawn where it was
     EXPECT_EQ(p->hit, (TRect{0, 0, 30, 30}));
-    root.Net().AnchorSelectedDragPositions(); // the next drag starts here
+    net.AnchorSelectedDragPositions(); // the next drag starts here
     EXPECT_EQ(p->bounds, p->hit);
-    root.Net().MoveSelected(5, 0);
+    net.MoveSelected(5, 0);
     EXPECT_EQ(p->hit, (TRect{0, 0, 30, 30})) << "a small move after a pause does not snap";
 }
 
-TEST_F(NetDragTest, DiagramHooksOfAPlace) {
+TEST_F(NetListTest, DiagramHooksOfAPlace) {
     TPlatz* p = b.Place("m1", true);
     p->SetName("Tank");
     auto* scope = new FakeOscilloscope;
