@@ -24,6 +24,12 @@ protected:
     }
 
     TPNObjekt* Instance() { return root.AddChildObject(root.UniqueChildName("Tank"), "Tank", 0, 0); }
+    // Selects `items`, confirms the question and deletes the selection.
+    bool Delete(std::initializer_list<TGraphItem*> items) {
+        for (TGraphItem* e : items) root.Net().SetSelected(e, true);
+        platform.messages.Answer(MsgAnswer::Ok);
+        return root.Net().DeleteSelected();
+    }
 
     TPNObjekt root;
     NetBuilder b{root};
@@ -308,10 +314,7 @@ TEST_F(FrameTest, ValuesReachTheChainsRootAndDeletingFusionArcsUnfusesTheirFollo
     EXPECT_EQ(outer->InitialMarking(), 9);
 
     // Deleting the first fusion makes outer the root for inner2 at once.
-    root.Net().SetSelected(k2, true);
-    root.Net().SetSelected(k5, true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    ASSERT_TRUE(root.Net().DeleteSelected());
+    ASSERT_TRUE(Delete({k2, k5}));
     EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"This deletes all selected arcs.."});
     EXPECT_EQ(outer->link, outer);
     EXPECT_TRUE(outer->InEdgeList.empty());
@@ -347,9 +350,7 @@ TEST_F(FrameTest, ConflictGroupsGatherFusedPlacesAndInterfaceReaders) {
     EXPECT_EQ(owner->conflictArcs, groups[0].arcs);
 
     // Deleting the fusion arc gives the inner place its own group back.
-    root.Net().SetSelected(owner->OutEdgeList.back(), true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    ASSERT_TRUE(root.Net().DeleteSelected());
+    ASSERT_TRUE(Delete({owner->OutEdgeList.back()}));
     root.ResolveFusion();
     groups.clear();
     BuildConflictGroups(root, groups);
@@ -373,18 +374,14 @@ TEST_F(FrameTest, DeletingElementsResetsOnlyTheFusionsTheyCarried) {
     TPlatz* inner1 = flow1->innerPlace;
 
     // The transition goes with its arcs; the inner place keeps its fusion.
-    root.Net().SetSelected(tr, true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    ASSERT_TRUE(root.Net().DeleteSelected());
+    ASSERT_TRUE(Delete({tr}));
     EXPECT_EQ(root.Net().IndexOf(feed), root.Net().Count());
     EXPECT_TRUE(feeder->OutEdgeList.empty());
     EXPECT_EQ(inner1->link, outer);
 
     // Deleting the second frame drops the kind-5 arc; the source's fusion stays.
     const std::size_t before = root.Net().Count();
-    root.Net().SetSelected(&t2->Frame(), true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    ASSERT_TRUE(root.Net().DeleteSelected());
+    ASSERT_TRUE(Delete({&t2->Frame()}));
     EXPECT_EQ(platform.messages.Shown().back().text, "This deletes all selected graphical objects...");
     EXPECT_EQ(root.Net().Count(), before - 2); // the frame and the kind-5 arc
     EXPECT_EQ(inner1->link, outer);
@@ -392,9 +389,7 @@ TEST_F(FrameTest, DeletingElementsResetsOnlyTheFusionsTheyCarried) {
     EXPECT_EQ(root.Net().Children().size(), 1u);
 
     // Deleting the owner resets its follower.
-    root.Net().SetSelected(outer, true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    ASSERT_TRUE(root.Net().DeleteSelected());
+    ASSERT_TRUE(Delete({outer}));
     EXPECT_EQ(inner1->link, inner1);
     EXPECT_TRUE(flow1->InEdgeList.empty());
 }
@@ -408,11 +403,7 @@ TEST_F(FrameTest, InheritedFramesAreNeitherDeletedNorCounted) {
     EXPECT_TRUE(platform.messages.Shown().empty());
     EXPECT_FALSE(baseFrame.selected);
 
-    TPlatz* p = b.Place();
-    root.Net().SetSelected(&baseFrame, true);
-    root.Net().SetSelected(p, true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    ASSERT_TRUE(root.Net().DeleteSelected());
+    ASSERT_TRUE(Delete({&baseFrame, b.Place()}));
     EXPECT_EQ(platform.messages.Texts(),
               std::vector<std::string>{"This deletes all selected objects and the assigned arcs.."});
     EXPECT_EQ(root.Net().Count(), 1u);
