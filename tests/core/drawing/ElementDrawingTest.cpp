@@ -22,8 +22,14 @@ namespace {
 using examples::AddPlace;
 using examples::AddTransition;
 using examples::Connect;
+using Args = std::vector<std::vector<int>>;
 
-std::vector<int> Args(const TRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+std::vector<int> ArgsOf(const TRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+Args ArgsOf(const std::vector<CanvasCall>& calls) {
+    Args out;
+    for (const CanvasCall& c : calls) out.push_back(c.args);
+    return out;
+}
 
 class Drawing : public ::testing::Test {
 protected:
@@ -44,17 +50,15 @@ protected:
 // ---- places ----------------------------------------------------------------
 
 TEST_F(Drawing, TokenBoxesFollowTheTokenTableTruncatedTowardsZero) {
-    EXPECT_EQ(TokenBoxes(1, 100, 100, 40), (std::vector<TRect>{{94, 94, 106, 106}}));
-    EXPECT_EQ(TokenBoxes(2, 100, 100, 40), (std::vector<TRect>{{86, 94, 98, 106}, {102, 94, 114, 106}}));
-    EXPECT_EQ(TokenBoxes(3, 100, 100, 40),
-              (std::vector<TRect>{{86, 99, 98, 111}, {102, 99, 114, 111}, {94, 88, 106, 100}}));
-    EXPECT_EQ(TokenBoxes(4, 100, 100, 40), (std::vector<TRect>{{87, 101, 99, 113},
-                                                               {101, 101, 113, 113},
-                                                               {87, 87, 99, 99},
-                                                               {101, 87, 113, 99}}));
+    using R = std::vector<TRect>;
+    EXPECT_EQ(TokenBoxes(1, 100, 100, 40), (R{{94, 94, 106, 106}}));
+    EXPECT_EQ(TokenBoxes(2, 100, 100, 40), (R{{86, 94, 98, 106}, {102, 94, 114, 106}}));
+    EXPECT_EQ(TokenBoxes(3, 100, 100, 40), (R{{86, 99, 98, 111}, {102, 99, 114, 111}, {94, 88, 106, 100}}));
+    EXPECT_EQ(TokenBoxes(4, 100, 100, 40),
+              (R{{87, 101, 99, 113}, {101, 101, 113, 113}, {87, 87, 99, 99}, {101, 87, 113, 99}}));
     // Fractions: 0.15 * 30 = 4.5 and 0.35 * 25 = 8.75.
-    EXPECT_EQ(TokenBoxes(1, 100, 100, 30), (std::vector<TRect>{{95, 95, 104, 104}}));
-    EXPECT_EQ(TokenBoxes(1, -100, -100, 30), (std::vector<TRect>{{-104, -104, -95, -95}}));
+    EXPECT_EQ(TokenBoxes(1, 100, 100, 30), (R{{95, 95, 104, 104}}));
+    EXPECT_EQ(TokenBoxes(1, -100, -100, 30), (R{{-104, -104, -95, -95}}));
     EXPECT_EQ(TokenBoxes(2, 50, 50, 25)[0], (TRect{41, 46, 48, 53}));
     EXPECT_TRUE(TokenBoxes(0, 0, 0, 30).empty());
     EXPECT_TRUE(TokenBoxes(5, 0, 0, 30).empty());
@@ -64,31 +68,28 @@ TEST_F(Drawing, DiscretePlaceShowsTokensNumbersOrNothing) {
     TPlatz* p = AddPlace(net, 100, 100, "P", "m1");
     p->SetSizeClass(3); // diameter 40
     p->showValues = 1;
-    for (double m : {0.0, 1.0, 2.0, 3.0, 4.0}) {
+    for (int m = 0; m <= 4; ++m) {
         p->SetMarking(m);
         Paint(p);
         const auto e = Ellipses();
-        ASSERT_EQ(e.size(), 1 + std::size_t(m)) << m;
+        ASSERT_EQ(e.size(), 1u + m) << m;
         EXPECT_EQ(e[0].args, (std::vector<int>{81, 81, 119, 119}));
         EXPECT_EQ(e[0].brush.color, colors::White);
-        for (std::size_t i = 1; i < e.size(); ++i) {
-            EXPECT_EQ(e[i].args, Args(TokenBoxes(int(m), 100, 100, 40)[i - 1]));
+        for (int i = 1; i <= m; ++i) {
+            EXPECT_EQ(e[i].args, ArgsOf(TokenBoxes(m, 100, 100, 40)[i - 1]));
             EXPECT_EQ(e[i].brush.color, colors::Black);
         }
-        EXPECT_TRUE(canvas.CallsOf("TextOut").empty() ||
-                    canvas.CallsOf("TextOut").back().text == "P");
+        EXPECT_EQ(canvas.Texts(), std::vector<std::string>{"P"}) << "no number up to four tokens";
     }
     p->SetMarking(5);
     Paint(p);
-    const auto texts = canvas.CallsOf("TextOut");
-    ASSERT_GE(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, "5");
-    EXPECT_FALSE(texts[0].transparentText) << "black on white";
-    // Centred: 1 character of width 6 at size 8.
-    EXPECT_EQ(texts[0].args, (std::vector<int>{97, 92}));
+    const CanvasCall five = canvas.CallsOf("TextOut")[0];
+    EXPECT_EQ(five.text, "5");
+    EXPECT_FALSE(five.transparentText) << "black on white";
+    EXPECT_EQ(five.args, (std::vector<int>{97, 92})) << "centred: one character of width 6";
     p->SetMarking(123456);
     Paint(p);
-    EXPECT_EQ(canvas.CallsOf("TextOut")[0].text, "1,2346E5");
+    EXPECT_EQ(canvas.Texts()[0], "1,2346E5");
 }
 
 TEST_F(Drawing, ContinuousPlaceShowsMarkingOrVariableInASecondCircle) {
@@ -140,13 +141,9 @@ TEST_F(Drawing, PlaceColoursSelectionSquaresAndNameLabel) {
     p->selected = 1;
     Paint(p);
     EXPECT_EQ(Ellipses()[0].pen.color, colors::Blue);
-    auto squares = canvas.CallsOf("Rectangle");
-    ASSERT_EQ(squares.size(), 4u);
-    EXPECT_EQ(squares[0].args, (std::vector<int>{85, 85, 91, 91}));
-    EXPECT_EQ(squares[1].args, (std::vector<int>{109, 85, 115, 91}));
-    EXPECT_EQ(squares[2].args, (std::vector<int>{85, 109, 91, 115}));
-    EXPECT_EQ(squares[3].args, (std::vector<int>{109, 109, 115, 115}));
-    EXPECT_EQ(squares[0].brush.color, colors::White);
+    EXPECT_EQ(ArgsOf(canvas.CallsOf("Rectangle")),
+              (Args{{85, 85, 91, 91}, {109, 85, 115, 91}, {85, 109, 91, 115}, {109, 109, 115, 115}}));
+    EXPECT_EQ(canvas.CallsOf("Rectangle")[0].brush.color, colors::White);
     p->errorMark = 1;
     Paint(p);
     EXPECT_EQ(Ellipses()[0].pen.color, colors::Red);
@@ -175,17 +172,14 @@ TEST_F(Drawing, DiscreteBarWithPriorityAndReservation) {
     Paint(t);
     const auto texts = canvas.CallsOf("TextOut");
     ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[0].text, "3");
-    EXPECT_EQ(texts[0].font.size, 6);
-    EXPECT_EQ(texts[0].font.color, colors::White);
-    // y = 94 + round((12 - 9) / 2) with halves to even.
-    EXPECT_EQ(texts[0].args, (std::vector<int>{87, 96}));
+    // Priority: y = 94 + round((12 - 9) / 2); reservation: round(100 - 5 / 2)
+    // and round(100 - 11 / 2), halves to even.
+    const CanvasCall& prio = texts[0];
     const CanvasCall& r = texts.back();
-    EXPECT_EQ(r.text, "R");
-    EXPECT_EQ(r.font.size, 7);
-    EXPECT_EQ(r.font.color, colors::White);
-    // round(100 - 5 / 2) = 98 and round(100 - 11 / 2) = 94 (halves to even).
-    EXPECT_EQ(r.args, (std::vector<int>{98, 94}));
+    EXPECT_EQ(std::tie(prio.text, prio.font.size, prio.font.color, prio.args),
+              std::make_tuple(std::string("3"), 6, colors::White, std::vector<int>{87, 96}));
+    EXPECT_EQ(std::tie(r.text, r.font.size, r.font.color, r.args),
+              std::make_tuple(std::string("R"), 7, colors::White, std::vector<int>{98, 94}));
 
     t->selected = 1;
     t->errorMark = 1;
@@ -213,10 +207,8 @@ TEST_F(Drawing, ContinuousBarAndLabelsAndHighlightRing) {
     auto ring = Ellipses();
     ASSERT_EQ(ring.size(), 1u);
     EXPECT_EQ(ring[0].args, (std::vector<int>{55, 84, 145, 116}));
-    EXPECT_EQ(ring[0].pen.width, 5);
-    EXPECT_EQ(ring[0].pen.mode, PenMode::Mask);
-    EXPECT_EQ(ring[0].pen.color, colors::Red);
-    EXPECT_EQ(ring[0].brush.color, colors::Yellow);
+    EXPECT_EQ(std::tie(ring[0].pen.width, ring[0].pen.mode, ring[0].pen.color, ring[0].brush.color),
+              std::make_tuple(5, PenMode::Mask, colors::Red, colors::Yellow));
     t->SetOrientation(0);
     Paint(t);
     EXPECT_EQ(Ellipses()[0].args, (std::vector<int>{84, 55, 116, 145}));
@@ -224,55 +216,48 @@ TEST_F(Drawing, ContinuousBarAndLabelsAndHighlightRing) {
 
 // ---- arc geometry ----------------------------------------------------------
 
-struct EndCase {
-    const char* what;
-    TPoint place;       // centre of the place
-    bool horizontal;    // orientation of the bar at (100, 100)
-    TPoint atBarEnd;    // end point of place -> transition
-    TPoint atBarStart;  // start point of transition -> place
-};
-
-class ArcEnds : public Drawing, public ::testing::WithParamInterface<EndCase> {};
-
-TEST_P(ArcEnds, MeetTheBarEdgeByTheAlphaRule) {
-    const EndCase& c = GetParam();
-    TTransition* t = AddTransition(net, 100, 100, "T", "0", false, c.horizontal);
-    TPlatz* p = AddPlace(net, c.place.x, c.place.y, "P", "m");
-    TEdge* in = Connect(net, p, t);
-    TEdge* out = Connect(net, t, p);
-    EXPECT_EQ(in->EndPoint(), c.atBarEnd) << c.what;
-    EXPECT_EQ(out->StartPoint(), c.atBarStart) << c.what;
+// Bar 30 x 12 (alpha = 21.8 degrees) or 12 x 30 (alpha = 68.2 degrees) at
+// (100, 100): the arc from the place ends, and the arc back starts, at the
+// same point on the bar's edge.
+TEST_F(Drawing, ArcEndsMeetTheBarEdgeByTheAlphaRule) {
+    struct Case {
+        const char* what;
+        TPoint place;
+        bool horizontal;
+        TPoint atBar;
+    } cases[] = {
+        {"from the left", {40, 100}, true, {85, 100}},
+        {"from the right", {160, 100}, true, {115, 100}},
+        {"from above", {100, 40}, true, {100, 94}},
+        {"from below", {100, 160}, true, {100, 106}},
+        {"left, slightly above", {40, 90}, true, {85, 97}},  // tan = -1/6: 100 - 2.5, truncated
+        {"above, slightly left", {75, 40}, true, {97, 94}},  // tan = -2.4: 100 - 2.5, truncated
+        {"below right", {125, 160}, true, {102, 106}},
+        {"vertical bar, from the left", {40, 100}, false, {94, 100}},
+        {"vertical bar, from above", {100, 40}, false, {100, 85}},
+        {"vertical bar, steep from the left", {40, 40}, false, {94, 94}},
+    };
+    for (const Case& c : cases) {
+        TPNObjekt o;
+        TTransition* t = AddTransition(o.Net(), 100, 100, "T", "0", false, c.horizontal);
+        TPlatz* p = AddPlace(o.Net(), c.place.x, c.place.y, "P", "m");
+        EXPECT_EQ(Connect(o.Net(), p, t)->EndPoint(), c.atBar) << c.what;
+        EXPECT_EQ(Connect(o.Net(), t, p)->StartPoint(), c.atBar) << c.what;
+    }
 }
-
-// Bar 30 x 12 (alpha = 21.8 degrees) or 12 x 30 (alpha = 68.2 degrees).
-INSTANTIATE_TEST_SUITE_P(
-    AllSides, ArcEnds,
-    ::testing::Values(EndCase{"from the left", {40, 100}, true, {85, 100}, {85, 100}},
-                      EndCase{"from the right", {160, 100}, true, {115, 100}, {115, 100}},
-                      EndCase{"from above", {100, 40}, true, {100, 94}, {100, 94}},
-                      EndCase{"from below", {100, 160}, true, {100, 106}, {100, 106}},
-                      // tan = -1/6: y = 100 - 2.5, truncated
-                      EndCase{"left, slightly above", {40, 90}, true, {85, 97}, {85, 97}},
-                      // tan = -2.4: x = 100 - 2.5, truncated
-                      EndCase{"above, slightly left", {75, 40}, true, {97, 94}, {97, 94}},
-                      EndCase{"below right", {125, 160}, true, {102, 106}, {102, 106}},
-                      EndCase{"vertical bar, from the left", {40, 100}, false, {94, 100}, {94, 100}},
-                      EndCase{"vertical bar, from above", {100, 40}, false, {100, 85}, {100, 85}},
-                      EndCase{"vertical bar, steep from the left", {40, 40}, false, {94, 94}, {94, 94}}));
 
 TEST_F(Drawing, PlaceEndsLieOnTheCircleAndFollowBendPoints) {
     TTransition* t = AddTransition(net, 100, 100, "T");
     TPlatz* p = AddPlace(net, 200, 100, "P", "m");
-    TEdge* a = Connect(net, t, p);
-    EXPECT_EQ(a->EndPoint(), (TPoint{185, 100}));
+    EXPECT_EQ(Connect(net, t, p)->EndPoint(), (TPoint{185, 100}));
     TEdge* b = Connect(net, p, t);
     EXPECT_EQ(b->StartPoint(), (TPoint{185, 100}));
     // Through a bend point straight above the place: the place end leaves
-    // upwards, the bar end comes in from the top right.
+    // upwards; the last segment from (200, 40) to (100, 100) has tan = 0.6,
+    // below -alpha, so it meets the bar's top edge.
     b->bendPoints = {{200, 40}};
     b->geometryValid = 0;
     EXPECT_EQ(b->StartPoint(), (TPoint{200, 85}));
-    // Last segment from (200, 40) to (100, 100): tan = 0.6, below -alpha -> top edge.
     EXPECT_EQ(b->EndPoint(), (TPoint{110, 94}));
     p->SetSizeClass(4); // diameter 60
     b->geometryValid = 0;
@@ -298,8 +283,7 @@ TEST_F(Drawing, ArrowHeadAndInhibitorCircle) {
 
     a->arcKind = akInhibitor;
     Paint(a);
-    heads = canvas.CallsOf("Polygon");
-    EXPECT_EQ(heads[0].points, (std::vector<TPoint>{{77, 100}, {69, 98}, {69, 102}}));
+    EXPECT_EQ(canvas.CallsOf("Polygon")[0].points, (std::vector<TPoint>{{77, 100}, {69, 98}, {69, 102}}));
     auto circle = Ellipses();
     ASSERT_EQ(circle.size(), 1u);
     EXPECT_EQ(circle[0].args, (std::vector<int>{77, 96, 85, 104})) << "radius 4, touching the bar";
@@ -318,10 +302,8 @@ TEST_F(Drawing, SelectedArcShowsBendSquaresAndBlueInsertionSquares) {
     TEdge* a = Connect(net, p, t);
     a->selected = 1;
     Paint(a);
-    auto squares = canvas.CallsOf("Rectangle");
-    ASSERT_EQ(squares.size(), 1u);
-    // Midpoint of (55, 100) and (185, 100).
-    EXPECT_EQ(squares[0].args, (std::vector<int>{117, 97, 123, 103}));
+    // One insertion square at the midpoint of (55, 100) and (185, 100).
+    EXPECT_EQ(ArgsOf(canvas.CallsOf("Rectangle")), (Args{{117, 97, 123, 103}}));
     EXPECT_EQ(canvas.CallsOf("Polyline")[0].pen.color, colors::Blue);
     EXPECT_EQ(canvas.CallsOf("Polygon")[0].brush.color, colors::Blue);
 
@@ -329,7 +311,7 @@ TEST_F(Drawing, SelectedArcShowsBendSquaresAndBlueInsertionSquares) {
     a->geometryValid = 0;
     a->errorMark = 1;
     Paint(a);
-    squares = canvas.CallsOf("Rectangle");
+    const auto squares = canvas.CallsOf("Rectangle");
     ASSERT_EQ(squares.size(), 5u);
     EXPECT_EQ(squares[0].args, (std::vector<int>{77, 37, 83, 43}));
     EXPECT_EQ(squares[0].brush.color, colors::Yellow);
@@ -345,19 +327,17 @@ TEST_F(Drawing, WeightLabelPositions) {
     TEdge* a = Connect(net, p, t, akNormal, "12");
     ASSERT_EQ(a->valueLabel->visible, 1);
     const int w = a->valueLabel->Width(), h = a->valueLabel->Height();
-    Paint(a);
+    auto paintWith = [&](std::vector<TPunkt> bends) {
+        a->bendPoints = std::move(bends);
+        a->geometryValid = 0;
+        Paint(a);
+        return a->valueLabel->bounds;
+    };
     // Bounds (55, 98, 185, 102), centre (120, 100).
-    EXPECT_EQ(a->valueLabel->bounds,
-              (TRect{RoundHalfEven(120 - w / 2.0 + 1), 103, RoundHalfEven(120 + w / 2.0 + 1), 115}));
-    a->bendPoints = {{80, 40}, {120, 20}, {160, 40}};
-    a->geometryValid = 0;
-    Paint(a);
-    EXPECT_EQ(a->valueLabel->bounds, (TRect{120 - w / 2, 20 - h - 5, 120 + w / 2, 15}));
-    a->bendPoints = {{80, 40}, {160, 60}};
-    a->geometryValid = 0;
-    Paint(a);
-    EXPECT_EQ(a->valueLabel->bounds, (TRect{int(std::trunc(120 - w / 2.0 + 1)), 51,
-                                            int(std::trunc(120 + w / 2.0 + 1)), 65}));
+    EXPECT_EQ(paintWith({}), (TRect{RoundHalfEven(120 - w / 2.0 + 1), 103, RoundHalfEven(120 + w / 2.0 + 1), 115}));
+    EXPECT_EQ(paintWith({{80, 40}, {120, 20}, {160, 40}}), (TRect{120 - w / 2, 20 - h - 5, 120 + w / 2, 15}));
+    EXPECT_EQ(paintWith({{80, 40}, {160, 60}}),
+              (TRect{int(std::trunc(120 - w / 2.0 + 1)), 51, int(std::trunc(120 + w / 2.0 + 1)), 65}));
     EXPECT_EQ(canvas.Texts().back(), "12");
 }
 

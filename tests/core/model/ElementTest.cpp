@@ -41,102 +41,74 @@ TEST_F(ElementTest, MarkingsGoThroughTheMarkingOwner) {
     EXPECT_EQ(follower.MarkingRef(), owner.MarkingRef());
 }
 
-TEST_F(ElementTest, FunctionTextDecidesNumberOrExpression) {
+// Each row starts from reservation 1 and timed 0. A discrete number is the
+// firing time: not above 0 drops the reservation, -1 means stepwise (not
+// timed). A continuous transition never reserves and is always timed.
+TEST_F(ElementTest, FunctionTextDecidesNumberOrExpressionAndTheFiringRules) {
     struct Case {
         bool continuous;
         const char* text;
         const char* stored;
         bool expression;
-        long double value; // checked for numbers only
+        long double value; // numbers, and 0 for continuous expressions
+        int reservation, timed;
     } cases[] = {
-        {false, "2,5", "2,5", false, 2.5L},   {false, "2.5", "2.5", true, 0},
-        {true, "2.5", "2.5", false, 2.5L},    {true, "2,5", "2,5", false, 2.5L},
-        {false, "2*A,5", "2*A.5", true, 0},   {true, "m1*2,5", "m1*2.5", true, 0},
-        {true, "1.5.2", "1.5.2", true, 0},    {false, " 7 ", " 7 ", false, 7},
+        {false, "2,5", "2,5", false, 2.5L, 1, 1},   {false, "2.5", "2.5", true, 0, 1, 0},
+        {true, "2.5", "2.5", false, 2.5L, 0, 1},    {true, "2,5", "2,5", false, 2.5L, 0, 1},
+        {false, "2*A,5", "2*A.5", true, 0, 1, 0},   {true, "m1*2,5", "m1*2.5", true, 0, 0, 1},
+        {true, "1.5.2", "1.5.2", true, 0, 0, 1},    {false, " 7 ", " 7 ", false, 7, 1, 1},
+        {false, "-1", "-1", false, -1, 0, 0},       {false, "-2", "-2", false, -2, 0, 1},
+        {false, "0,0", "0,0", false, 0, 0, 1},      {false, "5", "5", false, 5, 1, 1},
+        {true, "-3", "-3", false, -3, 0, 1},
     };
     for (const Case& c : cases) {
         TTransition t(nullptr);
         t.continuous = c.continuous;
+        t.reservation = 1;
+        t.timed = 0;
         t.SetFunctionText(c.text);
         EXPECT_EQ(t.functionText, c.stored) << c.text;
         EXPECT_EQ(t.valueLabel->Text(), c.stored) << c.text;
         EXPECT_EQ(t.isExpression, c.expression ? 1 : 0) << c.text;
-        if (!c.expression) {
+        EXPECT_EQ(std::tie(t.reservation, t.timed), std::tie(c.reservation, c.timed)) << c.text;
+        if (!c.expression || c.continuous) {
             EXPECT_EQ(t.value, c.value) << c.text;
-        } else if (c.continuous) {
-            EXPECT_EQ(t.value, 0) << c.text;
+        }
+        if (!c.expression && !c.continuous) {
+            EXPECT_EQ(t.firingTime, c.value) << c.text;
+            EXPECT_EQ(t.remainingTime, c.value) << c.text;
         }
     }
-    EXPECT_TRUE(platform.messages.Shown().empty());
-}
-
-TEST_F(ElementTest, FiringTimeRulesForDiscreteTransitions) {
-    TTransition t(nullptr);
-    t.reservation = 1;
-    t.SetFunctionText("-1");
-    EXPECT_TRUE(platform.messages.Shown().empty());
-    EXPECT_EQ(t.timed, 0);
-    EXPECT_EQ(t.reservation, 0);
-    EXPECT_EQ(t.firingTime, -1);
-
-    t.reservation = 1;
-    t.SetFunctionText("-2");
-    ASSERT_EQ(platform.messages.Texts(),
+    // Only -2: negative waiting times other than -1 are warned about.
+    EXPECT_EQ(platform.messages.Texts(),
               std::vector<std::string>{
                   "The Waiting Time of Diskrete Transitions must be positive or -1 for stepwise activity!"});
-    EXPECT_EQ(t.firingTime, -2);
-    EXPECT_EQ(t.remainingTime, -2);
-    EXPECT_EQ(t.timed, 1);
-    EXPECT_EQ(t.reservation, 0);
-
-    t.reservation = 1;
-    t.SetFunctionText("0,0");
-    EXPECT_EQ(t.reservation, 0);
-    EXPECT_EQ(t.timed, 1);
-    EXPECT_EQ(t.isExpression, 0);
-
-    t.reservation = 1;
-    t.SetFunctionText("5");
-    EXPECT_EQ(t.reservation, 1);
-    EXPECT_EQ(t.firingTime, 5);
-    EXPECT_EQ(t.remainingTime, 5);
-
-    // Continuous transitions never reserve and are always timed, even when negative.
-    t.continuous = 1;
-    t.timed = 0;
-    t.SetFunctionText("-3");
-    EXPECT_EQ(t.reservation, 0);
-    EXPECT_EQ(t.timed, 1);
-    EXPECT_EQ(t.value, -3);
-    EXPECT_EQ(platform.messages.Shown().size(), 1u);
 }
 
+// One arc, row after row: a changed text shows the weight label; a dot is
+// read as the decimal comma; an expression stores commas as dots, weight 0.
 TEST_F(ElementTest, WeightTextShowsTheLabelOnlyWhenItChanges) {
+    struct Row {
+        const char* text;
+        bool hideBefore;
+        const char* stored;
+        long double weight;
+        int expression, visible;
+    } rows[] = {
+        {"1", false, "1", 1, 0, 0},           {"2.5", false, "2.5", 2.5L, 0, 1},
+        {"2.5", true, "2.5", 2.5L, 0, 0},     {"m1*0,5", false, "m1*0.5", 0, 1, 1},
+        {"0,0", false, "0,0", 0, 0, 1},
+    };
     TEdge a(nullptr);
     EXPECT_FALSE(a.valueLabel->visible);
-    a.SetWeightText("1");
-    EXPECT_FALSE(a.valueLabel->visible);
-    EXPECT_EQ(a.weight, 1);
-
-    a.SetWeightText("2.5");
-    EXPECT_TRUE(a.valueLabel->visible);
-    EXPECT_EQ(a.weight, 2.5L);
-    EXPECT_EQ(a.isExpression, 0);
-    EXPECT_EQ(a.weightText, "2.5");
-
-    a.valueLabel->visible = 0;
-    a.SetWeightText("2.5");
-    EXPECT_FALSE(a.valueLabel->visible);
-
-    a.SetWeightText("m1*0,5");
-    EXPECT_EQ(a.weightText, "m1*0.5");
-    EXPECT_EQ(a.valueLabel->Text(), "m1*0.5");
-    EXPECT_EQ(a.weight, 0);
-    EXPECT_EQ(a.isExpression, 1);
-
-    a.SetWeightText("0,0");
-    EXPECT_EQ(a.weight, 0);
-    EXPECT_EQ(a.isExpression, 0);
+    for (const Row& r : rows) {
+        if (r.hideBefore) a.valueLabel->visible = 0;
+        a.SetWeightText(r.text);
+        EXPECT_EQ(std::make_tuple(a.weightText, a.valueLabel->Text(), a.weight, int(a.isExpression)),
+                  std::make_tuple(std::string(r.stored), std::string(r.stored), r.weight, r.expression))
+            << r.text;
+        EXPECT_EQ(a.valueLabel->visible, r.visible) << r.text;
+    }
 }
 
 TEST_F(ElementTest, PlaceSizeClassesKeepTheCentre) {

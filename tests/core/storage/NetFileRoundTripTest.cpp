@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <tuple>
 
 #include "NetFixtures.h"
@@ -62,19 +60,17 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     EXPECT_EQ(Difference(SaveNet(loaded), first), "");
 
     // The document settings and the object structure.
-    EXPECT_EQ(loaded.sampleTimeText, "250");
-    EXPECT_EQ(loaded.timeUnit, 1);
+    using S = std::string;
+    EXPECT_EQ(std::tie(loaded.sampleTimeText, loaded.timeUnit, loaded.name, loaded.baseName),
+              std::make_tuple(S("250"), 1, S("Plant"), S("Tank")));
     EXPECT_DOUBLE_EQ(loaded.sampleTimeSeconds, 0.25);
-    EXPECT_EQ(loaded.name, "Plant");
-    EXPECT_EQ(loaded.baseName, "Tank");
     ASSERT_NE(loaded.Base(), nullptr);
     ASSERT_EQ(loaded.Net().Children().size(), 2u);
     TPNObjekt& tank1 = *loaded.Net().Children()[0];
     TPNObjekt& tank2 = *loaded.Net().Children()[1];
-    EXPECT_EQ(tank1.name, "Tank_1");
-    EXPECT_EQ(tank1.parentName, "Plant");
-    EXPECT_EQ(tank2.Frame().description, std::vector<std::string>{"Second tank"});
-    EXPECT_EQ(loaded.Frame().description, (std::vector<std::string>{"The plant.", "Ä umlaut line"}));
+    EXPECT_EQ(std::tie(tank1.name, tank1.parentName), std::make_tuple(S("Tank_1"), S("Plant")));
+    EXPECT_EQ(tank2.Frame().description, std::vector<S>{"Second tank"});
+    EXPECT_EQ(loaded.Frame().description, (std::vector<S>{"The plant.", "Ä umlaut line"}));
 
     // Elements: the shape lies at the back, then the frames, then the rest.
     const TNetList& net = loaded.Net();
@@ -82,59 +78,45 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     EXPECT_EQ((std::vector<std::size_t>{OfKind(net, kind::Place).size(), OfKind(net, kind::Transition).size(),
                                         OfKind(net, kind::Arc).size(), OfKind(net, kind::Frame).size()}),
               (std::vector<std::size_t>{3, 2, 10, 3}));
-
     auto* p1 = static_cast<TPlatz*>(OfKind(net, kind::Place)[0]);
-    EXPECT_EQ(p1->name, "P1");
-    EXPECT_EQ(p1->InitialMarking(), 3);
-    EXPECT_EQ(p1->capacity, 5);
-    auto* p3 = static_cast<TPlatz*>(OfKind(net, kind::Place)[2]);
-    EXPECT_EQ(p3->interfaceFlag, 1);
+    EXPECT_EQ(std::make_tuple(p1->name, p1->InitialMarking(), p1->capacity), std::make_tuple(S("P1"), 3.0L, 5.0L));
+    EXPECT_EQ(static_cast<TPlatz*>(OfKind(net, kind::Place)[2])->interfaceFlag, 1);
     auto* t1 = static_cast<TTransition*>(OfKind(net, kind::Transition)[0]);
-    EXPECT_EQ(std::tie(t1->functionText, t1->priority, t1->reservation, t1->key),
-              std::make_tuple(std::string("2,5"), 3, 1, 3));
+    EXPECT_EQ(std::tie(t1->functionText, t1->priority, t1->reservation, t1->key), std::make_tuple(S("2,5"), 3, 1, 3));
     auto* t2 = static_cast<TTransition*>(OfKind(net, kind::Transition)[1]);
-    EXPECT_EQ(t2->orientation, 0);
-    EXPECT_EQ(t2->isExpression, 1);
-
+    EXPECT_EQ(std::tie(t2->orientation, t2->isExpression), std::make_tuple(0, 1));
     auto* label = static_cast<TSchriftObjekt*>(OfKind(net, kind::Label)[0]);
     EXPECT_EQ(label->Text(), "Plant|second line");
     EXPECT_EQ(std::tie(label->Font().name, label->Font().size, label->Font().color, label->Font().style),
-              std::make_tuple(std::string("Courier New"), 12, RGB(0x12, 0x34, 0x56), 0b0101));
+              std::make_tuple(S("Courier New"), 12, RGB(0x12, 0x34, 0x56), 0b0101));
 
     // Every connection kind is resolved and registered at its ends.
     TEdge* a0 = ArcOfKind(net, 0);
-    EXPECT_EQ(a0->source, p1);
-    EXPECT_EQ(a0->target, t1);
+    EXPECT_EQ(std::tie(a0->source, a0->target), std::make_tuple(p1, t1));
     EXPECT_EQ(a0->bendPoints, (std::vector<TPunkt>{{150, 80}, {170, 90}}));
     EXPECT_NE(std::find(p1->OutEdgeList.begin(), p1->OutEdgeList.end(), a0), p1->OutEdgeList.end());
     EXPECT_EQ(ArcOfKind(net, 0, 2)->arcKind, akInhibitor);
     EXPECT_EQ(ArcOfKind(net, 0, 3)->arcKind, akTest);
-
-    TEdge* a1 = ArcOfKind(net, 1);
-    ASSERT_EQ(a1->target, Interface(tank1, "level"));
+    ASSERT_EQ(ArcOfKind(net, 1)->target, Interface(tank1, "level"));
     EXPECT_EQ(Interface(tank1, "level")->innerPlace->markingOwner, p1);
-    TEdge* a2 = ArcOfKind(net, 2);
-    EXPECT_EQ(a2->source, Interface(tank1, "flow"));
+    EXPECT_EQ(ArcOfKind(net, 2)->source, Interface(tank1, "flow"));
     EXPECT_EQ(static_cast<TPlatz*>(OfKind(net, kind::Place)[1])->link, Interface(tank1, "flow")->innerPlace);
     TEdge* a3 = ArcOfKind(net, 3);
-    EXPECT_EQ(a3->interfaceTarget, Interface(tank2, "level"));
-    EXPECT_EQ(a3->target, Interface(tank2, "level")->innerPlace);
-    EXPECT_EQ(a3->weightText, "1,5");
-    TEdge* a3base = ArcOfKind(net, 3, 1);
-    EXPECT_EQ(a3base->interfaceTarget, Interface(*loaded.Base(), "level"));
+    EXPECT_EQ(std::tie(a3->interfaceTarget, a3->target, a3->weightText),
+              std::make_tuple(Interface(tank2, "level"), static_cast<TGraphItem*>(Interface(tank2, "level")->innerPlace),
+                              S("1,5")));
+    EXPECT_EQ(ArcOfKind(net, 3, 1)->interfaceTarget, Interface(*loaded.Base(), "level"));
     TEdge* a4 = ArcOfKind(net, 4);
-    EXPECT_EQ(a4->interfaceSource, Interface(tank2, "flow"));
-    EXPECT_EQ(a4->target, t2);
+    EXPECT_EQ(std::tie(a4->interfaceSource, a4->target), std::make_tuple(Interface(tank2, "flow"), t2));
     EXPECT_EQ(Interface(tank2, "flow")->OutEdgeList.front(), a4);
-    TEdge* a5 = ArcOfKind(net, 5);
-    EXPECT_EQ(a5->source, Interface(tank1, "level"));
+    EXPECT_EQ(ArcOfKind(net, 5)->source, Interface(tank1, "level"));
     EXPECT_EQ(Interface(tank2, "level")->innerPlace->link, Interface(tank1, "level")->innerPlace);
 
     // The frame keeps the order, side and value of its interface places.
-    ASSERT_EQ(tank1.Frame().interfacePlaces.size(), 2u);
-    EXPECT_EQ(tank1.Frame().interfacePlaces[0]->innerPlace->variableName, "flow");
-    EXPECT_EQ(tank1.Frame().interfacePlaces[1]->innerPlace->variableName, "level");
-    EXPECT_EQ(tank1.Frame().interfacePlaces[1]->side, 1);
+    const auto& ips = tank1.Frame().interfacePlaces;
+    ASSERT_EQ(ips.size(), 2u);
+    EXPECT_EQ(std::tie(ips[0]->innerPlace->variableName, ips[1]->innerPlace->variableName, ips[1]->side),
+              std::make_tuple(S("flow"), S("level"), 1));
     EXPECT_EQ(Interface(tank2, "flow")->Value(), 1.5L);
 }
 

@@ -35,16 +35,22 @@ inline void ToCorpus(const std::string& name, const std::vector<std::uint8_t>& b
     ASSERT_TRUE(fs::WriteFileAtomically(dir + name, bytes.data(), bytes.size()));
 }
 
+// Adds `e` to the object's net and moves it by (x, y).
+template <class T>
+T* AddMoved(TPNObjekt& o, std::unique_ptr<T> e, int x, int y) {
+    T* raw = e.get();
+    o.Net().Add(std::move(e));
+    raw->MoveBy(x, y, nullptr);
+    return raw;
+}
+
 inline TPlatz* AddPlace(TPNObjekt& o, const std::string& name, const std::string& var, int x, int y,
                         bool continuous = false) {
     auto p = std::make_unique<TPlatz>();
     p->continuous = continuous ? 1 : 0;
     p->SetName(name);
     p->variableName = var;
-    TPlatz* raw = p.get();
-    o.Net().Add(std::move(p));
-    raw->MoveBy(x, y, nullptr);
-    return raw;
+    return AddMoved(o, std::move(p), x, y);
 }
 
 inline TTransition* AddTransition(TPNObjekt& o, const std::string& name, const std::string& text,
@@ -53,10 +59,7 @@ inline TTransition* AddTransition(TPNObjekt& o, const std::string& name, const s
     t->continuous = continuous ? 1 : 0;
     t->SetName(name);
     t->SetFunctionText(text);
-    TTransition* raw = t.get();
-    o.Net().Add(std::move(t));
-    raw->MoveBy(x, y, nullptr);
-    return raw;
+    return AddMoved(o, std::move(t), x, y);
 }
 
 // An arc connected as the editor connects it: registered at its ends and
@@ -158,9 +161,7 @@ struct FullDocument {
         label->SetFont(font);
         label->SetText("Plant|second line");
         label->visible = 1;
-        TSchriftObjekt* labelRaw = label.get();
-        root.Net().Add(std::move(label));
-        labelRaw->MoveBy(20, 500, nullptr);
+        AddMoved(root, std::move(label), 20, 500);
 
         auto shape = std::make_unique<TObjekt>();
         shape->SetBounds({10, 10, 200, 150});
