@@ -13,7 +13,9 @@ namespace {
 // The property window's rows as "name|text|value|result".
 std::vector<std::string> Rows(const FormulaCheck& check) {
     std::vector<std::string> rows;
-    for (const FormulaRow& r : check.rows) rows.push_back(r.name + "|" + r.text + "|" + r.value + "|" + r.result);
+    for (const FormulaRow& r : check.rows) {
+        rows.push_back(r.name + "|" + r.text + "|" + r.value + "|" + r.result);
+    }
     return rows;
 }
 
@@ -118,8 +120,8 @@ TEST_F(FormulaBindingTest, ArcCheckCompilesWithoutEvaluating) {
     root.RegisterVariables();
     FormulaCheck check = CheckArcFunctions(root);
     EXPECT_EQ(check.errors, 1);
-    EXPECT_EQ(Rows(check), (std::vector<std::string>{"|1/m1|0|OK", "|(m1|N.A.|Missing brackets in expression",
-                                                     "|2,5|2,5|OK"}));
+    EXPECT_EQ(Rows(check), (std::vector<std::string>{
+                               "|1/m1|0|OK", "|(m1|N.A.|Missing brackets in expression", "|2,5|2,5|OK"}));
     EXPECT_EQ(platform.trace.Lines().back(), "CheckArcFunctions erfolgreich beendet, Fehler: 1");
     EXPECT_TRUE(good->parser->HasCompiledList());
     ReleaseFormulas(root);

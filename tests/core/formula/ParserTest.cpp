@@ -60,7 +60,9 @@ void ExpectValues(std::initializer_list<Row> rows) {
 // Every row evaluates to the fault E with the message `text`.
 template <class E>
 void ExpectFaults(const char* text, std::initializer_list<std::pair<const char*, double>> rows) {
-    for (const auto& [formula, x] : rows) EXPECT_EQ(EvalError<E>(formula, x), text) << formula << " at X = " << x;
+    for (const auto& [formula, x] : rows) {
+        EXPECT_EQ(EvalError<E>(formula, x), text) << formula << " at X = " << x;
+    }
 }
 
 void ExpectSyntaxErrors(std::initializer_list<const char*> texts) {
@@ -110,16 +112,20 @@ TEST(Parser, DivAndMod) {
         {"7DIV-2+1", 0, -2}
     });
     ExpectFaults<EDivByZero>("Division by zero", {{"5DIV0.5", 0}, {"5MODX", 0.9}});
-    ExpectFaults<EIntOverflow>("Parser internal integer overflow", {{"XDIV2", 2147483648.0}, {"2MODX", -3e9}});
+    ExpectFaults<EIntOverflow>("Parser internal integer overflow",
+                               {{"XDIV2", 2147483648.0}, {"2MODX", -3e9}});
     ExpectFaults<EInvalidOp>("Invalid floating point operation", {{"(X/X*0+SQRT(-1+X*0))DIV2", 1}});
 }
 
 TEST(Parser, EvaluationFaults) {
     // X^(X-1) is 0^-1 at run time.
-    ExpectFaults<EZeroDivide>("Floating point division by zero", {{"1/X", 0}, {"LN(X)", 0}, {"X^-1", 0}, {"X^(X-1)", 0}});
-    ExpectFaults<EInvalidOp>("Invalid floating point operation", {{"X/X", 0}, {"LN(X)", -1}, {"SQRT(X)", -1}, {"X^0.5", -4}});
-    ExpectFaults<EOverflow>("Floating point overflow", {{"EXP(X)", 1000}, {"X*X", 1e200}, {"X^2", 1e200}, {"X^7", 1e100},
-                                                        {"SINH(X)", 1000}, {"COSH(X)", -12000}, {"X^1.5", 1e300}});
+    ExpectFaults<EZeroDivide>("Floating point division by zero",
+                              {{"1/X", 0}, {"LN(X)", 0}, {"X^-1", 0}, {"X^(X-1)", 0}});
+    ExpectFaults<EInvalidOp>("Invalid floating point operation",
+                             {{"X/X", 0}, {"LN(X)", -1}, {"SQRT(X)", -1}, {"X^0.5", -4}});
+    ExpectFaults<EOverflow>("Floating point overflow",
+                            {{"EXP(X)", 1000}, {"X*X", 1e200}, {"X^2", 1e200}, {"X^7", 1e100},
+                             {"SINH(X)", 1000}, {"COSH(X)", -12000}, {"X^1.5", 1e300}});
     EXPECT_EQ(Eval("SQRT(-X)"), 0);
     // Faults are classes of their own, not compile errors.
     try {
@@ -229,7 +235,9 @@ TEST(Parser, Limits) {
     EXPECT_EQ(Eval(Repeat("X", "-", 21), 1), -19);
     EXPECT_EQ(CompileError<ETooManyNestings>(Repeat("1", "+", 22)),
               "Expression contains too many nestings");
-    for (const char* op : {"-", "*"}) EXPECT_NE(CompileError<ETooManyNestings>(Repeat("X", op, 22)), "") << op;
+    for (const char* op : {"-", "*"}) {
+        EXPECT_NE(CompileError<ETooManyNestings>(Repeat("X", op, 22)), "") << op;
+    }
     std::string calls = "X";
     for (int i = 0; i < 20; ++i) calls = "SIN(" + calls + ")";
     EXPECT_NO_THROW(Eval(calls));
