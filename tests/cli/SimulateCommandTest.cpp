@@ -111,11 +111,18 @@ TEST_F(Simulate, RefusesAsTheSimulationSwitchDoes) {
     EXPECT_EQ(Run({Save(formula, "formula.pn")}), 2);
     EXPECT_NE(err.find("Formula of C"), std::string::npos) << err;
 
-    EXPECT_EQ(Run({home.PathOf("missing.pn")}), 2);
-    EXPECT_EQ(Run({"--steps"}), 2);
-    EXPECT_EQ(Run({home.PathOf("x.pn"), "--enhanced-rule", "maybe"}), 2);
-    EXPECT_EQ(Run({home.PathOf("x.pn"), "--sample-time", "0"}), 2);
-    EXPECT_EQ(Run({Save(formula, "f2.pn"), "--csv", "x.csv"}), 2) << "--csv without --trace";
+    // Options are checked before the net is read.
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{home.PathOf("missing.pn")}, "cannot read \"" + home.PathOf("missing.pn") + "\""},
+        {{"--steps"}, "--steps needs a number"},
+        {{home.PathOf("x.pn"), "--enhanced-rule", "maybe"}, "--enhanced-rule takes on or off"},
+        {{home.PathOf("x.pn"), "--sample-time", "0"}, "the sample time must be a positive number"},
+        {{home.PathOf("x.pn"), "--csv", "x.csv"}, "--csv and --out need --trace"},
+    };
+    for (const auto& [args, message] : refused) {
+        EXPECT_EQ(Run(args), 2) << message;
+        EXPECT_NE(err.find(message), std::string::npos) << err;
+    }
 }
 
 TEST_F(Simulate, ArithmeticErrorStopsTheRunWithStatusOne) {
