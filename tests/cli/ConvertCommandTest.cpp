@@ -1,17 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
-#include "CliSupport.h"
+#include "CliTestSupport.h"
 #include "TempHome.h"
-#include "model/ObjectLibrary.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
 #include "model/TTransition.h"
 #include "model/storage/NetFile.h"
-#include "settings/ProgramSettings.h"
 
 #ifdef QZ_HAVE_INTERCHANGE
 #include "LoadAnyNet.h"
@@ -19,26 +16,20 @@
 namespace qz::test {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class Convert : public ::testing::Test {
 protected:
     int Run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
         args.insert(args.begin(), "convert");
-        return cli::RunCli(args, out, err);
+        const CliRun r = Cli(args);
+        out = r.out;
+        err = r.err;
+        return r.code;
     }
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(home.PathOf(name), std::ios::binary) << text;
     }
     TempHome home;
-    std::ostringstream out, err;
+    std::string out, err;
 };
 
 constexpr const char* kPnml = R"(<pnml><net id="n" type="http://www.pnml.org/version-2009/grammar/ptnet">
@@ -47,9 +38,9 @@ constexpr const char* kPnml = R"(<pnml><net id="n" type="http://www.pnml.org/ver
 
 TEST_F(Convert, PnmlToNetFileAndBackKeepsTheNet) {
     Write("in.pnml", kPnml);
-    ASSERT_EQ(Run({home.PathOf("in.pnml"), home.PathOf("net.pn"), "--timing", "0.5"}), cli::kExitOk) << err.str();
-    EXPECT_EQ(out.str(), home.PathOf("in.pnml") + " -> " + home.PathOf("net.pn") + ": 1 places, 1 transitions, 1 arcs\n");
-    EXPECT_EQ(err.str(), "warning: " + home.PathOf("in.pnml") + ": arcs of type \"reset\" skipped\n");
+    ASSERT_EQ(Run({home.PathOf("in.pnml"), home.PathOf("net.pn"), "--timing", "0.5"}), cli::kExitOk) << err;
+    EXPECT_EQ(out, home.PathOf("in.pnml") + " -> " + home.PathOf("net.pn") + ": 1 places, 1 transitions, 1 arcs\n");
+    EXPECT_EQ(err, "warning: " + home.PathOf("in.pnml") + ": arcs of type \"reset\" skipped\n");
 
     TPNObjekt net;
     ASSERT_TRUE(LoadNetFile(net, home.PathOf("net.pn")));
@@ -58,15 +49,15 @@ TEST_F(Convert, PnmlToNetFileAndBackKeepsTheNet) {
     EXPECT_EQ(t->functionText, "0,5");
     EXPECT_EQ(static_cast<TPlatz*>(net.Net().At(0))->InitialMarking(), 2);
 
-    ASSERT_EQ(Run({home.PathOf("net.pn"), home.PathOf("out.pnml")}), cli::kExitOk) << err.str();
-    ASSERT_EQ(Run({home.PathOf("out.pnml"), home.PathOf("again.pn")}), cli::kExitOk) << err.str();
+    ASSERT_EQ(Run({home.PathOf("net.pn"), home.PathOf("out.pnml")}), cli::kExitOk) << err;
+    ASSERT_EQ(Run({home.PathOf("out.pnml"), home.PathOf("again.pn")}), cli::kExitOk) << err;
     EXPECT_EQ(ReadAll(home.PathOf("again.pn")), ReadAll(home.PathOf("net.pn")));
 }
 
 TEST_F(Convert, RefusesBadArgumentsAndUnreadableInput) {
     Write("bad.pnml", "<pnml>\n<net id=\"n\" type=\"http://www.pnml.org/version-2009/grammar/ptnet\">\n<page>\n</net></pnml>");
     EXPECT_EQ(Run({home.PathOf("bad.pnml"), home.PathOf("x.pn")}), cli::kExitRefused);
-    EXPECT_EQ(err.str(), "error: " + home.PathOf("bad.pnml") + ": line 4: malformed XML: Start-end tags mismatch\n");
+    EXPECT_EQ(err, "error: " + home.PathOf("bad.pnml") + ": line 4: malformed XML: Start-end tags mismatch\n");
     EXPECT_FALSE(std::ifstream(home.PathOf("x.pn")).good());
     EXPECT_EQ(Run({"a.txt", "b.pn"}), cli::kExitRefused);
     EXPECT_EQ(Run({"a.pn"}), cli::kExitRefused);

@@ -2,11 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
-#include "CliSupport.h"
+#include "CliTestSupport.h"
 #include "TempHome.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -21,17 +18,6 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-struct Result {
-    int code;
-    std::string out, err;
-};
-
-Result Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = cli::RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
 // A program directory holding the bundled examples and their library.
 class ExampleHome : public ::testing::Test {
 protected:
@@ -45,7 +31,7 @@ protected:
 
 TEST_F(ExampleHome, ExamplesCommandWritesNetsThatReadBackWhole) {
     const std::string dir = home.PathOf("again");
-    const Result r = Cli({"examples", dir});
+    const CliRun r = Cli({"examples", dir});
     ASSERT_EQ(r.code, cli::kExitOk) << r.err;
     for (const char* name : {"ElementKinds", "Hybrid", "ProducerConsumer", "Plant"}) {
         TPNObjekt fresh, bundled;
@@ -65,7 +51,7 @@ TEST_F(ExampleHome, ExportsEveryExampleInEveryFormat) {
     for (const char* name : {"ElementKinds", "Hybrid", "ProducerConsumer", "Plant"}) {
         for (const char* ext : {".emf", ".wmf", ".svg", ".pdf", ".png"}) {
             const std::string out = home.PathOf(std::string(name) + ext);
-            const Result r = Cli({"export", Example(name), out});
+            const CliRun r = Cli({"export", Example(name), out});
             EXPECT_EQ(r.code, cli::kExitOk) << name << ext << ": " << r.err;
             EXPECT_GT(stdfs::file_size(out), 100u) << name << ext;
         }
@@ -87,13 +73,9 @@ TEST_F(ExampleHome, ValuesShowMarkingsInsteadOfVariableNames) {
     const std::string names = home.PathOf("names.svg"), values = home.PathOf("values.svg");
     ASSERT_EQ(Cli({"export", Example("Hybrid"), names}).code, cli::kExitOk);
     ASSERT_EQ(Cli({"export", Example("Hybrid"), values, "--values"}).code, cli::kExitOk);
-    const auto text = [](const std::string& p) {
-        std::ifstream in(p);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    EXPECT_NE(text(names).find(">supply<"), std::string::npos);
-    EXPECT_EQ(text(values).find(">supply<"), std::string::npos);
-    EXPECT_NE(text(values).find(">100<"), std::string::npos);
+    EXPECT_NE(ReadAll(names).find(">supply<"), std::string::npos);
+    EXPECT_EQ(ReadAll(values).find(">supply<"), std::string::npos);
+    EXPECT_NE(ReadAll(values).find(">100<"), std::string::npos);
 }
 
 TEST_F(ExampleHome, RefusesBadArguments) {
@@ -108,12 +90,12 @@ TEST_F(ExampleHome, RefusesBadArguments) {
         {"export", home.PathOf("missing.pn"), home.PathOf("x.png")},
     };
     for (const auto& args : bad) {
-        const Result r = Cli(args);
+        const CliRun r = Cli(args);
         EXPECT_EQ(r.code, cli::kExitRefused) << args.size();
         EXPECT_FALSE(r.err.empty());
     }
     EXPECT_FALSE(stdfs::exists(home.PathOf("x.png")));
-    const Result unwritable = Cli({"export", net, "/nonexistent-dir/x.png"});
+    const CliRun unwritable = Cli({"export", net, "/nonexistent-dir/x.png"});
     EXPECT_EQ(unwritable.code, cli::kExitFailure);
     EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
 }

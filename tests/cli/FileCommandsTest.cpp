@@ -1,28 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
-#include "CliSupport.h"
+#include "CliTestSupport.h"
 #include "TempHome.h"
-#include "common/FileSystem.h"
 #include "model/ObjectLibrary.h"
 #include "model/TPNObjekt.h"
 #include "model/storage/NetFile.h"
 
 namespace qz::test {
 namespace {
-
-struct CliRun {
-    int code;
-    std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = cli::RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 TEST(DescribeCommand, EmptyDocumentPrintsTheFifteenLinesWithCrLf) {
     TempHome home;
@@ -37,12 +24,8 @@ TEST(DescribeCommand, EmptyDocumentPrintsTheFifteenLinesWithCrLf) {
               "     - Inherited from: Empty Object\r\n     - Object name: New Object\r\n"
               "Number of child objects: 0\r\n=========================\r\n \r\n \r\nPlaces\r\n"
               " \r\nTransitions\r\n \r\nArcs\r\n \r\n");
-
-    const std::string txt = home.PathOf("empty.txt");
-    EXPECT_EQ(Cli({"describe", net, "-o", txt}).code, 0);
-    auto written = fs::ReadFile(txt);
-    ASSERT_TRUE(written);
-    EXPECT_EQ(std::string(written->begin(), written->end()), r.out);
+    EXPECT_EQ(Cli({"describe", net, "-o", home.PathOf("empty.txt")}).code, 0);
+    EXPECT_EQ(ReadAll(home.PathOf("empty.txt")), r.out);
 }
 
 TEST(DescribeCommand, UnreadableInputIsRefused) {
@@ -60,21 +43,18 @@ TEST(DescribeCommand, UnreadableInputIsRefused) {
 TEST(LibraryCommand, ListsNameAndBase) {
     TempHome home;
     std::filesystem::create_directories(LibraryDirectory());
-    TPNObjekt tank;
-    tank.SetObjectName("Tank");
-    ASSERT_TRUE(SaveNetFile(tank, LibraryDirectory() + "Tank.pn"));
-    TPNObjekt big;
-    big.SetObjectName("BigTank");
-    big.baseName = "Tank";
-    ASSERT_TRUE(SaveNetFile(big, LibraryDirectory() + "BigTank.pn"));
+    for (const auto& [name, base] : {std::pair{"Tank", kEmptyObject}, std::pair{"BigTank", "Tank"}}) {
+        TPNObjekt cls;
+        cls.SetObjectName(name);
+        cls.baseName = base;
+        ASSERT_TRUE(SaveNetFile(cls, LibraryDirectory() + name + ".pn"));
+    }
     CliRun r = Cli({"library", "--rebuild"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "BigTank\tTank\nTank\tEmpty Object\n");
-    r = Cli({"library"});
-    EXPECT_EQ(r.out, "BigTank\tTank\nTank\tEmpty Object\n");
+    EXPECT_EQ(Cli({"library"}).out, r.out);
     EXPECT_EQ(Cli({"library", "--bogus"}).code, 2);
-    ObjectLibrary().names.clear();
-    ObjectLibrary().files.clear();
+    ObjectLibrary() = TObjectLibrary{};
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "../core/simulation/NetBuilder.h"
-#include "CliSupport.h"
+#include "CliTestSupport.h"
 #include "TempHome.h"
 #include "model/ObjectLibrary.h"
 #include "model/storage/NetFile.h"
@@ -14,13 +13,6 @@
 
 namespace qz::test {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class Simulate : public ::testing::Test {
 protected:
@@ -33,14 +25,15 @@ protected:
         return path;
     }
     int Run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
         args.insert(args.begin(), "simulate");
-        return cli::RunCli(args, out, err);
+        const CliRun r = Cli(args);
+        out = r.out;
+        err = r.err;
+        return r.code;
     }
 
     TempHome home;
-    std::ostringstream out, err;
+    std::string out, err;
 };
 
 TEST_F(Simulate, SameSeedGivesTheSameCsv) {
@@ -61,13 +54,13 @@ TEST_F(Simulate, SameSeedGivesTheSameCsv) {
     b.Arc(p, t2);
     b.Arc(t2, c);
     const std::string file = Save(net, "conflict.pn");
-    const std::string csv1 = home.PathOf("one.csv"), csv2 = home.PathOf("two.csv");
-    ASSERT_EQ(Run({file, "--seed", "42", "--sample-time", "1", "--until", "200", "--trace", "all",
-                   "--csv", csv1}), 0) << err.str();
-    ASSERT_EQ(Run({file, "--seed", "42", "--sample-time", "1", "--until", "200", "--trace", "all",
-                   "--csv", csv2}), 0) << err.str();
-    const std::string text = ReadAll(csv1);
-    EXPECT_EQ(text, ReadAll(csv2));
+    const auto csv = [&](const char* seed, const std::string& to) {
+        EXPECT_EQ(Run({file, "--seed", seed, "--sample-time", "1", "--until", "200", "--trace", "all",
+                       "--csv", to}), 0) << err;
+        return to == "-" ? out : ReadAll(to);
+    };
+    const std::string text = csv("42", home.PathOf("one.csv"));
+    EXPECT_EQ(text, csv("42", "-"));
     EXPECT_EQ(text.substr(0, text.find('\n')), "time,P,A,C");
     // The last row: both sides won a fair share of 200 tokens.
     const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
@@ -80,9 +73,7 @@ TEST_F(Simulate, SameSeedGivesTheSameCsv) {
     EXPECT_EQ(aa + cc, 199) << "one token from the source at every time 1..199";
     EXPECT_GT(aa, 60);
     EXPECT_GT(cc, 60);
-    EXPECT_NE(text, (Run({file, "--seed", "43", "--sample-time", "1", "--until", "200", "--trace",
-                          "all", "--csv", "-"}),
-                     out.str()));
+    EXPECT_NE(text, csv("43", "-"));
 }
 
 TEST_F(Simulate, ValueExportStatisticsAndSteps) {
@@ -96,35 +87,42 @@ TEST_F(Simulate, ValueExportStatisticsAndSteps) {
     const std::string file = Save(net, "tank.pn");
     const std::string values = home.PathOf("in.txt");
     ASSERT_EQ(Run({file, "--steps", "3", "--sample-time", "0,1", "--trace", "In", "--out", values,
-                   "--stats"}), 0) << err.str();
+                   "--stats"}), 0) << err;
     EXPECT_EQ(ReadAll(values), "0;1\r\n0,1;0,8\r\n0,2;0,6\r\n");
-    EXPECT_NE(out.str().find("Steps: 3\nTotal Time: "), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("Transitions per sec: "), std::string::npos);
-    EXPECT_NE(out.str().find("Time to draw diagramms: "), std::string::npos);
-    EXPECT_NE(out.str().find("Time : 0,3"), std::string::npos);
+    EXPECT_NE(out.find("Steps: 3\nTotal Time: "), std::string::npos) << out;
+    EXPECT_NE(out.find("Transitions per sec: "), std::string::npos);
+    EXPECT_NE(out.find("Time to draw diagramms: "), std::string::npos);
+    EXPECT_NE(out.find("Time : 0,3"), std::string::npos);
 }
 
 TEST_F(Simulate, RefusesAsTheSimulationSwitchDoes) {
     TPNObjekt empty;
     EXPECT_EQ(Run({Save(empty, "empty.pn")}), 2);
-    EXPECT_NE(err.str().find("empty"), std::string::npos);
+    EXPECT_NE(err.find("empty"), std::string::npos);
 
     TPNObjekt bad;
     NetBuilder b(bad);
     b.Arc(b.Place("D", 1), b.Trans("C", "1", true));
     EXPECT_EQ(Run({Save(bad, "bad.pn")}), 2);
-    EXPECT_NE(err.str().find("There are 1 invalid connections. See user guide. !"), std::string::npos);
+    EXPECT_NE(err.find("There are 1 invalid connections. See user guide. !"), std::string::npos);
 
     TPNObjekt formula;
     NetBuilder(formula).Trans("C", "2*(", true);
     EXPECT_EQ(Run({Save(formula, "formula.pn")}), 2);
-    EXPECT_NE(err.str().find("Formula of C"), std::string::npos) << err.str();
+    EXPECT_NE(err.find("Formula of C"), std::string::npos) << err;
 
-    EXPECT_EQ(Run({home.PathOf("missing.pn")}), 2);
-    EXPECT_EQ(Run({"--steps"}), 2);
-    EXPECT_EQ(Run({home.PathOf("x.pn"), "--enhanced-rule", "maybe"}), 2);
-    EXPECT_EQ(Run({home.PathOf("x.pn"), "--sample-time", "0"}), 2);
-    EXPECT_EQ(Run({Save(formula, "f2.pn"), "--csv", "x.csv"}), 2) << "--csv without --trace";
+    // Options are checked before the net is read.
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{home.PathOf("missing.pn")}, "cannot read \"" + home.PathOf("missing.pn") + "\""},
+        {{"--steps"}, "--steps needs a number"},
+        {{home.PathOf("x.pn"), "--enhanced-rule", "maybe"}, "--enhanced-rule takes on or off"},
+        {{home.PathOf("x.pn"), "--sample-time", "0"}, "the sample time must be a positive number"},
+        {{home.PathOf("x.pn"), "--csv", "x.csv"}, "--csv and --out need --trace"},
+    };
+    for (const auto& [args, message] : refused) {
+        EXPECT_EQ(Run(args), 2) << message;
+        EXPECT_NE(err.find(message), std::string::npos) << err;
+    }
 }
 
 TEST_F(Simulate, ArithmeticErrorStopsTheRunWithStatusOne) {
@@ -134,10 +132,10 @@ TEST_F(Simulate, ArithmeticErrorStopsTheRunWithStatusOne) {
     TTransition* t = b.Trans("T", "1/(In-1)", true);
     b.Arc(in, t);
     EXPECT_EQ(Run({Save(net, "err.pn"), "--sample-time", "1"}), 1);
-    EXPECT_NE(err.str().find("An arithmetic error occured.\nPlease correct the formula for the object  \"T\"."),
+    EXPECT_NE(err.find("An arithmetic error occured.\nPlease correct the formula for the object  \"T\"."),
               std::string::npos)
-        << err.str();
-    EXPECT_NE(out.str().find("Time : 1"), std::string::npos) << "stopped after the first step";
+        << err;
+    EXPECT_NE(out.find("Time : 1"), std::string::npos) << "stopped after the first step";
 }
 
 TEST_F(Simulate, RunToEventStopsBeforeTheFiring) {
@@ -151,8 +149,8 @@ TEST_F(Simulate, RunToEventStopsBeforeTheFiring) {
     b.Arc(p, t);
     b.Arc(t, q);
     ASSERT_EQ(Run({Save(net, "event.pn"), "--sample-time", "1", "--run-to-event", "--trace", "P,Q",
-                   "--csv", "-"}), 0) << err.str();
-    EXPECT_EQ(out.str(), "time,P,Q\n0,1,0\n1,1,0\n2,1,0\n");
+                   "--csv", "-"}), 0) << err;
+    EXPECT_EQ(out, "time,P,Q\n0,1,0\n1,1,0\n2,1,0\n");
 }
 
 TEST_F(Simulate, TracesPlacesInsideObjectsByPath) {

@@ -172,10 +172,8 @@ TEST_F(PnmlImport, InhibitorAndReadArcsInTheCommonDialects) {
     for (std::size_t i = 0; i < arcs.size(); ++i) EXPECT_EQ(arcs[i]->arcKind, kinds[i]) << i;
     // Reset arcs are reported once, by name, and skipped.
     EXPECT_EQ(r.arcs, 6u);
-    EXPECT_NE(std::find(r.warnings.begin(), r.warnings.end(), "arcs of type \"reset\" skipped (2 times)"),
-              r.warnings.end());
-    EXPECT_NE(std::find(r.warnings.begin(), r.warnings.end(), "tool-specific data of \"X\" ignored"),
-              r.warnings.end());
+    EXPECT_EQ(r.warnings, (std::vector<std::string>{"tool-specific data of \"X\" ignored",
+                                                     "arcs of type \"reset\" skipped (2 times)"}));
 }
 
 TEST_F(PnmlImport, VariableNamesAreValidUniqueAndCompile) {

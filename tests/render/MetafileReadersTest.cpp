@@ -3,6 +3,7 @@
 // must show every circle and every text run the net draws.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "FakePlatform.h"
@@ -14,27 +15,6 @@
 
 namespace qz::test {
 namespace {
-
-struct Expected {
-    std::size_t ellipses = 0;
-    std::size_t texts = 0;
-    std::vector<std::string> placeNames;
-};
-
-// What the net draws, counted on the recording canvas.
-Expected CountDrawing(TNetList& net) {
-    RecordingCanvas rec;
-    render::DrawNetElements(rec, net, false);
-    Expected e;
-    e.ellipses = rec.Count("Ellipse");
-    for (const std::string& t : rec.Texts()) {
-        if (!t.empty()) ++e.texts;
-    }
-    for (TGraphItem* el : net.Elements()) {
-        if (el->Kind() == kind::Place) e.placeNames.push_back(static_cast<TPlatz*>(el)->name);
-    }
-    return e;
-}
 
 // libwmf loads its fonts through a Ghostscript font map; point the standard
 // faces at the Liberation fonts.
@@ -63,10 +43,28 @@ protected:
     void SetUp() override { BuildExample(GetParam(), *net.root); }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    void ExpectPicture(const std::string& svg, const Expected& e) {
-        EXPECT_EQ(std::size_t(CountOf(svg, "<ellipse")), e.ellipses);
-        EXPECT_EQ(std::size_t(CountOf(svg, "<text")), e.texts);
-        for (const std::string& name : e.placeNames) {
+    std::string Svg() const { return (dir / "out.svg").string(); }
+    // Exports the net as `file` and returns the SVG `command` makes of it.
+    std::string ThroughReader(const std::string& file, const std::string& command) {
+        std::string error, output;
+        EXPECT_TRUE(render::ExportNetPicture(net.root->Net(), (dir / file).string(), 1, &error))
+            << error;
+        EXPECT_EQ(RunTool(command, &output), 0) << output;
+        EXPECT_EQ(output.find("ERROR"), std::string::npos) << output;
+        return ReadText(Svg());
+    }
+    // Every circle, every text run and every place name the net draws (on
+    // the recording canvas) is in the SVG.
+    void ExpectPicture(const std::string& svg) {
+        RecordingCanvas rec;
+        render::DrawNetElements(rec, net.root->Net(), false);
+        const std::vector<std::string> texts = rec.Texts();
+        EXPECT_EQ(std::size_t(CountOf(svg, "<ellipse")), rec.Count("Ellipse"));
+        EXPECT_EQ(CountOf(svg, "<text"),
+                  std::count_if(texts.begin(), texts.end(), [](auto& t) { return !t.empty(); }));
+        for (TGraphItem* el : net.root->Net().Elements()) {
+            if (el->Kind() != kind::Place) continue;
+            const std::string& name = static_cast<TPlatz*>(el)->name;
             const bool found = svg.find(">" + name + "<") != std::string::npos ||
                                svg.find("[CDATA[" + name + "]]") != std::string::npos;
             EXPECT_TRUE(found) << "place name " << name;
@@ -76,23 +74,14 @@ protected:
 
 TEST_P(MetafileReaders, EmfOpensInEmf2svg) {
     if (!ToolAvailable("emf2svg-conv")) GTEST_SKIP() << "emf2svg-conv is not installed (Debian package emf2svg)";
-    const auto emf = dir / "net.emf", svg = dir / "emf.svg";
-    std::string error, output;
-    ASSERT_TRUE(render::ExportNetPicture(net.root->Net(), emf.string(), 1, &error)) << error;
-    ASSERT_EQ(RunTool("emf2svg-conv -i " + emf.string() + " -o " + svg.string(), &output), 0) << output;
-    ExpectPicture(ReadText(svg), CountDrawing(net.root->Net()));
+    ExpectPicture(
+        ThroughReader("net.emf", "emf2svg-conv -i " + (dir / "net.emf").string() + " -o " + Svg()));
 }
 
 TEST_P(MetafileReaders, WmfOpensInWmf2svg) {
     if (!ToolAvailable("wmf2svg")) GTEST_SKIP() << "wmf2svg is not installed (Debian package libwmf-bin)";
-    const auto wmf = dir / "net.wmf", svg = dir / "wmf.svg";
-    std::string error, output;
-    ASSERT_TRUE(render::ExportNetPicture(net.root->Net(), wmf.string(), 1, &error)) << error;
-    const std::string command = "wmf2svg --wmf-gs-fontmap=" + WriteFontMap(dir).string() + " -o " +
-                                svg.string() + " " + wmf.string();
-    ASSERT_EQ(RunTool(command, &output), 0) << output;
-    EXPECT_EQ(output.find("ERROR"), std::string::npos) << output;
-    ExpectPicture(ReadText(svg), CountDrawing(net.root->Net()));
+    ExpectPicture(ThroughReader("net.wmf", "wmf2svg --wmf-gs-fontmap=" + WriteFontMap(dir).string() +
+                                               " -o " + Svg() + " " + (dir / "net.wmf").string()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, MetafileReaders,

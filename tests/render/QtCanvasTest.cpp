@@ -25,33 +25,26 @@ protected:
 };
 
 TEST_F(QtCanvasTest, MapsWorldThroughWindowAndViewport) {
-    {
+    // Fills `world` on a white image through a window onto the 100 x 100 viewport.
+    const auto fill = [&](MapMode mode, int orgX, int orgY, int extX, int extY, TRect world) {
+        image.fill(Qt::white);
         QPainter painter(&image);
         QtCanvas c(painter);
-        c.SetMapMode(MapMode::Anisotropic);
-        c.SetWindowOrg(90, 90);
-        c.SetWindowExt(50, 50);
+        c.SetMapMode(mode);
+        c.SetWindowOrg(orgX, orgY);
+        c.SetWindowExt(extX, extY);
         c.SetViewportExt(100, 100);
         c.brush = TBrush{colors::Blue, BrushStyle::Solid};
-        c.FillRect({100, 100, 110, 110});
-    }
+        c.FillRect(world);
+    };
+    fill(MapMode::Anisotropic, 90, 90, 50, 50, {100, 100, 110, 110});
     EXPECT_EQ(image.pixelColor(20, 20), QColor(Qt::blue));
     EXPECT_EQ(image.pixelColor(39, 39), QColor(Qt::blue));
     EXPECT_EQ(image.pixelColor(40, 40), QColor(Qt::white));
     EXPECT_EQ(image.pixelColor(19, 19), QColor(Qt::white));
-}
-
-TEST_F(QtCanvasTest, IsotropicMappingKeepsBothAxesAtTheSmallerScale) {
-    {
-        QPainter painter(&image);
-        QtCanvas c(painter);
-        c.SetMapMode(MapMode::Isotropic);
-        c.SetWindowExt(10, 20);
-        c.SetViewportExt(100, 100); // x would be 10, y 5: both take 5
-        c.brush = TBrush{colors::Black, BrushStyle::Solid};
-        c.FillRect({0, 0, 10, 10});
-    }
-    EXPECT_EQ(image.pixelColor(49, 49), QColor(Qt::black));
+    // Isotropic: x would scale by 10, y by 5; both axes take 5.
+    fill(MapMode::Isotropic, 0, 0, 10, 20, {0, 0, 10, 10});
+    EXPECT_EQ(image.pixelColor(49, 49), QColor(Qt::blue));
     EXPECT_EQ(image.pixelColor(60, 20), QColor(Qt::white));
 }
 

@@ -28,13 +28,9 @@ mode_t ModeOf(const std::string& path) {
     return st.st_mode & 07777;
 }
 
-int EntryCount(const std::string& dir) {
-    int n = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir)) {
-        (void)e;
-        ++n;
-    }
-    return n;
+long EntryCount(const std::string& dir) {
+    using It = std::filesystem::directory_iterator;
+    return std::distance(It(dir), It());
 }
 
 } // namespace

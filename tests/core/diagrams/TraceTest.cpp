@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "common/FileSystem.h"
 #include "diagrams/TInfoFigures.h"
 #include "diagrams/TPunktListe.h"
 
@@ -74,10 +73,9 @@ TEST(TraceExport, LinesOfTimeAndValueWithTheDecimalComma) {
 
     const auto path = std::filesystem::temp_directory_path() / "quenzor_trace_export_test.txt";
     ASSERT_TRUE(SaveValues(list, path.string()));
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), ExportValues(list));
+    const auto bytes = fs::ReadFile(path.string());
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), ExportValues(list));
     std::filesystem::remove(path);
 }
 
