@@ -791,51 +791,31 @@ bool TSimulationEngine::ArcOk(std::uint32_t arc) const {
     dirtyCells_.Push(cell);
 }
 
+// The structural check of a slot and the bits of its positions in the
+// immediate list, written whether they changed or not (without branching on
+// the value).
 [[gnu::always_inline]] inline void TSimulationEngine::SetCheck(std::uint32_t slot, bool ok) {
     check_[slot] = ok ? 1 : 0;
-    const std::uint32_t one = immOne_[slot];
-    if (one < kNoPosition) {
-        const std::uint64_t bit = std::uint64_t{1} << (one % 64);
-        if (ok) {
-            immBits_[one / 64] |= bit;
-        } else {
-            immBits_[one / 64] &= ~bit;
-        }
-        return;
-    }
-    if (one == kNoPosition) return;
-    for (std::uint32_t k = immPos0_[slot]; k < immPos0_[slot + 1]; ++k) {
-        const std::uint32_t i = immPos_[k];
-        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
-        if (ok) {
-            immBits_[i / 64] |= bit;
-        } else {
-            immBits_[i / 64] &= ~bit;
-        }
-    }
-}
-
-// SetCheck, written whether the check changed or not.
-[[gnu::always_inline]] inline void TSimulationEngine::StoreCheck(std::uint32_t slot, bool holds) {
+    auto store = [this, ok](std::uint32_t position) {
+        std::uint64_t& word = immBits_[position / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (position % 64);
+        word = (word & ~bit) | (ok ? bit : 0);
+    };
     const std::uint32_t one = immOne_[slot];
     if (one < kNoPosition) [[likely]] {
-        check_[slot] = holds ? 1 : 0;
-        std::uint64_t& word = immBits_[one / 64];
-        const std::uint64_t bit = std::uint64_t{1} << (one % 64);
-        word = (word & ~bit) | (holds ? bit : 0);
-    } else {
-        SetCheck(slot, holds);
+        store(one);
+    } else if (one == kManyPositions) {
+        for (std::uint32_t k = immPos0_[slot]; k < immPos0_[slot + 1]; ++k) store(immPos_[k]);
     }
 }
 
 // An arc condition that changed: the count of failing conditions of its
-// slot and the slot's check follow, the check written whether it changed or
-// not (without branching on it).
+// slot and the slot's check follow.
 [[gnu::always_inline]] inline void TSimulationEngine::FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok) {
     arcOk_[arc] = ok ? 1 : 0;
     const std::uint32_t failing = unsatisfied_[slot] + (ok ? std::uint32_t(-1) : 1u);
     unsatisfied_[slot] = failing;
-    StoreCheck(slot, failing == 0);
+    SetCheck(slot, failing == 0);
 }
 
 inline void TSimulationEngine::SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok) {
@@ -973,13 +953,13 @@ void TSimulationEngine::Recheck() {
         if (!CellChanged(c)) continue;
         for (std::uint32_t k = cellSlots0_[c]; k < cellSlots0_[c + 1]; ++k) {
             const std::uint32_t slot = cellSlots_[k];
-            StoreCheck(slot, ChecksHold(slot));
+            SetCheck(slot, ChecksHold(slot));
         }
     }
     dirtyCells_.Clear();
     for (std::uint32_t slot : staleSlots_) {
         stale_[slot] = 0;
-        StoreCheck(slot, ChecksHold(slot));
+        SetCheck(slot, ChecksHold(slot));
     }
     staleSlots_.clear();
 }
@@ -1933,6 +1913,17 @@ inline bool TSimulationEngine::FlowEnabled(std::uint32_t slot) {
     return Structural(slot);
 }
 
+// A speed formula failed: at once in two separate passes; in a pass that
+// fires as it goes, the fault now and the report after the pass.
+void TSimulationEngine::SpeedError(TTransition& t, bool drawing) {
+    if (flowInterleaved_ && !drawing && !flowDiscrete_) {
+        FlowFault(t);
+        flowFaults_.push_back(&t);
+    } else {
+        FlowError(t);
+    }
+}
+
 // The first pass for position i: enabling and speed, into the transition or
 // (deferred) into flow_. True when the transition is enabled.
 [[gnu::always_inline]] inline bool TSimulationEngine::EvaluateFlow(FlowSlot& f, std::size_t i, bool defer,
@@ -1950,12 +1941,7 @@ inline bool TSimulationEngine::FlowEnabled(std::uint32_t slot) {
             f.pending |= kPendingFlow;
         } catch (const std::exception&) {
             PublishWorkingFields(f);
-            if (flowInterleaved_ && !drawing && !flowDiscrete_) {
-                FlowFault(*f.t);
-                flowFaults_.push_back(f.t);
-            } else {
-                FlowError(*f.t);
-            }
+            SpeedError(*f.t, drawing);
         }
         f.outputs = f.reservation == 0;
         return true;
@@ -1977,12 +1963,7 @@ inline bool TSimulationEngine::FlowEnabled(std::uint32_t slot) {
                 t.value = static_cast<long double>(v);
                 f.product = 1;
             } catch (const std::exception&) {
-                if (flowInterleaved_ && !drawing && !flowDiscrete_) {
-                    FlowFault(t);
-                    flowFaults_.push_back(&t);
-                } else {
-                    FlowError(t);
-                }
+                SpeedError(t, drawing);
             }
         }
         f.outputs = t.reservation == 0;

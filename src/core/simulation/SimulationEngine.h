@@ -201,7 +201,6 @@ private:
     void LoadReader(std::uint32_t arc);
     void SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok);
     void FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok);
-    void StoreCheck(std::uint32_t slot, bool holds);
     void BuildCellSlots();
     void Recheck();
     bool CellChanged(std::uint32_t cell);
@@ -222,6 +221,7 @@ private:
     void FlowError(TTransition& t);
     void FlowFault(TTransition& t);
     void ReportFlowError(TTransition& t);
+    void SpeedError(TTransition& t, bool drawing);
     void OrderFlowFirings();
     bool EvaluateFlow(FlowSlot& f, std::size_t i, bool defer, bool drawing, double sampleTime);
     bool FlowReady();
