@@ -11,7 +11,6 @@
 #include "model/TPlatz.h"
 #include "model/TTransition.h"
 #include "platform/Services.h"
-#include "settings/ProgramSettings.h"
 #include "simulation/SimulationSession.h"
 
 namespace {
@@ -115,7 +114,6 @@ void Step(benchmark::State& state, Kind kind) {
     PlatformServices services{};
     services.messages = &boxes;
     PlatformScope scope(services);
-    Settings().enhancedFiringRule = 0;
     SimulationBusy() = false;
 
     TPNObjekt net;

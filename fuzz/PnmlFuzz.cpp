@@ -10,6 +10,7 @@
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
 #include "model/TPNObjekt.h"
+#include "model/storage/NetFile.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 
@@ -24,6 +25,11 @@ public:
 };
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    qz::InstallNetFileLoader();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static SilentBoxes boxes;

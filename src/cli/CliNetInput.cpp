@@ -20,7 +20,6 @@ bool LoadCommandNet(TPNObjekt& root, const std::string& input, const std::string
         return false;
     }
     MessagesToStream messages(err);
-    InstallNetFileLoader();
     ObjectLibrary().LoadIndex();
 #ifdef QZ_HAVE_INTERCHANGE
     const bool loaded = LoadAnyNet(root, input, err);

@@ -15,7 +15,6 @@
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
-#include "settings/ProgramSettings.h"
 
 namespace qz::pnml {
 
@@ -245,7 +244,7 @@ std::string Writer::Run(const TPNObjekt& root) {
     w_.Open("document")
         .Attr("sampleTime", root.sampleTimeText)
         .Attr("timeUnit", root.timeUnit)
-        .Attr("enhancedFiringRule", Settings().enhancedFiringRule)
+        .Attr("enhancedFiringRule", root.enhancedFiringRule)
         .Close();
     WriteObject(root, -1, false);
     w_.Close();

@@ -23,7 +23,6 @@
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
-#include "settings/ProgramSettings.h"
 
 namespace qz::pnml {
 
@@ -778,7 +777,7 @@ void Reader::LayoutPageNodes() {
 void Reader::ReadDocumentSettings(TPNObjekt& root, const pugi::xml_node& doc) {
     if (doc.attribute("sampleTime")) root.sampleTimeText = doc.attribute("sampleTime").value();
     root.timeUnit = IntAttr(doc, "timeUnit", root.timeUnit);
-    Settings().enhancedFiringRule = IntAttr(doc, "enhancedFiringRule", 0);
+    root.enhancedFiringRule = IntAttr(doc, "enhancedFiringRule", 0);
     if (std::optional<long double> v = num::ParseNumber(root.sampleTimeText)) {
         root.sampleTimeSeconds = static_cast<double>(root.timeUnit == 1 ? *v / 1000 : *v);
     }
@@ -826,7 +825,7 @@ void Reader::Run(TPNObjekt& root, const pugi::xml_document& doc) {
         root.timeUnit = 1;
         root.sampleTimeText = "100";
         root.sampleTimeSeconds = 0.1;
-        Settings().enhancedFiringRule = 0;
+        root.enhancedFiringRule = 0;
     }
     if (!objectNode) objectNode = empty.append_child("object");
     if (!objectNode.attribute("name")) {

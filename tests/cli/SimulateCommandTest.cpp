@@ -7,7 +7,6 @@
 #include "TempHome.h"
 #include "model/ObjectLibrary.h"
 #include "model/storage/NetFile.h"
-#include "settings/ProgramSettings.h"
 #include "simulation/HeadlessRun.h"
 #include "simulation/SimulationSession.h"
 
@@ -16,7 +15,6 @@ namespace {
 
 class Simulate : public ::testing::Test {
 protected:
-    Simulate() { Settings().enhancedFiringRule = 0; }
     ~Simulate() override { SimulationBusy() = false; }
 
     std::string Save(TPNObjekt& net, const std::string& name) {

@@ -17,7 +17,6 @@
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
 #include "model/storage/NetFile.h"
-#include "settings/ProgramSettings.h"
 
 namespace qz::pnml {
 namespace {
@@ -87,7 +86,7 @@ TInterfacePlace* Interface(TPNObjekt& obj, const std::string& var) {
 void BuildShowcase(TPNObjekt& root) {
     root.sampleTimeText = "250";
     root.timeUnit = 1;
-    Settings().enhancedFiringRule = 1;
+    root.enhancedFiringRule = 1;
     ASSERT_TRUE(root.SetInherited("Base"));
     root.SetObjectName("Plant <A&B>");
     root.Frame().description = {"Class description", "  indented \"line\"  ", ""};
@@ -180,9 +179,7 @@ void BuildShowcase(TPNObjekt& root) {
 struct PnmlRoundTrip : ::testing::Test {
     test::ScopedPlatform platform;
     InMemoryLibrary library;
-    int savedRule = Settings().enhancedFiringRule;
     TPNObjekt original;
-    ~PnmlRoundTrip() override { Settings().enhancedFiringRule = savedRule; }
     std::string ShowcaseText() {
         BuildShowcase(original);
         return PnmlExporter::ExportText(original);
@@ -192,7 +189,6 @@ struct PnmlRoundTrip : ::testing::Test {
 TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
     const std::string first = ShowcaseText();
 
-    Settings().enhancedFiringRule = 0;
     TPNObjekt copy;
     const ImportResult r = PnmlImporter::ImportText(copy, first);
     ASSERT_TRUE(r.ok) << r.error;

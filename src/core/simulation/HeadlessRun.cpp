@@ -15,7 +15,6 @@
 #include "model/TTransition.h"
 #include "model/TEdge.h"
 #include "platform/Services.h"
-#include "settings/ProgramSettings.h"
 #include "simulation/SimulationSession.h"
 
 namespace qz {
@@ -183,7 +182,7 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
         root.sampleTimeText = num::FormatGeneral(*options.sampleTime, 15);
         root.timeUnit = 0;
     }
-    if (options.enhancedRule) Settings().enhancedFiringRule = *options.enhancedRule ? 1 : 0;
+    if (options.enhancedRule) root.enhancedFiringRule = *options.enhancedRule ? 1 : 0;
     // Without a step limit only the advance of model time ends the run.
     if (!options.steps && !(root.sampleTimeSeconds > 0)) {
         err << "quenzor-cli simulate: the net's sample time is not positive; give --sample-time or "

@@ -22,7 +22,6 @@
 #include "model/TPlatz.h"
 #include "model/TTransition.h"
 #include "platform/Services.h"
-#include "settings/ProgramSettings.h"
 #include "simulation/EnablingThresholds.h"
 
 namespace qz {
@@ -185,6 +184,12 @@ void TSimulationEngine::Clear() {
     listsOverlap_ = false;
 }
 
+void TSimulationEngine::SetEnhancedRule(bool on) {
+    if (on == enhanced_) return;
+    enhanced_ = on;
+    MarkingsChanged();
+}
+
 void TSimulationEngine::MarkingsChanged() {
     seenWrites_ = TPlatz::markingWrites.load(std::memory_order_relaxed);
     chosenKnown_ = false;
@@ -260,6 +265,7 @@ void TSimulationEngine::BuildAdjacency() {
 void TSimulationEngine::Start(TPNObjekt& root) {
     Clear();
     root_ = &root;
+    enhanced_ = root.enhancedFiringRule != 0;
     discreteFirings = 0;
     ClassifyTransitions(root, lists_);
 
@@ -421,9 +427,6 @@ void TSimulationEngine::Prepare() {
         MarkingsChanged();
         incremental_ = use;
     }
-    const bool enhanced = Settings().enhancedFiringRule != 0;
-    if (enhanced != enhanced_) checksValid_ = false;
-    enhanced_ = enhanced;
     sampleTime_ = root_ ? root_->sampleTimeSeconds : 0;
 }
 

@@ -39,9 +39,14 @@ public:
     TSimulationEngine(const TSimulationEngine&) = delete;
     TSimulationEngine& operator=(const TSimulationEngine&) = delete;
 
-    // Builds the working lists of `root`'s hierarchy and sets the
-    // time-advanced flag. Fusion must be resolved.
+    // Builds the working lists of `root`'s hierarchy, takes the document's
+    // enhanced firing rule and sets the time-advanced flag. Fusion must be
+    // resolved.
     void Start(TPNObjekt& root);
+    // The enhanced firing rule of continuous transitions in this session
+    // (the options window changes it for the session's document).
+    void SetEnhancedRule(bool on);
+    bool EnhancedRule() const { return enhanced_; }
     // Builds the conflict groups; returns their number.
     std::size_t BuildConflictGroups();
     // Frees the working lists.

@@ -355,7 +355,7 @@ std::string InvalidConnectionsMessage(int count) {
 
 int CountInvalidConnections(TPNObjekt& root) {
     int counter = 0;
-    root.MarkInvalidArcs(counter, Settings().enhancedFiringRule != 0);
+    root.MarkInvalidArcs(counter, root.enhancedFiringRule != 0);
     return counter;
 }
 

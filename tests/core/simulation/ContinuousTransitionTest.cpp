@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SimFixture.h"
+#include "model/storage/NetFile.h"
 
 namespace qz::test {
 namespace {
@@ -45,11 +46,41 @@ TEST_F(Continuous, FlowIsSpeedTimesSampleTimeWhateverTheWeights) {
 
 TEST_F(Continuous, EnhancedRuleStopsBelowTheWeight) {
     Tank("2", 1, "5");
-    Settings().enhancedFiringRule = 1;
+    root.enhancedFiringRule = 1;
     Begin();
     EXPECT_FALSE(Engine().IsEnabled(*t));
     Step();
     EXPECT_EQ(in->Marking(), 1);
+}
+
+// Two documents open at once, each read from its own file: opening the
+// second while the first runs changes nothing in the first, and each keeps
+// its own rule when they are simulated in turn.
+TEST_F(Continuous, EachDocumentKeepsItsOwnEnhancedRule) {
+    Tank("2", 1, "5"); // only the enhanced rule stops it
+    root.timeUnit = 1;
+    root.enhancedFiringRule = 1;
+    const std::vector<std::uint8_t> enhancedFile = SaveNet(root);
+    root.enhancedFiringRule = 0;
+    const std::vector<std::uint8_t> plainFile = SaveNet(root);
+    TPNObjekt first, second;
+    ASSERT_TRUE(LoadNet(first, enhancedFile));
+    TSimulationSession s;
+    ASSERT_EQ(StartSimulation(first, s), StartOutcome::Started);
+    s.engine.Step();
+    ASSERT_TRUE(LoadNet(second, plainFile));
+    s.engine.Step();
+    EndSimulation(first, s);
+    const std::pair<TPNObjekt*, double> turns[] = {{&second, 0.6}, {&first, 1}};
+    for (const auto& [doc, marking] : turns) {
+        ASSERT_EQ(StartSimulation(*doc, s), StartOutcome::Started);
+        s.engine.Step();
+        s.engine.Step();
+        EndSimulation(*doc, s);
+        EXPECT_NEAR(static_cast<TPlatz*>(doc->Net().At(0))->Marking(), marking, 1e-12);
+    }
+    EXPECT_EQ(first.enhancedFiringRule, 1);
+    EXPECT_EQ(second.enhancedFiringRule, 0);
 }
 
 TEST_F(Continuous, WithoutTheEnhancedRuleThePlaceRunsNegative) {
@@ -61,7 +92,7 @@ TEST_F(Continuous, WithoutTheEnhancedRuleThePlaceRunsNegative) {
 
 TEST_F(Continuous, EnhancedRuleWithWeightZeroEndsOneFlowBelowZero) {
     Tank("2", 1, "0");
-    Settings().enhancedFiringRule = 1;
+    root.enhancedFiringRule = 1;
     Begin();
     for (int i = 0; i < 20; ++i) Step();
     EXPECT_NEAR(in->Marking(), -0.2, 1e-12);
@@ -94,7 +125,7 @@ TEST_F(Continuous, InhibitorAndDiscreteInputsStopAContinuousTransition) {
     Tank("1", 1);
     TPlatz* guard = b.Place("Guard", 0.5, true);
     b.Arc(guard, t, "0.5", akInhibitor);
-    Settings().enhancedFiringRule = 1; // inhibitors on continuous places are then valid
+    root.enhancedFiringRule = 1; // inhibitors on continuous places are then valid
     Begin();
     EXPECT_FALSE(Engine().IsEnabled(*t)) << "0.5 < 0.5 fails";
     guard->SetMarking(0.4);

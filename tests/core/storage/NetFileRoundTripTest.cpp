@@ -50,7 +50,7 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     FullDocument doc;
     const Bytes first = SaveNet(doc.root);
     ToCorpus("full_document.pn", first);
-    EXPECT_EQ(Settings().fileVersion, "2,7");
+    EXPECT_EQ(doc.root.fileVersion, "2,7");
 
     TPNObjekt loaded;
     std::string status;
@@ -199,7 +199,7 @@ TEST_F(NetFileRoundTrip, ShapesLieBehindInReverseOfTheirStoredOrder) {
 TEST_F(NetFileRoundTrip, HeaderNamesTheClassAndClassFilesKeepTheDocumentsVersionAndRule) {
     WriteTankClass();
     FullDocument doc;
-    Settings().enhancedFiringRule = 1;
+    doc.root.enhancedFiringRule = 1;
     Bytes bytes = SaveNet(doc.root);
     NetFileHeader h = ReadNetHeader(bytes);
     EXPECT_TRUE(h.ok);
@@ -208,12 +208,11 @@ TEST_F(NetFileRoundTrip, HeaderNamesTheClassAndClassFilesKeepTheDocumentsVersion
     h = ReadNetFileHeader(LibraryDirectory() + "Tank.pn");
     EXPECT_EQ(h.name, "Tank");
     EXPECT_EQ(h.baseName, "Empty Object");
-    Settings().enhancedFiringRule = 0;
     TPNObjekt loaded;
     ASSERT_TRUE(LoadNet(loaded, bytes));
     // The class files read on the way were saved with the rule off.
-    EXPECT_EQ(Settings().enhancedFiringRule, 1);
-    EXPECT_EQ(Settings().fileVersion, "2,7");
+    EXPECT_EQ(loaded.enhancedFiringRule, 1);
+    EXPECT_EQ(loaded.fileVersion, "2,7");
 }
 
 // A stored reservation byte on a transition that cannot reserve (immediate,

@@ -181,7 +181,7 @@ struct FullDocument {
 };
 
 // Program state every storage test starts from: scripted messages, a
-// temporary home with an empty library, no grid, the loader installed.
+// temporary home with an empty library, no grid.
 class StorageTest : public ::testing::Test {
 protected:
     static void ClearLibrary() {
@@ -194,7 +194,6 @@ protected:
         Settings() = ProgramSettings{};
         Settings().alignToGrid = false;
         ClearLibrary();
-        InstallNetFileLoader();
     }
     void TearDown() override {
         ClearLibrary();

@@ -14,7 +14,6 @@
 #include "model/TTransition.h"
 #include "model/storage/FileVersion.h"
 #include "platform/Services.h"
-#include "settings/ProgramSettings.h"
 #include "settings/SampleTime.h"
 
 namespace qz {
@@ -336,23 +335,6 @@ private:
     bool named_;
 };
 
-// Keeps the program-wide version label and firing rule of the document
-// being read while a class file is read for it.
-class FileSettingsGuard {
-public:
-    FileSettingsGuard() : version_(Settings().fileVersion), rule_(Settings().enhancedFiringRule) {}
-    ~FileSettingsGuard() {
-        Settings().fileVersion = version_;
-        Settings().enhancedFiringRule = rule_;
-    }
-    FileSettingsGuard(const FileSettingsGuard&) = delete;
-    FileSettingsGuard& operator=(const FileSettingsGuard&) = delete;
-
-private:
-    std::string version_;
-    std::int32_t rule_;
-};
-
 void WriteNetRecord(BinaryWriter& out, TNetList& net) {
     RenumberKeys(net);
     std::vector<const TGraphItem*> groups[5];
@@ -389,12 +371,10 @@ std::vector<std::uint8_t> WriteNet(TPNObjekt& root) {
     out.TStr(kCurrentFileVersion);
     out.TStr(root.sampleTimeText);
     out.TInt(root.timeUnit);
-    out.TInt(Settings().enhancedFiringRule);
+    out.TInt(root.enhancedFiringRule);
     WriteObject(out, root);
     return std::move(out.Bytes());
 }
-
-[[maybe_unused]] const bool kLoaderInstalled = (InstallNetFileLoader(), true);
 
 } // namespace
 
@@ -440,7 +420,7 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
         if (statusText) statusText->clear();
         return false;
     }
-    Settings().fileVersion = label;
+    root.fileVersion = label;
     if (statusText) *statusText = label;
 
     NetFileReader reader(in, label);
@@ -449,7 +429,7 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
             root.sampleTimeText = in.TStr();
             root.timeUnit = in.TInt();
         }
-        Settings().enhancedFiringRule = (*value >= ValueOf("2,7") && in.TInt() != 0) ? 1 : 0;
+        root.enhancedFiringRule = (*value >= ValueOf("2,7") && in.TInt() != 0) ? 1 : 0;
         reader.ReadObject(root, 0);
     } catch (const ReadingRefused&) {
         return false;
@@ -476,14 +456,14 @@ bool LoadNetFile(TPNObjekt& root, const std::string& path, std::string* statusTe
 
 std::vector<std::uint8_t> SaveNet(TPNObjekt& root) {
     std::vector<std::uint8_t> bytes = WriteNet(root);
-    Settings().fileVersion = kCurrentFileVersion;
+    root.fileVersion = kCurrentFileVersion;
     return bytes;
 }
 
 bool SaveNetFile(TPNObjekt& root, const std::string& path, std::string* error) {
     const std::vector<std::uint8_t> bytes = WriteNet(root);
     if (!fs::WriteFileAtomically(path, bytes.data(), bytes.size(), error)) return false;
-    Settings().fileVersion = kCurrentFileVersion;
+    root.fileVersion = kCurrentFileVersion;
     return true;
 }
 
@@ -523,10 +503,7 @@ NetFileHeader ReadNetFileHeader(const std::string& path) {
 }
 
 void InstallNetFileLoader() {
-    ObjectLibrary().loadClass = [](TPNObjekt& into, const std::string& file) {
-        FileSettingsGuard keep;
-        return LoadNetFile(into, file);
-    };
+    ObjectLibrary().loadClass = [](TPNObjekt& into, const std::string& file) { return LoadNetFile(into, file); };
 }
 
 } // namespace qz

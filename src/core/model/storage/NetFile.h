@@ -21,7 +21,9 @@ inline constexpr const char* kUnsupportedFormatText =
 // "This file (Version " + label + ") is created by a newer version of Quenzor (" + label + ")."
 std::string NewerVersionText(const std::string& label);
 
-// Reads the file into `root`, an empty root object. Failures are reported
+// Reads the file into `root`, an empty root object, with the document's
+// settings (sample time, time unit, enhanced firing rule) and the version
+// label read (`root.fileVersion`). Failures are reported
 // through the message boxes; false when nothing usable was read (file
 // missing or unreadable, newer version, read error before the net).
 // `statusText` receives the version label read, or is cleared when the file
@@ -29,8 +31,9 @@ std::string NewerVersionText(const std::string& label);
 bool LoadNetFile(TPNObjekt& root, const std::string& path, std::string* statusText = nullptr);
 bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::string* statusText = nullptr);
 
-// Writes the root object as version "2,7". The previous file survives any
-// failure (written to a temporary file, then renamed).
+// Writes the root object as version "2,7" (and sets `root.fileVersion` to
+// it). The previous file survives any failure (written to a temporary file,
+// then renamed).
 bool SaveNetFile(TPNObjekt& root, const std::string& path, std::string* error = nullptr);
 std::vector<std::uint8_t> SaveNet(TPNObjekt& root);
 
@@ -57,8 +60,8 @@ bool ReadNetRecord(TPNObjekt& object, BinaryReader& in, const std::string& versi
                    std::vector<std::unique_ptr<TGraphItem>>& elements);
 
 // Lets the object library read class files (`ObjectLibrary().loadClass`),
-// which is how TPNObjekt::SetInherited loads base classes. Idempotent; also
-// done when this module is linked in.
+// which is how TPNObjekt::SetInherited loads base classes. Every program
+// calls it once at start-up (tests and benchmarks too); idempotent.
 void InstallNetFileLoader();
 
 } // namespace qz
