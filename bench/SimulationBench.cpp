@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "model/FusionRules.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -47,12 +48,7 @@ public:
         return static_cast<TTransition*>(net_.Net().Add(std::move(t)));
     }
     void Arc(TGraphItem* from, TGraphItem* to) {
-        auto e = std::make_unique<TEdge>(&net_.Variables());
-        e->SetSource(from);
-        e->SetTarget(to);
-        from->OutEdgeList.push_back(e.get());
-        to->InEdgeList.push_back(e.get());
-        net_.Net().Add(std::move(e));
+        JoinArc(*static_cast<TEdge*>(net_.Net().Add(std::make_unique<TEdge>(&net_.Variables()))), from, to);
         ++arcs_;
     }
     long Arcs() const { return arcs_; }

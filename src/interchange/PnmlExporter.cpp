@@ -28,7 +28,7 @@ std::string NaturalText(long double v) {
 }
 
 bool IsPlaceTransitionArc(const TGraphItem* e) {
-    return e->Kind() == kind::Arc && static_cast<const TEdge*>(e)->connectionKind == 0;
+    return e->Kind() == kind::Arc && static_cast<const TEdge*>(e)->connectionKind == ConnectionKind::Plain;
 }
 
 class Writer {
@@ -125,15 +125,16 @@ void Writer::WriteTransition(const TTransition& t, long long z) {
 }
 
 void Writer::WriteArc(const TPNObjekt& obj, const TEdge& a, long long z) {
-    const int k = a.connectionKind;
+    const ConnectionKind k = a.connectionKind;
+    const bool plain = k == ConnectionKind::Plain;
     w_.Open("arc").Attr("id", "a" + std::to_string(nextArc_++));
     auto idOf = [&](const TGraphItem* e) -> std::string {
         auto it = ids_.find(e);
         return it == ids_.end() ? std::string() : it->second;
     };
-    if (k == 0 || k == 1 || k == 3) w_.Attr("source", idOf(a.source));
-    if (k == 0 || k == 2 || k == 4) w_.Attr("target", idOf(a.target));
-    if (k == 0) {
+    if (!SourceIsInterface(k)) w_.Attr("source", idOf(a.source));
+    if (!TargetIsInterface(k)) w_.Attr("target", idOf(a.target));
+    if (plain) {
         const std::string weight = a.isExpression ? std::string() : NaturalText(a.weight);
         if (!weight.empty() && weight != "1") w_.Open("inscription").TextElement("text", weight).Close();
     }
@@ -142,17 +143,15 @@ void Writer::WriteArc(const TPNObjekt& obj, const TEdge& a, long long z) {
         for (const TPunkt& b : a.bendPoints) w_.Open("position").Attr("x", b.x).Attr("y", b.y).Close();
         w_.Close();
     }
-    if (k == 0 && a.arcKind == akInhibitor) w_.Open("type").Attr("value", "inhibitor").Close();
-    if (k == 0 && a.arcKind == akTest) w_.Open("type").Attr("value", "read").Close();
+    if (plain && a.arcKind == akInhibitor) w_.Open("type").Attr("value", "inhibitor").Close();
+    if (plain && a.arcKind == akTest) w_.Open("type").Attr("value", "read").Close();
     OpenTool();
     w_.Open("arc")
         .Attr("kind", a.arcKind)
         .Attr("weight", a.weightText)
-        .Attr("connection", k);
-    if (k == 2 || k == 5) w_.Attr("sourcePath", PathOf(obj, static_cast<const TInterfacePlace*>(a.source)));
-    if (k == 4) w_.Attr("sourcePath", PathOf(obj, a.interfaceSource));
-    if (k == 1 || k == 5) w_.Attr("targetPath", PathOf(obj, static_cast<const TInterfacePlace*>(a.target)));
-    if (k == 3) w_.Attr("targetPath", PathOf(obj, a.interfaceTarget));
+        .Attr("connection", static_cast<int>(k));
+    if (SourceIsInterface(k)) w_.Attr("sourcePath", PathOf(obj, a.SourceInterfacePlace()));
+    if (TargetIsInterface(k)) w_.Attr("targetPath", PathOf(obj, a.TargetInterfacePlace()));
     w_.Attr("z", z);
     WriteLabel("valueLabel", *a.valueLabel);
     w_.Close().Close().Close();

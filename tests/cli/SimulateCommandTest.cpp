@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "../core/simulation/NetBuilder.h"
+#include "NetBuilder.h"
 #include "CliTestSupport.h"
 #include "TempHome.h"
 #include "model/ObjectLibrary.h"

@@ -57,6 +57,9 @@ public:
     // The element drawn at each end (interface places for kinds 3 and 4).
     TGraphItem* DrawnSource() const;
     TGraphItem* DrawnTarget() const;
+    // The interface place drawn at each end, or null.
+    TInterfacePlace* SourceInterfacePlace() const;
+    TInterfacePlace* TargetInterfacePlace() const;
     // The place and the transition of a place/transition arc (kinds 0, 3, 4);
     // null for fusion arcs.
     TPlatz* PlaceEnd() const;

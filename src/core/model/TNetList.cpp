@@ -7,6 +7,7 @@
 
 #include "diagrams/Oscilloscope.h"
 #include "formula/VariableTable.h"
+#include "model/FusionRules.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
 #include "model/TObjectFrame.h"
@@ -28,15 +29,6 @@ bool Owned(const TGraphItem* e) { return e->Kind() != kind::Frame; }
 void Erase(std::vector<TEdge*>& list, const TEdge* e) {
     auto it = std::find(list.begin(), list.end(), e);
     if (it != list.end()) list.erase(it);
-}
-
-TPlatz* InnerOf(TGraphItem* e) {
-    return (e && e->Kind() == kind::InterfacePlace) ? static_cast<TInterfacePlace*>(e)->innerPlace
-                                                     : nullptr;
-}
-
-void ResetFusionOf(TPlatz* p) {
-    if (p) p->ResetFusion();
 }
 
 } // namespace
@@ -63,10 +55,8 @@ void TNetList::Clear() {
     for (TGraphItem* e : elements_) {
         if (e->Kind() != kind::Arc) continue;
         auto* arc = static_cast<TEdge*>(e);
-        TGraphItem* from = arc->connectionKind == 4 && arc->interfaceSource ? arc->interfaceSource : arc->source;
-        TGraphItem* to = arc->connectionKind == 3 && arc->interfaceTarget ? arc->interfaceTarget : arc->target;
-        if (from) Erase(from->OutEdgeList, arc);
-        if (to) Erase(to->InEdgeList, arc);
+        if (TGraphItem* from = arc->DrawnSource()) Erase(from->OutEdgeList, arc);
+        if (TGraphItem* to = arc->DrawnTarget()) Erase(to->InEdgeList, arc);
     }
     for (TGraphItem* e : elements_) {
         if (Owned(e)) delete e;
@@ -211,41 +201,22 @@ std::unique_ptr<TGraphItem> TNetList::RemoveFromListAt(std::size_t index) {
 
 void TNetList::Detach(TGraphItem* e) {
     switch (e->Kind()) {
-    case kind::Arc: {
-        auto* arc = static_cast<TEdge*>(e);
-        switch (arc->connectionKind) {
-        case 3:
-            if (arc->source) Erase(arc->source->OutEdgeList, arc);
-            if (arc->interfaceTarget) Erase(arc->interfaceTarget->InEdgeList, arc);
-            break;
-        case 4:
-            if (arc->interfaceSource) Erase(arc->interfaceSource->OutEdgeList, arc);
-            if (arc->target) Erase(arc->target->InEdgeList, arc);
-            break;
-        default:
-            if (arc->source) Erase(arc->source->OutEdgeList, arc);
-            if (arc->target) Erase(arc->target->InEdgeList, arc);
-            if (arc->connectionKind == 1 || arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->target));
-            if (arc->connectionKind == 2 && arc->target && arc->target->Kind() == kind::Place) {
-                static_cast<TPlatz*>(arc->target)->ResetFusion();
-            }
-            break;
-        }
+    case kind::Arc:
+        DetachArc(*static_cast<TEdge*>(e));
         break;
-    }
     case kind::Place:
     case kind::Transition: {
         for (TEdge* arc : e->InEdgeList) {
-            TGraphItem* from = arc->connectionKind == 4 ? arc->interfaceSource : arc->source;
-            if (from) Erase(from->OutEdgeList, arc);
+            if (TGraphItem* from = arc->DrawnSource()) Erase(from->OutEdgeList, arc);
             SetSelected(arc, true);
         }
         for (TEdge* arc : e->OutEdgeList) {
-            TGraphItem* to = arc->connectionKind == 3 ? arc->interfaceTarget : arc->target;
-            if (to) Erase(to->InEdgeList, arc);
-            // Only a fusion arc's target follows this place; a kind-3 arc acts
-            // on the inner place without fusing it, so its fusion stays.
-            ResetFusionOf(InnerOf(arc->target));
+            if (TGraphItem* to = arc->DrawnTarget()) Erase(to->InEdgeList, arc);
+            // Only a fusion arc's target follows this place; an arc from a
+            // transition acts on the inner place without fusing it.
+            if (arc->connectionKind == ConnectionKind::PlaceToInterface && arc->target) {
+                if (TPlatz* inner = static_cast<TInterfacePlace*>(arc->target)->innerPlace) inner->ResetFusion();
+            }
             SetSelected(arc, true);
         }
         break;
@@ -256,23 +227,11 @@ void TNetList::Detach(TGraphItem* e) {
 }
 
 std::vector<const TEdge*> TNetList::RemoveArcsOfInterfacePlace(TInterfacePlace& ip) {
+    // The place that followed through a fusion arc goes back to its own
+    // marking; the other end keeps its own fusion.
     std::vector<TEdge*> arcs(ip.InEdgeList.begin(), ip.InEdgeList.end());
-    for (TEdge* arc : arcs) {
-        if (arc->source) Erase(arc->source->OutEdgeList, arc);
-        // The inner place followed the source of an incoming fusion. The
-        // source keeps its own fusion.
-        if (arc->connectionKind == 1 || arc->connectionKind == 5) ResetFusionOf(ip.innerPlace);
-    }
-    const std::size_t incoming = arcs.size();
     arcs.insert(arcs.end(), ip.OutEdgeList.begin(), ip.OutEdgeList.end());
-    for (std::size_t i = incoming; i < arcs.size(); ++i) {
-        TEdge* arc = arcs[i];
-        if (arc->connectionKind == 2 && arc->target && arc->target->Kind() == kind::Place) {
-            static_cast<TPlatz*>(arc->target)->ResetFusion();
-        }
-        if (arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->target));
-        if (arc->target) Erase(arc->target->InEdgeList, arc);
-    }
+    for (TEdge* arc : arcs) DetachArc(*arc);
     ip.InEdgeList.clear();
     ip.OutEdgeList.clear();
     std::vector<const TEdge*> removed;
@@ -671,17 +630,14 @@ void TNetList::CopySelected(std::vector<std::unique_ptr<TGraphItem>>& target) co
         auto* a = static_cast<TEdge*>(e);
         TGraphItem* from = copyOf(a->source);
         TGraphItem* to = copyOf(a->target);
-        if (!from || !to || a->connectionKind != 0) continue;
+        if (!from || !to || a->connectionKind != ConnectionKind::Plain) continue;
         auto c = std::make_unique<TEdge>(vars);
         c->SetWeightText(a->weightText);
         c->valueLabel->visible = a->valueLabel->visible;
         c->arcKind = a->arcKind;
         c->groupMark = 1;
         for (const TPunkt& bp : a->bendPoints) c->bendPoints.push_back({bp.x + off, bp.y + off});
-        c->SetSource(from);
-        c->SetTarget(to);
-        from->OutEdgeList.push_back(c.get());
-        to->InEdgeList.push_back(c.get());
+        JoinArc(*c, from, to);
         target.push_back(std::move(c));
     }
     for (TGraphItem* e : elements_) {

@@ -94,7 +94,7 @@ void TPlatz::ResolveFusion() {
 int TPlatz::IncomingFusionArcs() const {
     int n = 0;
     for (const TEdge* e : InEdgeList) {
-        if (e->connectionKind == 2) ++n;
+        if (e->connectionKind == ConnectionKind::InterfaceToPlace) ++n;
     }
     return n;
 }

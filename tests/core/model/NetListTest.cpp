@@ -33,11 +33,11 @@ TEST_F(NetListTest, CopyKeepsOnlyArcsWithBothEndsCopiedAndOffsetsByTwoGrids) {
     p->SetInitialMarking(3);
     p->SetMarking(2);
     p->capacity = 9;
-    TTransition* t = b.Transition("T1", "2,5");
+    TTransition* t = b.Trans("T1", "2,5");
     t->SetBounds({100, 0, 130, 12});
     t->priority = 4;
     t->reservation = 1;
-    TTransition* u = b.Transition("T2", "0");
+    TTransition* u = b.Trans("T2", "0");
     TEdge* kept = b.Arc(p, t);
     kept->SetWeightText("2");
     kept->bendPoints = {{50, 50}};
@@ -79,9 +79,9 @@ TEST_F(NetListTest, CopyKeepsOnlyArcsWithBothEndsCopiedAndOffsetsByTwoGrids) {
 }
 
 TEST_F(NetListTest, DeletingAPlaceTakesItsArcsInBothDirections) {
-    TTransition* t1 = b.Transition("T1");
+    TTransition* t1 = b.Trans("T1");
     TPlatz* p = b.Place();
-    TTransition* t2 = b.Transition("T2");
+    TTransition* t2 = b.Trans("T2");
     TEdge* in = b.Arc(t1, p);
     TEdge* out = b.Arc(p, t2);
     TPlatz* q = b.Place("m2");
@@ -110,7 +110,7 @@ TEST_F(NetListTest, DeletingAPlaceTakesItsArcsInBothDirections) {
 }
 
 TEST_F(NetListTest, ConfirmationTextDependsOnWhatIsSelected) {
-    TEdge* a = b.Arc(b.Place(), b.Transition());
+    TEdge* a = b.Arc(b.Place(), b.Trans());
     auto* shape = net.Add(std::make_unique<TObjekt>());
 
     EXPECT_FALSE(net.DeleteSelected()) << "nothing selected";
@@ -177,7 +177,7 @@ TEST_F(NetListTest, AlignmentsUseTheReferenceEdges) {
     TPlatz* ref = b.Place();
     ref->SetBounds({100, 100, 140, 140});
     TPlatz* p = b.Place("m2");
-    TTransition* t = b.Transition();
+    TTransition* t = b.Trans();
     t->SetBounds({0, 200, 30, 212});
     net.SetSelected(p, true);
     net.SetSelected(t, true);
@@ -216,7 +216,7 @@ TEST_F(NetListTest, BoundsCoverHitRectanglesAndVisibleLabels) {
 
 TEST_F(NetListTest, AutomaticNamesFollowListOrder) {
     TPlatz* a = b.Place("a");
-    TTransition* t = b.Transition("x");
+    TTransition* t = b.Trans("x");
     TPlatz* c = b.Place("c");
     a->SetBounds({500, 500, 530, 530});
     net.NamePlacesAutomatically();
@@ -248,15 +248,15 @@ TEST_F(NetListTest, UniqueVariableNamesCountFromOneOrFromTheNameNumber) {
 }
 
 TEST_F(NetListTest, SimulationListsPutReservationTransitionsLast) {
-    TTransition* res = b.Transition("Res", "5");
+    TTransition* res = b.Trans("Res", "5");
     res->reservation = 1;
-    TTransition* imm = b.Transition("Imm", "0");
-    TTransition* step = b.Transition("Step", "-1");
-    TTransition* timed = b.Transition("Timed", "5");
-    TTransition* expr = b.Transition("Expr", "m1*2");
-    TTransition* cont = b.Transition("Cont", "1", true);
+    TTransition* imm = b.Trans("Imm", "0");
+    TTransition* step = b.Trans("Step", "-1");
+    TTransition* timed = b.Trans("Timed", "5");
+    TTransition* expr = b.Trans("Expr", "m1*2");
+    TTransition* cont = b.Trans("Cont", "1", true);
     cont->reservation = 1; // e.g. read from an old file: listed once
-    TTransition* immRes = b.Transition("ImmRes", "0");
+    TTransition* immRes = b.Trans("ImmRes", "0");
     immRes->reservation = 1;
     TPlatz* p = b.Place();
     TEdge* formula = b.Arc(p, imm);
@@ -275,16 +275,16 @@ TEST_F(NetListTest, SimulationListsPutReservationTransitionsLast) {
 TEST_F(NetListTest, ConflictGroupsOrderArcsByFallingPriority) {
     TPlatz* shared = b.Place("s");
     TPlatz* single = b.Place("x");
-    TPlatz* cont = b.Place("c", true);
-    TTransition* low = b.Transition("Low");
-    TTransition* high = b.Transition("High");
-    TTransition* mid = b.Transition("Mid");
+    TPlatz* cont = b.Place("c", 0, true);
+    TTransition* low = b.Trans("Low");
+    TTransition* high = b.Trans("High");
+    TTransition* mid = b.Trans("Mid");
     low->priority = 1;
     high->priority = 5;
     mid->priority = 3;
     TEdge* aLow = b.Arc(shared, low);
     TEdge* aHigh = b.Arc(shared, high);
-    b.Arc(shared, mid, akInhibitor); // reads only: no competitor
+    b.Arc(shared, mid, "1", akInhibitor); // reads only: no competitor
     TEdge* aMid = b.Arc(shared, mid);
     b.Arc(single, low);
     b.Arc(cont, low);
@@ -311,17 +311,17 @@ TEST_F(NetListTest, ConflictGroupsOrderArcsByFallingPriority) {
 
 TEST_F(NetListTest, InvalidArcsAreMarkedAndCounted) {
     TPlatz* disc = b.Place("d");
-    TPlatz* cont = b.Place("c", true);
-    TTransition* ct = b.Transition("CT", "1", true);
-    TTransition* dt = b.Transition("DT", "0");
+    TPlatz* cont = b.Place("c", 0, true);
+    TTransition* ct = b.Trans("CT", "1", true);
+    TTransition* dt = b.Trans("DT", "0");
     TEdge* discToCont = b.Arc(disc, ct);
     TEdge* contToDisc = b.Arc(ct, disc);
-    TEdge* inhibitCont = b.Arc(cont, ct, akInhibitor);
-    TEdge* testFromTransition = b.Arc(dt, disc, akTest);
-    TEdge* inhibitFromTransition = b.Arc(dt, cont, akInhibitor);
+    TEdge* inhibitCont = b.Arc(cont, ct, "1", akInhibitor);
+    TEdge* testFromTransition = b.Arc(dt, disc, "1", akTest);
+    TEdge* inhibitFromTransition = b.Arc(dt, cont, "1", akInhibitor);
     TEdge* fine1 = b.Arc(cont, ct);
-    TEdge* fine2 = b.Arc(disc, dt, akTest);
-    TEdge* fine3 = b.Arc(cont, dt, akInhibitor);
+    TEdge* fine2 = b.Arc(disc, dt, "1", akTest);
+    TEdge* fine3 = b.Arc(cont, dt, "1", akInhibitor);
 
     int counter = 0;
     root.MarkInvalidArcs(counter, false);
@@ -340,7 +340,7 @@ TEST_F(NetListTest, ResetRestoresInitialState) {
     TPlatz* p = b.Place();
     p->SetInitialMarking(2.5L);
     p->SetMarking(7);
-    TTransition* t = b.Transition("T", "3");
+    TTransition* t = b.Trans("T", "3");
     t->remainingTime = 0.5;
     t->busy = 1;
     root.ResetToInitialState();
@@ -379,7 +379,7 @@ TEST_F(NetListTest, AnchoringBeforeADragPreventsAJump) {
 }
 
 TEST_F(NetListTest, DiagramHooksOfAPlace) {
-    TPlatz* p = b.Place("m1", true);
+    TPlatz* p = b.Place("m1", 0, true);
     p->SetName("Tank");
     auto* scope = new FakeOscilloscope;
     p->oscilloscope.reset(scope);

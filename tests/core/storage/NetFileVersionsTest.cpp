@@ -249,7 +249,7 @@ TEST_F(Refusals, FileCutInsideAnArcKeepsWhatWasReadBefore) {
     TPNObjekt doc;
     TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
     TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
-    Connect(doc, p, t, 0);
+    Connect(doc, p, t);
     Bytes bytes = SaveNet(doc);
     // Cut in the middle of the arc record: after its bounds and kind byte.
     const std::size_t arcStart = [&] {
@@ -285,8 +285,8 @@ TEST_F(Refusals, ArcToAnInterfacePlaceNoLongerPublishedDisappears) {
     TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
     TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
     TPNObjekt* tank = doc.AddChildObject("Tank_1", "Tank", 100, 0);
-    Connect(doc, p, Interface(*tank, "level"), 1);
-    Connect(doc, t, Interface(*tank, "flow"), 3);
+    Connect(doc, p, Interface(*tank, "level"));
+    Connect(doc, t, Interface(*tank, "flow"));
     const Bytes bytes = SaveNet(doc);
 
     WriteTankClass(/*publishLevel=*/false);

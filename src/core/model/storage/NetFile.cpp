@@ -2,6 +2,7 @@
 
 #include "common/BinaryStream.h"
 #include "common/FileSystem.h"
+#include "model/FusionRules.h"
 #include "model/ObjectLibrary.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
@@ -81,8 +82,6 @@ TGraphItem* ByKey(const std::vector<std::unique_ptr<TGraphItem>>& elements, std:
     return (e->Kind() == kind::Place || e->Kind() == kind::Transition) ? e : nullptr;
 }
 
-bool IsPlace(const TGraphItem* e) { return e && e->Kind() == kind::Place; }
-bool IsTransition(const TGraphItem* e) { return e && e->Kind() == kind::Transition; }
 
 class NetRecordReader {
 public:
@@ -155,19 +154,14 @@ private:
             a->LoadFromStream(in_, version_);
             if (connectNow) {
                 // Old layouts: both ends are keys, and the arc is entered at once.
+                // (ByKey gives places and transitions only: an arc that is not
+                // Plain has lost an end and is dropped.)
                 TGraphItem* s = ByKey(elements_, first_, a->sourceKey);
                 TGraphItem* t = ByKey(elements_, first_, a->targetKey);
-                const bool placeToTransition = IsPlace(s) && IsTransition(t);
-                const bool transitionToPlace = IsTransition(s) && IsPlace(t);
-                if (!placeToTransition && !transitionToPlace) continue; // ends missing: dropped
-                a->SetSource(s);
-                a->SetTarget(t);
-                s->OutEdgeList.push_back(a.get());
-                t->InEdgeList.push_back(a.get());
+                if (!JoinArc(*a, s, t)) continue;
             } else {
-                const std::uint8_t k = a->connectionKind;
-                if (k == 0 || k == 1 || k == 3) a->SetSource(ByKey(elements_, first_, a->sourceKey));
-                if (k == 0 || k == 2 || k == 4) a->SetTarget(ByKey(elements_, first_, a->targetKey));
+                if (!SourceIsInterface(a->connectionKind)) a->SetSource(ByKey(elements_, first_, a->sourceKey));
+                if (!TargetIsInterface(a->connectionKind)) a->SetTarget(ByKey(elements_, first_, a->targetKey));
             }
             Append(std::move(a));
         }
@@ -197,72 +191,28 @@ private:
     std::size_t first_;
 };
 
-// Resolves the stored ends of an arc of the 1.48 layout in object `o`;
-// false when an end is missing or of the wrong kind.
-bool ResolveEnds(TPNObjekt& o, TEdge& a) {
-    auto interfacePlace = [&o](const std::string& name) -> TInterfacePlace* {
+// The elements an arc of the 1.48 layout is drawn between in object `o`:
+// keys were resolved when the record was read, interface places are found
+// by their names now.
+std::pair<TGraphItem*, TGraphItem*> DrawnEnds(TPNObjekt& o, const TEdge& a) {
+    auto interfacePlace = [&o](const std::string& name) -> TGraphItem* {
         TInterfacePlace* ip = o.FindInterfacePlaceByPath(name);
         return (ip && ip->innerPlace) ? ip : nullptr;
     };
-    switch (a.connectionKind) {
-    case 0:
-        return (IsPlace(a.source) && IsTransition(a.target)) ||
-               (IsTransition(a.source) && IsPlace(a.target));
-    case 1:
-        a.SetTarget(interfacePlace(a.targetName));
-        return IsPlace(a.source) && a.target;
-    case 2:
-        a.SetSource(interfacePlace(a.sourceName));
-        return a.source && IsPlace(a.target);
-    case 3:
-        a.interfaceTarget = interfacePlace(a.targetName);
-        a.SetTarget(a.interfaceTarget ? a.interfaceTarget->innerPlace : nullptr);
-        return IsTransition(a.source) && a.target;
-    case 4:
-        a.interfaceSource = interfacePlace(a.sourceName);
-        a.SetSource(a.interfaceSource ? a.interfaceSource->innerPlace : nullptr);
-        return a.source && IsTransition(a.target);
-    case 5:
-        a.SetSource(interfacePlace(a.sourceName));
-        a.SetTarget(interfacePlace(a.targetName));
-        return a.source && a.target;
-    default:
-        return false;
-    }
+    return {SourceIsInterface(a.connectionKind) ? interfacePlace(a.sourceName) : a.source,
+            TargetIsInterface(a.connectionKind) ? interfacePlace(a.targetName) : a.target};
 }
 
-TPlatz* Inner(TGraphItem* e) { return static_cast<TInterfacePlace*>(e)->innerPlace; }
-
 // Connects the arcs read for object `o`, last first: arcs whose ends cannot
-// be found are removed from the net without a message; the others are
-// entered into the lists of their ends and fusions are made.
+// be found, or are not of the kinds their connection kind names, are removed
+// from the net without a message; the others are joined.
 void ConnectArcs(TPNObjekt& o, const std::vector<TEdge*>& arcs) {
     std::vector<TGraphItem*> dropped;
     for (auto it = arcs.rbegin(); it != arcs.rend(); ++it) {
         TEdge* a = *it;
-        if (!ResolveEnds(o, *a)) {
+        const auto [source, target] = DrawnEnds(o, *a);
+        if (ConnectionKindOf(source, target) != a->connectionKind || !JoinArc(*a, source, target)) {
             dropped.push_back(a);
-            continue;
-        }
-        switch (a->connectionKind) {
-        case 3:
-            a->source->OutEdgeList.push_back(a);
-            a->interfaceTarget->InEdgeList.push_back(a);
-            break;
-        case 4:
-            a->interfaceSource->OutEdgeList.push_back(a);
-            a->target->InEdgeList.push_back(a);
-            break;
-        default:
-            a->source->OutEdgeList.push_back(a);
-            a->target->InEdgeList.push_back(a);
-            break;
-        }
-        switch (a->connectionKind) {
-        case 1: Inner(a->target)->FuseTo(static_cast<TPlatz*>(a->source)); break;
-        case 2: static_cast<TPlatz*>(a->target)->FuseTo(Inner(a->source)); break;
-        case 5: Inner(a->target)->FuseTo(Inner(a->source)); break;
-        default: break;
         }
     }
     o.Net().DestroyElements(dropped);
