@@ -8,6 +8,7 @@
 #include "formula/Parser.h"
 #include "model/LabelPlacement.h"
 #include "model/TInterfacePlace.h"
+#include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
@@ -30,6 +31,16 @@ TEdge::~TEdge() {
 }
 
 void TEdge::BindVariables(TVariableTable* variables) { parser->SetVariables(variables); }
+
+std::unique_ptr<TGraphItem> TEdge::Copy(int dx, int dy) const {
+    auto c = std::make_unique<TEdge>(owner ? &owner->Variables() : nullptr);
+    c->SetWeightText(weightText);
+    c->valueLabel->visible = valueLabel->visible;
+    c->arcKind = arcKind;
+    c->groupMark = 1;
+    for (const TPunkt& p : bendPoints) c->bendPoints.push_back({p.x + dx, p.y + dy});
+    return c;
+}
 
 void TEdge::SetWeightText(const std::string& text) {
     if (text != weightText) valueLabel->visible = 1;

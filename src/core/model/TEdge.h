@@ -53,6 +53,7 @@ public:
     void SaveToStream(BinaryWriter& out) const override;
     void LoadFromStream(BinaryReader& in, const std::string& version) override;
     void Invalidate(Window* w) override;
+    std::unique_ptr<TGraphItem> Copy(int dx, int dy) const override;
 
     // The element drawn at each end (interface places for kinds 3 and 4).
     TGraphItem* DrawnSource() const;

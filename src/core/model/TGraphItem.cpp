@@ -154,6 +154,8 @@ void TGraphItem::SetErrorMark(bool on) {
     }
 }
 
+std::unique_ptr<TGraphItem> TGraphItem::Copy(int, int) const { return nullptr; }
+
 void TGraphItem::ShowPropertyDialog() {
     Platform().messages->Info("Für das Testobjekt gibt es keinen Eigenschaften-Dialog.");
 }

@@ -93,6 +93,11 @@ public:
     virtual void SaveToStream(BinaryWriter& out) const;
     virtual void LoadFromStream(BinaryReader& in, const std::string& version);
     virtual void Invalidate(Window* w);
+    // A copy for the clipboard, offset by (dx, dy): what the element kind
+    // carries over, without links to other elements (the net list joins
+    // copied arcs to the copies of their ends). Null for the kinds that are
+    // not copied (frames, interface places).
+    virtual std::unique_ptr<TGraphItem> Copy(int dx, int dy) const;
     void ResetLabels(Window* w);
     void SetErrorMark(bool on);
     // The message the base shows; elements are edited in the property window.

@@ -91,6 +91,21 @@ void TPlatz::ResolveFusion() {
     rootFlag = p == this ? 1 : 0;
 }
 
+std::unique_ptr<TGraphItem> TPlatz::Copy(int dx, int dy) const {
+    auto c = std::make_unique<TPlatz>();
+    c->SetName(name);
+    c->variableName = variableName;
+    c->continuous = continuous;
+    c->SetSizeClass(sizeClass);
+    c->SetInitialMarking(InitialMarking());
+    c->SetMarking(Marking());
+    c->capacity = capacity;
+    c->showValues = showValues;
+    c->bounds = bounds.Offset(dx, dy);
+    c->hit = hit.Offset(dx, dy);
+    return c;
+}
+
 int TPlatz::IncomingFusionArcs() const {
     int n = 0;
     for (const TEdge* e : InEdgeList) {

@@ -10,6 +10,7 @@
 #include "model/TObjectFrame.h"
 #include "model/TObjekt.h"
 #include "model/TSchriftObjekt.h"
+#include "model/storage/NetFile.h"
 
 namespace qz::test {
 namespace {
@@ -78,58 +79,73 @@ TEST_F(NetListTest, CopyKeepsOnlyArcsWithBothEndsCopiedAndOffsetsByTwoGrids) {
     EXPECT_EQ(p->OutEdgeList.size(), 2u);
 }
 
-TEST_F(NetListTest, DeletingAPlaceTakesItsArcsInBothDirections) {
+// The query names what would go and the text to ask with, and changes
+// nothing: a place takes its arcs in both directions; nodes outrank arcs,
+// arcs outrank labels and shapes.
+TEST_F(NetListTest, DeletionQueryNamesTheElementsAndTheConfirmation) {
     TTransition* t1 = b.Trans("T1");
     TPlatz* p = b.Place();
     TTransition* t2 = b.Trans("T2");
     TEdge* in = b.Arc(t1, p);
     TEdge* out = b.Arc(p, t2);
-    TPlatz* q = b.Place("m2");
-    TEdge* other = b.Arc(q, t2);
-    net.SetSelected(p, true);
-    net.SetSelected(other, true);
-
-    platform.messages.Answer(MsgAnswer::Cancel);
-    EXPECT_FALSE(net.DeleteSelected());
-    EXPECT_EQ(net.Count(), 7u);
-
-    platform.messages.Answer(MsgAnswer::Ok);
-    EXPECT_TRUE(net.DeleteSelected());
-    ASSERT_EQ(platform.messages.Shown().size(), 2u);
-    for (const ShownMessage& m : platform.messages.Shown()) {
-        EXPECT_EQ(m.text, "This deletes all selected objects and the assigned arcs..");
-        EXPECT_EQ(m.kind, MsgKind::Warning);
-        EXPECT_EQ(m.buttons, MsgButtons::OkCancel);
+    TEdge* other = b.Arc(b.Place("m2"), t2);
+    TGraphItem* shape = net.Add(std::make_unique<TObjekt>());
+    TGraphItem* label = net.Add(std::make_unique<TSchriftObjekt>());
+    const struct {
+        std::vector<TGraphItem*> selected, deleted;
+        const char* text;
+    } cases[] = {
+        {{}, {}, nullptr},
+        {{shape, label}, {shape, label}, kDeleteOthersText},
+        {{other, shape}, {other, shape}, kDeleteArcsText},
+        {{p, other}, {p, in, out, other}, kDeleteNodesText},
+    };
+    const std::size_t count = net.Count();
+    for (const auto& c : cases) {
+        net.DeselectAll();
+        for (TGraphItem* e : c.selected) net.SetSelected(e, true);
+        const DeletionQuery q = net.QueryDeleteSelected();
+        std::vector<TGraphItem*> deleted = q.elements, expected = c.deleted;
+        std::sort(deleted.begin(), deleted.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(deleted, expected);
+        EXPECT_EQ(q.confirmation, c.text);
+        EXPECT_EQ(net.Count(), count);
     }
-    EXPECT_FALSE(Contains(in));
-    EXPECT_FALSE(Contains(out));
-    EXPECT_EQ(net.Count(), 3u); // T1, T2, m2
-    EXPECT_TRUE(t1->OutEdgeList.empty());
-    EXPECT_TRUE(t2->InEdgeList.empty());
-    EXPECT_TRUE(q->OutEdgeList.empty());
 }
 
-TEST_F(NetListTest, ConfirmationTextDependsOnWhatIsSelected) {
-    TEdge* a = b.Arc(b.Place(), b.Trans());
-    auto* shape = net.Add(std::make_unique<TObjekt>());
-
-    EXPECT_FALSE(net.DeleteSelected()) << "nothing selected";
-    EXPECT_TRUE(platform.messages.Shown().empty());
-
-    // Arcs outrank shapes and labels.
-    net.SetSelected(shape, true);
-    net.SetSelected(a, true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    EXPECT_TRUE(net.DeleteSelected());
-
-    auto* label = net.Add(std::make_unique<TSchriftObjekt>());
-    net.SetSelected(label, true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    EXPECT_TRUE(net.DeleteSelected());
-    EXPECT_EQ(platform.messages.Texts(),
-              (std::vector<std::string>{"This deletes all selected arcs..",
-                                        "This deletes all selected graphical objects..."}));
+// What a window does: ask through the query, keep the net file image,
+// delete, and undo by reading the image back.
+TEST_F(NetListTest, DeleteAnsweredThroughTheQueryIsUndoneFromTheFileImage) {
+    TTransition* t1 = b.Trans("T1");
+    TPlatz* p = b.Place();
+    b.Arc(t1, p);
+    b.Arc(p, b.Trans("T2"));
+    net.SetSelected(p, true);
+    const DeletionQuery q = net.QueryDeleteSelected();
+    ASSERT_EQ(q.confirmation, kDeleteNodesText);
+    const std::vector<std::uint8_t> image = SaveNet(root);
+    net.DeleteSelection();
     EXPECT_EQ(net.Count(), 2u);
+    EXPECT_TRUE(t1->OutEdgeList.empty());
+    root.Clear();
+    ASSERT_TRUE(LoadNet(root, image));
+    EXPECT_EQ(SaveNet(root), image);
+    EXPECT_EQ(net.Count(), 5u);
+    EXPECT_TRUE(platform.messages.Shown().empty());
+}
+
+TEST_F(NetListTest, DeleteSelectedAsksWithAWarning) {
+    net.SetSelected(b.Place(), true);
+    platform.messages.Answer(MsgAnswer::Cancel);
+    EXPECT_FALSE(net.DeleteSelected());
+    EXPECT_EQ(net.Count(), 1u);
+    platform.messages.Answer(MsgAnswer::Ok);
+    EXPECT_TRUE(net.DeleteSelected());
+    EXPECT_EQ(net.Count(), 0u);
+    ASSERT_EQ(platform.messages.Shown().size(), 2u);
+    EXPECT_EQ(platform.messages.Shown()[0].kind, MsgKind::Warning);
+    EXPECT_EQ(platform.messages.Shown()[0].buttons, MsgButtons::OkCancel);
 }
 
 TEST_F(NetListTest, SelectionInRectangleNeedsWholeBounds) {
