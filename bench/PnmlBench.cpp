@@ -111,9 +111,9 @@ void BM_RunBenchNet(benchmark::State& state, const std::string& name) {
     session.engine.showAnimations = false;
     if (const char* from = std::getenv("QZ_INCREMENTAL_FROM")) session.engine.incrementalFromArcs = std::strtoul(from, nullptr, 10);
     session.engine.Refresh();
-    const std::uint64_t before = session.engine.discreteFirings;
+    const std::uint64_t before = session.engine.DiscreteFirings();
     for (auto _ : state) session.engine.Step();
-    const auto firings = static_cast<double>(session.engine.discreteFirings - before);
+    const auto firings = static_cast<double>(session.engine.DiscreteFirings() - before);
     state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["firings/s"] = benchmark::Counter(firings, benchmark::Counter::kIsRate);
     state.counters["firings/step"] = firings / static_cast<double>(state.iterations());

@@ -780,18 +780,18 @@ void TNetList::RecordOscilloscopeSample(double time) {
     for (TGraphItem* e : elements_) {
         if (e->Kind() != kind::Place) continue;
         auto* p = static_cast<TPlatz*>(e);
-        if (!p->oscilloscope) continue;
-        p->oscilloscope->AddSample(time, p->Marking());
-        p->oscilloscope->SetCurveOn(true);
+        Oscilloscope* o = p->Diagram();
+        if (!o) continue;
+        o->AddSample(time, p->Marking());
+        o->SetCurveOn(true);
     }
     for (auto& child : children_) child->RecordSamples(time);
 }
 
 void TNetList::ClearOscilloscopeData() {
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Place && static_cast<TPlatz*>(e)->oscilloscope) {
-            static_cast<TPlatz*>(e)->oscilloscope->ClearData();
-        }
+        if (e->Kind() != kind::Place) continue;
+        if (Oscilloscope* o = static_cast<TPlatz*>(e)->Diagram()) o->ClearData();
     }
     for (auto& child : children_) child->ClearOscilloscopeData();
 }

@@ -143,12 +143,19 @@ void TPlatz::Invalidate(Window* w) {
     if (nameLabel->visible) InvalidateWorld(w, nameLabel->hit);
 }
 
+void TPlatz::SetDiagram(std::unique_ptr<Oscilloscope> o) {
+    oscilloscope_ = std::move(o);
+    diagramChanges.fetch_add(1, std::memory_order_relaxed);
+}
+
 void TPlatz::UpdateOscilloscopeCaption() {
-    if (oscilloscope) oscilloscope->SetCaptions("Place: " + name, variableName, continuous ? 0 : 1);
+    if (oscilloscope_) oscilloscope_->SetCaptions("Place: " + name, variableName, continuous ? 0 : 1);
 }
 
 void TPlatz::DetachOscilloscope(const Oscilloscope* o) {
-    if (oscilloscope.get() == o) (void)oscilloscope.release(); // its owner is destroying it
+    if (oscilloscope_.get() != o) return;
+    (void)oscilloscope_.release(); // its owner is destroying it
+    diagramChanges.fetch_add(1, std::memory_order_relaxed);
 }
 
 } // namespace qz

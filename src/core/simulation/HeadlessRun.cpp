@@ -214,7 +214,7 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
         if (it == recorders.end()) {
             auto r = std::make_unique<diagrams::TTraceRecorder>();
             it = recorders.emplace(place, r.get()).first;
-            place->oscilloscope = std::move(r);
+            place->SetDiagram(std::move(r));
         }
         columns.push_back(it->second);
         names.push_back(name);
@@ -264,7 +264,7 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
         out << "Time : " << num::FormatGeneral(root.modelTime, 8) << '\n';
     }
 
-    for (auto& [place, recorder] : recorders) place->oscilloscope.reset();
+    for (auto& [place, recorder] : recorders) place->SetDiagram(nullptr);
     EndSimulation(root, session);
     return status;
 }

@@ -398,7 +398,7 @@ TEST_F(NetListTest, DiagramHooksOfAPlace) {
     TPlatz* p = b.Place("m1", 0, true);
     p->SetName("Tank");
     auto* scope = new FakeOscilloscope;
-    p->oscilloscope.reset(scope);
+    p->SetDiagram(std::unique_ptr<Oscilloscope>(scope));
     p->UpdateOscilloscopeCaption();
     EXPECT_EQ(scope->headLine, "Place: Tank");
     EXPECT_EQ(scope->yAxis, "m1");
@@ -412,7 +412,7 @@ TEST_F(NetListTest, DiagramHooksOfAPlace) {
     root.ClearOscilloscopeData();
     EXPECT_TRUE(scope->samples.empty());
     p->DetachOscilloscope(scope);
-    EXPECT_EQ(p->oscilloscope, nullptr);
+    EXPECT_EQ(p->Diagram(), nullptr);
     delete scope;
 }
 

@@ -297,6 +297,7 @@ std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors
         if (step % 6 == 5) tanks[static_cast<std::size_t>(pick(static_cast<std::uint32_t>(n)))]->SetMarking(1);
         session.engine.stopRequest = false;
         session.engine.Step();
+        session.ReportFaults();
         std::string line;
         for (const TPlatz* p : tanks) line += Hex(p->Marking()) + "/" + Hex(p->NextMarking()) + " ";
         line += session.engine.stopRequest ? "stop" : "";

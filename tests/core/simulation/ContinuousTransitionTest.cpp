@@ -174,9 +174,17 @@ TEST_F(Continuous, ArithmeticErrorInASpeedFormulaStopsTheRun) {
     EXPECT_DOUBLE_EQ(Time(), 0.1);
 }
 
+// The step hands the error to the run control, which reports it after the
+// step; a single step has no sentence about automatic mode.
 TEST_F(Continuous, ArithmeticErrorInASingleStepHasNoAutomaticModeSentence) {
     Tank("1/(In-1)", 1);
     Begin();
+    Step();
+    ASSERT_EQ(Engine().Faults().size(), 1u);
+    EXPECT_EQ(Engine().Faults()[0].transition, t);
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_TRUE(Engine().stopRequest);
+    Engine().TakeFaults();
     session.StepBtnClick();
     EXPECT_EQ(platform.messages.Texts(),
               std::vector<std::string>{"Error !\r\rAn arithmetic error occured.\rPlease correct the "
