@@ -7,7 +7,6 @@
 #include <iterator>
 #include <memory>
 #include <pugixml.hpp>
-#include <sstream>
 #include <unordered_map>
 
 #include "AutoLayout.h"

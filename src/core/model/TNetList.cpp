@@ -525,9 +525,9 @@ void TNetList::NamePlacesAutomatically() {
     int n = 0;
     for (TGraphItem* e : elements_) {
         if (e->Kind() != kind::Place) continue;
-        std::string name = "P";
-        name += std::to_string(++n);
-        static_cast<TPlatz*>(e)->SetName(name);
+        std::string text = "P";
+        text += std::to_string(++n);
+        static_cast<TPlatz*>(e)->SetName(text);
     }
 }
 
@@ -535,9 +535,9 @@ void TNetList::NameTransitionsAutomatically() {
     int n = 0;
     for (TGraphItem* e : elements_) {
         if (e->Kind() != kind::Transition) continue;
-        std::string name = "T";
-        name += std::to_string(++n);
-        static_cast<TTransition*>(e)->SetName(name);
+        std::string text = "T";
+        text += std::to_string(++n);
+        static_cast<TTransition*>(e)->SetName(text);
     }
 }
 
@@ -604,9 +604,9 @@ std::string TNetList::UniqueVariableNameAmong(const std::string& name,
     }
 }
 
-bool TNetList::VariableNameIsFree(const std::string& name) const {
+bool TNetList::VariableNameIsFree(const std::string& variable) const {
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Place && static_cast<TPlatz*>(e)->variableName == name) return false;
+        if (e->Kind() == kind::Place && static_cast<TPlatz*>(e)->variableName == variable) return false;
     }
     return true;
 }

@@ -131,7 +131,7 @@ public:
     // For pasting: counts up from the number the name ends with.
     static std::string UniqueVariableNameAmong(const std::string& name,
                                                const std::vector<std::string>& taken);
-    bool VariableNameIsFree(const std::string& name) const;
+    bool VariableNameIsFree(const std::string& variable) const;
     void CollectVariableNames(std::vector<std::string>& names) const;
 
     // Copies of the selected elements, offset by two grid sizes.

@@ -342,8 +342,7 @@ void ContinuousPhase::Publish(FlowSlot& f) {
     f.pending = 0;
 }
 
-void ContinuousPhase::PublishPending() {
-    if (!pending_) return;
+void ContinuousPhase::PublishAll() {
     for (FlowSlot& f : flow_) {
         if (f.pending) Publish(f);
     }

@@ -57,7 +57,9 @@ public:
     // program is rebuilt at its next use.
     void PublishWorkingFields();
     // Only the pending fields, without a rebuild.
-    void PublishPending();
+    void PublishPending() {
+        if (pending_) PublishAll();
+    }
     // The session's lists or formulas changed: rebuild before the next use.
     void Invalidate() { built_ = false; }
     void Clear();
@@ -80,6 +82,7 @@ private:
     void Fire(const FlowSlot& f, bool drawing, double sampleTime);
     std::uint32_t* FireFast(const FlowSlot& f, double sampleTime, std::uint32_t* touch);
     void Publish(FlowSlot& f);
+    void PublishAll();
     static void Fault(TTransition& t, const char* what, std::vector<SimulationFault>& faults);
 
     const SessionNet& net_;

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "model/TPlatz.h"
 #include "simulation/EnablingThresholds.h"
 
 namespace qz {

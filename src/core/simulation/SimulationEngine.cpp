@@ -180,12 +180,12 @@ bool TSimulationEngine::ProcessImmediate() {
 
 bool TSimulationEngine::ProcessImmediateFull() {
     const EnablingIndex& index = index_;
-    const bool incremental = index.Incremental();
+    const bool followCells = index.Incremental();
     const std::vector<std::uint32_t>& immediate = net_.immediate;
     const TransSlot* const trans = net_.trans.data();
     flagged_.clear();
     for (std::size_t i = 0, n = immediate.size(); i < n; ++i) {
-        if (incremental) net_.Prefetch(immediate, i);
+        if (followCells) net_.Prefetch(immediate, i);
         const std::uint32_t s = immediate[i];
         // Enabled, with the arc conditions first: they fail for most
         // transitions and need no look at the transition itself.
@@ -291,8 +291,6 @@ void TSimulationEngine::EvaluateWeights() {
 }
 
 void TSimulationEngine::SampleDiagrams() {
-    if (TPlatz::diagramChanges.load(std::memory_order_relaxed) != seenDiagrams_) CollectWatched();
-    if (watched_.empty()) return;
     Clock& clock = *Platform().clock;
     const std::uint32_t start = clock.Milliseconds();
     const double time = root_->modelTime;
@@ -330,7 +328,8 @@ bool TSimulationEngine::Step() {
     if (!net_.immediate.empty()) event = ProcessImmediate();
     if (!event) {
         if (!net_.timed.empty()) event = ProcessTimed();
-        SampleDiagrams();
+        if (TPlatz::diagramChanges.load(std::memory_order_relaxed) != seenDiagrams_) CollectWatched();
+        if (!watched_.empty()) SampleDiagrams();
         if (!event) {
             if (!net_.continuous.empty()) ProcessContinuous();
             root_->modelTime = Stored(static_cast<long double>(root_->modelTime) + sampleTime_);

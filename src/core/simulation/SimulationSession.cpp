@@ -1,6 +1,5 @@
 #include "simulation/SimulationSession.h"
 
-#include <cmath>
 #include <exception>
 #include <limits>
 

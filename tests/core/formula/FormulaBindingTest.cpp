@@ -24,8 +24,7 @@ protected:
     FormulaBindingTest() {
         DefineClass("Tank", [](TPNObjekt& o) {
             Published(o, "level", 4);
-            NetBuilder b{o};
-            b.Trans("inner", "level*2");
+            NetBuilder{o}.Trans("inner", "level*2");
         });
         root.name = "Plant";
     }

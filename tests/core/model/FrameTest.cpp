@@ -15,10 +15,10 @@ protected:
         DefineClass("Tank", [](TPNObjekt& o) {
             TPlatz* level = Published(o, "level", 5);
             Published(o, "flow", 0, true);
-            NetBuilder b{o};
-            TTransition* drain = b.Trans("drain");
+            NetBuilder nb{o};
+            TTransition* drain = nb.Trans("drain");
             drain->priority = 2;
-            b.Arc(level, drain);
+            nb.Arc(level, drain);
         });
         root.name = "Plant";
     }

@@ -1,16 +1,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "FakePlatform.h"
 #include "NetBuilder.h"
-#include "model/TEdge.h"
-#include "model/TNetList.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
-#include "model/TTransition.h"
 #include "platform/TextMetrics.h"
 #include "RecordingCanvas.h"
 #include "settings/ProgramSettings.h"

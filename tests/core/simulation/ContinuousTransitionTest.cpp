@@ -10,8 +10,8 @@ class Continuous : public SimFixture {
 protected:
     Continuous() { root.sampleTimeSeconds = 0.1; }
     // In -> T (speed) -> Out, both continuous.
-    void Tank(const std::string& speed, double in, const std::string& weight = "1") {
-        this->in = b.Place("In", in, true);
+    void Tank(const std::string& speed, double level, const std::string& weight = "1") {
+        in = b.Place("In", level, true);
         out = b.Place("Out", 0, true);
         t = b.Trans("T", speed, true);
         b.Arc(this->in, t, weight);

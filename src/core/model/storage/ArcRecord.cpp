@@ -3,7 +3,6 @@
 // the object reader connects them after the whole object is read.
 #include "common/BinaryStream.h"
 #include "model/TEdge.h"
-#include "model/TInterfacePlace.h"
 #include "model/TSchriftObjekt.h"
 #include "model/storage/FileVersion.h"
 
