@@ -13,6 +13,8 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$JOBS"
 echo "== Tests"
 ctest --test-dir build --output-on-failure -j "$JOBS"
+echo "== Slurm test (a one-node cluster on this machine)"
+timeout 900 bash scripts/slurm/test-cluster.sh build/src/cli/quenzor-cli
 
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BUILD_BENCH=OFF \
