@@ -16,6 +16,9 @@ namespace qz::cli {
 int RunEnsemble(const std::string& command, const std::string& input, const HeadlessOptions& options,
                 const EnsembleOptions& ensemble, std::ostream& out, std::ostream& err);
 
+inline constexpr const char* kSweepUsage =
+    "NET.pn --vary NAME=FROM:TO:STEP [--vary ...] [--runs N] [the options of simulate]";
+
 // `simulate` and `sweep` share their options; defined with `simulate`.
 int RunSimulateCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                        bool sweep);

@@ -23,8 +23,6 @@ constexpr const char* kUsage =
     "NET.pn [--steps N] [--until T] [--run-to-event] [--sample-time SECONDS] "
     "[--enhanced-rule on|off] [--seed N] [--trace LIST] [--csv FILE] [--out FILE] [--stats] "
     "[--set NAME=VALUE]... [--runs N] [--jobs J] [--runs-dir DIR] [--part K/M --partial FILE]";
-constexpr const char* kSweepUsage =
-    "NET.pn --vary NAME=FROM:TO:STEP [--vary ...] [--runs N] [the options of simulate]";
 
 // Set by the entry point: sweep shares the options of simulate.
 bool sweepCommand = false;

@@ -7,7 +7,7 @@ namespace qz::cli {
 namespace {
 
 const Registrar kRegistrar{Command{
-    "sweep", "NET.pn --vary NAME=FROM:TO:STEP [--vary ...] [--runs N] [the options of simulate]",
+    "sweep", kSweepUsage,
     "run an ensemble at every point of a grid of values",
     [](const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
         return RunSimulateCommand(args, out, err, true);
