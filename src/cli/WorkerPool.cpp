@@ -8,6 +8,7 @@
 
 #include <poll.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,8 +74,12 @@ std::optional<WorkerFailure> WorkerPool::Run(std::size_t count) {
                 StopAll(workers);
                 return WorkerFailure{next, std::string("cannot start a worker: ") + strerror(errno)};
             }
+            const pid_t parent = getpid();
             const pid_t pid = fork();
             if (pid == 0) {
+                // A worker does not outlive the command that started it.
+                prctl(PR_SET_PDEATHSIG, SIGKILL);
+                if (getppid() != parent) _exit(5);
                 close(fds[0]);
                 for (const Worker& w : workers) close(w.fd);
                 try {
