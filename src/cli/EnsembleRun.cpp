@@ -24,7 +24,10 @@ namespace qz::cli {
 
 namespace {
 
-constexpr std::uint64_t kMostTasks = 1ull << 40;
+// Every run of a job keeps its samples until the end; far beyond these the
+// memory of one machine would not hold them anyway.
+constexpr std::uint64_t kMostTasks = 100'000'000;
+constexpr std::uint64_t kMostPoints = 1'000'000;
 
 // The net file and every option that shapes the runs: parts of one job share
 // it, so merge refuses to combine results of different jobs.
@@ -133,12 +136,15 @@ int RunEnsemble(const std::string& command, const std::string& input, const Head
     }
 
     EnsembleLayout layout;
-    layout.points = GridPoints(ensemble.varies);
     layout.firstSeed = options.seed.value_or(1);
     layout.runs = ensemble.runs.value_or(1);
-    if (layout.points.size() > kMostTasks / layout.runs) {
-        return refuse("the grid has " + std::to_string(layout.points.size()) + " points: too many runs");
+    std::uint64_t points = 1;
+    for (const VaryOption& v : ensemble.varies) points = std::min(points * v.values.size(), kMostPoints + 1);
+    if (points > kMostPoints || points * layout.runs > kMostTasks) {
+        return refuse("at most " + std::to_string(kMostPoints) + " points and " + std::to_string(kMostTasks) +
+                      " runs in all");
     }
+    layout.points = GridPoints(ensemble.varies);
     const std::uint64_t tasks = layout.Tasks();
     const auto wide = static_cast<unsigned __int128>(tasks);
     const auto begin = static_cast<std::uint64_t>(wide * (ensemble.part - 1) / ensemble.parts);
