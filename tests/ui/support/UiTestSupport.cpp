@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPointer>
 #include <QQueue>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -23,7 +24,8 @@ namespace qz::test {
 struct DialogAnswers::State {
     QList<std::function<void(QWidget*)>> queue;
     QTimer poll;
-    QWidget* last = nullptr;
+    // Guarded: a later dialog may be made at the address of a finished one.
+    QPointer<QWidget> last;
 };
 
 DialogAnswers::DialogAnswers() : state_(std::make_unique<State>()) {
