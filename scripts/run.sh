@@ -20,7 +20,7 @@ CLI=build/src/cli/quenzor-cli
 # help. Quenzor keeps its configuration file there.
 HOME_DIR="$PWD/build/home"
 mkdir -p "$HOME_DIR"
-cp -r examples/. "$HOME_DIR/"
+cp -rn examples/. "$HOME_DIR/"
 cp -r build/src/ui/Help "$HOME_DIR/"
 export QUENZOR_HOME="$HOME_DIR"
 "$CLI" library --rebuild > /dev/null
