@@ -45,6 +45,9 @@ public:
     // Documents.
     TDocForm* ActiveDocument() const;
     std::vector<TDocForm*> Documents() const;
+    // Whether the window still shows an open document (commands that were
+    // deferred check this before they act).
+    bool IsOpen(const TDocForm* form) const;
     // "New": an empty document window.
     TDocForm* NewDocument();
     // Opens a net file in a new document window; null when nothing could be

@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QPointer>
+#include <QProcess>
 #include <QQueue>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -24,7 +26,6 @@ namespace qz::test {
 struct DialogAnswers::State {
     QList<std::function<void(QWidget*)>> queue;
     QTimer poll;
-    // Guarded: a later dialog may be made at the address of a finished one.
     QPointer<QWidget> last;
 };
 
@@ -107,6 +108,20 @@ UiHome::~UiHome() {
 } // namespace qz::test
 
 namespace qz::test {
+
+LockedDirectory::LockedDirectory(const std::string& path) : path_(path) {
+    const QString dir = QString::fromStdString(path);
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), dir});
+    locked_ = !fs::WriteFileAtomically(path + "/probe", std::string_view("x"));
+}
+
+void LockedDirectory::Unlock() {
+    const QString dir = QString::fromStdString(path_);
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), dir});
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    std::remove((path_ + "/probe").c_str());
+}
 
 void WriteExampleNet(const std::string& path) {
     TPNObjekt root;
