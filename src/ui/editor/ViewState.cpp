@@ -105,24 +105,24 @@ void TViewState::OneToOne() {
     RecomputeRanges();
 }
 
-void TViewState::ZoomAt(bool in, int x, int y) {
+TPoint TViewState::StepAt(bool in, int x, int y) {
     const TPoint w = ScreenToWorld(x, y);
     if (in) {
         ZoomIn();
     } else {
         ZoomOut();
     }
+    return w;
+}
+
+void TViewState::ZoomAt(bool in, int x, int y) {
+    const TPoint w = StepAt(in, x, y);
     const double s = Scale();
     SetPositions(Round((w.x - clientWidth_ / 2.0 * s) / s), Round((w.y - clientHeight_ / 2.0 * s) / s));
 }
 
 void TViewState::ZoomAbout(bool in, int x, int y) {
-    const TPoint w = ScreenToWorld(x, y);
-    if (in) {
-        ZoomIn();
-    } else {
-        ZoomOut();
-    }
+    const TPoint w = StepAt(in, x, y);
     const double s = Scale();
     SetPositions(Round(w.x / s - x), Round(w.y / s - y));
 }

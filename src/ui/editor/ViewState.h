@@ -75,6 +75,8 @@ public:
 
 private:
     void SavePrevious();
+    // One zoom step in or out; the world point the pixel showed before it.
+    TPoint StepAt(bool in, int x, int y);
     void Clamp();
     void RecomputeRanges();
 
