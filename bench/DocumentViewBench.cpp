@@ -13,6 +13,9 @@
 #include <unistd.h>
 
 #include "app/TMainWindow.h"
+#include "common/FileSystem.h"
+#include "settings/ConfigFile.h"
+#include "settings/ProgramSettings.h"
 #include "app/TQuenzorApp.h"
 #include "editor/TDocForm.h"
 #include "model/ExampleNets.h"
@@ -41,6 +44,11 @@ QApplication& App() {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         std::filesystem::create_directories(Home());
         setenv("QUENZOR_HOME", Home().c_str(), 1);
+        // The start values, without the start window.
+        ProgramSettings settings;
+        settings.startWindow = false;
+        const std::vector<std::uint8_t> bytes = ConfigBytes(settings);
+        fs::WriteFileAtomically((Home() / kConfigFileName).string(), bytes.data(), bytes.size());
         std::atexit([] {
             std::error_code ec;
             std::filesystem::remove_all(Home(), ec);
