@@ -33,10 +33,16 @@ TPoint TViewState::ScreenToWorld(int x, int y) const {
 }
 
 TMapping TViewState::Mapping(int clientWidth, int clientHeight) const {
+    // Window extent (client size x s) onto viewport extent (client size),
+    // both in 1/64 units: extents rounded to whole world units would put the
+    // far edge of the drawing up to half a world unit away from where
+    // ScreenToWorld finds it, many pixels at a large zoom.
+    constexpr int kFraction = 64;
     TMapping m;
     m.mode = MapMode::Isotropic;
-    m.windowExt = {std::max(1, Round(clientWidth * Scale())), std::max(1, Round(clientHeight * Scale()))};
-    m.viewportExt = {std::max(1, clientWidth), std::max(1, clientHeight)};
+    const int w = std::max(1, clientWidth), h = std::max(1, clientHeight);
+    m.windowExt = {std::max(1, Round(w * Scale() * kFraction)), std::max(1, Round(h * Scale() * kFraction))};
+    m.viewportExt = {w * kFraction, h * kFraction};
     m.windowOrg = Origin();
     return m;
 }

@@ -103,6 +103,15 @@ TEST_F(ViewStateTest, RangesFollowTheScaleAndAnEmptyNetKeepsThem) {
     EXPECT_EQ(view.VertRange(), 1211);
 }
 
+TEST_F(ViewStateTest, TheMappingMeetsScreenToWorldAtTheFarEdge) {
+    for (double s : {0.01, 0.37, 1.0, 13.7}) {
+        TViewState::SetScale(s);
+        const TMapping m = view.Mapping(1601, 900);
+        EXPECT_NEAR(double(m.windowExt.x) / m.viewportExt.x * 1601, 1601 * s, 0.05) << s;
+        EXPECT_NEAR(double(m.windowExt.y) / m.viewportExt.y * 900, 900 * s, 0.05) << s;
+    }
+}
+
 TEST_F(ViewStateTest, ScreenToWorldRoundsHalvesToEven) {
     view.ZoomArea({0, 0, 200, 10}); // 0,5
     view.SetPositions(3, 0);         // origin x round(1,5) = 2
