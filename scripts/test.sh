@@ -9,10 +9,12 @@ qz_install_deps
 JOBS=${JOBS:-$(nproc)}
 
 echo "== Build (RelWithDebInfo)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_UI=ON
 cmake --build build -j "$JOBS"
 echo "== Tests"
 ctest --test-dir build --output-on-failure -j "$JOBS"
+echo "== The window, end to end (private X server, accessibility tree)"
+tests/e2e/run-desktop-test.sh build
 echo "== Slurm test (a one-node cluster on this machine)"
 timeout 900 bash scripts/slurm/test-cluster.sh build/src/cli/quenzor-cli
 
