@@ -11,7 +11,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cli=$(realpath "${1:-$repo/build-rel/src/cli/quenzor-cli}")
 net=${NET:-$repo/../shared/bench-nets/Philosophers-PT-000100.pnml}
-steps=${STEPS:-100000}
+steps=${STEPS:-200000}
 runs=${RUNS:-16}
 trace=${TRACE:-Think_1,Eat_1}
 [ -f "$net" ] || { echo "no net $net: give NET=FILE" >&2; exit 2; }
