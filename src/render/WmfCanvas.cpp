@@ -1,6 +1,7 @@
 #include "WmfCanvas.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -40,11 +41,23 @@ struct WmfCanvas::State {
     WMFHANDLES* wht = nullptr;
     uint32_t pen = 0, brush = 0, font = 0;
     bool finished = false;
+    // The file libUEMF writes, collected in memory.
+    char* memory = nullptr;
+    std::size_t memorySize = 0;
 };
 
-WmfCanvas::WmfCanvas(const std::string& path, int width, int height) : s_(std::make_unique<State>()) {
-    if (wmf_start(path.c_str(), 1 << 16, 1 << 16, &s_->wt) != 0) {
-        Fail("cannot create " + path);
+WmfCanvas::WmfCanvas(int width, int height) : s_(std::make_unique<State>()) {
+    // libUEMF writes to a named file; its stream is swapped for one in memory.
+    if (wmf_start("/dev/null", 1 << 16, 1 << 16, &s_->wt) != 0) {
+        Fail("cannot start the picture");
+        s_->wt = nullptr;
+        return;
+    }
+    std::fclose(s_->wt->fp);
+    s_->wt->fp = ::open_memstream(&s_->memory, &s_->memorySize);
+    if (!s_->wt->fp) {
+        Fail("not enough memory for the picture");
+        wmf_free(&s_->wt);
         s_->wt = nullptr;
         return;
     }
@@ -70,7 +83,12 @@ WmfCanvas::WmfCanvas(const std::string& path, int width, int height) : s_(std::m
 }
 
 WmfCanvas::~WmfCanvas() {
-    if (s_->wt) wmf_free(&s_->wt);
+    if (s_->wt && s_->wt->fp) std::fclose(s_->wt->fp); // not finished
+    if (s_->wt) {
+        s_->wt->fp = nullptr;
+        wmf_free(&s_->wt);
+    }
+    std::free(s_->memory);
     if (s_->wht) wmf_htable_free(&s_->wht);
 }
 
@@ -84,16 +102,18 @@ void WmfCanvas::Append(char* record, const char* what) {
     }
 }
 
-bool WmfCanvas::Finish(std::string* error) {
+bool WmfCanvas::Finish(std::vector<std::uint8_t>& bytes, std::string* error) {
     if (s_->wt && s_->wht && !s_->finished) {
         s_->finished = true;
         Append(U_WMREOF_set(), "end");
-        if (!Failure() && wmf_finish(s_->wt) != 0) Fail("cannot write the file");
+        // The stream is closed by libUEMF, which leaves the bytes in memory.
+        if (!Failure() && wmf_finish(s_->wt) != 0) Fail("cannot write the picture");
     }
     if (Failure()) {
         if (error) *error = *Failure();
         return false;
     }
+    bytes.assign(s_->memory, s_->memory + s_->memorySize);
     return true;
 }
 
