@@ -27,7 +27,8 @@ struct PngStream::State {
     z_stream z{};
     bool zReady = false;
     bool failed = false;
-    std::vector<std::uint8_t> row;        // filter byte and RGB
+    std::vector<std::uint8_t> row;        // filter byte and filtered RGB
+    std::vector<std::uint8_t> current, previous; // RGB of this row and the one above
     std::vector<std::uint8_t> compressed; // one IDAT chunk's worth
 };
 
@@ -36,10 +37,12 @@ PngStream::PngStream(int fd, int width, int height) : s_(std::make_unique<State>
     s_->width = width;
     s_->height = height;
     s_->row.resize(1 + 3 * static_cast<std::size_t>(width));
+    s_->current.resize(3 * static_cast<std::size_t>(width));
+    s_->previous.resize(3 * static_cast<std::size_t>(width));
     s_->compressed.resize(1 << 16);
-    // Level 1 with runs only: several times faster than the default, and
-    // hardly larger on flat drawings.
-    s_->zReady = deflateInit2(&s_->z, 1, Z_DEFLATED, 15, 8, Z_RLE) == Z_OK;
+    // The fastest level: on rows filtered "up" it is several times faster
+    // than the default and hardly larger.
+    s_->zReady = deflateInit2(&s_->z, 1, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
     s_->failed = !s_->zReady;
 }
 
@@ -102,15 +105,23 @@ bool PngStream::WriteRows(const QImage& strip, int rows, std::string* error) {
         }
         if (!Chunk("IHDR", ihdr, sizeof ihdr, error)) return false;
     }
+    const std::size_t bytes = 3 * static_cast<std::size_t>(s_->width);
     for (int y = 0; y < rows && s_->rowsWritten < s_->height; ++y, ++s_->rowsWritten) {
         const auto* pixel = reinterpret_cast<const QRgb*>(strip.constScanLine(y));
-        std::uint8_t* out = s_->row.data();
-        *out++ = 0; // no filter
+        std::uint8_t* rgb = s_->current.data();
         for (int x = 0; x < s_->width; ++x) {
-            *out++ = static_cast<std::uint8_t>(qRed(pixel[x]));
-            *out++ = static_cast<std::uint8_t>(qGreen(pixel[x]));
-            *out++ = static_cast<std::uint8_t>(qBlue(pixel[x]));
+            *rgb++ = static_cast<std::uint8_t>(qRed(pixel[x]));
+            *rgb++ = static_cast<std::uint8_t>(qGreen(pixel[x]));
+            *rgb++ = static_cast<std::uint8_t>(qBlue(pixel[x]));
         }
+        // Filter "up": the difference to the row above, zero wherever the
+        // drawing repeats downwards (the row above the first is zero).
+        s_->row[0] = 2;
+        const std::uint8_t* cur = s_->current.data();
+        const std::uint8_t* above = s_->previous.data();
+        std::uint8_t* out = s_->row.data() + 1;
+        for (std::size_t i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(cur[i] - above[i]);
+        s_->current.swap(s_->previous);
         s_->z.next_in = s_->row.data();
         s_->z.avail_in = static_cast<uInt>(s_->row.size());
         if (!Deflate(Z_NO_FLUSH, error)) return false;

@@ -9,8 +9,8 @@ namespace qz::render {
 
 // Writes a PNG (8-bit RGB, no interlace) to a file descriptor row by row, so
 // that a picture of any height is encoded from strips without ever being
-// whole in memory. Rows are stored unfiltered and compressed for speed:
-// drawings are mostly runs of one colour.
+// whole in memory. Rows are stored as differences to the row above and
+// compressed for speed: drawings are mostly runs of one colour.
 class PngStream {
 public:
     PngStream(int fd, int width, int height);
