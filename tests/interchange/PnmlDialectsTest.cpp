@@ -2,14 +2,13 @@
 // which shares nothing with the importer, reads from the same file.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include "FakePlatform.h"
 #include "PnmlImporter.h"
 #include "TempHome.h"
+#include "XmllintSupport.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -18,16 +17,7 @@
 namespace qz::pnml {
 namespace {
 
-std::string Xmllint(const std::string& file, const std::string& xpath) {
-    FILE* pipe = ::popen(("xmllint --xpath \"" + xpath + "\" '" + file + "' 2>/dev/null").c_str(), "r");
-    if (!pipe) return {};
-    std::string text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-    ::pclose(pipe);
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-}
+using test::Xmllint;
 
 // The sum of the numbers at `xpath`, one node at a time; a value after a
 // token class ("Default,3") counts as its number.

@@ -11,6 +11,7 @@
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
 #include "TempHome.h"
+#include "XmllintSupport.h"
 #include "model/ExampleNets.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
@@ -37,17 +38,7 @@ std::string PagePath(const std::string& steps) {
     return path;
 }
 
-// What libxml2 reads at `xpath`, shell-quoted in double quotes.
-std::string Xmllint(const std::string& file, const std::string& xpath) {
-    FILE* pipe = ::popen(("xmllint --xpath \"" + xpath + "\" '" + file + "' 2>&1").c_str(), "r");
-    if (!pipe) return "<xmllint did not start>";
-    std::string text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-    ::pclose(pipe);
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-}
+using test::Xmllint;
 
 TEST(PnmlWellFormed, XmllintAcceptsTheFileAndReadsTheCore) {
     test::ScopedPlatform platform;
