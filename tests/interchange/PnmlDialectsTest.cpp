@@ -77,7 +77,7 @@ const Dialect kDialects[] = {
     {"timed-arc editor with attributes",
      R"x(<?xml version="1.0" encoding="UTF-8" standalone="no"?>
 <pnml xmlns="http://www.informatik.hu-berlin.de/top/pnml/ptNetb">
-<net active="true" id="TAPN1" type="P/T net">
+<net active="true" id="N1" type="P/T net">
   <place displayName="true" id="P0" initialMarking="6" invariant="&lt; inf" name="P0" positionX="135" positionY="90"/>
   <place displayName="true" id="P1" initialMarking="0" invariant="&lt; inf" name="P1" positionX="405" positionY="90"/>
   <place displayName="true" id="P2" initialMarking="1" invariant="&lt; inf" name="Guard" positionX="270" positionY="200"/>
@@ -105,15 +105,15 @@ const Dialect kDialects[] = {
   <graphics><position x="40" y="60"/><dimension x="40" y="40"/></graphics><initialMarking><text>1</text></initialMarking></place>
 <place id="p2"><name><text>end</text></name><graphics><position x="200" y="60"/></graphics></place>
 <transition id="t1"><name><text>go</text></name><graphics><position x="120" y="60"/></graphics>
-  <toolspecific tool="WoPeD" version="1.0"><time>0</time><orientation>1</orientation></toolspecific></transition>
+  <toolspecific tool="EditorA" version="1.0"><time>0</time><orientation>1</orientation></toolspecific></transition>
 <arc id="a1" source="p1" target="t1"><inscription><text>1</text></inscription></arc>
 <arc id="a2" source="t1" target="p2"><inscription><text>4</text></inscription></arc>
 <arc id="a3" source="p2" target="t1"><inscription><text>1</text></inscription>
-  <toolspecific tool="P3" version="1"><arcType value="read"/></toolspecific></arc>
+  <toolspecific tool="EditorB" version="1"><arcType value="read"/></toolspecific></arc>
 </net></pnml>)x",
      "", All("arc", "[.//*[local-name()='arcType']/@value='read']"), Label("inscription"),
      Label("initialMarking"), "",
-     {"tool-specific data of \"WoPeD\" ignored", "tool-specific data of \"P3\" ignored"}},
+     {"tool-specific data of \"EditorA\" ignored", "tool-specific data of \"EditorB\" ignored"}},
     {"PNML 2009 with the inhibitorArc spelling and token classes",
      R"x(<pnml xmlns="http://www.pnml.org/version-2009/grammar/pnml">
 <net id="n" type="http://www.pnml.org/version-2009/grammar/ptnet"><page id="g">
@@ -196,7 +196,7 @@ TEST(PnmlDialects, PlaceTransitionTypesAreReadOthersRefused) {
         {"http://www.pnml.org/version-2009/grammar/pt-hlpng", false},
         {"http://www.pnml.org/version-2009/grammar/highlevelnet", false},
         {"Coloured Petri net", false},
-        {"http://www.yasper.org/specs/epnml-1.1", false},
+        {"http://example.org/workflow-net", false},
     };
     for (const auto& [type, ptNet] : types) {
         TPNObjekt root;
