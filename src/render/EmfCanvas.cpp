@@ -58,22 +58,15 @@ struct EmfCanvas::State {
     EMFHANDLES* eht = nullptr;
     uint32_t pen = 0, brush = 0, font = 0;
     bool finished = false;
-    // The file libUEMF writes, collected in memory.
-    char* memory = nullptr;
-    std::size_t memorySize = 0;
 };
 
 EmfCanvas::EmfCanvas(int width, int height) : s_(std::make_unique<State>()) {
-    // libUEMF writes to a named file; its stream is swapped for one in memory.
     if (emf_start("/dev/null", 1 << 16, 1 << 16, &s_->et) != 0) {
         Fail("cannot start the picture");
         s_->et = nullptr;
         return;
     }
-    std::fclose(s_->et->fp);
-    s_->et->fp = ::open_memstream(&s_->memory, &s_->memorySize);
-    if (!s_->et->fp) {
-        Fail("not enough memory for the picture");
+    if (!CollectInMemory(s_->et->fp)) {
         emf_free(&s_->et);
         s_->et = nullptr;
         return;
@@ -110,7 +103,6 @@ EmfCanvas::~EmfCanvas() {
         s_->et->fp = nullptr;
         emf_free(&s_->et);
     }
-    std::free(s_->memory);
     if (s_->eht) emf_htable_free(&s_->eht);
 }
 
@@ -135,7 +127,7 @@ bool EmfCanvas::Finish(std::vector<std::uint8_t>& bytes, std::string* error) {
         if (error) *error = *Failure();
         return false;
     }
-    bytes.assign(s_->memory, s_->memory + s_->memorySize);
+    bytes = Collected();
     return true;
 }
 

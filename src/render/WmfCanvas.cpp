@@ -41,22 +41,15 @@ struct WmfCanvas::State {
     WMFHANDLES* wht = nullptr;
     uint32_t pen = 0, brush = 0, font = 0;
     bool finished = false;
-    // The file libUEMF writes, collected in memory.
-    char* memory = nullptr;
-    std::size_t memorySize = 0;
 };
 
 WmfCanvas::WmfCanvas(int width, int height) : s_(std::make_unique<State>()) {
-    // libUEMF writes to a named file; its stream is swapped for one in memory.
     if (wmf_start("/dev/null", 1 << 16, 1 << 16, &s_->wt) != 0) {
         Fail("cannot start the picture");
         s_->wt = nullptr;
         return;
     }
-    std::fclose(s_->wt->fp);
-    s_->wt->fp = ::open_memstream(&s_->memory, &s_->memorySize);
-    if (!s_->wt->fp) {
-        Fail("not enough memory for the picture");
+    if (!CollectInMemory(s_->wt->fp)) {
         wmf_free(&s_->wt);
         s_->wt = nullptr;
         return;
@@ -88,7 +81,6 @@ WmfCanvas::~WmfCanvas() {
         s_->wt->fp = nullptr;
         wmf_free(&s_->wt);
     }
-    std::free(s_->memory);
     if (s_->wht) wmf_htable_free(&s_->wht);
 }
 
@@ -113,7 +105,7 @@ bool WmfCanvas::Finish(std::vector<std::uint8_t>& bytes, std::string* error) {
         if (error) *error = *Failure();
         return false;
     }
-    bytes.assign(s_->memory, s_->memory + s_->memorySize);
+    bytes = Collected();
     return true;
 }
 
