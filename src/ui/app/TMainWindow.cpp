@@ -502,7 +502,13 @@ void TMainWindow::ShowValuesBtnClick() {
         return;
     }
     form->SetShowValues(button->isChecked());
-    button->setIcon(NamedIcon(button->isChecked() ? QStringLiteral("ShowOn") : QStringLiteral("ShowOff")));
+    SetShowValuesButton(button->isChecked());
+}
+
+void TMainWindow::SetShowValuesButton(bool down) {
+    QAction* button = (*actions_)[Cmd::ShowValues];
+    button->setChecked(down);
+    button->setIcon(NamedIcon(down ? QStringLiteral("ShowOn") : QStringLiteral("ShowOff")));
 }
 
 void TMainWindow::ChooseTool(Cmd tool) {
@@ -601,12 +607,9 @@ void TMainWindow::SimuButtonClick(bool down) {
     SetSimulationControls(false);
 }
 
-void TMainWindow::ZoomChanged(TDocForm& form) {
-    form.Document().status[2] = TViewState::ScaleText();
-    form.RefreshStatus();
-    form.FormResize();
+void TMainWindow::ZoomChanged(TDocForm&) {
     // The scale is the same for every document.
-    for (TDocForm* d : Documents()) d->InvalidateWindow();
+    for (TDocForm* d : Documents()) d->ScaleChanged();
     UpdateCommands();
 }
 
@@ -614,9 +617,7 @@ void TMainWindow::DocumentActivated(TDocForm& form) {
     TDocument& doc = form.Document();
     if (!doc.Root()) return;
     workspace_.SetActive(&doc);
-    QAction* values = (*actions_)[Cmd::ShowValues];
-    values->setChecked(doc.ShowValues());
-    values->setIcon(NamedIcon(doc.ShowValues() ? QStringLiteral("ShowOn") : QStringLiteral("ShowOff")));
+    SetShowValuesButton(doc.ShowValues());
     if (doc.topLevel) SetSimulationControls(doc.simulationMode);
     if (windows_.options) windows_.options->SetCurrentWindow(&form);
     if (windows_.properties) {

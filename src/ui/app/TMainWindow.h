@@ -86,6 +86,8 @@ public:
     bool CloseDocumentQuery(TDocForm& form);
 
     bool ShowValuesDown() const;
+    // The "Show Variables or Values" button down or up, with its glyph.
+    void SetShowValuesButton(bool down);
     // The tool (cursor number) chosen on the tool bar or tool page.
     int CurrentTool() const { return currentTool_; }
     void ChooseTool(Cmd tool);
