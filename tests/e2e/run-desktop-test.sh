@@ -37,7 +37,7 @@ printf '\x09\x09\x09\x09\x08\x08\x02\x14\x09\x08' > "$HOME_DIR/Quenzor.cfg"
 for attempt in $(seq 10); do
   NUMBER=$(( 100 + RANDOM % 800 ))
   [ -e "/tmp/.X$NUMBER-lock" ] && continue
-  Xvfb ":$NUMBER" -screen 0 1280x900x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  Xvfb ":$NUMBER" -screen 0 1280x900x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
   XPID=$!
   export DISPLAY=":$NUMBER"
   for _ in $(seq 100); do
