@@ -113,6 +113,12 @@ private:
     bool rubberBand_ = false;
     QPoint pressPoint_, lastPoint_;
     bool bandDrawn_ = false;
+
+public:
+    // "Init Net" and "Init Net and Diagramms": the net back to its initial
+    // markings (and the diagrams emptied), with or without a session.
+    void Initialisieren1Click();
+    void InitAll1Click();
 };
 
 } // namespace qz::ui

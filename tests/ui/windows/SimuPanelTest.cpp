@@ -1,0 +1,182 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "UiTestSupport.h"
+#include "app/TActionSet.h"
+#include "app/TMainWindow.h"
+#include "app/TQuenzorApp.h"
+#include "app/Workspace.h"
+#include "editor/TDocForm.h"
+#include "model/TPNObjekt.h"
+#include "settings/TOptionsWindow.h"
+#include "simulation/SimulationSession.h"
+#include "simulation/TSimuPanel.h"
+
+using namespace qz;
+using namespace qz::ui;
+
+namespace {
+
+QStringList NetIn(test::UiHome& home) {
+    test::WriteExampleNet(home.PathOf("net.pn"));
+    return {home.QPathOf("net.pn")};
+}
+
+// The example net open and in simulation mode.
+struct Simulating {
+    test::UiHome home;
+    TQuenzorApp app{NetIn(home), {0}};
+    TMainWindow& main = app.Main();
+    TSimuPanel& panel = *main.Windows().simulation;
+    TDocForm* doc = main.ActiveDocument();
+
+    Simulating() { main.Actions()[Cmd::Simulation]->trigger(); }
+    // The session ends as the switch ends it: the busy flag is the program's.
+    ~Simulating() {
+        if (Session().Active()) main.Actions()[Cmd::Simulation]->trigger();
+    }
+
+    template <class W>
+    W* Control(const char* name) const {
+        W* w = panel.findChild<W*>(QString::fromLatin1(name));
+        if (!w) qFatal("no control %s", name);
+        return w;
+    }
+    QToolButton* Button(const char* name) const { return Control<QToolButton>(name); }
+    QCheckBox* Check(const char* name) const { return Control<QCheckBox>(name); }
+    TSimulationSession& Session() { return app.Workspace().Session(); }
+    // A maximum-speed run that only Stop (or a deferred command) ends.
+    void PrepareEndlessMaxSpeedRun() {
+        Check("HighSpeedCheckBox")->click();
+        Check("ZeitCheck")->click();
+    }
+};
+
+enum Deferred { kCloseFile, kReleaseSwitch, kCloseDocumentFrame, kApplySampleTime, kExit };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Deferred)
+
+class SimuPanelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void MaximumSpeedRunIsStoppedFromThePanel() {
+        Simulating s;
+        QVERIFY(s.panel.isVisible());
+        QCOMPARE(s.panel.StatusText(0), QStringLiteral("Ready"));
+        QCOMPARE(s.panel.StatusText(1), QStringLiteral("Time : 0"));
+        QVERIFY(!s.Check("StatisticCheckBox")->isEnabled());
+        s.PrepareEndlessMaxSpeedRun();
+        QVERIFY(s.Check("StatisticCheckBox")->isEnabled());
+        QVERIFY(!s.Check("ShowTimeCheckBox")->isChecked());
+        s.Check("StatisticCheckBox")->click();
+
+        QString during;
+        bool runEnabled = true, runBold = false;
+        QTimer::singleShot(60, &s.panel, [&] {
+            during = s.panel.StatusText(0);
+            runEnabled = s.Button("RunBtn")->isEnabled();
+            runBold = s.Button("RunBtn")->font().bold();
+            s.Button("StopBtn")->click();
+        });
+        s.Button("RunBtn")->click();
+
+        QCOMPARE(during, QStringLiteral("Running..."));
+        QVERIFY(!runEnabled);
+        QVERIFY(runBold);
+        QCOMPARE(s.panel.StatusText(0), QStringLiteral("Ready"));
+        QVERIFY(s.Button("StopBtn")->font().bold() && !s.Button("RunBtn")->font().bold());
+        QVERIFY(s.Button("RunBtn")->isEnabled());
+        QVERIFY(s.panel.StatusText(1).startsWith(QStringLiteral("Time : ")));
+        QVERIFY(s.doc->Document().Root()->modelTime > 0);
+        QVERIFY(!s.Check("HighSpeedCheckBox")->isChecked() && s.Check("HighSpeedCheckBox")->isEnabled());
+        QVERIFY(s.Check("ShowTimeCheckBox")->isChecked());
+        QVERIFY(!s.app.Workspace().EngineLoopRunning());
+        // "Evaluation": the figures of the run on the options window.
+        TOptionsWindow* options = s.main.Windows().options;
+        QVERIFY(options->isVisible());
+        const QString steps = options->findChild<QLabel*>(QStringLiteral("StepLabel"))->text();
+        QVERIFY2(steps.startsWith(QStringLiteral("Steps: ")) && steps.mid(7).toInt() > 0, qPrintable(steps));
+        QVERIFY(options->findChild<QLabel*>(QStringLiteral("StepSpeedLabel"))->text().startsWith("Steps per sec: "));
+    }
+
+    void TimerRunShowsTheTimeAndInitNetResetsIt() {
+        Simulating s;
+        s.Control<QSlider>("SpeedBar")->setValue(1);
+        s.Button("RunBtn")->click();
+        QCOMPARE(s.panel.StatusText(0), QStringLiteral("Running..."));
+        QVERIFY(s.Button("RunBtn")->font().bold() && !s.Button("StopBtn")->font().bold());
+        QVERIFY(!s.Check("HighSpeedCheckBox")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(s.panel.StatusText(1) != QStringLiteral("Time : 0"), 5000);
+        QVERIFY(s.panel.StatusText(1).startsWith(QStringLiteral("Time : ")));
+        s.Button("StopBtn")->click();
+        QCOMPARE(s.panel.StatusText(0), QStringLiteral("Ready"));
+        QVERIFY(s.Check("HighSpeedCheckBox")->isEnabled());
+
+        s.doc->Initialisieren1Click();
+        QCOMPARE(s.panel.StatusText(1), QStringLiteral("Time : 0"));
+        QCOMPARE(s.doc->Document().Root()->modelTime, 0.0);
+    }
+
+    void CommandsDuringAMaximumSpeedRunWaitForItsEnd_data() {
+        QTest::addColumn<Deferred>("command");
+        QTest::newRow("Close File") << kCloseFile;
+        QTest::newRow("simulation switch released") << kReleaseSwitch;
+        QTest::newRow("document window closed") << kCloseDocumentFrame;
+        QTest::newRow("options applied with a new sample time") << kApplySampleTime;
+        QTest::newRow("program closed") << kExit;
+    }
+    void CommandsDuringAMaximumSpeedRunWaitForItsEnd() {
+        QFETCH(Deferred, command);
+        Simulating s;
+        TOptionsWindow* options = s.main.Windows().options;
+        s.PrepareEndlessMaxSpeedRun();
+        TPNObjekt* root = s.doc->Document().Root();
+        const double sampleTime = root->sampleTimeSeconds;
+        bool stillRunning = false, netUnchanged = false;
+        QTimer::singleShot(60, &s.panel, [&] {
+            switch (command) {
+            case kCloseFile: s.main.Actions()[Cmd::CloseFile]->trigger(); break;
+            case kReleaseSwitch: s.main.Actions()[Cmd::Simulation]->trigger(); break;
+            case kCloseDocumentFrame: s.doc->SubWindow()->close(); break;
+            case kApplySampleTime:
+                options->findChild<QLineEdit*>(QStringLiteral("TastZeitEdit"))->setText(QStringLiteral("0,5"));
+                options->findChild<QComboBox*>(QStringLiteral("ZeitEinheitCombo"))->setCurrentIndex(0);
+                options->findChild<QPushButton*>(QStringLiteral("ApplyBtn"))->click();
+                break;
+            case kExit: s.main.Actions()[Cmd::Exit]->trigger(); break;
+            }
+            stillRunning = s.app.Workspace().EngineLoopRunning() && s.Session().Active();
+            netUnchanged = s.main.Documents().size() == 1 && root->sampleTimeSeconds == sampleTime;
+        });
+        // A command that does not end the run fails the test, not the clock.
+        QTimer::singleShot(5000, &s.panel, [&] { s.Button("StopBtn")->click(); });
+        s.Button("RunBtn")->click();
+
+        QVERIFY(stillRunning);
+        QVERIFY(netUnchanged);
+        QVERIFY(!s.app.Workspace().EngineLoopRunning());
+        QCOMPARE(s.panel.StatusText(0), QStringLiteral("Ready"));
+        const bool closed = command == kCloseFile || command == kCloseDocumentFrame || command == kExit;
+        QCOMPARE(s.main.Documents().empty(), closed);
+        QCOMPARE(s.Session().Active(), command == kApplySampleTime);
+        QCOMPARE(s.panel.isVisible(), command == kApplySampleTime);
+        QCOMPARE(SimulationBusy(), command == kApplySampleTime);
+        if (command == kApplySampleTime) QCOMPARE(root->sampleTimeSeconds, 0.5);
+        if (command == kReleaseSwitch) QVERIFY(!s.main.Actions()[Cmd::Simulation]->isChecked());
+        if (command == kExit) QVERIFY(!s.main.isVisible());
+    }
+};
+
+QTEST_MAIN(SimuPanelTest)
+#include "SimuPanelTest.moc"
