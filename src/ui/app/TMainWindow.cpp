@@ -374,7 +374,9 @@ void TMainWindow::Oeffnen1Click() {
     std::string directory;
     if (windows_.factory) directory = windows_.factory->Directory().toStdString();
     const std::optional<std::string> path = Platform().dialogs->OpenFileName(kOpenFilter, directory);
-    if (path) OpenFile(*path);
+    // Reading a net sets the program-wide enhanced firing rule the engine
+    // reads: not under a running maximum-speed loop.
+    if (path) workspace_.RunWhenIdle([this, file = *path] { OpenFile(file); });
 }
 
 void TMainWindow::Speichern1Click() {

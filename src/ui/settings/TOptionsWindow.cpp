@@ -1,9 +1,13 @@
 #include "settings/TOptionsWindow.h"
 
 #include <QCheckBox>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTabBar>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -105,7 +109,14 @@ TOptionsWindow::TOptionsWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
     timeUnit_->setCurrentIndex(1);
     pages_->setCurrentIndex(kRepresentation);
     PageChanged(kRepresentation);
+    // Wide enough for every page's tab; the debug page shows on request.
+    const int tabs = pages_->tabBar()->sizeHint().width();
+    pages_->setTabVisible(kDebug, false);
     adjustSize();
+    resize(std::max(width(), tabs + 40), std::max(height(), 380));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
 }
 
 void TOptionsWindow::BuildRepresentationPage() {
@@ -246,7 +257,6 @@ void TOptionsWindow::BuildDebugPage() {
     debugGrid_->verticalHeader()->hide();
     layout->addWidget(debugGrid_, 1);
     pages_->addTab(debugPage_, QStringLiteral("Debug Informations"));
-    pages_->setTabVisible(kDebug, false);
 }
 
 // ---------------------------------------------------------------------------
@@ -431,16 +441,11 @@ void TOptionsWindow::SaveRemarks() { SaveRemarkLists(Lines(shortRemarks_), Lines
 void TOptionsWindow::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     LoadRemarks();
-    ShowSettings();
 }
 
 bool TOptionsWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) {
-        // Another window may have changed a setting, and the lists may have
-        // been edited outside.
-        ShowSettings();
-        LoadRemarks();
-    }
+    // The lists may have been edited outside meanwhile.
+    if (e->type() == QEvent::WindowActivate) LoadRemarks();
     return QWidget::event(e);
 }
 

@@ -1,6 +1,8 @@
 #include "simulation/TSimuPanel.h"
 
 #include <QAction>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -87,7 +89,7 @@ TSimuPanel::TSimuPanel(TMainWindow& main, QWidget* parent)
 
     TSimulationSession& s = Session();
     // Ticks of the session's timer come here, so that the panel shows each
-    // step and no tick runs inside another one's message.
+    // step.
     s.simulationTimer->onTick = [this] { SimulationTimerTick(); };
     ShowState();
     adjustSize();
@@ -165,7 +167,13 @@ void TSimuPanel::BuildControls() {
     extrasLayout->addWidget(show);
     pages_->addTab(extras, QStringLiteral("Extras"));
 
-    status_ = new TStatusPanels(QStringLiteral("StatusBar"), {60, 70}, this);
+    // Panels of 60 and 70 pixels, or as wide as their longest texts in this
+    // font.
+    const QFontMetrics metrics(font());
+    status_ = new TStatusPanels(QStringLiteral("StatusBar"),
+                                {std::max(60, metrics.horizontalAdvance(QStringLiteral("Running...")) + 8),
+                                 std::max(70, metrics.horizontalAdvance(QStringLiteral("Time : 0,00000000")) + 8)},
+                                this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
@@ -262,12 +270,14 @@ void TSimuPanel::BindView(TDocForm& form) {
     v.refreshViewMapping = [f] {
         if (f && f->Document().Net()) f->ApplyViewMapping();
     };
+    v.redrawNet = [this, f] {
+        if (f) RedrawNet(*f);
+    };
     // The surface draws the whole net again at the next paint; that also
     // takes the flow animation off the arcs.
-    v.redrawNet = [f] {
+    v.redrawArcs = [f] {
         if (f) f->InvalidateWindow();
     };
-    v.redrawArcs = v.redrawNet;
     v.refreshPropertyList = [this] {
         if (TPropertyWindow* p = main_.Windows().properties) p->RefreshList();
     };
@@ -292,16 +302,37 @@ void TSimuPanel::DrawFlows(TDocForm& form, const std::vector<FlowArc>& arcs) {
     form.ApplyViewMapping();
     QtWindowSurface& surface = form.WindowSurface();
     if (surface.Dirty()) form.FormPaint();
-    // Each tick starts from the plain arc, so a repaint between two ticks
-    // does not turn the blinking around.
     for (const FlowArc& a : arcs) {
         bool& inverted = inverted_[a.arc];
         inverted = a.first ? false : !inverted;
-        a.arc->Draw();
-        DrawFlowingArc(*a.arc, true);
-        if (inverted) DrawFlowingArc(*a.arc, false);
+        DrawFlow(*a.arc, inverted);
     }
     surface.Drawn();
+}
+
+void TSimuPanel::DrawFlow(TEdge& arc, bool inverted) {
+    // Each drawing starts from the plain arc, so a repaint between two ticks
+    // does not turn the blinking around.
+    arc.Draw();
+    DrawFlowingArc(arc, true);
+    if (inverted) DrawFlowingArc(arc, false);
+}
+
+void TSimuPanel::RedrawNet(TDocForm& form) {
+    TSimulationSession& s = Session();
+    if (!s.animationTimer->Enabled() || inverted_.empty() || !form.Document().Net()) {
+        form.InvalidateWindow();
+        return;
+    }
+    // The net drawn now, with the flowing arcs as the animation last showed
+    // them: they keep blinking across the steps of a run.
+    form.ApplyViewMapping();
+    form.FormPaint();
+    for (TEdge* arc : s.engine.FlowingArcs()) {
+        const auto it = inverted_.find(arc);
+        if (it != inverted_.end()) DrawFlow(*arc, it->second);
+    }
+    form.WindowSurface().Drawn();
 }
 
 void TSimuPanel::Redraw() {
@@ -433,10 +464,9 @@ void TSimuPanel::StatusBarClick() {
 }
 
 void TSimuPanel::SimulationTimerTick() {
-    if (ticking_) return;
-    ticking_ = true;
+    // Qt delivers no tick of a timer while its last tick still runs (shows a
+    // message, for example), so ticks never overlap a step.
     Session().SimulationTimerTimer();
-    ticking_ = false;
     ShowState();
 }
 

@@ -74,13 +74,12 @@ private:
     void SimulationTimerTick();
     void AnimateTokens(TDocForm& form, const TokenAnimation& plan);
     void DrawFlows(TDocForm& form, const std::vector<FlowArc>& arcs);
+    void DrawFlow(TEdge& arc, bool inverted);
+    void RedrawNet(TDocForm& form);
     void Redraw();
 
     TMainWindow& main_;
     QPointer<TDocForm> form_;
-    // Set while a tick of the simulation timer runs: a tick that arrives
-    // while the last one still shows a message is dropped.
-    bool ticking_ = false;
     // Per flowing arc: whether its last drawing was the inverted one.
     std::unordered_map<const TEdge*, bool> inverted_;
 

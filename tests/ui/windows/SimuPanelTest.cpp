@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -16,7 +17,14 @@
 #include "app/TQuenzorApp.h"
 #include "app/Workspace.h"
 #include "editor/TDocForm.h"
+#include "model/ExampleNets.h"
+#include "model/TEdge.h"
+#include "model/TNetList.h"
 #include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
+#include "model/TTransition.h"
+#include "platform/Services.h"
+#include "model/storage/NetFile.h"
 #include "settings/TOptionsWindow.h"
 #include "simulation/SimulationSession.h"
 #include "simulation/TSimuPanel.h"
@@ -26,20 +34,36 @@ using namespace qz::ui;
 
 namespace {
 
-QStringList NetIn(test::UiHome& home) {
-    test::WriteExampleNet(home.PathOf("net.pn"));
+using Builder = void (*)(TPNObjekt&);
+
+QStringList NetIn(test::UiHome& home, Builder build) {
+    TPNObjekt root;
+    build(root);
+    SaveNetFile(root, home.PathOf("net.pn"));
     return {home.QPathOf("net.pn")};
 }
 
-// The example net open and in simulation mode.
+// P (1 token) -> T (timed 2) -> Q, and R -> T weighing 1/(P-1): the first
+// evaluation of the weight divides by zero.
+void FailingWeightNet(TPNObjekt& root) {
+    TNetList& net = root.Net();
+    TTransition* t = examples::AddTransition(net, 200, 100, "T", "2");
+    examples::Connect(net, examples::AddPlace(net, 100, 100, "P", "P", 1), t);
+    examples::Connect(net, t, examples::AddPlace(net, 300, 100, "Q", "Q"));
+    examples::Connect(net, examples::AddPlace(net, 200, 200, "R", "R", 1), t, akNormal, "1/(P-1)");
+}
+
+// A net open and in simulation mode.
 struct Simulating {
+    explicit Simulating(Builder build = examples::BuildProducerConsumer) : app(NetIn(home, build), {0}) {
+        main.Actions()[Cmd::Simulation]->trigger();
+    }
     test::UiHome home;
-    TQuenzorApp app{NetIn(home), {0}};
+    TQuenzorApp app;
     TMainWindow& main = app.Main();
     TSimuPanel& panel = *main.Windows().simulation;
     TDocForm* doc = main.ActiveDocument();
 
-    Simulating() { main.Actions()[Cmd::Simulation]->trigger(); }
     // The session ends as the switch ends it: the busy flag is the program's.
     ~Simulating() {
         if (Session().Active()) main.Actions()[Cmd::Simulation]->trigger();
@@ -61,16 +85,25 @@ struct Simulating {
     }
 };
 
+enum StopBy { kStopButton, kMaxSpeedUnchecked };
 enum Deferred { kCloseFile, kReleaseSwitch, kCloseDocumentFrame, kApplySampleTime, kExit };
 
 } // namespace
 
 Q_DECLARE_METATYPE(Deferred)
+Q_DECLARE_METATYPE(StopBy)
 
 class SimuPanelTest : public QObject {
     Q_OBJECT
 private slots:
+    void MaximumSpeedRunIsStoppedFromThePanel_data() {
+        QTest::addColumn<StopBy>("by");
+        QTest::newRow("Stop") << kStopButton;
+        // The loop ends when "Max Speed" is no longer checked: the run is over.
+        QTest::newRow("Max Speed unchecked") << kMaxSpeedUnchecked;
+    }
     void MaximumSpeedRunIsStoppedFromThePanel() {
+        QFETCH(StopBy, by);
         Simulating s;
         QVERIFY(s.panel.isVisible());
         QCOMPARE(s.panel.StatusText(0), QStringLiteral("Ready"));
@@ -87,7 +120,11 @@ private slots:
             during = s.panel.StatusText(0);
             runEnabled = s.Button("RunBtn")->isEnabled();
             runBold = s.Button("RunBtn")->font().bold();
-            s.Button("StopBtn")->click();
+            if (by == kStopButton) {
+                s.Button("StopBtn")->click();
+            } else {
+                s.Check("HighSpeedCheckBox")->click();
+            }
         });
         s.Button("RunBtn")->click();
 
@@ -102,12 +139,33 @@ private slots:
         QVERIFY(!s.Check("HighSpeedCheckBox")->isChecked() && s.Check("HighSpeedCheckBox")->isEnabled());
         QVERIFY(s.Check("ShowTimeCheckBox")->isChecked());
         QVERIFY(!s.app.Workspace().EngineLoopRunning());
-        // "Evaluation": the figures of the run on the options window.
+        // "Evaluation" after Stop: the figures of the run on the options window.
         TOptionsWindow* options = s.main.Windows().options;
-        QVERIFY(options->isVisible());
+        QCOMPARE(options->isVisible(), by == kStopButton);
+        if (by != kStopButton) return;
         const QString steps = options->findChild<QLabel*>(QStringLiteral("StepLabel"))->text();
         QVERIFY2(steps.startsWith(QStringLiteral("Steps: ")) && steps.mid(7).toInt() > 0, qPrintable(steps));
         QVERIFY(options->findChild<QLabel*>(QStringLiteral("StepSpeedLabel"))->text().startsWith("Steps per sec: "));
+    }
+
+    void TimerRunReportsAFormulaErrorOnceAtATime() {
+        Simulating s(FailingWeightNet);
+        s.Control<QSlider>("SpeedBar")->setValue(1);
+        test::DialogAnswers answers;
+        int boxes = 0;
+        answers.Then([&](QWidget* box) {
+            ++boxes;
+            // Many ticks later the same report is still the only one.
+            QTimer::singleShot(100, box, [&, box] {
+                if (QApplication::activeModalWidget() != box) ++boxes;
+                s.Button("StopBtn")->click();
+                box->close();
+            });
+        });
+        s.Button("RunBtn")->click();
+        QTRY_COMPARE(s.panel.StatusText(0), QStringLiteral("Ready"));
+        QCOMPARE(boxes, 1);
+        QVERIFY(!s.Session().simulationTimer->Enabled());
     }
 
     void TimerRunShowsTheTimeAndInitNetResetsIt() {
