@@ -31,6 +31,7 @@
 #include "settings/RemarkLists.h"
 #include "settings/SampleTime.h"
 #include "simulation/SimulationSession.h"
+#include "widgets/ControlNames.h"
 #include "widgets/TypedTextFilter.h"
 
 namespace qz::ui {
@@ -45,15 +46,6 @@ bool EnhancedRuleOf(const TPNObjekt&) { return Settings().enhancedFiringRule != 
 void SetEnhancedRule(TPNObjekt&, bool on) { Settings().enhancedFiringRule = on ? 1 : 0; }
 
 enum Page { kRepresentation, kSimulation, kPerformance, kShortRemarks, kLongRemarks, kDebug };
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-template <class W>
-W* Named(W* w, const char* objectName, const QString& accessibleName) {
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(accessibleName);
-    return w;
-}
 
 template <class B>
 B* Captioned(QWidget* parent, const char* objectName, const QString& caption) {

@@ -30,6 +30,7 @@
 #include "settings/TOptionsWindow.h"
 #include "simulation/ArcAnimation.h"
 #include "simulation/SimulationSession.h"
+#include "widgets/ControlNames.h"
 #include "widgets/Pictures.h"
 #include "widgets/TStatusPanels.h"
 #include "widgets/TypedTextFilter.h"
@@ -37,15 +38,6 @@
 namespace qz::ui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-template <class W>
-W* Named(W* w, const char* objectName, const QString& accessibleName) {
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(accessibleName);
-    return w;
-}
 
 QToolButton* SpeedButton(QWidget* parent, const char* objectName, const QString& caption) {
     auto* b = Named(new QToolButton(parent), objectName, caption);
@@ -409,38 +401,33 @@ void TSimuPanel::StopBtnClick() {
     ShowState();
 }
 
-void TSimuPanel::ShowDisBtnClick() {
+void TSimuPanel::Display(void (*show)(TSimulationSession&)) {
     ChooseSelectTool();
-    TSimulationSession& s = Session();
     try {
-        s.ShowDisBtnClick();
+        show(Session());
     } catch (const std::exception& e) {
+        // A weight formula that fails to evaluate.
         ReportError(e);
     }
     Redraw();
     ShowState();
 }
 
+void TSimuPanel::ShowDisBtnClick() {
+    Display([](TSimulationSession& s) { s.ShowDisBtnClick(); });
+}
+
 void TSimuPanel::ShowKonBtnClick() {
-    ChooseSelectTool();
-    TSimulationSession& s = Session();
-    try {
+    Display([](TSimulationSession& s) {
         // The fire flags of a running maximum-speed loop reach the
         // transitions first.
         s.engine.PublishWorkingFields();
         s.ShowKonBtnClick();
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
-    Redraw();
-    ShowState();
+    });
 }
 
 void TSimuPanel::SpeedyClick() {
-    ChooseSelectTool();
-    Session().SpeedyClick();
-    Redraw();
-    ShowState();
+    Display([](TSimulationSession& s) { s.SpeedyClick(); });
 }
 
 void TSimuPanel::SpeedBarChange(int position) { Session().SpeedBarChange(position); }

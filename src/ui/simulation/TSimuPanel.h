@@ -77,6 +77,8 @@ private:
     void DrawFlow(TEdge& arc, bool inverted);
     void RedrawNet(TDocForm& form);
     void Redraw();
+    // A display button: selects what `show` finds and redraws.
+    void Display(void (*show)(TSimulationSession&));
 
     TMainWindow& main_;
     QPointer<TDocForm> form_;
