@@ -14,6 +14,10 @@ QZ_PACKAGES=(
   emf2svg libwmf-bin libxml2-utils
   # PNML interchange
   libpugixml-dev
+  # the window: Qt Widgets (in qt6-base-dev), its X11 platform plugin, and the
+  # end-to-end test under a private X server, driven through the
+  # accessibility tree
+  qt6-qpa-plugins xvfb x11-utils xauth dbus-x11 at-spi2-core python3-pyatspi e2fsprogs
 )
 
 qz_missing_packages() {

@@ -10,8 +10,6 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <unistd.h>
 #include <vector>
 
@@ -19,6 +17,7 @@
 #include "FontSupport.h"
 #include "QtCanvas.h"
 #include "WmfCanvas.h"
+#include "common/FileSystem.h"
 #include "model/TGraphItem.h"
 #include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
@@ -220,9 +219,10 @@ TRect PictureBounds(TNetList& net, bool selectedOnly) {
     return selectedOnly ? net.BoundsOfSelection() : net.BoundsOfAll();
 }
 
-bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string& path, std::string* error) {
-    const std::optional<PictureFormat> format = PictureFormatOf(path);
-    if (!format) return Fail(error, "unknown picture type: " + path + " (use .emf, .wmf, .svg, .pdf or .png)");
+namespace {
+
+bool WriteSelection(TNetList& net, const ViewGeometry& view, const std::string& path, PictureFormat format,
+                    std::string* error) {
     const double s = view.scale > 0 ? view.scale : 1;
     const bool selectedOnly = AnySelected(net);
     const TRect r = PictureBounds(net, selectedOnly);
@@ -235,13 +235,24 @@ bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string
     setup.mapping.windowExt = {std::max(1, RoundHalfEven(cw * s)), std::max(1, RoundHalfEven(ch * s))};
     setup.mapping.viewportExt = {cw, ch};
     setup.mapping.windowOrg = {r.left - 10, r.top - 10};
-    return WritePicture(net, selectedOnly, setup, path, *format, error);
+    return WritePicture(net, selectedOnly, setup, path, format, error);
 }
 
-std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const ViewGeometry& view,
-                                                           std::string* error) {
-    // libUEMF writes to files only; the picture goes through a private
-    // temporary file.
+const char* ExtensionOf(PictureFormat format) {
+    switch (format) {
+    case PictureFormat::Emf: return ".emf";
+    case PictureFormat::Wmf: return ".wmf";
+    case PictureFormat::Svg: return ".svg";
+    case PictureFormat::Pdf: return ".pdf";
+    case PictureFormat::Png: return ".png";
+    }
+    return "";
+}
+
+// The picture of the selection, made in a private temporary file (the
+// writers of some formats write to files only) and read back.
+std::optional<std::vector<std::uint8_t>> SelectionBytes(TNetList& net, const ViewGeometry& view,
+                                                        PictureFormat format, std::string* error) {
     std::error_code ec;
     const std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
     if (ec) {
@@ -249,19 +260,31 @@ std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const 
         return std::nullopt;
     }
     static int serial = 0;
-    const std::filesystem::path path =
-        dir / ("quenzor-clip-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".emf");
+    const std::filesystem::path path = dir / ("quenzor-picture-" + std::to_string(::getpid()) + "-" +
+                                              std::to_string(++serial) + ExtensionOf(format));
     std::optional<std::vector<std::uint8_t>> bytes;
-    if (ErstelleMetaFile(net, view, path.string(), error)) {
-        std::ifstream in(path, std::ios::binary);
-        bytes.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (!in.good() && !in.eof()) {
-            Fail(error, "cannot read back the picture");
-            bytes.reset();
-        }
+    if (WriteSelection(net, view, path.string(), format, error)) {
+        bytes = fs::ReadFile(path.string());
+        if (!bytes) Fail(error, "cannot read back the picture");
     }
     std::filesystem::remove(path, ec);
     return bytes;
+}
+
+} // namespace
+
+bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string& path, std::string* error) {
+    const std::optional<PictureFormat> format = PictureFormatOf(path);
+    if (!format) return Fail(error, "unknown picture type: " + path + " (use .emf, .wmf, .svg, .pdf or .png)");
+    // Made aside and then put in place: a picture that cannot be written
+    // leaves the file that was there untouched.
+    const std::optional<std::vector<std::uint8_t>> bytes = SelectionBytes(net, view, *format, error);
+    return bytes && fs::WriteFileAtomically(path, bytes->data(), bytes->size(), error);
+}
+
+std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const ViewGeometry& view,
+                                                           std::string* error) {
+    return SelectionBytes(net, view, PictureFormat::Emf, error);
 }
 
 bool ExportNetPicture(TNetList& net, const std::string& path, double scale, std::string* error) {

@@ -103,6 +103,14 @@ public:
     void SendToBack(TGraphItem* e);
     void AlignSelected(const TGraphItem* reference, Alignment a);
     void DrawAll();
+    // Draws, in drawing order, only the elements whose drawing may meet the
+    // world rectangle `visible` (a window's view); the others keep their
+    // state until they come into view.
+    void DrawAll(const TRect& visible);
+    // A world rectangle that holds everything an element draws: its figure
+    // with arrow heads and pen widths, and its labels, also those that the
+    // element places next to itself while it draws.
+    static TRect DrawingExtent(TGraphItem& e);
     void DrawSelected();
     void InvalidateAll();
 

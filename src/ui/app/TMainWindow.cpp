@@ -300,19 +300,31 @@ void TMainWindow::TakeOptionItems() {
 // Documents
 
 TDocForm* TMainWindow::ActiveDocument() const {
-    QMdiSubWindow* sub = mdi_->activeSubWindow();
-    if (!sub) sub = mdi_->currentSubWindow();
-    if (!sub) {
-        const QList<QMdiSubWindow*> all = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
-        if (!all.isEmpty()) sub = all.last();
+    const auto open = [](QMdiSubWindow* sub) {
+        auto* f = sub ? qobject_cast<TDocForm*>(sub->widget()) : nullptr;
+        return f && f->Document().Root() ? f : nullptr;
+    };
+    if (TDocForm* f = open(mdi_->activeSubWindow())) return f;
+    if (TDocForm* f = open(mdi_->currentSubWindow())) return f;
+    // The window activated last among the open ones.
+    const QList<QMdiSubWindow*> all = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        if (TDocForm* f = open(*it)) return f;
     }
-    return sub ? qobject_cast<TDocForm*>(sub->widget()) : nullptr;
+    return nullptr;
+}
+
+bool TMainWindow::IsOpen(const TDocForm* form) const {
+    const std::vector<TDocForm*> forms = Documents();
+    return std::find(forms.begin(), forms.end(), form) != forms.end();
 }
 
 std::vector<TDocForm*> TMainWindow::Documents() const {
     std::vector<TDocForm*> forms;
     for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::CreationOrder)) {
-        if (auto* f = qobject_cast<TDocForm*>(sub->widget())) forms.push_back(f);
+        // A closed document's window may linger until it is freed.
+        auto* f = qobject_cast<TDocForm*>(sub->widget());
+        if (f && f->Document().Root()) forms.push_back(f);
     }
     return forms;
 }
@@ -383,9 +395,7 @@ void TMainWindow::Speichern1Click() {
     TDocForm* form = ActiveDocument();
     if (!form) return;
     workspace_.RunWhenIdle([this, form] {
-        if (!Documents().empty() && std::count(Documents().begin(), Documents().end(), form)) {
-            form->Document().SaveDocument(false);
-        }
+        if (IsOpen(form)) form->Document().SaveDocument(false);
     });
 }
 
@@ -393,8 +403,7 @@ void TMainWindow::Speichernunter1Click() {
     TDocForm* form = ActiveDocument();
     if (!form) return;
     workspace_.RunWhenIdle([this, form] {
-        const auto docs = Documents();
-        if (std::count(docs.begin(), docs.end(), form)) form->Document().SaveDocumentAs();
+        if (IsOpen(form)) form->Document().SaveDocumentAs();
     });
 }
 
@@ -475,8 +484,7 @@ bool TMainWindow::CloseDocumentQuery(TDocForm& form) {
     if (windows_.options && windows_.options->CurrentWindow() == &form) windows_.options->SetCurrentWindow(nullptr);
     doc.Reset();
     if (windows_.navigator) windows_.navigator->RepaintNet();
-    const std::size_t others = Documents().size() - 1;
-    if (others == 0) AfterLastDocument();
+    if (workspace_.Documents().empty()) AfterLastDocument();
     QMetaObject::invokeMethod(this, [this] { UpdateCommands(); }, Qt::QueuedConnection);
     return true;
 }
@@ -496,7 +504,13 @@ void TMainWindow::ShowValuesBtnClick() {
         return;
     }
     form->SetShowValues(button->isChecked());
-    button->setIcon(NamedIcon(button->isChecked() ? QStringLiteral("ShowOn") : QStringLiteral("ShowOff")));
+    SetShowValuesButton(button->isChecked());
+}
+
+void TMainWindow::SetShowValuesButton(bool down) {
+    QAction* button = (*actions_)[Cmd::ShowValues];
+    button->setChecked(down);
+    button->setIcon(NamedIcon(down ? QStringLiteral("ShowOn") : QStringLiteral("ShowOff")));
 }
 
 void TMainWindow::ChooseTool(Cmd tool) {
@@ -595,12 +609,9 @@ void TMainWindow::SimuButtonClick(bool down) {
     SetSimulationControls(false);
 }
 
-void TMainWindow::ZoomChanged(TDocForm& form) {
-    form.Document().status[2] = TViewState::ScaleText();
-    form.RefreshStatus();
-    form.FormResize();
+void TMainWindow::ZoomChanged(TDocForm&) {
     // The scale is the same for every document.
-    for (TDocForm* d : Documents()) d->InvalidateWindow();
+    for (TDocForm* d : Documents()) d->ScaleChanged();
     UpdateCommands();
 }
 
@@ -608,9 +619,7 @@ void TMainWindow::DocumentActivated(TDocForm& form) {
     TDocument& doc = form.Document();
     if (!doc.Root()) return;
     workspace_.SetActive(&doc);
-    QAction* values = (*actions_)[Cmd::ShowValues];
-    values->setChecked(doc.ShowValues());
-    values->setIcon(NamedIcon(doc.ShowValues() ? QStringLiteral("ShowOn") : QStringLiteral("ShowOff")));
+    SetShowValuesButton(doc.ShowValues());
     if (doc.topLevel) SetSimulationControls(doc.simulationMode);
     if (windows_.options) windows_.options->SetCurrentWindow(&form);
     if (windows_.properties) {
@@ -692,8 +701,7 @@ void TMainWindow::AbstractObject1Click() {
     TDocForm* form = ActiveDocument();
     if (!form || !form->Document().Root()) return;
     workspace_.RunWhenIdle([this, form] {
-        const auto docs = Documents();
-        if (!std::count(docs.begin(), docs.end(), form) || !form->Document().Root()) return;
+        if (!IsOpen(form)) return;
         if (const std::optional<std::string> path = AbstractCurrentObject(*form->Document().Root())) {
             form->Document().SetFileName(*path);
             if (windows_.factory) windows_.factory->Refresh();

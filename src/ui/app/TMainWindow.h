@@ -45,6 +45,9 @@ public:
     // Documents.
     TDocForm* ActiveDocument() const;
     std::vector<TDocForm*> Documents() const;
+    // Whether the window still shows an open document (commands that were
+    // deferred check this before they act).
+    bool IsOpen(const TDocForm* form) const;
     // "New": an empty document window.
     TDocForm* NewDocument();
     // Opens a net file in a new document window; null when nothing could be
@@ -83,6 +86,8 @@ public:
     bool CloseDocumentQuery(TDocForm& form);
 
     bool ShowValuesDown() const;
+    // The "Show Variables or Values" button down or up, with its glyph.
+    void SetShowValuesButton(bool down);
     // The tool (cursor number) chosen on the tool bar or tool page.
     int CurrentTool() const { return currentTool_; }
     void ChooseTool(Cmd tool);

@@ -211,6 +211,8 @@ bool TDocument::QueryClose() {
 }
 
 void TDocument::Reset() {
+    // A closed document no longer counts among the open ones.
+    workspace_.Unregister(this);
     root_.reset();
     fileName_.clear();
     shortName_.clear();

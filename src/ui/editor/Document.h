@@ -85,7 +85,8 @@ public:
     // The close question of a changed top-level document; Yes saves. False
     // when the document must stay open (Cancel, or a save that failed).
     bool QueryClose();
-    // Frees the net and forgets the file (the document is being closed).
+    // Frees the net and forgets the file (the document is being closed and
+    // no longer counts among the workspace's documents).
     void Reset();
 
     // Set by the window: something shown (caption, status texts) changed.

@@ -1,6 +1,11 @@
 #pragma once
+#include <QImage>
+#include <QRect>
 #include <QWidget>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "editor/Document.h"
 
@@ -8,6 +13,8 @@ class QMdiSubWindow;
 class QProgressBar;
 class QScrollBar;
 class QTimer;
+class QWheelEvent;
+class QPainter;
 
 namespace qz::ui {
 
@@ -55,11 +62,17 @@ public:
     // Sets the current world-to-screen mapping on the window's canvas.
     void ApplyViewMapping();
     // Draws the net into the window's surface now (paint order: grid,
-    // elements in drawing order, the root object's decorations).
+    // elements in drawing order, the root object's decorations); only the
+    // elements that reach into the view draw.
     void FormPaint();
     // Shows at once what was drawn into the surface.
     void RepaintNow();
     TPoint ScreenToWorld(int x, int y) const;
+    // The program-wide scale changed: status text, ranges, repaint.
+    void ScaleChanged();
+    // Set by the editing tools while a selection is dragged: painting then
+    // leaves the scroll ranges as they are.
+    bool draggingSelection = false;
 
     // Zoom commands.
     void Vergrern1Click();
@@ -68,10 +81,14 @@ public:
     void LetzteClick();
     // "Export Graphic": the picture of the selection into a chosen file.
     void PN_ExportClick();
+    // The picture of the selection (of the whole net when nothing is
+    // selected) as an enhanced metafile, as the view shows it; for copying.
+    std::optional<std::vector<std::uint8_t>> ErstelleMetaFile(std::string* error = nullptr);
 
     // Whether an in-place value or label editor is open (the value display
-    // may not change then).
-    bool InPlaceEditorOpen() const { return false; }
+    // may not change then); the editors say so when they open and close.
+    bool InPlaceEditorOpen() const { return inPlaceEditorOpen_; }
+    void SetInPlaceEditorOpen(bool on) { inPlaceEditorOpen_ = on; }
 
     // The close question; true when the window may close.
     bool CloseQuery();
@@ -80,6 +97,9 @@ public:
     void FormMouseDown(QMouseEvent* e);
     void FormMouseMove(QMouseEvent* e);
     void FormMouseUp(QMouseEvent* e);
+    // The wheel scrolls; with Ctrl it zooms by the zoom steps about the
+    // pointer.
+    void FormMouseWheel(QWheelEvent* e);
 
     // The save progress bar (runs while a file is written).
     void StartSaveProgress();
@@ -95,8 +115,10 @@ private:
     void SyncScrollBars();
     void ScrollBarsMoved();
     void SaveTimerTimer();
-    void DrawGrid();
-    void DrawRubberBand(const QRect& r, bool line);
+    void DrawGrid(QPainter& p, const QRect& window, const QRect& viewport);
+    // The world rectangle the client shows under the current mapping.
+    TRect VisibleWorld() const;
+    void PaintClient();
 
     TMainWindow& main_;
     std::unique_ptr<QtWindowSurface> surface_;
@@ -109,10 +131,16 @@ private:
     QTimer* saveTimer_ = nullptr;
     int tool_ = 0;
     bool syncing_ = false;
-    // Rubber band of the hand and zoom-area tools (client pixels).
+    bool inPaintEvent_ = false;
+    bool inPlaceEditorOpen_ = false;
+    int wheelZoom_ = 0; // angle not yet turned into zoom steps
+    // Rubber band of the hand and zoom-area tools (client pixels), drawn
+    // over the picture.
     bool rubberBand_ = false;
     QPoint pressPoint_, lastPoint_;
-    bool bandDrawn_ = false;
+    // One row of grid dots in device pixels, drawn at every dot row; kept
+    // from paint to paint.
+    QImage gridRow_;
 
 public:
     // "Init Net" and "Init Net and Diagramms": the net back to its initial

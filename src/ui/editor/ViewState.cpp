@@ -9,12 +9,21 @@
 namespace qz::ui {
 
 namespace {
-int Round(double v) { return static_cast<int>(std::lround(v)); }
+
+// To nearest, halves to even; values far outside any net saturate instead
+// of overflowing.
+int Round(double v) {
+    constexpr double kLimit = 1e9;
+    return static_cast<int>(std::nearbyint(std::clamp(v, -kLimit, kLimit)));
+}
+
 } // namespace
 
 double TViewState::Scale() { return Settings().viewScale; }
 
-void TViewState::SetScale(double s) { Settings().viewScale = s; }
+void TViewState::SetScale(double s) {
+    Settings().viewScale = std::isfinite(s) ? std::clamp(s, kMinScale, kMaxScale) : 1.0;
+}
 
 TPoint TViewState::Origin() const { return {Round(h_ * Scale()), Round(v_ * Scale())}; }
 
@@ -24,10 +33,16 @@ TPoint TViewState::ScreenToWorld(int x, int y) const {
 }
 
 TMapping TViewState::Mapping(int clientWidth, int clientHeight) const {
+    // Window extent (client size x s) onto viewport extent (client size),
+    // both in 1/64 units: extents rounded to whole world units would put the
+    // far edge of the drawing up to half a world unit away from where
+    // ScreenToWorld finds it, many pixels at a large zoom.
+    constexpr int kFraction = 64;
     TMapping m;
     m.mode = MapMode::Isotropic;
-    m.windowExt = {std::max(1, Round(clientWidth * Scale())), std::max(1, Round(clientHeight * Scale()))};
-    m.viewportExt = {std::max(1, clientWidth), std::max(1, clientHeight)};
+    const int w = std::max(1, clientWidth), h = std::max(1, clientHeight);
+    m.windowExt = {std::max(1, Round(w * Scale() * kFraction)), std::max(1, Round(h * Scale() * kFraction))};
+    m.viewportExt = {w * kFraction, h * kFraction};
     m.windowOrg = Origin();
     return m;
 }
@@ -53,17 +68,22 @@ void TViewState::SetPositions(int h, int v) {
 }
 
 void TViewState::UpdateRanges(const TRect& allBounds, bool hasElements) {
+    // An empty net keeps the ranges it had, also through zooming.
+    hasBounds_ = hasElements;
     if (!hasElements) return;
     bounds_ = allBounds;
     hasBounds_ = true;
     RecomputeRanges();
-    Clamp();
 }
 
+void TViewState::ScaleChanged() { RecomputeRanges(); }
+
 void TViewState::RecomputeRanges() {
-    if (!hasBounds_) return;
-    hRange_ = std::max(0, Round(bounds_.right / Scale() + 50));
-    vRange_ = std::max(0, Round(bounds_.bottom / Scale() + 100));
+    if (hasBounds_) {
+        hRange_ = std::max(0, Round(bounds_.right / Scale() + 50));
+        vRange_ = std::max(0, Round(bounds_.bottom / Scale() + 100));
+    }
+    Clamp();
 }
 
 void TViewState::SavePrevious() {
@@ -91,18 +111,26 @@ void TViewState::OneToOne() {
     RecomputeRanges();
 }
 
-void TViewState::ZoomAt(bool in, int x, int y) {
+TPoint TViewState::StepAt(bool in, int x, int y) {
     const TPoint w = ScreenToWorld(x, y);
     if (in) {
         ZoomIn();
     } else {
         ZoomOut();
     }
+    return w;
+}
+
+void TViewState::ZoomAt(bool in, int x, int y) {
+    const TPoint w = StepAt(in, x, y);
     const double s = Scale();
-    // The ranges follow the new scale before the position is set, as the
-    // window's resize does after every zoom.
-    RecomputeRanges();
     SetPositions(Round((w.x - clientWidth_ / 2.0 * s) / s), Round((w.y - clientHeight_ / 2.0 * s) / s));
+}
+
+void TViewState::ZoomAbout(bool in, int x, int y) {
+    const TPoint w = StepAt(in, x, y);
+    const double s = Scale();
+    SetPositions(Round(w.x / s - x), Round(w.y / s - y));
 }
 
 bool TViewState::ZoomArea(const TRect& pixels) {
@@ -112,9 +140,9 @@ bool TViewState::ZoomArea(const TRect& pixels) {
     const TPoint corner =
         ScreenToWorld(std::min(pixels.left, pixels.right), std::min(pixels.top, pixels.bottom));
     SavePrevious();
-    const double s = dy <= dx ? Scale() * dx / clientWidth_ : Scale() * dy / clientHeight_;
-    SetScale(s);
+    SetScale(dy <= dx ? Scale() * dx / clientWidth_ : Scale() * dy / clientHeight_);
     RecomputeRanges();
+    const double s = Scale();
     SetPositions(Round(corner.x / s), Round(corner.y / s));
     return true;
 }
@@ -139,13 +167,14 @@ std::string ElementsText(std::size_t own, std::size_t total) {
 std::string FileVersionText(const std::string& version) { return "File version: " + version; }
 
 GridDots GridDotsOf(const TViewState& view, int gridSize) {
-    if (gridSize <= 0) return {};
+    if (gridSize <= 0 || gridSize / TViewState::Scale() < kMinGridSpacing) return {};
     const TPoint near = view.Origin();
     const TPoint far = view.ScreenToWorld(view.ClientWidth(), view.ClientHeight());
-    // Dots left of or above the origin are outside the client and not drawn.
+    // Dots left of or above the origin lie outside the client: start at the
+    // first multiple of g at or after it.
     const auto first = [gridSize](int w) { return w <= 0 ? 0 : (w + gridSize - 1) / gridSize; };
-    return {first(near.x), far.x < 0 ? -1 : far.x / gridSize, first(near.y),
-            far.y < 0 ? -1 : far.y / gridSize};
+    const auto last = [gridSize](int w) { return w < 0 ? -1 : w / gridSize; };
+    return {first(near.x), last(far.x), first(near.y), last(far.y)};
 }
 
 } // namespace qz::ui

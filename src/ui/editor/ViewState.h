@@ -10,10 +10,15 @@ namespace qz::ui {
 // per screen pixel, shared by every document) and the document's own scroll
 // positions and ranges. Scroll positions are in screen pixels at the current
 // scale; the world point at the top-left corner of the client area is the
-// view origin (round(h * s), round(v * s)).
+// view origin (round(h * s), round(v * s)). Rounding is to nearest, halves
+// to even, as everywhere in the program, and saturates far outside any net.
 class TViewState {
 public:
     static constexpr double kZoomStep = 0.9;
+    // The scale stays within these bounds (100 times larger or smaller than
+    // 1:1), so that positions and ranges stay within the scroll bars' reach.
+    static constexpr double kMinScale = 0.01;
+    static constexpr double kMaxScale = 100.0;
 
     // The program-wide scale.
     static double Scale();
@@ -38,9 +43,13 @@ public:
     int VertMax() const;
     void SetPositions(int h, int v);
     // Ranges from the bounds of all elements: round(right / s + 50) and
-    // round(bottom / s + 100). An empty net keeps the ranges it had. The
-    // bounds are kept, so that a zoom recomputes the ranges for its scale.
+    // round(bottom / s + 100). An empty net keeps the ranges it had, also
+    // when the scale changes; otherwise the bounds are kept, so that a
+    // change of scale recomputes the ranges.
     void UpdateRanges(const TRect& allBounds, bool hasElements);
+    // The program-wide scale changed (another document zoomed, or a new
+    // document reset it): ranges and positions follow.
+    void ScaleChanged();
 
     // Zoom steps; each saves the previous view first.
     void ZoomIn();
@@ -49,8 +58,11 @@ public:
     // The zoom tools: zoom by one step so that the world point under the
     // pixel becomes the centre of the client area.
     void ZoomAt(bool in, int x, int y);
-    // The zoom-area tool with a dragged rectangle in client pixels; false
-    // (nothing changed) for a rectangle of zero width.
+    // The wheel: zoom by one step keeping the world point under the pixel
+    // where it is.
+    void ZoomAbout(bool in, int x, int y);
+    // The zoom-area tool with a dragged rectangle in client pixels (either
+    // corner first); false (nothing changed) for a rectangle of zero width.
     bool ZoomArea(const TRect& pixels);
     // The hand tool: the drawing follows a drag from (x0, y0) to (x1, y1).
     void Hand(int x0, int y0, int x1, int y1);
@@ -63,6 +75,8 @@ public:
 
 private:
     void SavePrevious();
+    // One zoom step in or out; the world point the pixel showed before it.
+    TPoint StepAt(bool in, int x, int y);
     void Clamp();
     void RecomputeRanges();
 
@@ -80,12 +94,16 @@ private:
 std::string ElementsText(std::size_t own, std::size_t total);
 std::string FileVersionText(const std::string& version);
 
-// The grid dots of a view: the world x and y of the first and last dot
-// column and row that the client shows (dots lie on multiples of the grid
-// size from 0 to the right and bottom client edges).
+// The grid dots a view shows: x = g * j for j = firstColumn .. lastColumn and
+// y = g * i for i = firstRow .. lastRow, the multiples of the grid size from
+// the view origin to the right and bottom client edges (the points "Align to
+// Grid" snaps to). None while neighbouring dots would lie less than
+// kMinGridSpacing pixels apart: the grid would only grey the whole view.
+inline constexpr double kMinGridSpacing = 2.0;
 struct GridDots {
-    int firstColumn = 0, lastColumn = -1; // x = g * j for j = firstColumn .. lastColumn
-    int firstRow = 0, lastRow = -1;       // y = g * i for i = firstRow .. lastRow
+    int firstColumn = 0, lastColumn = -1;
+    int firstRow = 0, lastRow = -1;
+    bool Empty() const { return lastColumn < firstColumn || lastRow < firstRow; }
 };
 GridDots GridDotsOf(const TViewState& view, int gridSize);
 

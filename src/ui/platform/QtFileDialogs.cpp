@@ -53,6 +53,14 @@ std::optional<std::string> QtFileDialogs::SaveFileName(std::string_view initialP
     suffix.remove(QLatin1Char('*'));
     if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
+    // A name typed without extension takes that of the chosen file type.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& nameFilter) {
+        const qsizetype star = nameFilter.lastIndexOf(QLatin1String("*."));
+        if (star < 0) return;
+        QString ext = nameFilter.mid(star + 2);
+        ext.truncate(ext.indexOf(QLatin1Char(')')));
+        if (!ext.isEmpty() && !ext.contains(QLatin1Char('*'))) dialog.setDefaultSuffix(ext);
+    });
     if (!initialPath.empty()) {
         dialog.selectFile(QString::fromUtf8(initialPath.data(), static_cast<qsizetype>(initialPath.size())));
     }

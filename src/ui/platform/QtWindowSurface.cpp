@@ -44,6 +44,7 @@ bool QtWindowSurface::Resize(QSize logicalSize, qreal devicePixelRatio) {
 void QtWindowSurface::InvalidateRect(const TRect&) { InvalidateAll(); }
 
 void QtWindowSurface::InvalidateAll() {
+    if (redrawing_) return;
     dirty_ = true;
     if (invalidated) invalidated();
 }

@@ -13,7 +13,9 @@ namespace qz::ui {
 // to its canvas and draw on it at any time (animations draw between paints),
 // so the canvas lives as long as the surface and paints into a backing image
 // at the widget's device pixel ratio; the widget presents the image when it
-// paints. Invalidation marks the whole image for a fresh drawing.
+// paints. Invalidation marks the whole image for a fresh drawing; while the
+// image is being drawn afresh, invalidations are ignored (the drawing is
+// already the new one), so that painting never schedules another paint.
 class QtWindowSurface final : public Window {
 public:
     explicit QtWindowSurface(std::string componentName);
@@ -36,6 +38,13 @@ public:
     QSize LogicalSize() const { return logicalSize_; }
     bool Dirty() const { return dirty_; }
     void SetDirty(bool on) { dirty_ = on; }
+    // Brackets a fresh drawing of the whole image.
+    void BeginRedraw() { redrawing_ = true; }
+    void EndRedraw() {
+        redrawing_ = false;
+        dirty_ = false;
+    }
+    bool Redrawing() const { return redrawing_; }
     // Draws the image at the top-left corner of the widget's painter.
     void Present(QPainter& widgetPainter);
     // Tells the widget that something was drawn outside a paint (tokens,
@@ -54,6 +63,7 @@ private:
     std::unique_ptr<render::QtCanvas> canvas_;
     QSize logicalSize_;
     bool dirty_ = true;
+    bool redrawing_ = false;
 };
 
 } // namespace qz::ui

@@ -2,6 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
 #include <QQueue>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -23,7 +26,7 @@ namespace qz::test {
 struct DialogAnswers::State {
     QList<std::function<void(QWidget*)>> queue;
     QTimer poll;
-    QWidget* last = nullptr;
+    QPointer<QWidget> last;
 };
 
 DialogAnswers::DialogAnswers() : state_(std::make_unique<State>()) {
@@ -105,6 +108,20 @@ UiHome::~UiHome() {
 } // namespace qz::test
 
 namespace qz::test {
+
+LockedDirectory::LockedDirectory(const std::string& path) : path_(path) {
+    const QString dir = QString::fromStdString(path);
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), dir});
+    locked_ = !fs::WriteFileAtomically(path + "/probe", std::string_view("x"));
+}
+
+void LockedDirectory::Unlock() {
+    const QString dir = QString::fromStdString(path_);
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), dir});
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    std::remove((path_ + "/probe").c_str());
+}
 
 void WriteExampleNet(const std::string& path) {
     TPNObjekt root;

@@ -60,6 +60,22 @@ private:
     std::unique_ptr<ui::QtPlatform> platform_;
 };
 
+// A directory in which no file can be written or replaced while the object
+// lives: read-only, and immutable where the file system offers it (the
+// administrator ignores file modes).
+class LockedDirectory {
+public:
+    explicit LockedDirectory(const std::string& path);
+    ~LockedDirectory() { Unlock(); }
+    // Whether writing there really fails.
+    bool Locked() const { return locked_; }
+    void Unlock();
+
+private:
+    std::string path_;
+    bool locked_ = false;
+};
+
 // Writes a small example net (two places, a transition, two arcs) to a file.
 void WriteExampleNet(const std::string& path);
 
