@@ -252,7 +252,10 @@ void TMainWindow::Connect() {
         if (windows_.about) windows_.about->exec();
     });
     on(Cmd::ShowValues, [this] { ShowValuesBtnClick(); });
-    on(Cmd::Simulation, [this](bool down) { SimuButtonClick(down); });
+    // Toggled, not triggered: a screen reader toggles the button without
+    // clicking it. The window's own changes of the state are not toggles
+    // (they block the action's signals).
+    connect(a[Cmd::Simulation], &QAction::toggled, this, [this](bool down) { SimuButtonClick(down); });
     connect(a[Cmd::ShowOverview], &QAction::toggled, this, [this](bool down) {
         if (!windows_.navigator) return;
         if (down) {

@@ -33,6 +33,7 @@
 #include "simulation/SimulationSession.h"
 #include "widgets/ControlNames.h"
 #include "widgets/TypedTextFilter.h"
+#include "widgets/WindowAccessibility.h"
 
 namespace qz::ui {
 
@@ -69,6 +70,7 @@ void ShowLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
 } // namespace
 
 TOptionsWindow::TOptionsWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
+    ExposeToolWindowsAsWindows();
     setObjectName(QStringLiteral("TOptionsWindow"));
     setWindowTitle(QStringLiteral("Options"));
     setAccessibleName(windowTitle());

@@ -34,6 +34,7 @@
 #include "widgets/Pictures.h"
 #include "widgets/TStatusPanels.h"
 #include "widgets/TypedTextFilter.h"
+#include "widgets/WindowAccessibility.h"
 
 namespace qz::ui {
 
@@ -72,8 +73,9 @@ void SetCaption(QToolButton* b, const std::string& caption) {
 void ReportError(const std::exception& e) { Platform().messages->Error(e.what()); }
 
 TSimuPanel::TSimuPanel(TMainWindow& main, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
       main_(main) {
+    ExposeToolWindowsAsWindows();
     setObjectName(QStringLiteral("TSimuPanel"));
     setWindowTitle(QStringLiteral("Simulation"));
     setAccessibleName(windowTitle());
@@ -180,12 +182,12 @@ void TSimuPanel::BuildControls() {
     connect(showKon_, &QToolButton::clicked, this, [this] { ShowKonBtnClick(); });
     connect(speedy_, &QToolButton::clicked, this, [this] { SpeedyClick(); });
     connect(speedBar_, &QSlider::valueChanged, this, [this](int p) { SpeedBarChange(p); });
-    connect(highSpeed_, &QCheckBox::clicked, this, [this](bool on) { HighSpeedCheckBoxClick(on); });
-    connect(showAnimations_, &QCheckBox::clicked, this, [this](bool on) { ShowAnimationsCheckBoxClick(on); });
-    connect(statistic_, &QCheckBox::clicked, this, [this](bool on) { Session().evaluation = on; });
-    connect(showTime_, &QCheckBox::clicked, this, [this](bool on) { Session().showTime = on; });
-    connect(logFile_, &QCheckBox::clicked, this, [this](bool on) { Session().logFile = on; });
-    connect(zeitCheck_, &QCheckBox::clicked, this, [this](bool on) { Session().automaticStop = on; });
+    connect(highSpeed_, &QCheckBox::toggled, this, [this](bool on) { HighSpeedCheckBoxClick(on); });
+    connect(showAnimations_, &QCheckBox::toggled, this, [this](bool on) { ShowAnimationsCheckBoxClick(on); });
+    connect(statistic_, &QCheckBox::toggled, this, [this](bool on) { Session().evaluation = on; });
+    connect(showTime_, &QCheckBox::toggled, this, [this](bool on) { Session().showTime = on; });
+    connect(logFile_, &QCheckBox::toggled, this, [this](bool on) { Session().logFile = on; });
+    connect(zeitCheck_, &QCheckBox::toggled, this, [this](bool on) { Session().automaticStop = on; });
     connect(stopZeit_, &QLineEdit::textEdited, this, [this](const QString& t) { StopZeitEditChange(t); });
     connect(status_, &TStatusPanels::clicked, this, [this] { StatusBarClick(); });
 }

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -53,10 +54,15 @@ void FailingWeightNet(TPNObjekt& root) {
     examples::Connect(net, examples::AddPlace(net, 200, 200, "R", "R", 1), t, akNormal, "1/(P-1)");
 }
 
-// A net open and in simulation mode.
+// Toggles a check box or checkable button as a screen reader does: no click.
+void Toggle(QWidget* w) {
+    QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+// A net open and in simulation mode (switched on as a screen reader does).
 struct Simulating {
     explicit Simulating(Builder build = examples::BuildProducerConsumer) : app(NetIn(home, build), {0}) {
-        main.Actions()[Cmd::Simulation]->trigger();
+        Toggle(main.findChild<QToolButton*>(QStringLiteral("SimuButton")));
     }
     test::UiHome home;
     TQuenzorApp app;
@@ -80,8 +86,8 @@ struct Simulating {
     TSimulationSession& Session() { return app.Workspace().Session(); }
     // A maximum-speed run that only Stop (or a deferred command) ends.
     void PrepareEndlessMaxSpeedRun() {
-        Check("HighSpeedCheckBox")->click();
-        Check("ZeitCheck")->click();
+        Toggle(Check("HighSpeedCheckBox"));
+        Toggle(Check("ZeitCheck"));
     }
 };
 
@@ -106,6 +112,7 @@ private slots:
         QFETCH(StopBy, by);
         Simulating s;
         QVERIFY(s.panel.isVisible());
+        QCOMPARE(QAccessible::queryAccessibleInterface(&s.panel)->role(), QAccessible::Window);
         QCOMPARE(s.panel.StatusText(0), QStringLiteral("Ready"));
         QCOMPARE(s.panel.StatusText(1), QStringLiteral("Time : 0"));
         QVERIFY(!s.Check("StatisticCheckBox")->isEnabled());
