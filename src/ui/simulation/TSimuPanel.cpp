@@ -74,7 +74,8 @@ void ReportError(const std::exception& e) { Platform().messages->Error(e.what())
 
 TSimuPanel::TSimuPanel(TMainWindow& main, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
-      main_(main) {
+      main_(main),
+      workspace_(main.Workspace()) {
     ExposeToolWindowsAsWindows();
     setObjectName(QStringLiteral("TSimuPanel"));
     setWindowTitle(QStringLiteral("Simulation"));
@@ -99,7 +100,7 @@ TSimuPanel::~TSimuPanel() {
     s.showStatistics = nullptr;
 }
 
-TSimulationSession& TSimuPanel::Session() const { return main_.Workspace().Session(); }
+TSimulationSession& TSimuPanel::Session() const { return workspace_.Session(); }
 
 void TSimuPanel::BuildControls() {
     pages_ = Named(new QTabWidget(this), "PageControl", QStringLiteral("Pages"));
@@ -198,7 +199,7 @@ QString TSimuPanel::StatusText(int panel) const { return status_->Text(panel); }
 
 void TSimuPanel::ShowState() {
     const TSimulationSession& s = Session();
-    const bool looping = main_.Workspace().EngineLoopRunning();
+    const bool looping = workspace_.EngineLoopRunning();
     setWindowTitle(Q(s.caption));
     SetBold(runBtn_, s.runBold);
     SetBold(runToEventBtn_, s.runToEventBold);
@@ -343,7 +344,7 @@ void TSimuPanel::ChooseSelectTool() {
 
 void TSimuPanel::StepBtnClick() {
     ChooseSelectTool();
-    if (main_.Workspace().EngineLoopRunning()) return;
+    if (workspace_.EngineLoopRunning()) return;
     try {
         Session().StepBtnClick();
     } catch (const std::exception& e) {
@@ -359,7 +360,7 @@ void TSimuPanel::RunToEventBtnClick() { Run(true); }
 
 void TSimuPanel::Run(bool toEvent) {
     ChooseSelectTool();
-    TWorkspace& workspace = main_.Workspace();
+    TWorkspace& workspace = workspace_;
     TSimulationSession& s = Session();
     if (!s.Active() || workspace.EngineLoopRunning()) return;
     if (!s.engine.maxSpeed) {
@@ -464,7 +465,7 @@ void TSimuPanel::SimulationTimerTick() {
 
 void TSimuPanel::InitNet(TDocForm& form, bool clearDiagrams) {
     QPointer<TDocForm> f(&form);
-    main_.Workspace().RunWhenIdle([this, f, clearDiagrams] {
+    workspace_.RunWhenIdle([this, f, clearDiagrams] {
         if (!f || !f->Document().Root()) return;
         TSimulationSession& s = Session();
         const std::string shown = s.status1;

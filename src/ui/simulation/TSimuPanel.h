@@ -24,6 +24,7 @@ namespace qz::ui {
 class TDocForm;
 class TMainWindow;
 class TStatusPanels;
+class TWorkspace;
 
 // "Simulation": the panel that drives the session of the active document:
 // single steps, runs paced by its timer or at maximum speed, runs to the
@@ -81,6 +82,8 @@ private:
     void Display(void (*show)(TSimulationSession&));
 
     TMainWindow& main_;
+    // Outlives the main window, which destroys this panel with it.
+    TWorkspace& workspace_;
     QPointer<TDocForm> form_;
     // Per flowing arc: whether its last drawing was the inverted one.
     std::unordered_map<const TEdge*, bool> inverted_;
