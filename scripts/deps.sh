@@ -9,7 +9,7 @@ QZ_PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # rendering library (Qt 6 Gui, SVG), metafiles, fonts metric-compatible with Arial
-  qt6-base-dev qt6-svg-dev libuemf-dev fonts-liberation
+  qt6-base-dev qt6-svg-dev libuemf-dev zlib1g-dev fonts-liberation
   # independent readers the export tests check against
   emf2svg libwmf-bin libxml2-utils
   # PNML interchange

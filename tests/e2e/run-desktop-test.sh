@@ -32,17 +32,22 @@ mkdir -p "$HOME_DIR"
 QUENZOR_HOME="$HOME_DIR" "$CLI" library --rebuild >/dev/null
 printf '\x09\x09\x09\x09\x08\x08\x02\x14\x09\x08' > "$HOME_DIR/Quenzor.cfg"
 
-# A display of our own: Xvfb picks a free number and writes it to a pipe.
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1280x900x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XPID=$!
-read -r -t 20 -u "$fd" NUMBER || { echo "e2e: Xvfb did not start" >&2; cat "$WORK/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$NUMBER"
-for _ in $(seq 100); do
-  xdpyinfo >/dev/null 2>&1 && break
-  kill -0 "$XPID" 2>/dev/null || { echo "e2e: Xvfb ended" >&2; cat "$WORK/xvfb.log" >&2; exit 1; }
-  sleep 0.1
+# A display of our own, on a number that nothing else on this machine is
+# likely to use; another number is tried when that one is taken.
+for attempt in $(seq 10); do
+  NUMBER=$(( 100 + RANDOM % 800 ))
+  [ -e "/tmp/.X$NUMBER-lock" ] && continue
+  Xvfb ":$NUMBER" -screen 0 1280x900x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+  XPID=$!
+  export DISPLAY=":$NUMBER"
+  for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && break 2
+    kill -0 "$XPID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$XPID" 2>/dev/null || true; wait "$XPID" 2>/dev/null || true; XPID=""
 done
+[ -n "$XPID" ] || { echo "e2e: no X server could be started" >&2; cat "$WORK/xvfb.log" >&2; exit 1; }
 
 export QUENZOR_HOME="$HOME_DIR" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
 export XDG_RUNTIME_DIR="$WORK/run" && mkdir -m 700 -p "$XDG_RUNTIME_DIR"

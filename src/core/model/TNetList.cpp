@@ -388,9 +388,7 @@ TGraphItem* TNetList::ElementAt(TPoint p) {
     return nullptr;
 }
 
-namespace {
-
-TRect ElementExtent(TGraphItem* e) {
+TRect TNetList::ExtentOf(TGraphItem* e) {
     TRect r = e->Kind() == kind::Arc ? e->GetBounds() : e->hit;
     for (TSchriftObjekt* l : {e->nameLabel.get(), e->valueLabel.get()}) {
         if (l && l->visible) r = UnionRect(r, l->hit);
@@ -398,19 +396,17 @@ TRect ElementExtent(TGraphItem* e) {
     return r;
 }
 
-} // namespace
-
 TRect TNetList::BoundsOfSelection() const {
     TRect r{};
     for (TGraphItem* e : elements_) {
-        if (e->selected) r = UnionRect(r, ElementExtent(e));
+        if (e->selected) r = UnionRect(r, ExtentOf(e));
     }
     return r;
 }
 
 TRect TNetList::BoundsOfAll() const {
     TRect r{};
-    for (TGraphItem* e : elements_) r = UnionRect(r, ElementExtent(e));
+    for (TGraphItem* e : elements_) r = UnionRect(r, ExtentOf(e));
     return r;
 }
 

@@ -91,6 +91,9 @@ public:
     TGraphItem* ElementAt(TPoint p);
     TRect BoundsOfSelection() const;
     TRect BoundsOfAll() const;
+    // What an element covers when drawn: its hit rectangle (an arc's bounds)
+    // and its visible labels.
+    static TRect ExtentOf(TGraphItem* e);
     void MoveSelected(int dx, int dy);
     // Puts the drag position (bounds) of every selected place and transition
     // back on its drawn position (hit rectangle), so that a drag that starts
