@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -151,19 +150,6 @@ private slots:
         // Variables are known once a simulation has registered them.
         o.Control<QRadioButton>("VariablesRadioButton")->click();
         QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("no Elements"));
-    }
-
-    void ConfigurationWrittenOnExitHoldsTheStartValues() {
-        test::UiHome home(false);
-        test::DialogAnswers answers;
-        answers.Press(QStringLiteral("OK"));
-        TQuenzorApp app({}, {0});
-        QCOMPARE(answers.Texts().size(), 1);
-        QVERIFY(answers.Texts().front().startsWith(QStringLiteral("The File \"Quenzor.cfg\" not exists.")));
-        app.Main().close();
-        QFile config(home.QPathOf("Quenzor.cfg"));
-        QVERIFY(config.open(QIODevice::ReadOnly));
-        QCOMPARE(config.readAll().toHex(' '), QByteArray("09 09 09 09 08 08 02 14 09 09"));
     }
 };
 
