@@ -9,16 +9,24 @@ QZ_PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # rendering library (Qt 6 Gui, SVG), metafiles, fonts metric-compatible with Arial
-  qt6-base-dev qt6-svg-dev libuemf-dev fonts-liberation
+  qt6-base-dev qt6-svg-dev libuemf-dev zlib1g-dev fonts-liberation
   # independent readers the export tests check against
   emf2svg libwmf-bin libxml2-utils
   # PNML interchange
   libpugixml-dev
+  # the window: Qt Widgets (in qt6-base-dev), its X11 platform plugin, and the
+  # end-to-end test under a private X server, driven through the
+  # accessibility tree
+  qt6-qpa-plugins xvfb x11-utils xauth dbus-x11 at-spi2-core python3-pyatspi e2fsprogs
 )
 
+# The one-node cluster of the Slurm test (scripts/slurm/test-cluster.sh).
+QZ_CLUSTER_PACKAGES=(slurm-wlm munge)
+
 qz_missing_packages() {
-  local missing=()
-  for p in "${QZ_PACKAGES[@]}"; do
+  local missing=() wanted=("$@")
+  [ ${#wanted[@]} -gt 0 ] || wanted=("${QZ_PACKAGES[@]}")
+  for p in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$p")
     fi
@@ -28,7 +36,7 @@ qz_missing_packages() {
 
 qz_install_deps() {
   local missing
-  missing=$(qz_missing_packages)
+  missing=$(qz_missing_packages "$@")
   if [ -z "$missing" ]; then
     return 0
   fi
@@ -45,6 +53,16 @@ qz_install_deps() {
   fi
 }
 
+# Returns 3 without a word when it is not root and something is missing (the
+# Slurm test then skips); 0 when everything is there or was installed.
+qz_install_cluster_deps() {
+  if [ -n "$(qz_missing_packages "${QZ_CLUSTER_PACKAGES[@]}")" ] && [ "$(id -u)" -ne 0 ]; then
+    return 3
+  fi
+  qz_install_deps "${QZ_CLUSTER_PACKAGES[@]}"
+}
+
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   qz_install_deps
+  qz_install_cluster_deps || echo "Not root: slurm-wlm and munge (the Slurm test) are not installed" >&2
 fi

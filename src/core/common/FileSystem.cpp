@@ -33,7 +33,10 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-bool WriteAll(int fd, const std::uint8_t* p, std::size_t size) {
+} // namespace
+
+bool WriteAll(int fd, const void* data, std::size_t size) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         const ssize_t n = ::write(fd, p, size);
         if (n < 0) {
@@ -45,8 +48,6 @@ bool WriteAll(int fd, const std::uint8_t* p, std::size_t size) {
     }
     return true;
 }
-
-} // namespace
 
 std::string ProgramDirectory() {
     if (const char* home = std::getenv("QUENZOR_HOME"); home && *home) {
@@ -93,7 +94,7 @@ std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path, std::
     return result;
 }
 
-bool WriteFileAtomically(const std::string& requested, const void* data, std::size_t size,
+bool WriteFileAtomically(const std::string& requested, const std::function<bool(int, std::string*)>& write,
                          std::string* error) {
     // A symbolic link stays a link: the file it points to is replaced.
     std::string path = requested;
@@ -130,8 +131,13 @@ bool WriteFileAtomically(const std::string& requested, const void* data, std::si
         return false;
     };
     if (::fchmod(fd, mode) != 0) return fail("cannot set the mode of '" + temp + "'", errno, true);
-    if (!WriteAll(fd, static_cast<const std::uint8_t*>(data), size))
-        return fail("cannot write '" + temp + "'", errno, true);
+    std::string why;
+    if (!write(fd, &why)) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        if (error) *error = why.empty() ? "cannot write '" + temp + "'" : why;
+        return false;
+    }
     if (::fsync(fd) != 0) return fail("cannot flush '" + temp + "'", errno, true);
     if (::close(fd) != 0) return fail("cannot close '" + temp + "'", errno, false);
     if (::rename(temp.c_str(), path.c_str()) != 0)
@@ -143,6 +149,17 @@ bool WriteFileAtomically(const std::string& requested, const void* data, std::si
         ::close(dirFd);
     }
     return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string* error) {
+    return WriteFileAtomically(
+        path,
+        [&](int fd, std::string* why) {
+            if (WriteAll(fd, data, size)) return true;
+            *why = std::string("cannot write '") + path + "': " + ErrnoText(errno);
+            return false;
+        },
+        error);
 }
 
 bool FileExists(const std::string& path) {

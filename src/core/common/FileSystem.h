@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,15 @@ inline bool WriteFileAtomically(const std::string& path, std::string_view text,
                                 std::string* error = nullptr) {
     return WriteFileAtomically(path, text.data(), text.size(), error);
 }
+// The same with the content written by `write` into the temporary file's
+// descriptor, for content made as it is written; `write` returns false, with
+// the reason in its second argument, to give up.
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd, std::string* error)>& write,
+                         std::string* error = nullptr);
+
+// Writes all bytes to a descriptor, going on after interruptions; false with
+// errno set on failure.
+bool WriteAll(int fd, const void* data, std::size_t size);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

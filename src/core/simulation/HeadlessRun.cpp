@@ -242,6 +242,7 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
         }
         if (session.engine.arithmeticError) status = kHeadlessFailed;
     }
+    if (options.onTraces) options.onTraces(columns);
 
     if (!options.csvPath.empty() && !WriteOutput(options.csvPath, CsvText(names, columns), out, err)) {
         status = kHeadlessRefused;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -9,6 +10,9 @@ namespace qz {
 
 class TPNObjekt;
 class TPlatz;
+namespace diagrams {
+class TTraceRecorder;
+}
 
 // A simulation session without windows: started as the simulation switch
 // starts one, run at maximum speed, recorded through trace recorders.
@@ -25,6 +29,9 @@ struct HeadlessOptions {
     std::string csvPath;  // "-" writes to `out`
     std::string outPath;  // value export of the single traced place
     bool stats = false;
+    // Called once the run has ended, with the recorder of each traced name
+    // (ensembles collect the samples of their runs through it).
+    std::function<void(const std::vector<const diagrams::TTraceRecorder*>&)> onTraces;
 };
 
 // Exit statuses of a headless run.

@@ -406,6 +406,8 @@ TEST_F(FrameTest, InheritedFramesAreNeitherDeletedNorCounted) {
     ASSERT_TRUE(Delete({&baseFrame, b.Place()}));
     EXPECT_EQ(platform.messages.Texts(),
               std::vector<std::string>{"This deletes all selected objects and the assigned arcs.."});
+    EXPECT_EQ(platform.messages.Shown()[0].kind, MsgKind::Warning);
+    EXPECT_EQ(platform.messages.Shown()[0].buttons, MsgButtons::OkCancel);
     EXPECT_EQ(root.Net().Count(), 1u);
     EXPECT_EQ(root.Net().At(0), &baseFrame);
 }

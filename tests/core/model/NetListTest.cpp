@@ -135,19 +135,6 @@ TEST_F(NetListTest, DeleteAnsweredThroughTheQueryIsUndoneFromTheFileImage) {
     EXPECT_TRUE(platform.messages.Shown().empty());
 }
 
-TEST_F(NetListTest, DeleteSelectedAsksWithAWarning) {
-    net.SetSelected(b.Place(), true);
-    platform.messages.Answer(MsgAnswer::Cancel);
-    EXPECT_FALSE(net.DeleteSelected());
-    EXPECT_EQ(net.Count(), 1u);
-    platform.messages.Answer(MsgAnswer::Ok);
-    EXPECT_TRUE(net.DeleteSelected());
-    EXPECT_EQ(net.Count(), 0u);
-    ASSERT_EQ(platform.messages.Shown().size(), 2u);
-    EXPECT_EQ(platform.messages.Shown()[0].kind, MsgKind::Warning);
-    EXPECT_EQ(platform.messages.Shown()[0].buttons, MsgButtons::OkCancel);
-}
-
 TEST_F(NetListTest, SelectionInRectangleNeedsWholeBounds) {
     TPlatz* inside = b.Place();
     inside->SetBounds({10, 10, 40, 40});
