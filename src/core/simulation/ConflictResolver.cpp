@@ -153,6 +153,7 @@ void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged,
     // The chosen transitions are looked up before the first group in
     // conflict (nothing changes them before).
     bool chosenReady = false;
+    const ArcSlot* const arcs = net_.arcs.data();
     for (std::size_t i = 0; i < touched_.size();) {
         const auto group = static_cast<std::uint32_t>(touched_[i] >> 32);
         const GroupSlot& g = groupSlots_[group];
@@ -161,7 +162,7 @@ void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged,
         const std::size_t first = i;
         for (; i < touched_.size() && (touched_[i] >> 32) == group; ++i) {
             const auto k = static_cast<std::uint32_t>(touched_[i]);
-            if (groupTrans_[k]->fireFlag) need += net_.arcs[groupArcs_[k]].weight;
+            if (groupTrans_[k]->fireFlag) need += arcs[groupArcs_[k]].weight;
         }
         if (!(avail < need) || avail == 0) continue;
         if (!chosenReady) {
@@ -236,15 +237,18 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
             }
         }
     }
-    const std::vector<ArcSlot>& arcs = net_.arcs;
+    // The collaborators in registers (short dependency chains per arc).
+    const ArcSlot* const arcs = net_.arcs.data();
+    const TransSlot* const trans = net_.trans.data();
+    EnablingIndex& index = index_;
     std::uint32_t lastWinner = kNone;
     while (!candidates_.empty()) {
-        const std::int32_t priority = net_.trans[arcs[candidates_.front()].trans].t->priority;
+        const std::int32_t priority = trans[arcs[candidates_.front()].trans].t->priority;
         std::size_t k = 1;
-        while (k < candidates_.size() && net_.trans[arcs[candidates_[k]].trans].t->priority == priority) ++k;
+        while (k < candidates_.size() && trans[arcs[candidates_[k]].trans].t->priority == priority) ++k;
         const std::size_t i = k == 1 ? 0 : static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
         const ArcSlot& picked = arcs[candidates_[i]];
-        const TransSlot& ws = net_.trans[picked.trans];
+        const TransSlot& ws = trans[picked.trans];
         ws.t->fireFlag = 1;
         if (!ws.t->chosen && chosenKnown_) chosenList_.push_back(picked.trans);
         ws.t->chosen = 1;
@@ -252,7 +256,7 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
             const ArcSlot& a = arcs[j];
             if (a.kind != akNormal) continue;
             *a.next = a.ExactWith(*a.next) ? *a.next - a.weightD : Stored(*a.next - a.weight);
-            index_.Touch(a.cell);
+            index.Touch(a.cell);
             if (lowered && cellIsGroup_[a.cell]) lowered->push_back(a.cell);
         }
         avail -= picked.weight;
@@ -283,10 +287,13 @@ void ConflictResolver::ThrowOut(std::uint32_t arc, StepMode mode) {
 void ConflictResolver::RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g, StepMode mode) {
     TraceSink* sink = sink_;
     const bool tracing = tracing_;
-    const TransSlot& w = net_.trans[winner];
+    const ArcSlot* const arcs = net_.arcs.data();
+    const TransSlot* const trans = net_.trans.data();
+    const EnablingIndex& index = index_;
+    const TransSlot& w = trans[winner];
     if (tracing) sink->Trace("Eingangsplätze von " + w.t->name);
     for (std::uint32_t i = w.in0; i < w.in1; ++i) {
-        const ArcSlot& a = net_.arcs[i];
+        const ArcSlot& a = arcs[i];
         if (a.owner == g.place) continue;
         if (tracing) sink->Trace(" " + a.owner->name);
         if (a.ownerGroup < 0) continue;
@@ -304,13 +311,13 @@ void ConflictResolver::RecheckAfterWinner(std::uint32_t winner, const GroupSlot&
         }
         for (std::uint32_t n = k0; n < k1; ++n) {
             const std::uint32_t k = known ? static_cast<std::uint32_t>(known[n]) : n;
-            const ArcSlot& b = net_.arcs[groupArcs_[k]];
+            const ArcSlot& b = arcs[groupArcs_[k]];
             if (b.kind != akNormal || b.trans == winner) continue;
-            TTransition& u = *net_.trans[b.trans].t;
+            TTransition& u = *trans[b.trans].t;
             if (u.chosen) {
                 if (tracing) sink->Trace(u.name + " wurde schon untersucht und bleibt schaltbar...");
             } else if (u.fireFlag) {
-                u.fireFlag = index_.Enabled(b.trans, mode.timeAdvanced) ? 1 : 0;
+                u.fireFlag = index.Enabled(b.trans, mode.timeAdvanced) ? 1 : 0;
                 u.busy = 0;
                 u.remainingTime = u.firingTime;
                 if (mode.animating) u.SetSelected(false);
@@ -325,7 +332,9 @@ void ConflictResolver::RecheckAfterWinner(std::uint32_t winner, const GroupSlot&
 // tracing, every group is walked and reported.
 void ConflictResolver::ResetNextMarkings(std::vector<std::uint32_t>* lowered) {
     if (lowered) {
-        for (std::uint32_t c : *lowered) *net_.cellNext[c] = *net_.cellMarking[c];
+        double* const* const next = net_.cellNext.data();
+        double* const* const marking = net_.cellMarking.data();
+        for (std::uint32_t c : *lowered) *next[c] = *marking[c];
         return;
     }
     TraceSink* sink = Platform().trace;

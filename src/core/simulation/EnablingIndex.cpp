@@ -84,6 +84,8 @@ inline bool ReaderOk(long double weight, long double capacity, ArcCondition c, d
 } // namespace
 
 void EnablingIndex::Clear() {
+    trans_ = nullptr;
+    arcs_ = nullptr;
     cellArcs0_.clear();
     cellBlocks_.clear();
     cellWatched_.clear();
@@ -113,6 +115,8 @@ void EnablingIndex::Clear() {
 
 // The readers of each cell, the positions of each slot in the immediate list.
 void EnablingIndex::Build() {
+    trans_ = net_.trans.data();
+    arcs_ = net_.arcs.data();
     const std::vector<ArcSlot>& arcs = net_.arcs;
     const std::size_t cells = net_.cellMarking.size();
     cellArcs0_.assign(cells + 1, 0);

@@ -179,14 +179,17 @@ bool TSimulationEngine::ProcessImmediate() {
 }
 
 bool TSimulationEngine::ProcessImmediateFull() {
+    // The arrays in registers: the stores below would make the compiler
+    // reload them for every transition.
     const EnablingIndex& index = index_;
     const bool followCells = index.Incremental();
     const std::vector<std::uint32_t>& immediate = net_.immediate;
+    const std::uint32_t* const slots = immediate.data();
     const TransSlot* const trans = net_.trans.data();
     flagged_.clear();
     for (std::size_t i = 0, n = immediate.size(); i < n; ++i) {
         if (followCells) net_.Prefetch(immediate, i);
-        const std::uint32_t s = immediate[i];
+        const std::uint32_t s = slots[i];
         // Enabled, with the arc conditions first: they fail for most
         // transitions and need no look at the transition itself.
         const TransSlot& ts = trans[s];

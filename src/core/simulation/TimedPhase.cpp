@@ -24,14 +24,19 @@ void ShowRunningTimers(TPNObjekt& root) {
 
 bool TimedPhase::Process(StepMode mode, double sampleTime, bool onlyFlagged, bool seeded,
                          TPNObjekt& root) {
-    const std::vector<std::uint32_t>& timed = net_.timed;
+    // The collaborators in registers: each step of the loops below would
+    // otherwise reload them.
+    const SessionNet& net = net_;
+    EnablingIndex& index = index_;
+    const std::vector<std::uint32_t>& timed = net.timed;
+    const TransSlot* const trans = net.trans.data();
     bool result = false;
     int ready = 0;
     for (std::size_t i = 0; i < timed.size(); ++i) {
-        net_.Prefetch(timed, i);
+        net.Prefetch(timed, i);
         const std::uint32_t s = timed[i];
-        TTransition& t = *net_.trans[s].t;
-        const bool active = t.reservation ? t.busy != 0 : index_.EnabledNow(s, mode.timeAdvanced);
+        TTransition& t = *trans[s].t;
+        const bool active = t.reservation ? t.busy != 0 : index.EnabledNow(s, mode.timeAdvanced);
         if (!active) {
             if (t.busy && !t.reservation) {
                 t.busy = 0;
@@ -67,7 +72,7 @@ bool TimedPhase::Process(StepMode mode, double sampleTime, bool onlyFlagged, boo
     }
     if (ready == 0) {
         for (std::uint32_t s : timed) {
-            TTransition& t = *net_.trans[s].t;
+            TTransition& t = *trans[s].t;
             if (!t.busy) continue;
             const long double left = static_cast<long double>(t.remainingTime) - sampleTime;
             t.remainingTime = Stored(left);
@@ -82,7 +87,7 @@ bool TimedPhase::Process(StepMode mode, double sampleTime, bool onlyFlagged, boo
     }
     if (mode.runToEvent) return true;
     for (std::uint32_t s : timed) {
-        if (net_.trans[s].t->fireFlag) firing_.Fire(s, mode);
+        if (trans[s].t->fireFlag) firing_.Fire(s, mode);
     }
     return true;
 }
