@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,6 @@
 #include "settings/ProgramSettings.h"
 
 namespace {
-
-class SilentBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override {
-        return qz::DefaultAnswer(b);
-    }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view,
-                                          std::string_view) override {
-        return std::nullopt;
-    }
-};
 
 // 25 000 places, 25 000 transitions and 50 000 arcs (place -> transition ->
 // next place), laid out on a grid.
@@ -68,7 +56,7 @@ std::unique_ptr<qz::TPNObjekt> MakeNet() {
 }
 
 struct Fixture {
-    SilentBoxes boxes;
+    qz::SilentMessageBoxes boxes;
     qz::PlatformScope scope{qz::PlatformServices{&boxes, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}};
     std::unique_ptr<qz::TPNObjekt> net = MakeNet();
     std::vector<std::uint8_t> bytes = qz::SaveNet(*net);

@@ -74,21 +74,13 @@ BENCHMARK(BM_ExportBart)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 namespace {
 
-class QuietBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override { return qz::DefaultAnswer(b); }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-};
-
 void BM_RunBenchNet(benchmark::State& state, const std::string& name) {
     const std::filesystem::path file = BenchNetDir() / (name + ".pnml");
     if (!std::filesystem::exists(file)) {
         state.SkipWithError((name + ".pnml not found").c_str());
         return;
     }
-    QuietBoxes boxes;
+    qz::SilentMessageBoxes boxes;
     qz::PlatformServices services{};
     services.messages = &boxes;
     qz::PlatformScope scope(services);

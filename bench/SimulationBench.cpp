@@ -18,14 +18,6 @@ namespace {
 
 using namespace qz;
 
-class SilentBoxes final : public MessageBoxes {
-public:
-    MsgAnswer Show(std::string_view, MsgKind, MsgButtons b) override { return DefaultAnswer(b); }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-};
-
 class Generator {
 public:
     explicit Generator(TPNObjekt& net) : net_(net) {}
@@ -106,7 +98,7 @@ private:
 enum class Kind { Ring, Conflicts, Tanks, Mixed };
 
 void Step(benchmark::State& state, Kind kind) {
-    SilentBoxes boxes;
+    SilentMessageBoxes boxes;
     PlatformServices services{};
     services.messages = &boxes;
     PlatformScope scope(services);

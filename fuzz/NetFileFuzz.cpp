@@ -5,7 +5,6 @@
 // that inheritance and placed objects are reached too.
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,17 +17,6 @@
 #include "platform/Services.h"
 
 namespace {
-
-class SilentBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override {
-        return qz::DefaultAnswer(b);
-    }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view,
-                                          std::string_view) override {
-        return std::nullopt;
-    }
-};
 
 std::vector<std::uint8_t> TankClass() {
     qz::TPNObjekt tank;
@@ -44,7 +32,7 @@ std::vector<std::uint8_t> TankClass() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentBoxes boxes;
+    static qz::SilentMessageBoxes boxes;
     static qz::PlatformScope scope(
         qz::PlatformServices{&boxes, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr});
     static const std::vector<std::uint8_t> tank = [] {

@@ -4,7 +4,6 @@
 // survive its own export.
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 #include "PnmlExporter.h"
@@ -14,25 +13,13 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 
-namespace {
-
-class SilentBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override { return qz::DefaultAnswer(b); }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     qz::InstallNetFileLoader();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentBoxes boxes;
+    static qz::SilentMessageBoxes boxes;
     static qz::PlatformScope scope([] {
         qz::PlatformServices s{};
         s.messages = &boxes;

@@ -31,4 +31,14 @@ constexpr MsgAnswer DefaultAnswer(MsgButtons b) {
                : MsgAnswer::Ok;
 }
 
+// Message boxes that show nothing and answer with the default button, for
+// programs that must stay quiet (benchmarks, fuzzers).
+class SilentMessageBoxes final : public MessageBoxes {
+public:
+    MsgAnswer Show(std::string_view, MsgKind, MsgButtons buttons) override { return DefaultAnswer(buttons); }
+    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+};
+
 } // namespace qz
