@@ -25,6 +25,10 @@ struct HeadlessOptions {
     std::string csvPath;  // "-" writes to `out`
     std::string outPath;  // value export of the single traced place
     bool stats = false;
+    // Without a step limit, a run whose model time has not advanced for this
+    // many steps is stopped: immediate firings take no model time, and such
+    // a run would never end.
+    std::int64_t stallSteps = 1000000;
 };
 
 // Exit statuses of a headless run.

@@ -10,6 +10,7 @@
 #include "model/TObjectFrame.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
+#include "platform/Window.h"
 
 namespace qz::test {
 namespace {
@@ -130,6 +131,42 @@ TEST_F(FrameDrawing, InterfacePlaceSquaresLabelsAndTokens) {
     Ip("spare").selected = 1;
     Paint();
     EXPECT_EQ(canvas.CallsOf("Rectangle").back().brush.color, colors::Blue);
+}
+
+TEST_F(FrameDrawing, InvalidatingAnInterfacePlaceCoversItsLabelOnEitherSide) {
+    struct Recorder : Window {
+        Canvas* surface = nullptr;
+        std::vector<TRect> rects;
+        Canvas* Surface() override { return surface; }
+        void InvalidateRect(const TRect& r) override { rects.push_back(r); }
+        void InvalidateAll() override {}
+        std::string ComponentName() const override { return "Recorder"; }
+    } window;
+    window.surface = &canvas;
+    // The label's box as drawn: 6 units per character, 13 high.
+    const auto label = [&](const std::string& text) {
+        for (const CanvasCall& c : canvas.CallsOf("TextOut")) {
+            if (c.text == text) return TRect{c.args[0], c.args[1], c.args[0] + 6 * int(text.size()), c.args[1] + 13};
+        }
+        return TRect{};
+    };
+    const auto covered = [&](const TRect& r) {
+        const TRect& w = window.rects.back();
+        return w.left <= r.left && w.top <= r.top && r.right <= w.right && r.bottom <= w.bottom;
+    };
+    frame.SetShowValues(1);
+    for (const std::uint8_t side : {0, 1}) {
+        Ip("level").side = side;
+        frame.LayoutInterface();
+        level->SetMarking(2.5);
+        Paint();
+        const TRect before = label(Ip("level").labelText);
+        level->SetMarking(1e9); // the value changes: the old text must go
+        Ip("level").Invalidate(&window);
+        Paint();
+        EXPECT_TRUE(covered(before)) << "side " << int(side);
+        EXPECT_TRUE(covered(label(Ip("level").labelText))) << "side " << int(side);
+    }
 }
 
 TEST_F(FrameDrawing, InheritedInterfacePlacesNameTheirObject) {

@@ -319,6 +319,40 @@ TEST_F(Discrete, DueTimerFiresEvenWhenItsInputsWereEmptied) {
     EXPECT_EQ(p->Marking(), -1) << "the engine does not guard against negative markings";
 }
 
+TEST(DecimalSampleTime, TimersRunOutInTheStepAtTheirFiringTime) {
+    // With sample time 0,1 the remaining time after the last step lies a few
+    // 1E-17 above zero; the 1E-9 tolerance lets the transition fire on time,
+    // n steps after its start and again 2n + 1 steps after it (the firing
+    // step takes no model time).
+    ScopedPlatform platform;
+    for (const auto& [text, n] : {std::pair{"0,4", 4}, {"0,7", 7}, {"1", 10}, {"1,3", 13}}) {
+        TPNObjekt root;
+        root.sampleTimeSeconds = 0.1;
+        NetBuilder b(root);
+        TPlatz* p = b.Place("P", 1);
+        TPlatz* count = b.Place("Count", 0);
+        TTransition* t = b.Trans("T", text);
+        b.Arc(p, t);
+        b.Arc(t, p);
+        b.Arc(t, count);
+        TSimulationSession session;
+        ASSERT_EQ(StartSimulation(root, session), StartOutcome::Started);
+        session.HighSpeedCheckBoxClick(true);
+        std::vector<std::pair<int, double>> firings; // step, model time
+        for (int step = 0; step < 2 * n + 4; ++step) {
+            const double before = count->Marking(), time = root.modelTime;
+            session.engine.Step();
+            if (count->Marking() != before) firings.emplace_back(step, time);
+        }
+        EndSimulation(root, session);
+        ASSERT_EQ(firings.size(), 2u) << text;
+        EXPECT_EQ(firings[0].first, n) << text;
+        EXPECT_NEAR(firings[0].second, n / 10.0, 1e-12) << text;
+        EXPECT_EQ(firings[1].first, 2 * n + 1) << text;
+        EXPECT_NEAR(firings[1].second, n / 5.0, 1e-12) << text;
+    }
+}
+
 // The engine writes markings into the owner's cells itself; it must store
 // exactly what the place's setter stores.
 TEST(MarkingValue, MatchesThePlaceSetter) {

@@ -1,0 +1,256 @@
+// What users with bad luck and attackers give the reader: hostile class
+// libraries, special files and damaged nets. Every case ends with a
+// message, a consistent net and nothing the user had lost.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "NetFixtures.h"
+#include "common/BinaryStream.h"
+
+namespace qz::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Texts = std::vector<std::string>;
+
+void EmptyFrame(BinaryWriter& w) {
+    w.Rect({0, 0, 120, 90});
+    w.I32(0);
+    w.U8(2);
+    w.I32(0);
+}
+
+void ObjectRecord(BinaryWriter& w, const std::string& base, const std::string& name,
+                  const std::vector<std::string>& placed) {
+    w.TStr(base);
+    w.TStr(name);
+    w.I32(static_cast<std::int32_t>(placed.size()));
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        ObjectRecord(w, placed[i], placed[i] + "_" + std::to_string(i + 1), {});
+    }
+    for (int i = 0; i < 5; ++i) w.I32(0);
+    w.TInt(static_cast<std::int32_t>(placed.size()));
+    EmptyFrame(w);
+    if (base != kEmptyObject) EmptyFrame(w);
+}
+
+// A class file made byte by byte: `name` inheriting `base`, placing one
+// instance of each class in `placed`, with no elements of its own.
+Bytes ClassBytes(const std::string& name, const std::string& base,
+                 const std::vector<std::string>& placed = {}) {
+    BinaryWriter w;
+    w.TStr("2,7");
+    w.TStr("100");
+    w.TInt(1);
+    w.TInt(0);
+    ObjectRecord(w, base, name, placed);
+    return w.Bytes();
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    ASSERT_TRUE(fs::WriteFileAtomically(path, bytes.data(), bytes.size()));
+}
+
+class LibraryGraph : public StorageTest {
+protected:
+    ~LibraryGraph() override { LoadLimits() = ObjectLoadLimits{}; }
+    void WriteClass(const std::string& name, const Bytes& bytes) { WriteBytes(LibraryDirectory() + name + ".pn", bytes); }
+};
+
+TEST_F(LibraryGraph, IndexFilesThatDisagreeAreNotTrusted) {
+    WriteClass("a", ClassBytes("Tank", kEmptyObject));
+    WriteClass("b", ClassBytes("Two\nlines", kEmptyObject));
+    ASSERT_TRUE(ObjectLibrary().Rebuild());
+    EXPECT_EQ(platform.messages.Texts(), Texts{UnstorableClassNameText("b.pn")});
+    EXPECT_EQ(*fs::ReadTextLines(home.PathOf("ObjName.dat")), Texts{"Tank"});
+
+    ASSERT_TRUE(fs::WriteTextLines(home.PathOf("ObjName.dat"), {"Two", "lines", "Tank"}));
+    ObjectLibrary().LoadIndex();
+    EXPECT_TRUE(ObjectLibrary().names.empty() && ObjectLibrary().files.empty());
+    // Lists that disagree in memory: a name without its file line is not found.
+    ObjectLibrary().names = {"Two", "Tank"};
+    ObjectLibrary().files = {LibraryDirectory() + "a.pn"};
+    TPNObjekt o;
+    EXPECT_FALSE(o.SetInherited("Tank"));
+    EXPECT_EQ(platform.messages.Texts(),
+              (Texts{UnstorableClassNameText("b.pn"), kIndexMismatchText, "Object Tank not found..."}));
+}
+
+TEST_F(LibraryGraph, ClassesWithinClassesStopAtTheDepthLimit) {
+    for (int k = 0; k <= 40; ++k) {
+        const std::string name = "C" + std::to_string(k);
+        WriteClass(name, ClassBytes(name, k ? "C" + std::to_string(k - 1) : kEmptyObject));
+    }
+    ASSERT_TRUE(ObjectLibrary().Rebuild());
+    const Bytes file = ClassBytes("Doc", "C40");
+    TPNObjekt doc;
+    ASSERT_TRUE(LoadNet(doc, file));
+    EXPECT_EQ(platform.messages.Texts(), Texts{ClassTooDeepText("C8")});
+    EXPECT_TRUE(doc.readWithErrors);
+    EXPECT_TRUE(doc.ClassMissing());
+    EXPECT_TRUE(SaveNet(doc) == file) << "the base class is kept for the next reading";
+}
+
+TEST_F(LibraryGraph, ObjectsMultiplyingThroughClassesStopAtTheObjectLimit) {
+    // Each class places two instances of the one before: 2^13 objects from 13 small files.
+    LoadLimits().objects = 500;
+    for (int k = 0; k <= 12; ++k) {
+        const std::string name = "B" + std::to_string(k), before = "B" + std::to_string(k - 1);
+        WriteClass(name, ClassBytes(name, kEmptyObject, k ? Texts{before, before} : Texts{}));
+    }
+    ASSERT_TRUE(ObjectLibrary().Rebuild());
+    TPNObjekt doc;
+    EXPECT_FALSE(LoadNet(doc, ClassBytes("Doc", kEmptyObject, {"B12"})));
+    EXPECT_EQ(platform.messages.Texts(), Texts{TooManyObjectsText()});
+    EXPECT_TRUE(doc.readWithErrors);
+    EXPECT_EQ(doc.Registry().size(), 1u) << "nothing half-read is left";
+}
+
+TEST_F(LibraryGraph, ObjectsOfClassesThatCannotBeLoadedKeepWhatIsStoredForThem) {
+    const std::string tank = LibraryDirectory() + "Tank.pn";
+    const std::tuple<const char*, std::function<void()>, std::string> cases[] = {
+        {"missing", [&] { std::filesystem::remove(tank), ObjectLibrary().Rebuild(); }, "Object Tank not found..."},
+        {"cut short", [&] { std::filesystem::resize_file(tank, 30); }, kReadErrorText},
+        {"newer", [&] { WriteBytes(tank, {6, 3, '9', ',', '9'}); }, NewerVersionText("9,9")},
+        {"a FIFO", [&] { std::filesystem::remove(tank), ::mkfifo(tank.c_str(), 0600); }, kReadErrorText},
+    };
+    const auto arcs = [](const TPNObjekt& o) {
+        return std::count_if(o.Net().Elements().begin(), o.Net().Elements().end(),
+                             [](const TGraphItem* e) { return e->Kind() == kind::Arc; });
+    };
+    for (const auto& [what, breakClass, message] : cases) {
+        std::filesystem::remove(tank);
+        WriteTankClass();
+        TPNObjekt doc;
+        TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
+        TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
+        TPNObjekt* child = doc.AddChildObject("Tank_1", "Tank", 100, 0);
+        Connect(doc, p, Interface(*child, "level"), 1);
+        Connect(doc, t, Interface(*child, "flow"), 3);
+        Interface(*child, "flow")->SetValue(7);
+        Interface(*child, "flow")->side = 1;
+        const Bytes saved = SaveNet(doc);
+
+        breakClass();
+        platform.messages.Clear();
+        TPNObjekt read;
+        ASSERT_TRUE(LoadNet(read, saved)) << what;
+        EXPECT_EQ(platform.messages.Texts().front(), message) << what;
+        EXPECT_TRUE(read.readWithErrors) << what;
+        EXPECT_TRUE(read.Net().Children().at(0)->ClassMissing()) << what;
+        EXPECT_EQ(arcs(read), 2) << what;
+        const Bytes again = SaveNet(read);
+        EXPECT_TRUE(again == saved) << what << ": saving keeps the object as it was read";
+
+        std::filesystem::remove(tank);
+        WriteTankClass();
+        platform.messages.Clear();
+        TPNObjekt whole;
+        ASSERT_TRUE(LoadNet(whole, again)) << what;
+        EXPECT_TRUE(platform.messages.Texts().empty()) << what;
+        EXPECT_FALSE(whole.readWithErrors || whole.Net().Children().at(0)->ClassMissing()) << what;
+        EXPECT_EQ(arcs(whole), 2) << what;
+        EXPECT_EQ(Interface(*whole.Net().Children()[0], "flow")->Value(), 7) << what;
+        EXPECT_EQ(Interface(*whole.Net().Children()[0], "flow")->side, 1) << what;
+    }
+}
+
+class SpecialFiles : public StorageTest {};
+
+TEST_F(SpecialFiles, FifosDevicesAndHugeFilesAreRefusedWithoutBlockingOrReadingThem) {
+    const std::string fifo = home.PathOf("pipe.pn");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        platform.messages.Clear();
+        TPNObjekt root;
+        EXPECT_FALSE(LoadNetFile(root, path)) << path;
+        EXPECT_EQ(platform.messages.Texts(), Texts{kReadErrorText}) << path;
+        EXPECT_FALSE(ReadNetFileHeader(path).ok) << path;
+    }
+    // Index files: a FIFO, and a sparse file of 3 GB whose lines would exhaust memory.
+    ASSERT_EQ(::mkfifo(home.PathOf("ObjName.dat").c_str(), 0600), 0);
+    WriteBytes(home.PathOf("ObjFile.dat"), {});
+    std::filesystem::resize_file(home.PathOf("ObjFile.dat"), 3ull << 30);
+    platform.messages.Clear();
+    ObjectLibrary().LoadIndex();
+    EXPECT_EQ(platform.messages.Texts(),
+              (Texts{IndexFileFaultText("ObjName.dat", "'" + home.PathOf("ObjName.dat") + "' is not a regular file"),
+                     IndexFileFaultText("ObjFile.dat", "'" + home.PathOf("ObjFile.dat") +
+                                                           "' is larger than 16777216 bytes")}));
+    EXPECT_TRUE(ObjectLibrary().names.empty());
+    // A class file of 3 GB: its header is read from its start alone.
+    WriteBytes(LibraryDirectory() + "Huge.pn", ClassBytes("Huge", kEmptyObject));
+    std::filesystem::resize_file(LibraryDirectory() + "Huge.pn", 3ull << 30);
+    EXPECT_EQ(ReadNetFileHeader(LibraryDirectory() + "Huge.pn").name, "Huge");
+}
+
+class DamagedNets : public StorageTest {
+protected:
+    // P1 -> T1, and with `strayKey` an arc whose target key names no element
+    // of the file (its target lies in another net).
+    Bytes Document(bool strayKey = false) {
+        TPNObjekt other;
+        TTransition* stray = AddTransition(other, "X", "0", 0, 0);
+        stray->key = 99;
+        TPNObjekt doc;
+        TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
+        Connect(doc, p, AddTransition(doc, "T1", "0", 60, 0), 0);
+        if (strayKey) Connect(doc, p, stray, 0);
+        return SaveNet(doc);
+    }
+};
+
+TEST_F(DamagedNets, EveryReadErrorMarksTheDocument) {
+    const Bytes good = Document();
+    Bytes flipped = good, appended = good;
+    flipped[3] = ';'; // "2;7" is no version: read as version 1
+    appended.push_back(0);
+    const std::string text = "Notes on the plant\r\n";
+    const std::pair<const char*, Bytes> cases[] = {
+        {"flipped version label", flipped},
+        {"cut short", Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2))},
+        {"a text file", Bytes(text.begin(), text.end())},
+        {"data after the end", appended},
+        {"arc key of no element", Document(true)},
+    };
+    for (const auto& [what, bytes] : cases) {
+        platform.messages.Clear();
+        TPNObjekt root;
+        LoadNet(root, bytes);
+        EXPECT_TRUE(root.readWithErrors) << what;
+        EXPECT_FALSE(platform.messages.Texts().empty()) << what;
+    }
+    TPNObjekt root;
+    platform.messages.Clear();
+    ASSERT_TRUE(LoadNet(root, good));
+    EXPECT_FALSE(root.readWithErrors);
+    EXPECT_TRUE(platform.messages.Texts().empty());
+}
+
+TEST_F(DamagedNets, SavingOverTheDamagedFileKeepsItsOriginalBeside) {
+    const Bytes good = Document();
+    const Bytes cut(good.begin(), good.end() - 20);
+    const std::string path = home.PathOf("plant.pn");
+    for (const std::string copy : {path + ".damaged", path + ".damaged1"}) {
+        WriteBytes(path, cut);
+        TPNObjekt doc;
+        ASSERT_TRUE(LoadNetFile(doc, path));
+        ASSERT_TRUE(doc.readWithErrors);
+        platform.messages.Clear();
+        std::string kept;
+        ASSERT_TRUE(SaveNetFileKeepingOriginal(doc, path, nullptr, &kept));
+        EXPECT_EQ(kept, copy);
+        EXPECT_EQ(platform.messages.Texts(), Texts{KeptOriginalText(copy)});
+        EXPECT_TRUE(*fs::ReadFile(copy) == cut);
+        EXPECT_TRUE(*fs::ReadFile(path) == SaveNet(doc));
+        ASSERT_TRUE(SaveNetFileKeepingOriginal(doc, path, nullptr, &kept));
+        EXPECT_EQ(kept, "") << "the document matches its file now";
+    }
+}
+
+} // namespace
+} // namespace qz::test
