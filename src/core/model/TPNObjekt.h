@@ -50,12 +50,12 @@ public:
     // within other classes being loaded, or its file could not be read
     // completely (the base then holds what was read).
     bool SetInherited(const std::string& className);
-    // For a class that could not be loaded: a stand-in base object named
-    // after the class, holding one published place per name in
-    // `interfaceNames` (the interface places stored with the object), so
-    // that the object keeps its class name, its frame, the arcs at its
-    // interface places and their start values, and is saved as it was read
-    // until the class can be loaded again.
+    // For a class that could not be loaded (or not far enough to publish
+    // the interface places stored with the object): a stand-in base object
+    // named after the class, holding one published place per name in
+    // `interfaceNames`, so that the object keeps its class name, its frame,
+    // the arcs at its interface places and their start values, and is saved
+    // as it was read until the class can be loaded again.
     void UseStandInClass(const std::string& className, const std::vector<std::string>& interfaceNames);
     // The base object stands in for a class that could not be loaded.
     bool ClassMissing() const { return base_ && base_->standIn_; }

@@ -50,6 +50,12 @@ Bytes ClassBytes(const std::string& name, const std::string& base,
     return w.Bytes();
 }
 
+// "prefix_the_case_name" for the fuzzers' seeds.
+std::string SeedName(const std::string& prefix, std::string what) {
+    for (char& c : what) c = c == ' ' ? '_' : c;
+    return prefix + "_" + what;
+}
+
 void WriteBytes(const std::string& path, const Bytes& bytes) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     ASSERT_TRUE(fs::WriteFileAtomically(path, bytes.data(), bytes.size()));
@@ -81,30 +87,42 @@ TEST_F(LibraryGraph, IndexFilesThatDisagreeAreNotTrusted) {
 }
 
 TEST_F(LibraryGraph, ClassesWithinClassesStopAtTheDepthLimit) {
+    std::vector<std::pair<std::string, Bytes>> chain;
     for (int k = 0; k <= 40; ++k) {
         const std::string name = "C" + std::to_string(k);
-        WriteClass(name, ClassBytes(name, k ? "C" + std::to_string(k - 1) : kEmptyObject));
+        chain.emplace_back(name, ClassBytes(name, k ? "C" + std::to_string(k - 1) : kEmptyObject));
+        WriteClass(name, chain.back().second);
     }
+    chain.resize(16);
+    ToLibraryCorpus("class_chain", chain, ClassBytes("Doc", "C15"));
     ASSERT_TRUE(ObjectLibrary().Rebuild());
     const Bytes file = ClassBytes("Doc", "C40");
     TPNObjekt doc;
     ASSERT_TRUE(LoadNet(doc, file));
     EXPECT_EQ(platform.messages.Texts(), Texts{ClassTooDeepText("C8")});
     EXPECT_TRUE(doc.readWithErrors);
-    EXPECT_TRUE(doc.ClassMissing());
+    int loaded = 0;
+    const TPNObjekt* o = &doc;
+    for (; o->Base() && !o->ClassMissing(); o = o->Base()) ++loaded;
+    EXPECT_EQ(loaded, 32) << "the classes within the limit are kept";
+    EXPECT_TRUE(o->ClassMissing() && o->baseName == "C8");
     EXPECT_TRUE(SaveNet(doc) == file) << "the base class is kept for the next reading";
 }
 
 TEST_F(LibraryGraph, ObjectsMultiplyingThroughClassesStopAtTheObjectLimit) {
     // Each class places two instances of the one before: 2^13 objects from 13 small files.
     LoadLimits().objects = 500;
+    std::vector<std::pair<std::string, Bytes>> classes;
     for (int k = 0; k <= 12; ++k) {
         const std::string name = "B" + std::to_string(k), before = "B" + std::to_string(k - 1);
-        WriteClass(name, ClassBytes(name, kEmptyObject, k ? Texts{before, before} : Texts{}));
+        classes.emplace_back(name, ClassBytes(name, kEmptyObject, k ? Texts{before, before} : Texts{}));
+        WriteClass(name, classes.back().second);
     }
     ASSERT_TRUE(ObjectLibrary().Rebuild());
+    const Bytes file = ClassBytes("Doc", kEmptyObject, {"B12"});
+    ToLibraryCorpus("class_bomb", classes, file);
     TPNObjekt doc;
-    EXPECT_FALSE(LoadNet(doc, ClassBytes("Doc", kEmptyObject, {"B12"})));
+    EXPECT_FALSE(LoadNet(doc, file));
     EXPECT_EQ(platform.messages.Texts(), Texts{TooManyObjectsText()});
     EXPECT_TRUE(doc.readWithErrors);
     EXPECT_EQ(doc.Registry().size(), 1u) << "nothing half-read is left";
@@ -134,8 +152,10 @@ TEST_F(LibraryGraph, ObjectsOfClassesThatCannotBeLoadedKeepWhatIsStoredForThem) 
         Interface(*child, "flow")->SetValue(7);
         Interface(*child, "flow")->side = 1;
         const Bytes saved = SaveNet(doc);
+        ToLibraryCorpus("placed_class", {{"Tank", *fs::ReadFile(tank)}}, saved);
 
         breakClass();
+        if (fs::FileExists(tank)) ToLibraryCorpus(SeedName("placed_class", what), {{"Tank", *fs::ReadFile(tank)}}, saved);
         platform.messages.Clear();
         TPNObjekt read;
         ASSERT_TRUE(LoadNet(read, saved)) << what;
@@ -190,6 +210,15 @@ TEST_F(SpecialFiles, FifosDevicesAndHugeFilesAreRefusedWithoutBlockingOrReadingT
 
 class DamagedNets : public StorageTest {
 protected:
+    // A root publishing three places whose frame, at the edge of the
+    // coordinates a file may hold, would grow past it to fit them.
+    static Bytes FrameAtTheEdge() {
+        TPNObjekt doc;
+        for (const char* v : {"a", "b", "c"}) AddPlace(doc, v, v, 0, 0)->SetInterfaceFlag(1);
+        doc.Frame().SetBounds({0, (1 << 29) - 10, 120, 1 << 29});
+        doc.Frame().interfaceSizeClass = 4;
+        return SaveNet(doc);
+    }
     // P1 -> T1, and with `strayKey` an arc whose target key names no element
     // of the file (its target lies in another net).
     Bytes Document(bool strayKey = false) {
@@ -216,13 +245,18 @@ TEST_F(DamagedNets, EveryReadErrorMarksTheDocument) {
         {"a text file", Bytes(text.begin(), text.end())},
         {"data after the end", appended},
         {"arc key of no element", Document(true)},
+        {"frame grown out of range", FrameAtTheEdge()},
     };
     for (const auto& [what, bytes] : cases) {
+        ToCorpus(SeedName("damaged", what) + ".pn", bytes);
         platform.messages.Clear();
         TPNObjekt root;
         LoadNet(root, bytes);
         EXPECT_TRUE(root.readWithErrors) << what;
         EXPECT_FALSE(platform.messages.Texts().empty()) << what;
+        TPNObjekt again;
+        LoadNet(again, SaveNet(root));
+        EXPECT_FALSE(again.readWithErrors) << what << ": what was kept is saved readably";
     }
     TPNObjekt root;
     platform.messages.Clear();
@@ -242,6 +276,9 @@ TEST_F(DamagedNets, SavingOverTheDamagedFileKeepsItsOriginalBeside) {
         ASSERT_TRUE(doc.readWithErrors);
         platform.messages.Clear();
         std::string kept;
+        ASSERT_TRUE(SaveNetFileKeepingOriginal(doc, home.PathOf("backup~.pn"), nullptr, &kept));
+        EXPECT_EQ(kept, "") << "saved elsewhere: nothing to keep";
+        EXPECT_TRUE(doc.readWithErrors);
         ASSERT_TRUE(SaveNetFileKeepingOriginal(doc, path, nullptr, &kept));
         EXPECT_EQ(kept, copy);
         EXPECT_EQ(platform.messages.Texts(), Texts{KeptOriginalText(copy)});

@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <unordered_map>
 
 #include "common/BinaryStream.h"
 #include "common/FileSystem.h"
@@ -95,6 +95,13 @@ void ReadCounts(BinaryReader& in, std::int32_t* counts, int n) {
     if (total > in.Remaining() / kMinElementRecord) throw StreamReadError("element count too large");
 }
 
+// The ends an arc of the 1.48 layout names by key (kind 0: both, kinds 1
+// and 3: the source, kinds 2 and 4: the target) were not found.
+bool KeyEndMissing(const TEdge& a) {
+    const std::uint8_t k = a.connectionKind;
+    return ((k == 0 || k == 1 || k == 3) && !a.source) || ((k == 0 || k == 2 || k == 4) && !a.target);
+}
+
 // The element of the record being read that a key names: keys count the
 // places and transitions of the record from 0.
 TGraphItem* ByKey(const std::vector<std::unique_ptr<TGraphItem>>& elements, std::size_t first,
@@ -116,7 +123,7 @@ public:
         : object_(object), in_(in), version_(version), select_(select), elements_(elements),
           first_(elements.size()) {}
 
-    // An arc of the old layouts named an element its record does not hold.
+    // An arc named by key an element its record does not hold.
     bool droppedArcs = false;
 
     // Layout of version 1: places, transitions, arcs and an ignored trailer.
@@ -178,6 +185,7 @@ private:
     }
 
     void ReadArcs(std::int32_t n, bool connectNow) {
+        const std::size_t before = elements_.size();
         for (std::int32_t i = 0; i < n; ++i) {
             auto a = std::make_unique<TEdge>(&object_.Variables());
             a->LoadFromStream(in_, version_);
@@ -187,10 +195,7 @@ private:
                 TGraphItem* t = ByKey(elements_, first_, a->targetKey);
                 const bool placeToTransition = IsPlace(s) && IsTransition(t);
                 const bool transitionToPlace = IsTransition(s) && IsPlace(t);
-                if (!placeToTransition && !transitionToPlace) { // keys of no place or transition
-                    droppedArcs = true;
-                    continue;
-                }
+                if (!placeToTransition && !transitionToPlace) continue; // ends missing: dropped
                 a->SetSource(s);
                 a->SetTarget(t);
                 s->OutEdgeList.push_back(a.get());
@@ -200,8 +205,12 @@ private:
                 if (k == 0 || k == 1 || k == 3) a->SetSource(ByKey(elements_, first_, a->sourceKey));
                 if (k == 0 || k == 2 || k == 4) a->SetTarget(ByKey(elements_, first_, a->targetKey));
             }
+            // A key end that names no place or transition of the record can
+            // only come from damage; the arc is dropped when it is connected.
+            if (!connectNow && KeyEndMissing(*a)) droppedArcs = true;
             Append(std::move(a));
         }
+        if (connectNow && elements_.size() - before < static_cast<std::size_t>(n)) droppedArcs = true;
     }
 
     void ReadLabels(std::int32_t n) {
@@ -228,72 +237,37 @@ private:
     std::size_t first_;
 };
 
-// How the stored ends of an arc resolved: a key that names no fitting element
-// can only come from damage; a name may fail because the class no longer
-// publishes that place.
-enum class Ends { Resolved, KeyMissing, NameMissing };
-
-// Finds interface places by their stored path ("Object.variable") among the
-// children and the base of one object; children are looked up by name once.
-class InterfaceResolver {
-public:
-    explicit InterfaceResolver(TPNObjekt& o) : o_(o) {}
-
-    TInterfacePlace* operator()(const std::string& path) {
-        const std::size_t dot = path.rfind('.');
-        if (dot == std::string::npos) return nullptr;
-        TPNObjekt* obj = Object(path.substr(0, dot));
-        TInterfacePlace* ip = obj ? obj->Frame().FindInterfacePlace(path.substr(dot + 1)) : nullptr;
+// Resolves the stored ends of an arc of the 1.48 layout in object `o`;
+// false when an end is missing or of the wrong kind.
+bool ResolveEnds(TPNObjekt& o, TEdge& a) {
+    auto interfacePlace = [&o](const std::string& name) -> TInterfacePlace* {
+        TInterfacePlace* ip = o.FindInterfacePlaceByPath(name);
         return (ip && ip->innerPlace) ? ip : nullptr;
-    }
-
-private:
-    // As TPNObjekt::FindChildByName: the base by its class name, else the
-    // first child of that name.
-    TPNObjekt* Object(const std::string& name) {
-        if (o_.Base() && name == o_.baseName) return o_.Base();
-        if (!indexed_) {
-            for (const auto& child : o_.Net().Children()) children_.emplace(child->name, child.get());
-            indexed_ = true;
-        }
-        const auto it = children_.find(name);
-        return it == children_.end() ? nullptr : it->second;
-    }
-
-    TPNObjekt& o_;
-    bool indexed_ = false;
-    std::unordered_map<std::string, TPNObjekt*> children_;
-};
-
-Ends ResolveEnds(InterfaceResolver& find, TEdge& a) {
-    const auto check = [](bool keyEnd, bool nameEnd) {
-        return !keyEnd ? Ends::KeyMissing : (!nameEnd ? Ends::NameMissing : Ends::Resolved);
     };
     switch (a.connectionKind) {
     case 0:
-        return check((IsPlace(a.source) && IsTransition(a.target)) ||
-                         (IsTransition(a.source) && IsPlace(a.target)),
-                     true);
+        return (IsPlace(a.source) && IsTransition(a.target)) ||
+               (IsTransition(a.source) && IsPlace(a.target));
     case 1:
-        a.SetTarget(find(a.targetName));
-        return check(IsPlace(a.source), a.target);
+        a.SetTarget(interfacePlace(a.targetName));
+        return IsPlace(a.source) && a.target;
     case 2:
-        a.SetSource(find(a.sourceName));
-        return check(IsPlace(a.target), a.source);
+        a.SetSource(interfacePlace(a.sourceName));
+        return a.source && IsPlace(a.target);
     case 3:
-        a.interfaceTarget = find(a.targetName);
+        a.interfaceTarget = interfacePlace(a.targetName);
         a.SetTarget(a.interfaceTarget ? a.interfaceTarget->innerPlace : nullptr);
-        return check(IsTransition(a.source), a.target);
+        return IsTransition(a.source) && a.target;
     case 4:
-        a.interfaceSource = find(a.sourceName);
+        a.interfaceSource = interfacePlace(a.sourceName);
         a.SetSource(a.interfaceSource ? a.interfaceSource->innerPlace : nullptr);
-        return check(IsTransition(a.target), a.source);
+        return a.source && IsTransition(a.target);
     case 5:
-        a.SetSource(find(a.sourceName));
-        a.SetTarget(find(a.targetName));
-        return check(true, a.source && a.target);
+        a.SetSource(interfacePlace(a.sourceName));
+        a.SetTarget(interfacePlace(a.targetName));
+        return a.source && a.target;
     default:
-        return Ends::KeyMissing;
+        return false;
     }
 }
 
@@ -301,17 +275,12 @@ TPlatz* Inner(TGraphItem* e) { return static_cast<TInterfacePlace*>(e)->innerPla
 
 // Connects the arcs read for object `o`, last first: arcs whose ends cannot
 // be found are removed from the net without a message; the others are
-// entered into the lists of their ends and fusions are made. True when a
-// dropped arc named an end by a key that fits no place or transition.
-bool ConnectArcs(TPNObjekt& o, const std::vector<TEdge*>& arcs) {
+// entered into the lists of their ends and fusions are made.
+void ConnectArcs(TPNObjekt& o, const std::vector<TEdge*>& arcs) {
     std::vector<TGraphItem*> dropped;
-    bool badKeys = false;
-    InterfaceResolver find(o);
     for (auto it = arcs.rbegin(); it != arcs.rend(); ++it) {
         TEdge* a = *it;
-        const Ends ends = ResolveEnds(find, *a);
-        if (ends != Ends::Resolved) {
-            badKeys = badKeys || ends == Ends::KeyMissing;
+        if (!ResolveEnds(o, *a)) {
             dropped.push_back(a);
             continue;
         }
@@ -340,7 +309,6 @@ bool ConnectArcs(TPNObjekt& o, const std::vector<TEdge*>& arcs) {
     // Interface places shown only when used depend on their arcs.
     for (const auto& child : o.Net().Children()) child->Frame().LayoutInterface();
     if (o.Base()) o.Base()->Frame().LayoutInterface();
-    return badKeys;
 }
 
 class NetFileReader {
@@ -396,7 +364,14 @@ public:
         if (!named_) return;
 
         if (standIn) {
-            o.UseStandInClass(storedBase, StoredInterfaceNames());
+            // What was loaded of the class stays when it publishes every
+            // interface place stored for it (its trouble lies deeper);
+            // otherwise arcs and start values would be lost.
+            const std::vector<std::string> names = StoredInterfaceNames();
+            const auto published = [&o](const std::string& n) { return o.Base()->Frame().FindInterfacePlace(n); };
+            if (!o.Base() || !std::all_of(names.begin(), names.end(), published)) {
+                o.UseStandInClass(storedBase, names);
+            }
             Damaged(false);
         }
         try {
@@ -406,7 +381,7 @@ public:
             ConnectArcs(o, arcs); // no arc may keep unresolved ends
             throw;
         }
-        if (ConnectArcs(o, arcs)) Damaged(true);
+        ConnectArcs(o, arcs);
     }
 
     // Marks the reading as damaged; with `report`, says so once per file.
@@ -676,10 +651,9 @@ bool KeepBeside(const std::string& path, std::string& copy, std::string* error) 
 
 bool SaveNetFileKeepingOriginal(TPNObjekt& root, const std::string& path, std::string* error,
                                 std::string* keptCopy) {
+    const bool overSource = root.readWithErrors && !root.fileName.empty() && fs::SameFile(path, root.fileName);
     std::string copy;
-    if (root.readWithErrors && !root.fileName.empty() && fs::SameFile(path, root.fileName)) {
-        if (!KeepBeside(path, copy, error)) return false;
-    }
+    if (overSource && !KeepBeside(path, copy, error)) return false;
     if (keptCopy) *keptCopy = copy;
     if (!SaveNetFile(root, path, error)) {
         std::error_code ec;
@@ -687,9 +661,10 @@ bool SaveNetFileKeepingOriginal(TPNObjekt& root, const std::string& path, std::s
         if (keptCopy) keptCopy->clear();
         return false;
     }
-    if (!copy.empty()) Messages().Show(KeptOriginalText(copy), MsgKind::Information, MsgButtons::Ok);
-    root.readWithErrors = false;
-    root.fileName = path;
+    if (overSource) {
+        Messages().Show(KeptOriginalText(copy), MsgKind::Information, MsgButtons::Ok);
+        root.readWithErrors = false; // the file holds what the document holds now
+    }
     return true;
 }
 

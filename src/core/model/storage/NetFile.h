@@ -44,12 +44,13 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
 bool SaveNetFile(TPNObjekt& root, const std::string& path, std::string* error = nullptr);
 
 // Saving a document: as SaveNetFile, but a document read with errors that
-// is saved over the file it was read from (`root.fileName`) first keeps
-// that file beside it as PATH.damaged (PATH.damaged1, ... when taken) and
-// says so (information, KeptOriginalText); after the save the document
-// counts as read cleanly and `root.fileName` is `path`. `keptCopy` receives
-// the copy's path (empty when none was made). False, with the reason in
-// *error, when the copy or the save failed; the file is untouched then.
+// is saved over the file it was read from (`root.fileName`, also through a
+// link) first keeps that file beside it as PATH.damaged (PATH.damaged1, ...
+// when taken) and says so (information, KeptOriginalText); after that save
+// the document counts as read cleanly. Saving elsewhere (a backup, "Save
+// As") keeps the mark. `keptCopy` receives the copy's path (empty when none
+// was made). False, with the reason in *error, when the copy or the save
+// failed; the file is untouched then.
 bool SaveNetFileKeepingOriginal(TPNObjekt& root, const std::string& path, std::string* error = nullptr,
                                 std::string* keptCopy = nullptr);
 std::vector<std::uint8_t> SaveNet(TPNObjekt& root);
