@@ -33,17 +33,6 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class SilentBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override {
-        return qz::DefaultAnswer(b);
-    }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view,
-                                          std::string_view) override {
-        return std::nullopt;
-    }
-};
-
 constexpr std::string_view kSeparator = "\x1e\x1e\x1e";
 constexpr std::size_t kMaxClasses = 16;
 
@@ -94,7 +83,7 @@ const std::string& Home() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentBoxes boxes;
+    static qz::SilentMessageBoxes boxes;
     static qz::PlatformScope scope(
         qz::PlatformServices{&boxes, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr});
     // Small bounds keep every input quick; the bounds themselves are what is tested.

@@ -143,15 +143,10 @@ TEST_F(LibraryGraph, ObjectsOfClassesThatCannotBeLoadedKeepWhatIsStoredForThem) 
     for (const auto& [what, breakClass, message] : cases) {
         std::filesystem::remove(tank);
         WriteTankClass();
-        TPNObjekt doc;
-        TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
-        TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
-        TPNObjekt* child = doc.AddChildObject("Tank_1", "Tank", 100, 0);
-        Connect(doc, p, Interface(*child, "level"), 1);
-        Connect(doc, t, Interface(*child, "flow"), 3);
-        Interface(*child, "flow")->SetValue(7);
-        Interface(*child, "flow")->side = 1;
-        const Bytes saved = SaveNet(doc);
+        TankUser user;
+        Interface(*user.tank, "flow")->SetValue(7);
+        Interface(*user.tank, "flow")->side = 1;
+        const Bytes saved = SaveNet(user.doc);
         ToLibraryCorpus("placed_class", {{"Tank", *fs::ReadFile(tank)}}, saved);
 
         breakClass();
@@ -269,7 +264,7 @@ TEST_F(DamagedNets, SavingOverTheDamagedFileKeepsItsOriginalBeside) {
     const Bytes good = Document();
     const Bytes cut(good.begin(), good.end() - 20);
     const std::string path = home.PathOf("plant.pn");
-    for (const std::string copy : {path + ".damaged", path + ".damaged1"}) {
+    for (const std::string& copy : {path + ".damaged", path + ".damaged1"}) {
         WriteBytes(path, cut);
         TPNObjekt doc;
         ASSERT_TRUE(LoadNetFile(doc, path));

@@ -131,6 +131,21 @@ inline void WriteTankClass(bool publishLevel = true) {
     ObjectLibrary().Rebuild();
 }
 
+// A document whose P1 is fused to the level of a placed Tank_1 (kind 1) and
+// whose T1 acts on its flow (kind 3); the class must be in the library.
+struct TankUser {
+    TPNObjekt doc;
+    TPNObjekt* tank = nullptr;
+
+    TankUser() {
+        TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
+        TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
+        tank = doc.AddChildObject("Tank_1", "Tank", 100, 0);
+        Connect(doc, p, Interface(*tank, "level"), 1);
+        Connect(doc, t, Interface(*tank, "flow"), 3);
+    }
+};
+
 // A document with every element kind and every connection kind: it
 // inherits from Tank and places two Tank instances.
 struct FullDocument {
