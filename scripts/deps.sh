@@ -9,11 +9,15 @@ QZ_PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # rendering library (Qt 6 Gui, SVG), metafiles, fonts metric-compatible with Arial
-  qt6-base-dev qt6-svg-dev libuemf-dev fonts-liberation
+  qt6-base-dev qt6-svg-dev libuemf-dev zlib1g-dev fonts-liberation
   # independent readers the export tests check against
   emf2svg libwmf-bin libxml2-utils
   # PNML interchange
   libpugixml-dev
+  # the window: Qt Widgets (in qt6-base-dev), its X11 platform plugin, and the
+  # end-to-end test under a private X server, driven through the
+  # accessibility tree
+  qt6-qpa-plugins xvfb x11-utils xauth dbus-x11 at-spi2-core python3-pyatspi e2fsprogs
 )
 
 qz_missing_packages() {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quenzor and starts it. Without a display
-# (or while the window is not part of the build) it shows the same core at
-# work through quenzor-cli on the bundled examples: describes a net,
-# simulates it and draws every example as pictures.
+# Installs what is missing, builds Quenzor and starts its window with the
+# example plant (or the net named on the command line). Without a display it
+# says how to get the window and shows the same core at work through
+# quenzor-cli on the bundled examples: describes a net, simulates it and
+# draws every example as pictures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -10,23 +11,35 @@ qz_install_deps
 
 JOBS=${JOBS:-$(nproc)}
 echo "== Build"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$JOBS" --target quenzor-cli
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_UI=ON
+cmake --build build -j "$JOBS" --target quenzor-cli quenzor
 
 APP=build/src/ui/quenzor
-if [ -x "$APP" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+CLI=build/src/cli/quenzor-cli
+# The program directory: the example nets with their class library and the
+# help. Quenzor keeps its configuration file there.
+HOME_DIR="$PWD/build/home"
+mkdir -p "$HOME_DIR"
+cp -rn examples/. "$HOME_DIR/"
+cp -r build/src/ui/Help "$HOME_DIR/"
+export QUENZOR_HOME="$HOME_DIR"
+"$CLI" library --rebuild > /dev/null
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  if [ $# -eq 0 ]; then set -- "$HOME_DIR/Plant.pn"; fi
   exec "$APP" "$@"
 fi
 
-CLI=build/src/cli/quenzor-cli
+echo
+echo "No display was found (DISPLAY is not set). To get the Quenzor window, start"
+echo "scripts/run.sh from a desktop session, or on this machine under a virtual X server:"
+echo "  xvfb-run -a -s '-screen 0 1280x900x24' scripts/run.sh"
+echo "(and look at it with: scripts/screenshots.sh, which writes build/screenshots/)."
+echo "Meanwhile, here is the same core through quenzor-cli:"
+
 PICTURES=build/pictures
 mkdir -p "$PICTURES"
-# The examples directory doubles as the program directory: its Objects/
-# folder holds the class the plant example places.
-export QUENZOR_HOME="$PWD/examples"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-"$CLI" library --rebuild > /dev/null
-
 run() { echo; echo "\$ quenzor-cli $*"; "$CLI" "$@"; }
 
 run describe examples/Plant.pn
@@ -42,11 +55,3 @@ for net in examples/*.pn; do
 done
 echo "Pictures are in $PICTURES/ (PNG at twice the size with markings, EMF, SVG)."
 echo "quenzor-cli help lists every command."
-echo
-if [ -x "$APP" ]; then
-  echo "No display was found (DISPLAY is not set): start scripts/run.sh from a desktop"
-  echo "session, or under xvfb-run, to get the Quenzor window."
-else
-  echo "The Quenzor window (the Qt Widgets application in src/ui) is not part of this"
-  echo "version yet; this was its headless face, quenzor-cli, on the same core."
-fi

@@ -9,10 +9,12 @@ qz_install_deps
 JOBS=${JOBS:-$(nproc)}
 
 echo "== Build (RelWithDebInfo)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_UI=ON
 cmake --build build -j "$JOBS"
 echo "== Tests"
 ctest --test-dir build --output-on-failure -j "$JOBS"
+echo "== The window, end to end (private X server, accessibility tree)"
+tests/e2e/run-desktop-test.sh build
 
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BUILD_BENCH=OFF \

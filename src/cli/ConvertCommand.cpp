@@ -1,5 +1,6 @@
-// quenzor-cli convert IN OUT [--timing stepwise|immediate|SECONDS]: converts
-// between the binary .pn format and PNML, by the file extensions.
+// quenzor-cli convert IN OUT [--timing stepwise|immediate|SECONDS]
+// [--arc-type-labels]: converts between the binary .pn format and PNML, by
+// the file extensions.
 #ifdef QZ_HAVE_INTERCHANGE
 #include <ostream>
 
@@ -42,8 +43,11 @@ bool ParseTiming(const std::string& text, pnml::ImportOptions& options) {
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
     pnml::ImportOptions options;
+    pnml::ExportOptions exportOptions;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--timing") {
+        if (args[i] == "--arc-type-labels") {
+            exportOptions.arcTypeLabels = true;
+        } else if (args[i] == "--timing") {
             if (i + 1 >= args.size() || !ParseTiming(args[i + 1], options)) {
                 err << "quenzor-cli convert: --timing needs stepwise, immediate or a firing time in "
                        "seconds (0 or more)\n";
@@ -58,7 +62,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
     }
     if (files.size() != 2) {
-        err << "usage: quenzor-cli convert IN OUT [--timing stepwise|immediate|SECONDS]\n";
+        err << "usage: quenzor-cli convert IN OUT [--timing stepwise|immediate|SECONDS] [--arc-type-labels]\n";
         return kExitRefused;
     }
     for (const std::string& f : files) {
@@ -75,7 +79,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     // Converting a file into itself rewrites it in the current version; a
     // fragment read with errors is never written anywhere.
     if (!CheckReadCleanly(root, files[0], "convert", err)) return kExitRefused;
-    if (!SaveAnyNet(root, files[1], err)) return kExitFailure;
+    if (!SaveAnyNet(root, files[1], err, exportOptions)) return kExitFailure;
     std::size_t places = 0, transitions = 0, arcs = 0;
     for (const TGraphItem* e : root.Net().Elements()) {
         places += e->Kind() == kind::Place;
@@ -87,8 +91,10 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kExitOk;
 }
 
-const Registrar kRegistrar{Command{"convert", "IN OUT [--timing stepwise|immediate|SECONDS]",
-                                   "convert a net between .pn and PNML (.pnml)", RunConvert}};
+const Registrar kRegistrar{Command{"convert", "IN OUT [--timing stepwise|immediate|SECONDS] [--arc-type-labels]",
+                                   "convert a net between .pn and PNML (.pnml); --arc-type-labels also marks "
+                                   "inhibitor and read arcs with <type value=\"inhibitor\"/> (not in the P/T grammar)",
+                                   RunConvert}};
 
 } // namespace
 } // namespace qz::cli

@@ -34,9 +34,9 @@ bool LoadAnyNet(TPNObjekt& root, const std::string& path, const pnml::ImportOpti
     return true;
 }
 
-bool SaveAnyNet(TPNObjekt& root, const std::string& path, std::ostream& err) {
+bool SaveAnyNet(TPNObjekt& root, const std::string& path, std::ostream& err, const pnml::ExportOptions& options) {
     std::string error;
-    const bool ok = IsPnmlPath(path) ? pnml::PnmlExporter::ExportFile(root, path, &error)
+    const bool ok = IsPnmlPath(path) ? pnml::PnmlExporter::ExportFile(root, path, &error, options)
                                      : SaveNetFile(root, path, &error);
     if (!ok) err << "error: " << path << ": " << (error.empty() ? "cannot write the file" : error) << '\n';
     return ok;

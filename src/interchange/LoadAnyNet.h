@@ -24,7 +24,8 @@ inline bool LoadAnyNet(TPNObjekt& root, const std::string& path, std::ostream& e
     return LoadAnyNet(root, path, pnml::ImportOptions{}, err);
 }
 
-// Writes ".pnml" paths as PNML and anything else as a .pn file.
-bool SaveAnyNet(TPNObjekt& root, const std::string& path, std::ostream& err);
+// Writes ".pnml" paths as PNML (with `options`) and anything else as a .pn file.
+bool SaveAnyNet(TPNObjekt& root, const std::string& path, std::ostream& err,
+                const pnml::ExportOptions& options = {});
 
 } // namespace qz

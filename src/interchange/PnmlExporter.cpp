@@ -34,11 +34,14 @@ bool IsPlaceTransitionArc(const TGraphItem* e) {
 
 class Writer {
 public:
+    explicit Writer(const ExportOptions& options) : options_(options) {}
     std::string Run(const TPNObjekt& root);
 
 private:
     void AssignIds(const TPNObjekt& obj);
     void OpenTool() { w_.Open("toolspecific").Attr("tool", kToolName).Attr("version", kToolVersion); }
+    // An element of Quenzor's own data, in its own namespace.
+    XmlWriter& Own(std::string_view name) { return w_.Open(std::string(kToolPrefix) + ":" + std::string(name)); }
     void WriteName(const std::string& name) {
         w_.Open("name").TextElement("text", name).Close();
     }
@@ -46,7 +49,7 @@ private:
         w_.Open("graphics").Open("position").Attr("x", c.x).Attr("y", c.y).Close().Close();
     }
     void WriteLabel(const char* element, const TSchriftObjekt& label) {
-        w_.Open(element)
+        Own(element)
             .Attr("rect", RectText(label.bounds))
             .Attr("visible", label.visible)
             .Attr("positioned", label.userPositioned)
@@ -64,6 +67,7 @@ private:
     void WriteObject(const TPNObjekt& obj, long long z, bool all);
     std::string PathOf(const TPNObjekt& obj, const TInterfacePlace* ip) const;
 
+    const ExportOptions& options_;
     XmlWriter w_;
     std::unordered_map<const TGraphItem*, std::string> ids_;
     long nextPlace_ = 0, nextTransition_ = 0, nextArc_ = 0;
@@ -90,7 +94,7 @@ void Writer::WritePlace(const TPlatz& p, long long z) {
     const std::string m = NaturalText(p.InitialMarking());
     if (!m.empty() && m != "0") w_.Open("initialMarking").TextElement("text", m).Close();
     OpenTool();
-    w_.Open("place")
+    Own("place")
         .Attr("name", p.name)
         .Attr("variable", p.variableName)
         .Attr("continuous", p.continuous)
@@ -109,7 +113,7 @@ void Writer::WriteTransition(const TTransition& t, long long z) {
     WriteName(t.name);
     WriteCentre(t.GetCenter());
     OpenTool();
-    w_.Open("transition")
+    Own("transition")
         .Attr("name", t.name)
         .Attr("function", t.functionText)
         .Attr("continuous", t.continuous)
@@ -136,17 +140,20 @@ void Writer::WriteArc(const TPNObjekt& obj, const TEdge& a, long long z) {
     if (k == 0 || k == 2 || k == 4) w_.Attr("target", idOf(a.target));
     if (k == 0) {
         const std::string weight = a.isExpression ? std::string() : NaturalText(a.weight);
-        if (!weight.empty() && weight != "1") w_.Open("inscription").TextElement("text", weight).Close();
+        // A positive whole number in the grammar; 0 travels in Quenzor's data only.
+        if (!weight.empty() && weight != "1" && weight != "0") w_.Open("inscription").TextElement("text", weight).Close();
     }
     if (!a.bendPoints.empty()) {
         w_.Open("graphics");
         for (const TPunkt& b : a.bendPoints) w_.Open("position").Attr("x", b.x).Attr("y", b.y).Close();
         w_.Close();
     }
-    if (k == 0 && a.arcKind == akInhibitor) w_.Open("type").Attr("value", "inhibitor").Close();
-    if (k == 0 && a.arcKind == akTest) w_.Open("type").Attr("value", "read").Close();
+    // Not part of the P/T grammar: only for editors that read it.
+    if (options_.arcTypeLabels && k == 0 && a.arcKind != akNormal) {
+        w_.Open("type").Attr("value", a.arcKind == akInhibitor ? "inhibitor" : "read").Close();
+    }
     OpenTool();
-    w_.Open("arc")
+    Own("arc")
         .Attr("kind", a.arcKind)
         .Attr("weight", a.weightText)
         .Attr("connection", k);
@@ -161,7 +168,7 @@ void Writer::WriteArc(const TPNObjekt& obj, const TEdge& a, long long z) {
 
 void Writer::WriteText(const TSchriftObjekt& l, long long z) {
     const TFont& f = l.Font();
-    w_.Open("label")
+    Own("label")
         .Attr("z", z)
         .Attr("rect", RectText(l.bounds))
         .Attr("text", l.Text())
@@ -173,7 +180,7 @@ void Writer::WriteText(const TSchriftObjekt& l, long long z) {
 }
 
 void Writer::WriteShape(const TObjekt& s, long long z) {
-    w_.Open("shape")
+    Own("shape")
         .Attr("z", z)
         .Attr("rect", RectText(s.bounds))
         .Attr("lineWidth", s.lineWidth)
@@ -185,18 +192,18 @@ void Writer::WriteShape(const TObjekt& s, long long z) {
 }
 
 void Writer::WriteFrame(const char* element, const TObjectFrame& f, long long z) {
-    w_.Open(element);
+    Own(element);
     if (z >= 0) w_.Attr("z", z);
     w_.Attr("rect", RectText(f.bounds)).Attr("sizeClass", f.interfaceSizeClass);
     for (const auto& ip : f.interfacePlaces) {
         if (!ip || !ip->innerPlace) continue;
-        w_.Open("interface")
+        Own("interface")
             .Attr("variable", ip->innerPlace->variableName)
             .Attr("side", ip->side)
             .Attr("value", ExactText(ip->Value()))
             .Close();
     }
-    for (const std::string& line : f.description) w_.Open("line").Attr("text", line).Close();
+    for (const std::string& line : f.description) Own("line").Attr("text", line).Close();
     w_.Close();
 }
 
@@ -218,7 +225,7 @@ void Writer::WriteElement(const TPNObjekt& obj, const TGraphItem* e, long long z
 
 void Writer::WriteObject(const TPNObjekt& obj, long long z, bool all) {
     AssignIds(obj);
-    w_.Open("object").Attr("name", obj.name).Attr("base", obj.baseName).Attr("parent", obj.parentName);
+    Own("object").Attr("name", obj.name).Attr("base", obj.baseName).Attr("parent", obj.parentName);
     if (z >= 0) w_.Attr("z", z);
     WriteFrame("frame", obj.Frame(), -1);
     const auto& elements = obj.Net().Elements();
@@ -238,11 +245,11 @@ void Writer::WriteObject(const TPNObjekt& obj, long long z, bool all) {
 }
 
 std::string Writer::Run(const TPNObjekt& root) {
-    w_.Open("pnml").Attr("xmlns", kPnmlNamespace);
+    w_.Open("pnml").Attr("xmlns", kPnmlNamespace).Attr(std::string("xmlns:") + kToolPrefix, kToolNamespace);
     w_.Open("net").Attr("id", "net1").Attr("type", kPtNetType);
     WriteName(root.name);
     OpenTool();
-    w_.Open("document")
+    Own("document")
         .Attr("sampleTime", root.sampleTimeText)
         .Attr("timeUnit", root.timeUnit)
         .Attr("enhancedFiringRule", Settings().enhancedFiringRule)
@@ -266,10 +273,13 @@ std::string Writer::Run(const TPNObjekt& root) {
 
 } // namespace
 
-std::string PnmlExporter::ExportText(const TPNObjekt& root) { return Writer().Run(root); }
+std::string PnmlExporter::ExportText(const TPNObjekt& root, const ExportOptions& options) {
+    return Writer(options).Run(root);
+}
 
-bool PnmlExporter::ExportFile(const TPNObjekt& root, const std::string& path, std::string* error) {
-    const std::string text = ExportText(root);
+bool PnmlExporter::ExportFile(const TPNObjekt& root, const std::string& path, std::string* error,
+                              const ExportOptions& options) {
+    const std::string text = ExportText(root, options);
     return fs::WriteFileAtomically(path, std::string_view(text), error);
 }
 

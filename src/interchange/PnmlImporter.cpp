@@ -84,6 +84,56 @@ std::string_view LabelText(const pugi::xml_node& n) {
     return Trim(n.child_value());
 }
 
+// A label given as an element (<name><text>..</text></name>) or, in the
+// attribute dialects, as an attribute of the node (name="..").
+std::string_view LabelOrAttribute(const pugi::xml_node& node, const char* label) {
+    if (const pugi::xml_node n = Child(node, label)) return LabelText(n);
+    return Trim(node.attribute(label).value());
+}
+
+// Where a fault of that label is reported.
+pugi::xml_node LabelNode(const pugi::xml_node& node, const char* label) {
+    const pugi::xml_node n = Child(node, label);
+    return n ? n : node;
+}
+
+// Letters and digits only, lower case: "P/T net" -> "ptnet".
+std::string Squeezed(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+        if (std::isalnum(static_cast<unsigned char>(c))) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+// Whether a net type names a place/transition net: the PNML 2009 and 2004
+// types, the core model, and what other editors write ("P/T net", type URIs
+// ending in ptnet or ptNetb).
+bool IsPlaceTransitionType(std::string_view type) {
+    static constexpr std::string_view kKinds[] = {"ptnet", "ptnetb", "pnmlcoremodel", "placetransitionnet"};
+    auto known = [](std::string_view s) {
+        if (s.ends_with(".pntd")) s.remove_suffix(5);
+        const std::string k = Squeezed(s);
+        return std::find(std::begin(kKinds), std::end(kKinds), k) != std::end(kKinds);
+    };
+    const std::size_t cut = type.find_last_of("/#");
+    return known(type) || (cut != std::string_view::npos && known(type.substr(cut + 1)));
+}
+
+// Arc kinds by the spellings of the common dialects; those without a
+// counterpart here are named by the reader.
+enum class ArcType { Normal, Inhibitor, Test, Timed, Transport, Other };
+
+ArcType ArcTypeOf(std::string_view spelling) {
+    const std::string t = Squeezed(spelling);
+    if (t.empty() || t == "normal" || t == "regular" || t == "ordinary" || t == "standard") return ArcType::Normal;
+    if (t.find("inhibitor") != std::string::npos) return ArcType::Inhibitor; // tapnInhibitor, inhibitorArc
+    if (t.starts_with("read") || t.starts_with("test")) return ArcType::Test;
+    if (t.starts_with("timed")) return ArcType::Timed;
+    if (t.starts_with("transport")) return ArcType::Transport;
+    return ArcType::Other;
+}
+
 struct Pending {
     std::unique_ptr<TGraphItem> owned;
     TObjectFrame* frame = nullptr;
@@ -112,8 +162,15 @@ struct NodeRef {
 
 class Reader {
 public:
-    Reader(std::string_view buffer, const ImportOptions& options, ImportResult& result)
-        : buffer_(buffer), options_(options), result_(result) {}
+    // Notes where the lines of the text start, before the text is parsed in
+    // place (which changes it).
+    Reader(std::string_view text, const ImportOptions& options, ImportResult& result)
+        : options_(options), result_(result) {
+        lineStarts_.push_back(0);
+        for (std::size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', i + 1)) {
+            lineStarts_.push_back(static_cast<std::uint32_t>(i + 1));
+        }
+    }
 
     void Run(TPNObjekt& root, const pugi::xml_document& doc);
     void Finish();
@@ -145,21 +202,23 @@ private:
     void ApplyFrame(TObjectFrame& frame, const pugi::xml_node& data);
     void RegisterId(const pugi::xml_node& xml, TGraphItem* item, Scope& scope);
     NodeRef* Resolve(const pugi::xml_node& arc, std::string_view id, const char* end);
+    std::string ForeignArcType(const pugi::xml_node& arc);
+    void ReadBendPoints(const pugi::xml_node& arc, TEdge& e);
     std::optional<TPoint> Position(const pugi::xml_node& element);
-    TPoint Point(const pugi::xml_node& pos);
+    TPoint Point(const pugi::xml_node& pos, const char* xName = "x", const char* yName = "y");
     void NoteUnknownChildren(const pugi::xml_node& element, std::initializer_list<std::string_view> known);
     void ApplyLabel(TSchriftObjekt& label, const pugi::xml_node& data);
 
     long double Number(const pugi::xml_node& at, std::string_view text, const char* what);
+    long double Count(const pugi::xml_node& at, std::string_view text, const char* what);
     int IntAttr(const pugi::xml_node& n, const char* name, int fallback);
     long double ExactAttr(const pugi::xml_node& n, const char* name, long double fallback);
     std::optional<TRect> RectAttr(const pugi::xml_node& n, const char* name);
     Pending& Push(Scope& scope, std::unique_ptr<TGraphItem> item, const pugi::xml_node& data);
 
-    std::string_view buffer_;
     const ImportOptions& options_;
     ImportResult& result_;
-    std::vector<std::size_t> lineStarts_;
+    std::vector<std::uint32_t> lineStarts_; // the text is below 4 GB
     std::unordered_map<std::string, std::size_t> warningIndex_;
     std::vector<std::pair<std::string, std::size_t>> warnings_;
 
@@ -181,13 +240,7 @@ private:
 
 std::size_t Reader::LineOf(std::ptrdiff_t offset) {
     if (offset < 0) return 0;
-    if (lineStarts_.empty()) {
-        lineStarts_.push_back(0);
-        for (std::size_t i = 0; i < buffer_.size(); ++i) {
-            if (buffer_[i] == '\n') lineStarts_.push_back(i + 1);
-        }
-    }
-    const auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), static_cast<std::size_t>(offset));
+    const auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), static_cast<std::uint32_t>(offset));
     return static_cast<std::size_t>(it - lineStarts_.begin());
 }
 
@@ -209,6 +262,18 @@ long double Reader::Number(const pugi::xml_node& at, std::string_view text, cons
         Fail(at, std::string(what) + " \"" + std::string(text) + "\" is not a number");
     }
     return *v;
+}
+
+// A count as the dialects write it: "3", or after its token class, "Default,3".
+long double Reader::Count(const pugi::xml_node& at, std::string_view text, const char* what) {
+    text = Trim(text);
+    if (const std::size_t comma = text.find(','); comma != std::string_view::npos) {
+        const std::string_view tokenClass = Trim(text.substr(0, comma));
+        if (!tokenClass.empty() && !ParseExact(tokenClass)) text = Trim(text.substr(comma + 1));
+    }
+    const long double v = Number(at, text, what);
+    if (v < 0) Fail(at, std::string("negative ") + what);
+    return v;
 }
 
 int Reader::IntAttr(const pugi::xml_node& n, const char* name, int fallback) {
@@ -240,9 +305,9 @@ std::optional<TRect> Reader::RectAttr(const pugi::xml_node& n, const char* name)
     return r;
 }
 
-TPoint Reader::Point(const pugi::xml_node& pos) {
-    const long double x = Number(pos, pos.attribute("x").value(), "position x");
-    const long double y = Number(pos, pos.attribute("y").value(), "position y");
+TPoint Reader::Point(const pugi::xml_node& pos, const char* xName, const char* yName) {
+    const long double x = Number(pos, pos.attribute(xName).value(), "position x");
+    const long double y = Number(pos, pos.attribute(yName).value(), "position y");
     if (std::fabs(static_cast<double>(x)) > kMaxCoordinate || std::fabs(static_cast<double>(y)) > kMaxCoordinate) {
         Fail(pos, "position out of range");
     }
@@ -251,11 +316,10 @@ TPoint Reader::Point(const pugi::xml_node& pos) {
 }
 
 std::optional<TPoint> Reader::Position(const pugi::xml_node& element) {
-    const pugi::xml_node g = Child(element, "graphics");
-    if (!g) return std::nullopt;
-    const pugi::xml_node pos = Child(g, "position");
-    if (!pos) return std::nullopt;
-    return Point(pos);
+    if (const pugi::xml_node pos = Child(Child(element, "graphics"), "position")) return Point(pos);
+    // The attribute dialects: positionX="" positionY="".
+    if (!element.attribute("positionX") || !element.attribute("positionY")) return std::nullopt;
+    return Point(element, "positionX", "positionY");
 }
 
 void Reader::NoteUnknownChildren(const pugi::xml_node& element, std::initializer_list<std::string_view> known) {
@@ -306,7 +370,7 @@ TPlatz* Reader::MakePlace(const pugi::xml_node& xml, Scope& scope) {
     auto place = std::make_unique<TPlatz>();
     TPlatz* p = place.get();
     const std::string_view id = xml.attribute("id").value();
-    const std::string_view name = LabelText(Child(xml, "name"));
+    const std::string_view name = LabelOrAttribute(xml, "name");
     const pugi::xml_node data = QuenzorData(xml, "place");
     p->SetName(data ? std::string(data.attribute("name").value()) : std::string(name.empty() ? id : name));
     if (data) {
@@ -325,26 +389,15 @@ TPlatz* Reader::MakePlace(const pugi::xml_node& xml, Scope& scope) {
         ApplyLabel(*p->nameLabel, Child(data, "nameLabel"));
     } else {
         p->variableName = names_.Make(name, id);
-        if (const pugi::xml_node im = Child(xml, "initialMarking")) {
-            std::string_view text = LabelText(im);
-            // Some writers prefix the value ("Default,3").
-            if (const std::size_t comma = text.rfind(','); comma != std::string_view::npos) {
-                text = Trim(text.substr(comma + 1));
-            }
-            if (!text.empty()) {
-                const long double m = Number(im, text, "initial marking");
-                if (m < 0) Fail(im, "negative initial marking");
-                if (m != std::floor(m)) Warn("fractional initial markings rounded to whole tokens");
-                p->SetInitialMarking(std::nearbyint(m));
-                p->SetMarking(static_cast<double>(m));
-            }
+        if (const std::string_view text = LabelOrAttribute(xml, "initialMarking"); !text.empty()) {
+            const long double m = Count(LabelNode(xml, "initialMarking"), text, "initial marking");
+            if (m != std::floor(m)) Warn("fractional initial markings rounded to whole tokens");
+            p->SetInitialMarking(std::nearbyint(m));
+            p->SetMarking(static_cast<double>(m));
         }
-        if (const pugi::xml_node cap = Child(xml, "capacity")) {
-            const std::string_view text = LabelText(cap);
-            if (!text.empty()) {
-                const long double c = Number(cap, text, "capacity");
-                if (c > 0) p->capacity = c; // 0 means unlimited in the common dialects
-            }
+        if (const std::string_view text = LabelOrAttribute(xml, "capacity"); !text.empty()) {
+            const long double c = Count(LabelNode(xml, "capacity"), text, "capacity");
+            if (c > 0) p->capacity = c; // 0 means unlimited in the common dialects
         }
     }
     Push(scope, std::move(place), data);
@@ -352,11 +405,11 @@ TPlatz* Reader::MakePlace(const pugi::xml_node& xml, Scope& scope) {
 }
 
 TTransition* Reader::MakeTransition(const pugi::xml_node& xml, Scope& scope) {
-    NoteUnknownChildren(xml, {"name", "graphics"});
+    NoteUnknownChildren(xml, {"name", "graphics", "orientation"});
     auto transition = std::make_unique<TTransition>(&scope.object->Variables());
     TTransition* t = transition.get();
     const std::string_view id = xml.attribute("id").value();
-    const std::string_view name = LabelText(Child(xml, "name"));
+    const std::string_view name = LabelOrAttribute(xml, "name");
     const pugi::xml_node data = QuenzorData(xml, "transition");
     t->SetName(data ? std::string(data.attribute("name").value()) : std::string(name.empty() ? id : name));
     if (data) {
@@ -384,6 +437,44 @@ TTransition* Reader::MakeTransition(const pugi::xml_node& xml, Scope& scope) {
     return t;
 }
 
+// The arc type of the dialects: type="inhibitor", <type value="inhibitor"/>,
+// <type><text>inhibitor</text></type>, or a tool-specific type.
+std::string Reader::ForeignArcType(const pugi::xml_node& arc) {
+    if (const pugi::xml_attribute a = arc.attribute("type")) return a.value();
+    if (const pugi::xml_node t = Child(arc, "type")) {
+        return t.attribute("value") ? t.attribute("value").value() : std::string(LabelText(t));
+    }
+    for (pugi::xml_node ts = arc.first_child(); ts; ts = ts.next_sibling()) {
+        if (LocalName(ts) != "toolspecific") continue;
+        for (pugi::xml_node c = ts.first_child(); c; c = c.next_sibling()) {
+            const std::string n = Lower(LocalName(c));
+            if (n == "type" || n == "arctype" || n == "arckind" || n == "kind") {
+                return c.attribute("value") ? c.attribute("value").value() : std::string(LabelText(c));
+            }
+        }
+    }
+    return {};
+}
+
+// Bend points: <graphics><position/>..</graphics>, or the inner points of an
+// arc path (<arcpath x="" y=""/> or xCoord, yCoord), whose ends lie on the nodes.
+void Reader::ReadBendPoints(const pugi::xml_node& arc, TEdge& e) {
+    if (const pugi::xml_node g = Child(arc, "graphics")) {
+        for (pugi::xml_node pos = g.first_child(); pos; pos = pos.next_sibling()) {
+            if (LocalName(pos) == "position") e.bendPoints.push_back(Point(pos));
+        }
+    }
+    if (!e.bendPoints.empty()) return;
+    std::vector<pugi::xml_node> path;
+    for (pugi::xml_node c = arc.first_child(); c; c = c.next_sibling()) {
+        if (LocalName(c) == "arcpath") path.push_back(c);
+    }
+    for (std::size_t i = 1; i + 1 < path.size(); ++i) {
+        const bool coords = static_cast<bool>(path[i].attribute("xCoord"));
+        e.bendPoints.push_back(coords ? Point(path[i], "xCoord", "yCoord") : Point(path[i]));
+    }
+}
+
 NodeRef* Reader::Resolve(const pugi::xml_node& arc, std::string_view id, const char* end) {
     // Reference nodes stand for the node they refer to (pages are flattened).
     for (int hops = 0; hops < 1000; ++hops) {
@@ -407,32 +498,15 @@ void Reader::MakeArc(const pugi::xml_node& xml, Scope& scope) {
         if (k < 0 || k > 2) Fail(xml, "unknown arc kind");
         arcKind = static_cast<std::uint8_t>(k);
     } else {
-        NoteUnknownChildren(xml, {"inscription", "graphics", "type"});
-        // The arc type of the common dialects: <type value="inhibitor"/>,
-        // <type><text>inhibitor</text></type>, or a tool-specific type.
-        std::string type;
-        if (pugi::xml_node t = Child(xml, "type")) {
-            type = t.attribute("value") ? t.attribute("value").value() : std::string(LabelText(t));
-        }
-        for (pugi::xml_node ts = xml.first_child(); ts && type.empty(); ts = ts.next_sibling()) {
-            if (LocalName(ts) != "toolspecific") continue;
-            for (pugi::xml_node c = ts.first_child(); c && type.empty(); c = c.next_sibling()) {
-                const std::string n = Lower(LocalName(c));
-                if (n == "type" || n == "arctype" || n == "arckind" || n == "kind") {
-                    type = c.attribute("value") ? c.attribute("value").value() : std::string(LabelText(c));
-                }
-            }
-        }
-        type = Lower(Trim(type));
-        if (type.empty() || type == "normal" || type == "regular" || type == "ordinary" || type == "standard") {
-            arcKind = akNormal;
-        } else if (type.starts_with("inhibitor")) {
-            arcKind = akInhibitor;
-        } else if (type == "read" || type == "test" || type.starts_with("read") || type.starts_with("test")) {
-            arcKind = akTest;
-        } else {
-            Warn("arcs of type \"" + type + "\" skipped");
-            return;
+        NoteUnknownChildren(xml, {"inscription", "graphics", "type", "arcpath"});
+        const std::string type = ForeignArcType(xml);
+        switch (ArcTypeOf(type)) {
+        case ArcType::Normal: break;
+        case ArcType::Inhibitor: arcKind = akInhibitor; break;
+        case ArcType::Test: arcKind = akTest; break;
+        case ArcType::Timed: Warn("timed arcs read as normal arcs: their time intervals are ignored"); break;
+        case ArcType::Transport: Warn("transport arcs read as pairs of normal arcs: token ages are ignored"); break;
+        case ArcType::Other: Warn("arcs of type \"" + Lower(Trim(type)) + "\" skipped"); return;
         }
     }
 
@@ -473,23 +547,17 @@ void Reader::MakeArc(const pugi::xml_node& xml, Scope& scope) {
     if (data) {
         e->SetWeightText(data.attribute("weight").value());
         ApplyLabel(*e->valueLabel, Child(data, "valueLabel"));
-    } else if (const pugi::xml_node ins = Child(xml, "inscription")) {
-        std::string_view text = LabelText(ins);
-        if (const std::size_t comma = text.rfind(','); comma != std::string_view::npos) {
-            text = Trim(text.substr(comma + 1));
-        }
+    } else {
+        // The weight as an attribute (weight="3"), else as the inscription
+        // label; an attribute inscription is a time interval there.
+        const pugi::xml_node ins = Child(xml, "inscription");
+        const std::string_view text = xml.attribute("weight") ? Trim(xml.attribute("weight").value()) : LabelText(ins);
         if (!text.empty()) {
-            const long double w = Number(ins, text, "arc weight");
-            if (w < 0) Fail(ins, "negative arc weight");
-            if (w != 1) e->SetWeightText(std::string(text));
+            const long double w = Count(ins ? ins : xml, text, "arc weight");
+            if (w != 1) e->SetWeightText(ExactText(w));
         }
     }
-    if (const pugi::xml_node g = Child(xml, "graphics")) {
-        for (pugi::xml_node pos = g.first_child(); pos; pos = pos.next_sibling()) {
-            if (LocalName(pos) != "position") continue;
-            e->bendPoints.push_back(Point(pos));
-        }
-    }
+    ReadBendPoints(xml, *e);
     if (connection == 0) {
         src->item->OutEdgeList.push_back(e);
         dst->item->InEdgeList.push_back(e);
@@ -804,9 +872,9 @@ void Reader::Run(TPNObjekt& root, const pugi::xml_document& doc) {
     }
     if (!net) Fail(top, "the file holds no <net>");
     const std::string_view type = net.attribute("type").value();
-    if (type != kPtNetType && type != kCoreModelType) {
-        if (type.empty()) Warn("net without a type read as a place/transition net");
-        else Fail(net, "the net type \"" + std::string(type) + "\" is not supported (place/transition nets only)");
+    if (type.empty()) Warn("net without a type read as a place/transition net");
+    else if (!IsPlaceTransitionType(type)) {
+        Fail(net, "the net type \"" + std::string(type) + "\" is not supported (place/transition nets only)");
     }
 
     pugi::xml_node quenzor;
@@ -838,12 +906,21 @@ void Reader::Run(TPNObjekt& root, const pugi::xml_document& doc) {
     ReadObject(root, objectNode, scope, true);
 }
 
-ImportResult Import(TPNObjekt& root, std::string_view xml, const ImportOptions& options) {
+// Files above this are refused: line offsets are kept in 32 bits, and the
+// net would not fit in memory anyway.
+constexpr std::size_t kMaxFileBytes = std::size_t{2} << 30;
+
+// Parses the text in place: the document lives in it, no copy is made.
+ImportResult Import(TPNObjekt& root, std::string xml, const ImportOptions& options) {
     ImportResult result;
+    if (xml.size() > kMaxFileBytes) {
+        result.error = "the file is larger than 2 GB";
+        return result;
+    }
     pugi::xml_document doc;
-    const pugi::xml_parse_result parsed =
-        doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_auto);
     Reader reader(xml, options, result);
+    const pugi::xml_parse_result parsed =
+        doc.load_buffer_inplace(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_auto);
     if (!parsed) {
         result.error = "line " + std::to_string(reader.LineOf(parsed.offset)) + ": malformed XML: " +
                        parsed.description();
@@ -866,7 +943,7 @@ ImportResult Import(TPNObjekt& root, std::string_view xml, const ImportOptions& 
 } // namespace
 
 ImportResult PnmlImporter::ImportText(TPNObjekt& root, std::string_view xml, const ImportOptions& options) {
-    return Import(root, xml, options);
+    return Import(root, std::string(xml), options);
 }
 
 ImportResult PnmlImporter::ImportFile(TPNObjekt& root, const std::string& path, const ImportOptions& options) {
@@ -879,6 +956,11 @@ ImportResult PnmlImporter::ImportFile(TPNObjekt& root, const std::string& path, 
     std::string text;
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
+    if (size > static_cast<std::streamoff>(kMaxFileBytes)) {
+        ImportResult r;
+        r.error = "the file is larger than 2 GB";
+        return r;
+    }
     if (size >= 0) {
         in.seekg(0, std::ios::beg);
         text.resize(static_cast<std::size_t>(size));
@@ -893,7 +975,7 @@ ImportResult PnmlImporter::ImportFile(TPNObjekt& root, const std::string& path, 
         r.error = "cannot read " + path;
         return r;
     }
-    return Import(root, text, options);
+    return Import(root, std::move(text), options);
 }
 
 } // namespace qz::pnml

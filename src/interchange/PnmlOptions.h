@@ -17,6 +17,13 @@ struct ImportOptions {
     double firingTime = 1.0; // Timing::FiringTime only
 };
 
+struct ExportOptions {
+    // Also marks inhibitor and read arcs with the <type value="inhibitor"/>
+    // (or "read") label that many editors read. That label is not part of
+    // the P/T net grammar, so the file no longer validates against it.
+    bool arcTypeLabels = false;
+};
+
 struct ImportResult {
     bool ok = false;
     // The reason of a failed import, with the line of the file where it

@@ -14,6 +14,10 @@ inline constexpr const char* kPtNetType = "http://www.pnml.org/version-2009/gram
 inline constexpr const char* kCoreModelType = "http://www.pnml.org/version-2009/grammar/pnmlcoremodel";
 inline constexpr const char* kToolName = "Quenzor";
 inline constexpr const char* kToolVersion = "2.7";
+// The namespace of the elements inside Quenzor's toolspecific data (files of
+// earlier versions wrote them in the PNML namespace; the reader takes both).
+inline constexpr const char* kToolNamespace = "urn:quenzor:pnml-data";
+inline constexpr const char* kToolPrefix = "qz";
 
 // Exact, locale-independent texts of numbers (shortest text that reads back
 // as the same value).

@@ -1,5 +1,7 @@
 #include "VariableNameMaker.h"
 
+#include <algorithm>
+
 #include "formula/Parser.h"
 #include "formula/VariableTable.h"
 
@@ -76,7 +78,14 @@ std::string VariableNameMaker::Make(std::string_view preferred, std::string_view
     if (base.empty()) base.push_back('p');
     if (IsReserved(base) || !CompilesAsVariable(base)) base += "_v";
     std::string name = base;
-    for (long n = 2; Taken(name); ++n) name = base + "_" + std::to_string(n);
+    if (Taken(name)) {
+        // Numbers go on from the last one given for this base, so that many
+        // equal names cost no more than different ones.
+        long& next = nextSuffix_[Upper(base)];
+        next = std::max(next, 2L);
+        do name = base + "_" + std::to_string(next++);
+        while (Taken(name));
+    }
     Reserve(name);
     return name;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace qz::pnml {
@@ -26,6 +27,7 @@ public:
 private:
     bool Taken(const std::string& name) const;
     std::unordered_set<std::string> taken_; // upper case
+    std::unordered_map<std::string, long> nextSuffix_; // upper-case base -> next number to try
 };
 
 } // namespace qz::pnml

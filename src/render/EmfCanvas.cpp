@@ -1,6 +1,7 @@
 #include "EmfCanvas.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -59,9 +60,14 @@ struct EmfCanvas::State {
     bool finished = false;
 };
 
-EmfCanvas::EmfCanvas(const std::string& path, int width, int height) : s_(std::make_unique<State>()) {
-    if (emf_start(path.c_str(), 1 << 16, 1 << 16, &s_->et) != 0) {
-        Fail("cannot create " + path);
+EmfCanvas::EmfCanvas(int width, int height) : s_(std::make_unique<State>()) {
+    if (emf_start("/dev/null", 1 << 16, 1 << 16, &s_->et) != 0) {
+        Fail("cannot start the picture");
+        s_->et = nullptr;
+        return;
+    }
+    if (!CollectInMemory(s_->et->fp)) {
+        emf_free(&s_->et);
         s_->et = nullptr;
         return;
     }
@@ -92,7 +98,11 @@ EmfCanvas::EmfCanvas(const std::string& path, int width, int height) : s_(std::m
 }
 
 EmfCanvas::~EmfCanvas() {
-    if (s_->et) emf_free(&s_->et);
+    if (s_->et && s_->et->fp) std::fclose(s_->et->fp); // not finished
+    if (s_->et) {
+        s_->et->fp = nullptr;
+        emf_free(&s_->et);
+    }
     if (s_->eht) emf_htable_free(&s_->eht);
 }
 
@@ -106,16 +116,18 @@ void EmfCanvas::Append(char* record, const char* what) {
     }
 }
 
-bool EmfCanvas::Finish(std::string* error) {
+bool EmfCanvas::Finish(std::vector<std::uint8_t>& bytes, std::string* error) {
     if (s_->et && s_->eht && !s_->finished) {
         s_->finished = true;
         Append(U_EMREOF_set(0, nullptr, s_->et), "end");
-        if (!Failure() && emf_finish(s_->et, s_->eht) != 0) Fail("cannot write the file");
+        // The stream is closed by libUEMF, which leaves the bytes in memory.
+        if (!Failure() && emf_finish(s_->et, s_->eht) != 0) Fail("cannot write the picture");
     }
     if (Failure()) {
         if (error) *error = *Failure();
         return false;
     }
+    bytes = Collected();
     return true;
 }
 

@@ -1,19 +1,22 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "GdiRecordingCanvas.h"
 
 namespace qz::render {
 
-// Records the drawing as an enhanced metafile (".emf") with libUEMF. The
-// picture is width x height pixels at 96 dpi.
+// Records the drawing as an enhanced metafile (".emf") with libUEMF, in
+// memory. The picture is width x height pixels at 96 dpi.
 class EmfCanvas final : public GdiRecordingCanvas {
 public:
-    EmfCanvas(const std::string& path, int width, int height);
+    EmfCanvas(int width, int height);
     ~EmfCanvas() override;
-    // Writes the end record and the file; false with `error` set on failure.
-    bool Finish(std::string* error = nullptr);
+    // Writes the end record and gives the file's bytes; false with `error`
+    // set on failure.
+    bool Finish(std::vector<std::uint8_t>& bytes, std::string* error = nullptr);
 
 protected:
     void SelectPen(const TPen& p) override;

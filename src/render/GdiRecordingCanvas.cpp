@@ -175,4 +175,17 @@ void GdiRecordingCanvas::TextOut(int x, int y, std::string_view utf8) {
     WriteText(Map({x, y}), utf8, advances);
 }
 
+GdiRecordingCanvas::~GdiRecordingCanvas() { std::free(memory_); }
+
+bool GdiRecordingCanvas::CollectInMemory(std::FILE*& stream) {
+    std::fclose(stream);
+    stream = ::open_memstream(&memory_, &memorySize_);
+    if (!stream) Fail("not enough memory for the picture");
+    return stream != nullptr;
+}
+
+std::vector<std::uint8_t> GdiRecordingCanvas::Collected() const {
+    return std::vector<std::uint8_t>(memory_, memory_ + memorySize_);
+}
+
 } // namespace qz::render

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,8 +36,17 @@ public:
     // The first failure of the record writer, if any.
     const std::optional<std::string>& Failure() const { return failure_; }
 
+    ~GdiRecordingCanvas() override;
+
 protected:
     GdiRecordingCanvas() = default;
+
+    // libUEMF writes to the file it opened (/dev/null here): swaps that
+    // stream for one that collects the bytes in memory. False, with the
+    // failure noted, when there is none.
+    bool CollectInMemory(std::FILE*& stream);
+    // What the stream collected, once libUEMF has closed it.
+    std::vector<std::uint8_t> Collected() const;
 
     // Pen, brush and font in picture pixels.
     virtual void SelectPen(const TPen& p) = 0;
@@ -66,6 +77,8 @@ private:
     void SyncPenOnly(const TPen& p);
     void SyncBrushOnly(const TBrush& b);
 
+    char* memory_ = nullptr;
+    std::size_t memorySize_ = 0;
     std::optional<TPen> selectedPen_;
     std::optional<TBrush> selectedBrush_;
     std::optional<TFont> selectedFont_;

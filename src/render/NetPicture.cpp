@@ -1,7 +1,7 @@
 #include "NetPicture.h"
 
+#include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -9,16 +9,16 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <unistd.h>
+#include <limits>
 #include <vector>
 
 #include "EmfCanvas.h"
 #include "FontSupport.h"
+#include "PngStream.h"
 #include "QtCanvas.h"
 #include "WmfCanvas.h"
+#include "common/FileSystem.h"
 #include "model/TGraphItem.h"
 #include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
@@ -29,16 +29,18 @@ namespace qz::render {
 
 namespace {
 
-// Largest picture we allocate for raster output (pixels).
-constexpr double kMaxRasterPixels = 250e6;
+std::size_t stripBytes = std::size_t{32} << 20;
+// The largest raster picture written: sides and pixels (a few seconds of
+// encoding per billion pixels).
+constexpr int kMaxRasterSide = 1 << 20;
+constexpr double kMaxRasterPixels = 4e9;
 
 // Binds elements to a picture canvas for one drawing and puts everything
 // back afterwards.
 class PictureBinding {
 public:
-    PictureBinding(Canvas& canvas, TNetList& net, bool selectedOnly) {
-        for (TGraphItem* e : net.Elements()) {
-            if (selectedOnly && !e->selected) continue;
+    PictureBinding(Canvas& canvas, const std::vector<TGraphItem*>& elements) {
+        for (TGraphItem* e : elements) {
             Saved s{e, e->canvas, e->shown != 0, e->selected, {}, {}};
             for (TSchriftObjekt* l : {e->nameLabel.get(), e->valueLabel.get()}) {
                 if (l) s.labelSelected.push_back(l->selected);
@@ -100,6 +102,19 @@ bool AnySelected(const TNetList& net) {
                        [](const TGraphItem* e) { return e->selected != 0; });
 }
 
+std::vector<TGraphItem*> ElementsToDraw(TNetList& net, bool selectedOnly) {
+    std::vector<TGraphItem*> out;
+    for (TGraphItem* e : net.Elements()) {
+        if (!selectedOnly || e->selected) out.push_back(e);
+    }
+    return out;
+}
+
+void DrawElements(Canvas& canvas, const std::vector<TGraphItem*>& elements) {
+    PictureBinding binding(canvas, elements);
+    binding.Draw();
+}
+
 int RoundHalfEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
 struct PictureSetup {
@@ -113,83 +128,159 @@ bool Fail(std::string* error, const std::string& text) {
 }
 
 // Draws onto a QPainter device of the given size.
-template <typename Device>
-bool PaintOn(Device& device, TNetList& net, bool selectedOnly, const TMapping& mapping, bool antialias,
-             const std::string& path, std::string* error) {
+bool PaintOn(QPaintDevice& device, const std::vector<TGraphItem*>& elements, const TMapping& mapping) {
     QPainter painter;
-    if (!painter.begin(&device)) return Fail(error, "cannot write " + path);
-    painter.setRenderHint(QPainter::Antialiasing, antialias);
+    if (!painter.begin(&device)) return false;
+    painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     QtCanvas canvas(painter);
     canvas.SetMapping(mapping);
-    DrawNetElements(canvas, net, selectedOnly);
-    if (!painter.end()) return Fail(error, "cannot write " + path);
-    return true;
+    DrawElements(canvas, elements);
+    return painter.end();
 }
 
-bool WritePicture(TNetList& net, bool selectedOnly, const PictureSetup& setup, const std::string& path,
-                  PictureFormat format, std::string* error) {
+// The picture of a vector format, made in memory.
+std::optional<std::vector<std::uint8_t>> VectorPicture(const std::vector<TGraphItem*>& elements,
+                                                       const PictureSetup& setup, PictureFormat format,
+                                                       std::string* error) {
+    std::vector<std::uint8_t> bytes;
+    auto record = [&](auto& canvas) -> bool {
+        canvas.SetMapping(setup.mapping);
+        DrawElements(canvas, elements);
+        return canvas.Finish(bytes, error);
+    };
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     switch (format) {
     case PictureFormat::Emf: {
-        EmfCanvas canvas(path, setup.width, setup.height);
-        canvas.SetMapping(setup.mapping);
-        DrawNetElements(canvas, net, selectedOnly);
-        std::string why;
-        if (!canvas.Finish(&why)) return Fail(error, "cannot write " + path + ": " + why);
-        return true;
+        EmfCanvas canvas(setup.width, setup.height);
+        if (!record(canvas)) return std::nullopt;
+        return bytes;
     }
     case PictureFormat::Wmf: {
         if (setup.width > 32767 || setup.height > 32767) {
-            return Fail(error, "the picture is too large for a .wmf file; use .emf");
+            Fail(error, "the picture is too large for a .wmf file; use .emf");
+            return std::nullopt;
         }
-        WmfCanvas canvas(path, setup.width, setup.height);
-        canvas.SetMapping(setup.mapping);
-        DrawNetElements(canvas, net, selectedOnly);
-        std::string why;
-        if (!canvas.Finish(&why)) return Fail(error, "cannot write " + path + ": " + why);
-        return true;
+        WmfCanvas canvas(setup.width, setup.height);
+        if (!record(canvas)) return std::nullopt;
+        return bytes;
     }
     case PictureFormat::Svg: {
         QSvgGenerator svg;
-        svg.setFileName(QString::fromStdString(path));
+        svg.setOutputDevice(&buffer);
         svg.setSize(QSize(setup.width, setup.height));
         svg.setViewBox(QRect(0, 0, setup.width, setup.height));
         svg.setResolution(96);
         svg.setTitle("Quenzor net");
-        return PaintOn(svg, net, selectedOnly, setup.mapping, true, path, error);
+        if (!PaintOn(svg, elements, setup.mapping)) break;
+        return std::vector<std::uint8_t>(buffer.data().begin(), buffer.data().end());
     }
     case PictureFormat::Pdf: {
-        QPdfWriter pdf(QString::fromStdString(path));
-        pdf.setResolution(96);
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setPageSize(QPageSize(QSizeF(setup.width * 72.0 / 96, setup.height * 72.0 / 96),
-                                  QPageSize::Point, QString(), QPageSize::ExactMatch));
-        pdf.setCreator("Quenzor");
-        return PaintOn(pdf, net, selectedOnly, setup.mapping, true, path, error);
-    }
-    case PictureFormat::Png: {
-        if (double(setup.width) * setup.height > kMaxRasterPixels) {
-            return Fail(error, "the picture is too large (" + std::to_string(setup.width) + " x " +
-                                   std::to_string(setup.height) + " pixels)");
+        {
+            QPdfWriter pdf(&buffer);
+            pdf.setResolution(96);
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            pdf.setPageSize(QPageSize(QSizeF(setup.width * 72.0 / 96, setup.height * 72.0 / 96),
+                                      QPageSize::Point, QString(), QPageSize::ExactMatch));
+            pdf.setCreator("Quenzor");
+            if (!PaintOn(pdf, elements, setup.mapping)) break;
         }
-        QImage image(setup.width, setup.height, QImage::Format_RGB32);
-        if (image.isNull()) return Fail(error, "not enough memory for the picture");
-        image.fill(Qt::white);
-        if (!PaintOn(image, net, selectedOnly, setup.mapping, true, path, error)) return false;
-        QImageWriter writer(QString::fromStdString(path), "png");
-        // Fast deflate: drawings are mostly flat colour and compress well
-        // even so.
-        writer.setQuality(80);
-        if (!writer.write(image)) {
-            return Fail(error, "cannot write " + path + ": " + writer.errorString().toStdString());
+        return std::vector<std::uint8_t>(buffer.data().begin(), buffer.data().end());
+    }
+    case PictureFormat::Png: break;
+    }
+    Fail(error, "the picture cannot be drawn");
+    return std::nullopt;
+}
+
+// Free memory the system can give without swapping, in bytes (0: unknown).
+std::uint64_t AvailableMemory() {
+    std::ifstream in("/proc/meminfo");
+    std::string key;
+    std::uint64_t kb = 0;
+    while (in >> key >> kb) {
+        if (key == "MemAvailable:") return kb * 1024;
+        in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    return 0;
+}
+
+// A PNG drawn strip by strip straight into the file: each strip draws only
+// the elements that reach into it.
+bool WritePng(const std::vector<TGraphItem*>& elements, const PictureSetup& setup, const std::string& path,
+              std::string* error) {
+    if (setup.width > kMaxRasterSide || setup.height > kMaxRasterSide ||
+        double(setup.width) * setup.height > kMaxRasterPixels) {
+        return Fail(error, "the picture is too large (" + std::to_string(setup.width) + " x " +
+                               std::to_string(setup.height) + " pixels)");
+    }
+    const std::size_t rowBytes = std::size_t{4} * static_cast<std::size_t>(setup.width);
+    const int stripRows = static_cast<int>(std::clamp<std::size_t>(stripBytes / rowBytes, 1, std::size_t(setup.height)));
+    const std::uint64_t available = AvailableMemory();
+    if (available != 0 && rowBytes * static_cast<std::size_t>(stripRows) > available / 2) {
+        return Fail(error, "not enough memory for the picture (" + std::to_string(setup.width) + " x " +
+                               std::to_string(setup.height) + " pixels)");
+    }
+    QImage strip(setup.width, stripRows, QImage::Format_RGB32);
+    if (strip.isNull()) return Fail(error, "not enough memory for the picture");
+    // Pixel rows each element reaches, with a margin for pens and text.
+    const TMapping& m = setup.mapping;
+    const double sy = double(m.viewportExt.y) / (m.windowExt.y ? m.windowExt.y : 1);
+    std::vector<std::pair<int, int>> reach;
+    reach.reserve(elements.size());
+    for (TGraphItem* e : elements) {
+        TRect r = TNetList::ExtentOf(e);
+        if (e->Kind() == kind::Frame) {
+            for (auto& ip : static_cast<TObjectFrame*>(e)->interfacePlaces) r = UnionRect(r, TNetList::ExtentOf(ip.get()));
         }
-        return true;
+        const double top = (r.top - m.windowOrg.y) * sy, bottom = (r.bottom - m.windowOrg.y) * sy;
+        const double margin = 8 * std::max(sy, 1.0);
+        reach.emplace_back(static_cast<int>(std::floor(std::min(top, bottom) - margin)),
+                           static_cast<int>(std::ceil(std::max(top, bottom) + margin)));
     }
+    std::string why;
+    const bool written = fs::WriteFileAtomically(
+        path,
+        [&](int fd, std::string* why) {
+            PngStream png(fd, setup.width, setup.height);
+            std::vector<TGraphItem*> part;
+            for (int y0 = 0; y0 < setup.height; y0 += stripRows) {
+                part.clear();
+                for (std::size_t i = 0; i < elements.size(); ++i) {
+                    if (reach[i].second >= y0 && reach[i].first < y0 + stripRows) part.push_back(elements[i]);
+                }
+                strip.fill(Qt::white);
+                TMapping shifted = m;
+                shifted.viewportOrg.y -= y0;
+                if (!part.empty() && !PaintOn(strip, part, shifted)) {
+                    *why = "the picture cannot be drawn";
+                    return false;
+                }
+                if (!png.WriteRows(strip, std::min(stripRows, setup.height - y0), why)) return false;
+            }
+            return png.Finish(why);
+        },
+        &why);
+    return written || Fail(error, "cannot write " + path + ": " + why);
+}
+
+bool WritePicture(TNetList& net, bool selectedOnly, const PictureSetup& setup, const std::string& path,
+                  PictureFormat format, std::string* error) {
+    const std::vector<TGraphItem*> elements = ElementsToDraw(net, selectedOnly);
+    if (format == PictureFormat::Png) return WritePng(elements, setup, path, error);
+    const std::optional<std::vector<std::uint8_t>> bytes = VectorPicture(elements, setup, format, error);
+    if (!bytes) return false;
+    std::string why;
+    if (!fs::WriteFileAtomically(path, bytes->data(), bytes->size(), &why)) {
+        return Fail(error, "cannot write " + path + ": " + why);
     }
-    return Fail(error, "unknown picture format");
+    return true;
 }
 
 } // namespace
+
+void SetRasterStripBytes(std::size_t bytes) { stripBytes = bytes; }
 
 std::optional<PictureFormat> PictureFormatOf(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
@@ -206,8 +297,7 @@ std::optional<PictureFormat> PictureFormatOf(const std::string& path) {
 }
 
 void DrawNetElements(Canvas& canvas, TNetList& net, bool selectedOnly) {
-    PictureBinding binding(canvas, net, selectedOnly);
-    binding.Draw();
+    DrawElements(canvas, ElementsToDraw(net, selectedOnly));
 }
 
 void LayoutLabels(TNetList& net) {
@@ -220,11 +310,10 @@ TRect PictureBounds(TNetList& net, bool selectedOnly) {
     return selectedOnly ? net.BoundsOfSelection() : net.BoundsOfAll();
 }
 
-bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string& path, std::string* error) {
-    const std::optional<PictureFormat> format = PictureFormatOf(path);
-    if (!format) return Fail(error, "unknown picture type: " + path + " (use .emf, .wmf, .svg, .pdf or .png)");
+namespace {
+
+PictureSetup SelectionSetup(TNetList& net, const ViewGeometry& view, bool selectedOnly) {
     const double s = view.scale > 0 ? view.scale : 1;
-    const bool selectedOnly = AnySelected(net);
     const TRect r = PictureBounds(net, selectedOnly);
     PictureSetup setup;
     setup.width = std::max(1, RoundHalfEven((r.Width() + 20) / s));
@@ -235,33 +324,23 @@ bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string
     setup.mapping.windowExt = {std::max(1, RoundHalfEven(cw * s)), std::max(1, RoundHalfEven(ch * s))};
     setup.mapping.viewportExt = {cw, ch};
     setup.mapping.windowOrg = {r.left - 10, r.top - 10};
-    return WritePicture(net, selectedOnly, setup, path, *format, error);
+    return setup;
+}
+
+} // namespace
+
+bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string& path, std::string* error) {
+    const std::optional<PictureFormat> format = PictureFormatOf(path);
+    if (!format) return Fail(error, "unknown picture type: " + path + " (use .emf, .wmf, .svg, .pdf or .png)");
+    const bool selectedOnly = AnySelected(net);
+    return WritePicture(net, selectedOnly, SelectionSetup(net, view, selectedOnly), path, *format, error);
 }
 
 std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const ViewGeometry& view,
                                                            std::string* error) {
-    // libUEMF writes to files only; the picture goes through a private
-    // temporary file.
-    std::error_code ec;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    if (ec) {
-        Fail(error, "no temporary directory: " + ec.message());
-        return std::nullopt;
-    }
-    static int serial = 0;
-    const std::filesystem::path path =
-        dir / ("quenzor-clip-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".emf");
-    std::optional<std::vector<std::uint8_t>> bytes;
-    if (ErstelleMetaFile(net, view, path.string(), error)) {
-        std::ifstream in(path, std::ios::binary);
-        bytes.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (!in.good() && !in.eof()) {
-            Fail(error, "cannot read back the picture");
-            bytes.reset();
-        }
-    }
-    std::filesystem::remove(path, ec);
-    return bytes;
+    const bool selectedOnly = AnySelected(net);
+    return VectorPicture(ElementsToDraw(net, selectedOnly), SelectionSetup(net, view, selectedOnly),
+                         PictureFormat::Emf, error);
 }
 
 bool ExportNetPicture(TNetList& net, const std::string& path, double scale, std::string* error) {

@@ -56,6 +56,11 @@ bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string
 std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const ViewGeometry& view,
                                                            std::string* error = nullptr);
 
+// Raster pictures are drawn and encoded in horizontal strips of about this
+// many bytes (at least one row), so that memory stays small whatever their
+// size; for tests of the strip seams.
+void SetRasterStripBytes(std::size_t bytes);
+
 // The whole net, with the 10-unit margin, at `scale` picture pixels per
 // world unit (used for PNG; vector formats are written at scale 1).
 bool ExportNetPicture(TNetList& net, const std::string& path, double scale = 1,

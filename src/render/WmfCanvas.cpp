@@ -1,6 +1,7 @@
 #include "WmfCanvas.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -42,9 +43,14 @@ struct WmfCanvas::State {
     bool finished = false;
 };
 
-WmfCanvas::WmfCanvas(const std::string& path, int width, int height) : s_(std::make_unique<State>()) {
-    if (wmf_start(path.c_str(), 1 << 16, 1 << 16, &s_->wt) != 0) {
-        Fail("cannot create " + path);
+WmfCanvas::WmfCanvas(int width, int height) : s_(std::make_unique<State>()) {
+    if (wmf_start("/dev/null", 1 << 16, 1 << 16, &s_->wt) != 0) {
+        Fail("cannot start the picture");
+        s_->wt = nullptr;
+        return;
+    }
+    if (!CollectInMemory(s_->wt->fp)) {
+        wmf_free(&s_->wt);
         s_->wt = nullptr;
         return;
     }
@@ -70,7 +76,11 @@ WmfCanvas::WmfCanvas(const std::string& path, int width, int height) : s_(std::m
 }
 
 WmfCanvas::~WmfCanvas() {
-    if (s_->wt) wmf_free(&s_->wt);
+    if (s_->wt && s_->wt->fp) std::fclose(s_->wt->fp); // not finished
+    if (s_->wt) {
+        s_->wt->fp = nullptr;
+        wmf_free(&s_->wt);
+    }
     if (s_->wht) wmf_htable_free(&s_->wht);
 }
 
@@ -84,16 +94,18 @@ void WmfCanvas::Append(char* record, const char* what) {
     }
 }
 
-bool WmfCanvas::Finish(std::string* error) {
+bool WmfCanvas::Finish(std::vector<std::uint8_t>& bytes, std::string* error) {
     if (s_->wt && s_->wht && !s_->finished) {
         s_->finished = true;
         Append(U_WMREOF_set(), "end");
-        if (!Failure() && wmf_finish(s_->wt) != 0) Fail("cannot write the file");
+        // The stream is closed by libUEMF, which leaves the bytes in memory.
+        if (!Failure() && wmf_finish(s_->wt) != 0) Fail("cannot write the picture");
     }
     if (Failure()) {
         if (error) *error = *Failure();
         return false;
     }
+    bytes = Collected();
     return true;
 }
 

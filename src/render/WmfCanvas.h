@@ -1,19 +1,23 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "GdiRecordingCanvas.h"
 
 namespace qz::render {
 
 // Records the drawing as a Windows metafile (".wmf", with the placeable
-// header that gives its size) with libUEMF. The picture is width x height
+// header that gives its size) with libUEMF, in memory. The picture is width x height
 // pixels at 96 dpi; texts are stored in Windows-1252.
 class WmfCanvas final : public GdiRecordingCanvas {
 public:
-    WmfCanvas(const std::string& path, int width, int height);
+    WmfCanvas(int width, int height);
     ~WmfCanvas() override;
-    bool Finish(std::string* error = nullptr);
+    // Writes the end record and gives the file's bytes; false with `error`
+    // set on failure.
+    bool Finish(std::vector<std::uint8_t>& bytes, std::string* error = nullptr);
 
 protected:
     void SelectPen(const TPen& p) override;

@@ -54,6 +54,15 @@ TEST_F(Convert, PnmlToNetFileAndBackKeepsTheNet) {
     EXPECT_EQ(ReadAll(home.PathOf("again.pn")), ReadAll(home.PathOf("net.pn")));
 }
 
+TEST_F(Convert, ArcTypeLabelsOnlyWhenAskedFor) {
+    Write("in.pnml", R"(<pnml><net id="n" type="P/T net"><page id="g"><place id="p"/><transition id="t"/>
+<arc id="a" source="p" target="t" type="inhibitor"/></page></net></pnml>)");
+    ASSERT_EQ(Run({home.PathOf("in.pnml"), home.PathOf("plain.pnml")}), cli::kExitOk) << err;
+    ASSERT_EQ(Run({home.PathOf("in.pnml"), home.PathOf("labelled.pnml"), "--arc-type-labels"}), cli::kExitOk) << err;
+    EXPECT_EQ(ReadAll(home.PathOf("plain.pnml")).find("<type value="), std::string::npos);
+    EXPECT_NE(ReadAll(home.PathOf("labelled.pnml")).find("<type value=\"inhibitor\"/>"), std::string::npos);
+}
+
 TEST_F(Convert, RefusesBadArgumentsAndUnreadableInput) {
     Write("bad.pnml", "<pnml>\n<net id=\"n\" type=\"http://www.pnml.org/version-2009/grammar/ptnet\">\n<page>\n</net></pnml>");
     EXPECT_EQ(Run({home.PathOf("bad.pnml"), home.PathOf("x.pn")}), cli::kExitRefused);

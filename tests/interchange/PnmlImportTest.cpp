@@ -6,6 +6,7 @@
 
 #include "FakePlatform.h"
 #include "PnmlImporter.h"
+#include "VariableNameMaker.h"
 #include "formula/Parser.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
@@ -206,6 +207,14 @@ TEST_F(PnmlImport, VariableNamesAreValidUniqueAndCompile) {
     // Place names are kept as they are; a place without a name takes its id.
     EXPECT_NE(Place("Tank level"), nullptr);
     EXPECT_NE(Place("h"), nullptr);
+}
+
+TEST(VariableNames, EqualNamesNumberOnWithoutTakingUsedNames) {
+    VariableNameMaker names;
+    names.Reserve("p_3");
+    std::vector<std::string> made;
+    for (const char* name : {"p", "p", "P", "p", "p_2"}) made.push_back(names.Make(name, "x"));
+    EXPECT_EQ(made, (std::vector<std::string>{"p", "p_2", "P_4", "p_5", "p_2_2"}));
 }
 
 TEST_F(PnmlImport, UnrepresentableContentIsReportedOnceAndSkipped) {

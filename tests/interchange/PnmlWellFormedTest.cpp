@@ -4,12 +4,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "FakePlatform.h"
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
 #include "TempHome.h"
+#include "XmllintSupport.h"
+#include "model/ExampleNets.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -35,17 +38,7 @@ std::string PagePath(const std::string& steps) {
     return path;
 }
 
-// What libxml2 reads at `xpath`, shell-quoted in double quotes.
-std::string Xmllint(const std::string& file, const std::string& xpath) {
-    FILE* pipe = ::popen(("xmllint --xpath \"" + xpath + "\" '" + file + "' 2>&1").c_str(), "r");
-    if (!pipe) return "<xmllint did not start>";
-    std::string text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-    ::pclose(pipe);
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-}
+using test::Xmllint;
 
 TEST(PnmlWellFormed, XmllintAcceptsTheFileAndReadsTheCore) {
     test::ScopedPlatform platform;
@@ -94,6 +87,41 @@ TEST(PnmlWellFormed, XmllintAcceptsTheFileAndReadsTheCore) {
     TPNObjekt again;
     ASSERT_TRUE(PnmlImporter::ImportFile(again, path).ok);
     EXPECT_EQ(static_cast<TTransition*>(again.Net().At(2))->functionText, "a\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(PnmlWellFormed, ExportsAreValidPlaceTransitionNetsWithOwnDataApart) {
+    std::filesystem::path grammar = QZ_SOURCE_DIR "/../shared/pnml-grammar/ptnet.pntd";
+    if (!std::filesystem::exists(grammar)) grammar = QZ_SOURCE_DIR "/../../shared/pnml-grammar/ptnet.pntd";
+    if (!std::filesystem::exists(grammar)) GTEST_SKIP() << "no PNML grammar beside " << QZ_SOURCE_DIR;
+    test::ScopedPlatform platform;
+    test::TempHome home;
+    for (void (*build)(TPNObjekt&) : {examples::BuildElementKinds, examples::BuildHybrid}) {
+        TPNObjekt root;
+        build(root);
+        std::size_t places = 0, inhibitors = 0, tests = 0;
+        for (TGraphItem* e : root.Net().Elements()) {
+            places += e->Kind() == kind::Place;
+            if (e->Kind() == kind::Arc) {
+                inhibitors += static_cast<TEdge*>(e)->arcKind == akInhibitor;
+                tests += static_cast<TEdge*>(e)->arcKind == akTest;
+            }
+        }
+        ASSERT_GT(inhibitors + tests, 0u) << root.name;
+        const std::string path = home.PathOf("valid.pnml"), labelled = home.PathOf("labelled.pnml");
+        ASSERT_TRUE(PnmlExporter::ExportFile(root, path));
+        ASSERT_TRUE(PnmlExporter::ExportFile(root, labelled, nullptr, ExportOptions{.arcTypeLabels = true}));
+        EXPECT_EQ(std::system(("xmllint --noout --relaxng '" + grammar.string() + "' '" + path + "' 2>/dev/null").c_str()), 0)
+            << root.name;
+        // A reader that looks for places anywhere in the PNML namespace finds
+        // each once.
+        EXPECT_EQ(Xmllint(path, "count(//*[local-name()='place'][namespace-uri()='http://www.pnml.org/version-2009/grammar/pnml'])"),
+                  std::to_string(places));
+        EXPECT_EQ(Xmllint(path, "count(//*[local-name()='type'])"), "0");
+        EXPECT_EQ(Xmllint(labelled, "count(//*[local-name()='arc']/*[local-name()='type'][@value='inhibitor'])"),
+                  std::to_string(inhibitors));
+        EXPECT_EQ(Xmllint(labelled, "count(//*[local-name()='arc']/*[local-name()='type'][@value='read'])"),
+                  std::to_string(tests));
+    }
 }
 
 } // namespace

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <csignal>
+#include <fstream>
+#include <sys/resource.h>
 
 #include "FakePlatform.h"
 #include "NetPicture.h"
@@ -123,6 +126,41 @@ TEST_F(PictureExport, EveryFormatWritesItsKindOfFile) {
     EXPECT_EQ(emf.substr(40, 4), " EMF");
 }
 
+TEST_F(PictureExport, PngDrawnInStripsMatchesTheWholePicture) {
+    examples::BuildElementKinds(*net.root);
+    TNetList& n = net.root->Net();
+    ASSERT_TRUE(ExportNetPicture(n, Path("whole.png"), 1.5));
+    const QImage whole(QString::fromStdString(Path("whole.png")));
+    // Seven rows a strip: every element and label crosses seams.
+    render::SetRasterStripBytes(std::size_t{4} * whole.width() * 7);
+    const bool written = ExportNetPicture(n, Path("strips.png"), 1.5);
+    render::SetRasterStripBytes(std::size_t{32} << 20);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(QImage(QString::fromStdString(Path("strips.png"))) == whole);
+}
+
+TEST_F(PictureExport, AFailedWriteKeepsTheOldPictureAndSaysWhy) {
+    examples::BuildElementKinds(*net.root);
+    // A full disk: writes beyond 2 kB fail (EFBIG instead of a signal).
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    for (const char* name : {"net.emf", "net.wmf", "net.svg", "net.pdf", "net.png"}) {
+        std::ofstream(dir / name) << "old picture";
+        rlimit small = saved;
+        small.rlim_cur = 2048;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        std::string error;
+        const bool written = ExportNetPicture(net.root->Net(), Path(name), 1, &error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_FALSE(written) << name;
+        EXPECT_NE(error.find("cannot write " + Path(name)), std::string::npos) << name << ": " << error;
+        EXPECT_EQ(ReadText(dir / name), "old picture") << name;
+    }
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 5) << "no temporary file is left";
+}
+
 TEST_F(PictureExport, RefusesUnknownTypesBadScalesAndUnwritablePlaces) {
     examples::AddPlace(net.root->Net(), 50, 50, "P", "m");
     std::string error;
@@ -130,6 +168,9 @@ TEST_F(PictureExport, RefusesUnknownTypesBadScalesAndUnwritablePlaces) {
     EXPECT_NE(error.find("unknown picture type"), std::string::npos);
     EXPECT_FALSE(ExportNetPicture(net.root->Net(), Path("net.png"), 0, &error));
     EXPECT_FALSE(ExportNetPicture(net.root->Net(), Path("net.png"), -1, &error));
+    examples::AddPlace(net.root->Net(), 20'000, 50, "Far", "f");
+    EXPECT_FALSE(ExportNetPicture(net.root->Net(), Path("net.png"), 100, &error));
+    EXPECT_NE(error.find("the picture is too large"), std::string::npos) << error;
     for (const char* ext : {".emf", ".wmf", ".png", ".svg", ".pdf"}) {
         error.clear();
         EXPECT_FALSE(ExportNetPicture(net.root->Net(), "/nonexistent-dir/x" + std::string(ext), 1, &error))

@@ -34,7 +34,10 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-bool WriteAll(int fd, const std::uint8_t* p, std::size_t size) {
+} // namespace
+
+bool WriteAll(int fd, const void* data, std::size_t size) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         const ssize_t n = ::write(fd, p, size);
         if (n < 0) {
@@ -47,7 +50,6 @@ bool WriteAll(int fd, const std::uint8_t* p, std::size_t size) {
     return true;
 }
 
-} // namespace
 
 std::string ProgramDirectory() {
     if (const char* home = std::getenv("QUENZOR_HOME"); home && *home) {
@@ -234,10 +236,23 @@ bool AtomicFileWriter::Commit(std::string* error) {
     return true;
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int, std::string*)>& write,
                          std::string* error) {
-    AtomicFileWriter writer;
-    return writer.Open(path, error) && writer.Write(data, size) && writer.Commit(error);
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return false;
+    std::string why;
+    if (!write(file.Descriptor(), &why)) {
+        if (error) *error = why.empty() ? "cannot write '" + path + "'" : why;
+        return false; // the writer removes its temporary file
+    }
+    return file.Commit(error);
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string* error) {
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return false;
+    file.Write(data, size); // a failure is reported by Commit
+    return file.Commit(error);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,15 @@ std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, 
 // a target that exists but is no regular file is refused.
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
                          std::string* error = nullptr);
+inline bool WriteFileAtomically(const std::string& path, std::string_view text,
+                                std::string* error = nullptr) {
+    return WriteFileAtomically(path, text.data(), text.size(), error);
+}
+// The same with the content written by `write` into the temporary file's
+// descriptor, for content made as it is written; `write` returns false, with
+// the reason in its second argument, to give up.
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd, std::string* error)>& write,
+                         std::string* error = nullptr);
 
 // The same safe writing for output produced bit by bit: Open creates the
 // temporary file, Write appends (buffered), Commit flushes and renames it
@@ -47,6 +57,9 @@ public:
     bool Write(std::string_view text) { return Write(text.data(), text.size()); }
     bool Commit(std::string* error = nullptr);
     bool IsOpen() const { return fd_ >= 0; }
+    // The temporary file, for content written to it directly instead of
+    // through Write (the two are not mixed).
+    int Descriptor() const { return fd_; }
 
 private:
     bool Flush();
@@ -61,10 +74,10 @@ private:
 
 // True when both paths name the same existing file (also through links).
 bool SameFile(const std::string& a, const std::string& b);
-inline bool WriteFileAtomically(const std::string& path, std::string_view text,
-                                std::string* error = nullptr) {
-    return WriteFileAtomically(path, text.data(), text.size(), error);
-}
+
+// Writes all bytes to a descriptor, going on after interruptions; false with
+// errno set on failure.
+bool WriteAll(int fd, const void* data, std::size_t size);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cfloat>
 #include <cmath>
-#include <unordered_map>
 #include <utility>
 
 #include "common/NumberFormat.h"
@@ -151,6 +150,50 @@ bool ReadNumber(std::string_view s, char separator, double& out) {
 
 bool IsIntegral(double v) { return v == std::trunc(v); }
 
+// The recogniser's answers by key, kept in one open-addressed table: a
+// compile may store millions of them, and a node per answer made the
+// lookups the larger part of refusing a long text.
+class AnswerTable {
+public:
+    // The answer stored for `key`, or nullptr.
+    const int* Find(std::uint64_t key) const {
+        if (slots_.empty()) return nullptr;
+        for (std::size_t i = Home(key);; i = (i + 1) & (slots_.size() - 1)) {
+            if (!slots_[i].used) return nullptr;
+            if (slots_[i].key == key) return &slots_[i].value;
+        }
+    }
+    void Insert(std::uint64_t key, int value) {
+        if (2 * (count_ + 1) > slots_.size()) Grow();
+        std::size_t i = Home(key);
+        while (slots_[i].used && slots_[i].key != key) i = (i + 1) & (slots_.size() - 1);
+        if (!slots_[i].used) ++count_;
+        slots_[i] = Slot{key, value, true};
+    }
+
+private:
+    struct Slot {
+        std::uint64_t key = 0;
+        int value = 0;
+        bool used = false;
+    };
+    std::size_t Home(std::uint64_t key) const {
+        key ^= key >> 31;
+        key *= 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(key >> 20) & (slots_.size() - 1);
+    }
+    void Grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(old.empty() ? 1024 : 2 * old.size(), Slot{});
+        count_ = 0;
+        for (const Slot& s : old) {
+            if (s.used) Insert(s.key, s.value);
+        }
+    }
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 } // namespace
 
 // Compiles one text for one parser; lives for the duration of SetExpression.
@@ -183,6 +226,7 @@ private:
     }
 
     bool Accepts(FormSet set, int b, int e);
+    static std::uint64_t TryKey(Form f, int b, int e);
     int Try(Form f, int b, int e);
     int Evaluate(Form f, int b, int e);
     int Split(int opIndex, int opLength, int b, int e, FormSet left, FormSet right);
@@ -220,7 +264,7 @@ private:
     bool canStart_[256] = {};
     bool canEnd_[256] = {};
 
-    std::unordered_map<std::uint64_t, int> memo_;
+    AnswerTable memo_;
     long steps_ = 0;
     int recursion_ = 0;
 
@@ -339,8 +383,7 @@ bool TFormulaCompiler::Accepts(FormSet set, int b, int e) {
         if (!(set & kQuotientForms) && HasOperator(kSlash, b, e)) return false;
     }
     const std::uint64_t key = (std::uint64_t{set} << 42) | (std::uint64_t(b) << 21) | std::uint64_t(e);
-    auto it = memo_.find(key);
-    if (it != memo_.end()) return it->second != kReject;
+    if (const int* known = memo_.Find(key)) return *known != kReject;
     bool accepted = false;
     for (Form f : kAcceptOrder) {
         if ((set & Bit(f)) && Try(f, b, e) != kReject) {
@@ -348,21 +391,23 @@ bool TFormulaCompiler::Accepts(FormSet set, int b, int e) {
             break;
         }
     }
-    memo_.emplace(key, accepted ? 0 : kReject);
+    memo_.Insert(key, accepted ? 0 : kReject);
     return accepted;
+}
+
+std::uint64_t TFormulaCompiler::TryKey(Form f, int b, int e) {
+    return (std::uint64_t{1} << 63) | (std::uint64_t{f} << 42) | (std::uint64_t(b) << 21) | std::uint64_t(e);
 }
 
 int TFormulaCompiler::Try(Form f, int b, int e) {
     if (f == fVariable || f == fNumber) return Evaluate(f, b, e);  // cheap, not remembered
-    const std::uint64_t key =
-        (std::uint64_t{1} << 63) | (std::uint64_t{f} << 42) | (std::uint64_t(b) << 21) | std::uint64_t(e);
-    auto it = memo_.find(key);
-    if (it != memo_.end()) return it->second;
+    const std::uint64_t key = TryKey(f, b, e);
+    if (const int* known = memo_.Find(key)) return *known;
     Step();
     if (++recursion_ > kMaxRecursion) throw ETooManyNestings();
     const int r = Evaluate(f, b, e);
     --recursion_;
-    memo_.emplace(key, r);
+    memo_.Insert(key, r);
     return r;
 }
 
@@ -413,16 +458,24 @@ int TFormulaCompiler::Split(int opIndex, int opLength, int b, int e, FormSet lef
 }
 
 // "(" inner ")" with a matching pair. Bracket inside bracket is followed
-// iteratively, so plain redundant brackets cost no stack.
+// iteratively, so plain redundant brackets cost no stack; every bracket
+// passed on the way has the same answer, which is remembered, so that
+// stripping them one by one costs no more.
 int TFormulaCompiler::Bracket(int b, int e) {
+    const int b0 = b;
+    int result = kReject;
     while (e - b >= 3 && t_[static_cast<std::size_t>(b)] == '(' &&
            match_[static_cast<std::size_t>(b)] == e - 1) {
         Step();
         ++b;
         --e;
-        if (Accepts(kBracketInner & ~Bit(fBracket), b, e)) return 0;
+        if (Accepts(kBracketInner & ~Bit(fBracket), b, e)) {
+            result = 0;
+            break;
+        }
     }
-    return kReject;
+    for (int i = 1; b0 + i < b; ++i) memo_.Insert(TryKey(fBracket, b0 + i, e + (b - b0) - i), result);
+    return result;
 }
 
 // NAME "(" a ")": the result is the position of the "(".

@@ -1,5 +1,7 @@
 #include "formula/VariableTable.h"
 
+#include <algorithm>
+
 namespace qz {
 
 namespace {
@@ -24,6 +26,7 @@ void TVariableTable::Add(std::string_view name, double* ref) {
     // The index keeps the first entry of each name: later ones are shadowed.
     index_.emplace(Key(name), entries_.size());
     entries_.push_back(Entry{std::string(name), ref});
+    longest_ = std::max(longest_, name.size());
     if (name.find_first_of("+-*/") != std::string_view::npos) operatorNames_ = true;
     if (!name.empty()) {
         firsts_.set(static_cast<unsigned char>(UpperAscii(name.front())));
@@ -38,6 +41,9 @@ bool TVariableTable::AddUnique(std::string_view name, double* ref) {
 }
 
 double* TVariableTable::Find(std::string_view name) const {
+    // The compiler asks for every part of a formula it tries: a part longer
+    // than every name is answered without copying it.
+    if (name.size() > longest_) return nullptr;
     const auto it = index_.find(Key(name));
     return it == index_.end() ? nullptr : entries_[it->second].ref;
 }

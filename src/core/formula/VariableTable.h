@@ -28,6 +28,7 @@ public:
         firsts_.reset();
         lasts_.reset();
         operatorNames_ = false;
+        longest_ = 0;
     }
     // What the formula compiler asks of all names at once: the upper-case
     // first and last characters of the names, and whether a name contains
@@ -49,6 +50,7 @@ private:
     std::unordered_map<std::string, std::size_t> index_; // key -> first entry
     std::bitset<256> firsts_, lasts_;
     bool operatorNames_ = false;
+    std::size_t longest_ = 0; // of the names
 };
 
 // ASCII case-blind equality of two names.

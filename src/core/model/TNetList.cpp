@@ -388,9 +388,7 @@ TGraphItem* TNetList::ElementAt(TPoint p) {
     return nullptr;
 }
 
-namespace {
-
-TRect ElementExtent(TGraphItem* e) {
+TRect TNetList::ExtentOf(TGraphItem* e) {
     TRect r = e->Kind() == kind::Arc ? e->GetBounds() : e->hit;
     for (TSchriftObjekt* l : {e->nameLabel.get(), e->valueLabel.get()}) {
         if (l && l->visible) r = UnionRect(r, l->hit);
@@ -398,19 +396,17 @@ TRect ElementExtent(TGraphItem* e) {
     return r;
 }
 
-} // namespace
-
 TRect TNetList::BoundsOfSelection() const {
     TRect r{};
     for (TGraphItem* e : elements_) {
-        if (e->selected) r = UnionRect(r, ElementExtent(e));
+        if (e->selected) r = UnionRect(r, ExtentOf(e));
     }
     return r;
 }
 
 TRect TNetList::BoundsOfAll() const {
     TRect r{};
-    for (TGraphItem* e : elements_) r = UnionRect(r, ElementExtent(e));
+    for (TGraphItem* e : elements_) r = UnionRect(r, ExtentOf(e));
     return r;
 }
 
@@ -514,6 +510,39 @@ void TNetList::AlignSelected(const TGraphItem* reference, Alignment a) {
 void TNetList::DrawAll() {
     if (!shown_) return;
     for (TGraphItem* e : elements_) e->Draw();
+}
+
+TRect TNetList::DrawingExtent(TGraphItem& e) {
+    // Pen widths, arrow heads and selection marks reach this far beyond an
+    // element's figure.
+    constexpr int kMargin = 12;
+    const TRect figure = e.Kind() == kind::Arc ? e.GetBounds() : UnionRect(e.hit, e.bounds);
+    TRect r{figure.left - kMargin, figure.top - kMargin, figure.right + kMargin, figure.bottom + kMargin};
+    for (TSchriftObjekt* l : {e.nameLabel.get(), e.valueLabel.get()}) {
+        if (!l || !l->visible) continue;
+        if (l->userPositioned) {
+            r = UnionRect(r, UnionRect(l->bounds, l->hit));
+        } else {
+            // An automatic label is placed beside the figure when the element
+            // draws: within its own size (and a few units) of it.
+            const int w = std::max(l->Width(), l->bounds.Width()) + 20;
+            const int h = std::max({l->Height(), l->bounds.Height(), 20}) + 10;
+            r = UnionRect(r, {figure.left - w, figure.top - h, figure.right + w, figure.bottom + h});
+        }
+    }
+    return r;
+}
+
+void TNetList::DrawAll(const TRect& visible) {
+    if (!shown_) return;
+    for (TGraphItem* e : elements_) {
+        // Frames draw their interface places and their labels around them:
+        // they are few, and always drawn.
+        const TRect r = e->Kind() == kind::Frame ? visible : DrawingExtent(*e);
+        if (r.left < visible.right && visible.left < r.right && r.top < visible.bottom && visible.top < r.bottom) {
+            e->Draw();
+        }
+    }
 }
 
 void TNetList::DrawSelected() {

@@ -91,6 +91,9 @@ public:
     TGraphItem* ElementAt(TPoint p);
     TRect BoundsOfSelection() const;
     TRect BoundsOfAll() const;
+    // What an element covers when drawn: its hit rectangle (an arc's bounds)
+    // and its visible labels.
+    static TRect ExtentOf(TGraphItem* e);
     void MoveSelected(int dx, int dy);
     // Puts the drag position (bounds) of every selected place and transition
     // back on its drawn position (hit rectangle), so that a drag that starts
@@ -103,6 +106,14 @@ public:
     void SendToBack(TGraphItem* e);
     void AlignSelected(const TGraphItem* reference, Alignment a);
     void DrawAll();
+    // Draws, in drawing order, only the elements whose drawing may meet the
+    // world rectangle `visible` (a window's view); the others keep their
+    // state until they come into view.
+    void DrawAll(const TRect& visible);
+    // A world rectangle that holds everything an element draws: its figure
+    // with arrow heads and pen widths, and its labels, also those that the
+    // element places next to itself while it draws.
+    static TRect DrawingExtent(TGraphItem& e);
     void DrawSelected();
     void InvalidateAll();
 

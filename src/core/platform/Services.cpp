@@ -91,6 +91,17 @@ public:
     void SetMetafile(const void*, std::size_t) override {}
 };
 
+class NoDialogs final : public FileDialogs {
+public:
+    std::optional<std::string> OpenFileName(std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> SaveFileName(std::string_view, std::string_view,
+                                            std::string_view) override {
+        return std::nullopt;
+    }
+};
+
 PlatformServices& Defaults() {
     static StderrMessageBoxes messages;
     static SteadyClock clock;
@@ -99,7 +110,9 @@ PlatformServices& Defaults() {
     static InertTimers timers;
     static NoPump pump;
     static NoClipboard clipboard;
-    static PlatformServices services{&messages, &clock, &random, &trace, &timers, &pump, &clipboard};
+    static NoDialogs dialogs;
+    static PlatformServices services{&messages, &clock,     &random,   &trace,
+                                     &timers,   &pump,      &clipboard, &dialogs};
     return services;
 }
 
@@ -119,6 +132,7 @@ PlatformScope::PlatformScope(const PlatformServices& o) : saved_(Platform()) {
     if (o.timers) p.timers = o.timers;
     if (o.pump) p.pump = o.pump;
     if (o.clipboard) p.clipboard = o.clipboard;
+    if (o.dialogs) p.dialogs = o.dialogs;
 }
 
 PlatformScope::~PlatformScope() { Platform() = saved_; }

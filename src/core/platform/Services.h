@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
 
 namespace qz {
@@ -70,7 +71,7 @@ public:
 // The platform services the core reaches. Every pointer is valid; unset
 // services fall back to headless defaults (messages to standard error with
 // the default answer, a steady clock, a Mersenne-Twister random source, no
-// trace, inert timers, no clipboard).
+// trace, inert timers, no clipboard, dialogs that are always cancelled).
 struct PlatformServices {
     MessageBoxes* messages;
     Clock* clock;
@@ -79,6 +80,7 @@ struct PlatformServices {
     TimerFactory* timers;
     MessagePump* pump;
     Clipboard* clipboard;
+    FileDialogs* dialogs = nullptr;
 };
 
 PlatformServices& Platform();

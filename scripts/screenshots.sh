@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Screenshots of the Quenzor window for people to look at, taken under a
+# private X server: the example plant, the simulation panel during a run and
+# the options window, written to build/screenshots/. QT_SCALE_FACTOR=2 takes
+# them at 200 % display scaling.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+QZ_PACKAGES+=(imagemagick)
+qz_install_deps
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_UI=ON >/dev/null
+cmake --build build -j "${JOBS:-$(nproc)}" --target quenzor quenzor-cli
+export QZ_SCREENSHOTS="$PWD/build/screenshots"
+mkdir -p "$QZ_SCREENSHOTS"
+tests/e2e/run-desktop-test.sh build tests/e2e/screenshots.py
+echo "Screenshots are in $QZ_SCREENSHOTS/"

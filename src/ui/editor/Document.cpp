@@ -1,0 +1,224 @@
+#include "editor/Document.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "LoadAnyNet.h"
+#include "app/Workspace.h"
+#include "common/FileSystem.h"
+#include "model/TNetList.h"
+#include "model/TPNObjekt.h"
+#include "model/storage/FileVersion.h"
+#include "model/storage/NetFile.h"
+#include "platform/Services.h"
+#include "settings/SampleTime.h"
+
+namespace qz::ui {
+
+namespace {
+
+std::size_t NameStart(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+MessageBoxes& Messages() { return *Platform().messages; }
+
+} // namespace
+
+std::string BackupFileName(const std::string& path) {
+    const std::size_t start = NameStart(path);
+    const std::string dir = path.substr(0, start);
+    std::string name = path.substr(start);
+    if (const std::size_t dot = name.find('.'); dot != std::string::npos) name.resize(dot);
+    if (!name.empty() && name.back() == '~') return dir + name;
+    return dir + name + "~.pn";
+}
+
+std::string FileNameOnly(const std::string& path) { return path.substr(NameStart(path)); }
+
+std::string ShortNameOf(const std::string& path) {
+    std::string name = FileNameOnly(path);
+    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+std::string OlderVersionSaveText(const std::string& version) {
+    return "This file or one of the including objects is an older version (version " + version +
+           ")\rDo you want to save this file with the\rcurrent file format (" + kCurrentFileVersion +
+           ")?\rAttention: the included file format will not be changed.";
+}
+
+std::string OlderVersionSaveAsText(const std::string& version) {
+    return "This file is an older version (version " + version +
+           ")\rDo you want to save it with with the\rcurrent file format (" + kCurrentFileVersion +
+           ")?";
+}
+
+std::string ReplaceFileText(const std::string& path) {
+    return "The File " + path + "\r\nalreay exists.\r\rReplace ?";
+}
+
+std::string SaveChangesText(const std::string& path) {
+    return "Save Changes in " + FileNameOnly(path) + "?";
+}
+
+std::string SaveFailedText(const std::string& path, const std::string& reason) {
+    return "The file " + path + " could not be saved:\r" + reason +
+           "\rThe file on disk has not been changed.";
+}
+
+TDocument::TDocument(TWorkspace& workspace, Window* window)
+    : workspace_(workspace), window_(window), root_(std::make_unique<TPNObjekt>(nullptr, nullptr, window)) {
+    // A new document window steps by 0,1 s, shown in milliseconds.
+    root_->sampleTimeSeconds = 0.1;
+    root_->timeUnit = 1;
+    workspace_.Register(this);
+}
+
+TDocument::~TDocument() {
+    workspace_.Unregister(this);
+    root_.reset();
+}
+
+TNetList* TDocument::Net() const { return root_ ? &root_->Net() : nullptr; }
+
+std::string TDocument::Caption() const { return fileName_.empty() ? kUntitledCaption : fileName_; }
+
+void TDocument::Changed() {
+    if (changed) changed();
+}
+
+void TDocument::SetFileName(const std::string& path) {
+    fileName_ = path;
+    shortName_ = ShortNameOf(path);
+    if (root_) root_->fileName = path;
+    modified_ = false;
+    Changed();
+}
+
+void TDocument::SetModified(bool on) {
+    modified_ = on;
+    if (on) status[0] = "Changed";
+    Changed();
+}
+
+void TDocument::SetShowValues(bool on) {
+    showValues_ = on;
+    if (root_) root_->Net().SetShowValues(on);
+    Changed();
+}
+
+bool TDocument::LoadDocument(const std::string& path) {
+    if (!root_) return false;
+    bool ok;
+    std::string version;
+    if (IsPnmlPath(path)) {
+        std::ostringstream err;
+        ok = LoadAnyNet(*root_, path, err);
+        version = kCurrentFileVersion;
+        if (!err.str().empty()) {
+            std::string text = err.str();
+            if (!text.empty() && text.back() == '\n') text.pop_back();
+            for (char& c : text) {
+                if (c == '\n') c = '\r';
+            }
+            if (ok) {
+                Messages().Warn(text);
+            } else {
+                Messages().Error(text);
+            }
+        }
+    } else {
+        InstallNetFileLoader();
+        ok = LoadNetFile(*root_, path, &version);
+    }
+    if (root_->sampleTimeText.empty()) root_->sampleTimeText = "100";
+    UpdateSampleTimeSeconds(*root_);
+    workspace_.lastVersion = version;
+    root_->Net().SetShowValues(showValues_);
+    SetFileName(path);
+    status[5] = FileVersionText(version);
+    Changed();
+    return ok;
+}
+
+bool TDocument::WriteTo(const std::string& path) {
+    std::string error;
+    if (SaveNetFile(*root_, path, &error)) return true;
+    Messages().Error(SaveFailedText(path, error.empty() ? "unknown error" : error));
+    return false;
+}
+
+SaveResult TDocument::SaveDocument(bool backup) {
+    if (!root_) return SaveResult::Failed;
+    if (fileName_.empty()) return SaveDocumentAs();
+    std::string& version = workspace_.lastVersion;
+    if (version.empty()) version = kCurrentFileVersion;
+    if (version != kCurrentFileVersion &&
+        Messages().Show(OlderVersionSaveText(version), MsgKind::Confirmation, MsgButtons::OkCancel) ==
+            MsgAnswer::Cancel) {
+        return SaveResult::Cancelled;
+    }
+    version = kCurrentFileVersion;
+    const std::string backupName = BackupFileName(fileName_);
+    if (saving) saving();
+    if (backup) {
+        // A file whose name is its own backup name is not written twice.
+        if (backupName != fileName_ && !WriteTo(backupName)) return SaveResult::Failed;
+    } else {
+        if (!WriteTo(fileName_)) return SaveResult::Failed;
+        if (backupName != fileName_ && fs::FileExists(backupName)) std::remove(backupName.c_str());
+        SetModified(false);
+    }
+    workspace_.LibraryChanged();
+    status[5] = FileVersionText(kCurrentFileVersion);
+    Changed();
+    return SaveResult::Saved;
+}
+
+SaveResult TDocument::SaveDocumentAs() {
+    if (!root_) return SaveResult::Failed;
+    const std::optional<std::string> chosen =
+        Platform().dialogs->SaveFileName(fileName_, kNetExtension, kNetFilter);
+    if (!chosen || chosen->empty()) return SaveResult::Cancelled;
+    std::string& version = workspace_.lastVersion;
+    if (version.empty()) version = kCurrentFileVersion;
+    if (*chosen == fileName_ && fs::FileExists(*chosen) &&
+        Messages().Show(ReplaceFileText(*chosen), MsgKind::Warning, MsgButtons::YesNo) == MsgAnswer::No) {
+        return SaveResult::Cancelled;
+    }
+    if (version != kCurrentFileVersion &&
+        Messages().Show(OlderVersionSaveAsText(version), MsgKind::Confirmation, MsgButtons::OkCancel) ==
+            MsgAnswer::Cancel) {
+        return SaveResult::Cancelled;
+    }
+    if (!WriteTo(*chosen)) return SaveResult::Failed;
+    status[5] = FileVersionText(kCurrentFileVersion);
+    SetFileName(*chosen);
+    SetModified(false);
+    workspace_.LibraryChanged();
+    return SaveResult::Saved;
+}
+
+bool TDocument::QueryClose() {
+    if (!modified_) return true;
+    switch (Messages().Show(SaveChangesText(Caption()), MsgKind::Warning, MsgButtons::YesNoCancel)) {
+    case MsgAnswer::Cancel: return false;
+    case MsgAnswer::Yes: return SaveDocument(false) == SaveResult::Saved;
+    default: return true;
+    }
+}
+
+void TDocument::Reset() {
+    // A closed document no longer counts among the open ones.
+    workspace_.Unregister(this);
+    root_.reset();
+    fileName_.clear();
+    shortName_.clear();
+    modified_ = false;
+    status[5].clear();
+    Changed();
+}
+
+} // namespace qz::ui

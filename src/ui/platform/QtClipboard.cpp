@@ -1,0 +1,21 @@
+#include "platform/QtClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace qz::ui {
+
+void QtClipboard::SetText(std::string_view utf8) {
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+void QtClipboard::SetMetafile(const void* data, std::size_t size) {
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("image/x-emf"),
+                  QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size)));
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+} // namespace qz::ui

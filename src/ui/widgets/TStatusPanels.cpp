@@ -1,0 +1,54 @@
+#include "widgets/TStatusPanels.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace qz::ui {
+
+TStatusPanels::TStatusPanels(const QString& objectName, std::initializer_list<int> widths, QWidget* parent)
+    : QFrame(parent) {
+    setObjectName(objectName);
+    setAccessibleName(QStringLiteral("Status bar"));
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    int i = 0;
+    const int last = static_cast<int>(widths.size()) - 1;
+    for (int w : widths) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("%1Panel%2").arg(objectName).arg(i++));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        // The last panel reaches to the right edge.
+        if (i - 1 == last) {
+            label->setMinimumWidth(w);
+        } else {
+            label->setFixedWidth(w);
+        }
+        label->setTextFormat(Qt::PlainText);
+        label->setMargin(1);
+        row->addWidget(label, i - 1 == last ? 1 : 0);
+        panels_.push_back(label);
+    }
+    setFixedHeight(sizeHint().height());
+}
+
+void TStatusPanels::SetText(int panel, const QString& text) {
+    if (panel < 0 || panel >= Count()) return;
+    QLabel* label = panels_[static_cast<std::size_t>(panel)];
+    if (label->text() == text) return;
+    label->setText(text);
+    label->setAccessibleName(text);
+}
+
+QString TStatusPanels::Text(int panel) const {
+    return panel >= 0 && panel < Count() ? panels_[static_cast<std::size_t>(panel)]->text() : QString();
+}
+
+void TStatusPanels::mouseReleaseEvent(QMouseEvent* e) {
+    QFrame::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton) emit clicked();
+}
+
+} // namespace qz::ui

@@ -1,0 +1,33 @@
+#pragma once
+#include <QFrame>
+#include <QString>
+#include <initializer_list>
+#include <vector>
+
+class QLabel;
+
+namespace qz::ui {
+
+// A status bar of fixed-width text panels, addressed by index; each panel
+// carries its text as its accessible name, so that screen readers and tests
+// read what it shows.
+class TStatusPanels final : public QFrame {
+    Q_OBJECT
+public:
+    TStatusPanels(const QString& objectName, std::initializer_list<int> widths, QWidget* parent = nullptr);
+
+    void SetText(int panel, const QString& text);
+    QString Text(int panel) const;
+    int Count() const { return static_cast<int>(panels_.size()); }
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    std::vector<QLabel*> panels_;
+};
+
+} // namespace qz::ui

@@ -1,0 +1,125 @@
+"""A small driver for the real Quenzor window through the accessibility tree,
+as a screen reader or a user sees it: controls are found by role and name and
+pressed through their actions."""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+BUTTON_ROLES = ("push button", "toggle button", "check box")
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, probe, seconds=15.0):
+    """Polls probe() until it returns something true; fails after a time."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        try:
+            found = probe()
+        except Exception:  # the tree changes while we read it
+            found = None
+        if found:
+            return found
+        time.sleep(0.1)
+    raise Failure("timed out waiting for " + what)
+
+
+def nodes(root):
+    """Every node below root, depth first."""
+    stack = [root]
+    while stack:
+        node = stack.pop()
+        if node is None:
+            continue
+        yield node
+        try:
+            stack.extend(reversed([node.getChildAtIndex(i) for i in range(node.childCount)]))
+        except Exception:
+            pass
+
+
+def role(node):
+    return node.getRoleName()
+
+
+class Session:
+    def __init__(self, app_path, args, env=None):
+        self.proc = subprocess.Popen([app_path] + args, env=env or os.environ.copy())
+        self.app = wait_for("the application in the accessibility tree", self._find_app, 30)
+
+    def _find_app(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is not None and app.get_process_id() == self.proc.pid:
+                return app
+        return None
+
+    def find(self, roles, name=None, prefix=None, within=None):
+        for node in nodes(within or self.app):
+            if role(node) not in roles:
+                continue
+            if not node.getState().contains(pyatspi.STATE_SHOWING):
+                continue
+            if name is not None and node.name != name:
+                continue
+            if prefix is not None and not (node.name or "").startswith(prefix):
+                continue
+            return node
+        return None
+
+    def wait(self, roles, name=None, prefix=None, within=None, seconds=15.0):
+        label = name or (prefix + "...")
+        return wait_for(label, lambda: self.find(roles, name, prefix, within), seconds)
+
+    def press(self, name, roles=BUTTON_ROLES, within=None):
+        node = self.wait(roles, name=name, within=within)
+        if not node.getState().contains(pyatspi.STATE_ENABLED):
+            wait_for(name + " to be enabled", lambda: node.getState().contains(pyatspi.STATE_ENABLED))
+        node.queryAction().doAction(0)
+        return node
+
+    def menu(self, *path):
+        """Chooses a menu item: the menu titles, then the item."""
+        for title in path[:-1]:
+            self.press(title, roles=("menu", "menu item"))
+        self.press(path[-1], roles=("menu item",))
+
+    def window(self, title, seconds=15.0):
+        return self.wait(("frame", "dialog", "window", "alert"), name=title, seconds=seconds)
+
+    def answer_if_asked(self, button, seconds=3.0):
+        """Presses the button of a message box when one appears in time."""
+        try:
+            box = self.wait(("dialog", "alert"), name="Quenzor", seconds=seconds)
+        except Failure:
+            return False
+        self.press(button, within=box)
+        return True
+
+    def close(self, seconds=20.0):
+        try:
+            self.proc.wait(seconds)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+            raise Failure("the program did not end")
+        return self.proc.returncode
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def main(test):
+    try:
+        test(*sys.argv[1:])
+    except Failure as failure:
+        print("e2e: FAILED:", failure, file=sys.stderr)
+        sys.exit(1)
+    print("e2e: passed")

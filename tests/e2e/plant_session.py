@@ -1,0 +1,60 @@
+"""Opens the plant example, simulates it from the panel, stops, leaves
+simulation mode, saves it under a new name and checks that the saved file
+reads back as the same net."""
+import os
+import subprocess
+import time
+
+from desktop import Failure, Session, check, main, wait_for
+
+
+def describe(cli, path, home):
+    env = dict(os.environ, QUENZOR_HOME=home)
+    out = subprocess.run([cli, "describe", path], capture_output=True, text=True, env=env, timeout=30)
+    check(out.returncode == 0, "quenzor-cli describe %s failed: %s" % (path, out.stderr))
+    return out.stdout
+
+
+def test(app, cli, home):
+    plant = os.path.join(home, "Plant.pn")
+    saved = os.path.join(home, "PlantCopy.pn")
+    s = Session(app, [plant])
+    try:
+        s.window("Quenzor 2.7a")
+        s.press("Start")
+        # A net with conflicts is announced first.
+        s.answer_if_asked("OK")
+        panel = s.window("Simulation")
+        time_label = s.wait(("label",), prefix="Time : ", within=panel)
+        before = time_label.name
+        s.press(">> Run", within=panel)
+        time.sleep(3)
+        s.press("Stop", within=panel)
+        after = wait_for("the model time to advance",
+                         lambda: (lbl := s.find(("label",), prefix="Time : ", within=panel))
+                         and lbl.name != before and lbl.name)
+        value = float(after[len("Time : "):].replace(",", "."))
+        check(value > 0, "model time did not advance: " + after)
+        s.press("Start")
+        wait_for("the panel to close", lambda: s.find(("frame", "window", "dialog"), name="Simulation") is None)
+
+        s.menu("File", "Save as")
+        dialog = s.window("Save as")
+        name_field = s.wait(("text",), within=dialog)
+        name_field.queryEditableText().setTextContents(saved)
+        s.press("Save", within=dialog)
+        wait_for("the saved file", lambda: os.path.exists(saved))
+        s.wait(("frame", "window", "internal frame"), name=saved)
+        check(describe(cli, saved, home) == describe(cli, plant, home),
+              "the saved file does not describe the same net")
+
+        s.menu("File", "Close")
+        check(s.close() == 0, "the program ended with a failure")
+        check(os.path.exists(os.path.join(home, "Quenzor.cfg")), "no configuration file was written")
+    finally:
+        if s.proc.poll() is None:
+            s.proc.kill()
+
+
+if __name__ == "__main__":
+    main(test)

@@ -1,0 +1,191 @@
+#include <QFile>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "app/TMainWindow.h"
+#include "app/TQuenzorApp.h"
+#include "app/Workspace.h"
+#include "common/FileSystem.h"
+#include "editor/TDocForm.h"
+#include "model/ExampleNets.h"
+#include "model/TNetList.h"
+#include "model/TPNObjekt.h"
+#include "settings/ConfigFile.h"
+
+using namespace qz;
+using namespace qz::ui;
+
+namespace {
+
+QByteArray Bytes(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A changed document: one more place than its file holds.
+void Change(TDocForm& d) {
+    examples::AddPlace(d.Document().Root()->Net(), 400, 400, "Extra", "extra");
+    d.Document().SetModified(true);
+}
+
+} // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void CloseFileAsksAboutChangesAndEachAnswerKeepsItsPromise_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("openAfter");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("Yes saves and closes") << "Yes" << 0 << true;
+        QTest::newRow("No closes without saving") << "No" << 0 << false;
+        QTest::newRow("Cancel keeps the changes open") << "Cancel" << 1 << false;
+    }
+    void CloseFileAsksAboutChangesAndEachAnswerKeepsItsPromise() {
+        QFETCH(QString, answer);
+        QFETCH(int, openAfter);
+        QFETCH(bool, written);
+        test::UiHome home;
+        const std::string path = home.PathOf("net.pn");
+        test::WriteExampleNet(path);
+        const QByteArray before = Bytes(path);
+        TQuenzorApp app({QString::fromStdString(path)}, {0});
+        TDocForm& doc = *app.Main().ActiveDocument();
+        Change(doc);
+        test::DialogAnswers answers;
+        answers.Press(answer);
+        app.Main().CloseFile1Click();
+        QCOMPARE(answers.Texts(), QStringList{"Save Changes in net.pn?"});
+        QCOMPARE(int(app.Main().Documents().size()), openAfter);
+        QCOMPARE(Bytes(path) != before, written);
+        if (openAfter) QVERIFY(doc.Document().Modified());
+    }
+
+    void SaveAsAsksOnlyBeforeReplacingTheDocumentsOwnFile() {
+        test::UiHome home;
+        const std::string own = home.PathOf("own.pn"), other = home.PathOf("other.pn");
+        test::WriteExampleNet(own);
+        fs::WriteFileAtomically(other, std::string_view("old"));
+        TQuenzorApp app({QString::fromStdString(own)}, {0});
+        TMainWindow& main = app.Main();
+        Change(*main.ActiveDocument());
+        const QByteArray ownBefore = Bytes(own);
+
+        test::DialogAnswers answers;
+        answers.ChooseFile(QString());  // cancelled: nothing happens
+        main.Speichernunter1Click();
+        answers.ChooseFile(QString::fromStdString(own));
+        answers.Press("No");
+        main.Speichernunter1Click();
+        QCOMPARE(Bytes(own), ownBefore);
+        QCOMPARE(answers.Texts(), QStringList{"The File " + QString::fromStdString(own) + "\nalreay exists.\n\nReplace ?"});
+        QVERIFY(main.ActiveDocument()->Document().Modified());
+
+        answers.ChooseFile(QString::fromStdString(other));  // another file: replaced without a question
+        main.Speichernunter1Click();
+        QCOMPARE(answers.Texts().size(), 1);
+        QVERIFY(Bytes(other).startsWith(Bytes(own).left(4)));
+        QCOMPARE(main.ActiveDocument()->windowTitle(), QString::fromStdString(other));
+        QVERIFY(!main.ActiveDocument()->Document().Modified());
+    }
+
+    void AnOlderVersionIsSavedOnlyWhenTheUserAgrees_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("OK") << "OK" << true;
+        QTest::newRow("Cancel") << "Cancel" << false;
+    }
+    void AnOlderVersionIsSavedOnlyWhenTheUserAgrees() {
+        QFETCH(QString, answer);
+        QFETCH(bool, written);
+        test::UiHome home;
+        const std::string path = home.PathOf("net.pn");
+        test::WriteExampleNet(path);
+        TQuenzorApp app({QString::fromStdString(path)}, {0});
+        Change(*app.Main().ActiveDocument());
+        app.Workspace().lastVersion = "1,48";
+        const QByteArray before = Bytes(path);
+        test::DialogAnswers answers;
+        answers.Press(answer);
+        app.Main().Speichern1Click();
+        QCOMPARE(answers.Texts(),
+                 QStringList{"This file or one of the including objects is an older version (version 1,48)\n"
+                             "Do you want to save this file with the\ncurrent file format (2,7)?\n"
+                             "Attention: the included file format will not be changed."});
+        QCOMPARE(Bytes(path) != before, written);
+        QCOMPARE(app.Workspace().lastVersion, std::string(written ? "2,7" : "1,48"));
+    }
+
+    void AFailedSaveSaysSoAndKeepsTheOldFileAndTheChanges() {
+        test::UiHome home;
+        const std::string dir = home.PathOf("locked");
+        QVERIFY(QDir().mkpath(QString::fromStdString(dir)));
+        const std::string path = dir + "/net.pn";
+        test::WriteExampleNet(path);
+        const QByteArray before = Bytes(path);
+        test::LockedDirectory lock(dir);
+        if (!lock.Locked()) QSKIP("this file system lets every write through");
+        TQuenzorApp app({QString::fromStdString(path)}, {0});
+        Change(*app.Main().ActiveDocument());
+        test::DialogAnswers answers;
+        answers.Press("OK");
+        answers.Press("Cancel");  // the close question after the failure: the document stays
+        app.Main().Speichern1Click();
+        app.Main().CloseFile1Click();
+        lock.Unlock();
+        QCOMPARE(answers.Texts().size(), 2);
+        QVERIFY(answers.Texts()[0].startsWith("The file " + QString::fromStdString(path) + " could not be saved:"));
+        QCOMPARE(Bytes(path), before);
+        QCOMPARE(app.Main().Documents().size(), std::size_t(1));
+        QVERIFY(app.Main().ActiveDocument()->Document().Modified());
+    }
+
+    void CancelInCloseAllFilesKeepsTheRemainingDocuments() {
+        test::UiHome home;
+        TQuenzorApp app({}, {0});
+        TMainWindow& main = app.Main();
+        Change(*main.ActiveDocument());
+        Change(*main.NewDocument());
+        test::DialogAnswers answers;
+        answers.Press("No");
+        answers.Press("Cancel");
+        main.CloseAllFiles1Click();
+        QCOMPARE(answers.Texts().size(), 2);
+        QCOMPARE(main.Documents().size(), std::size_t(1));
+        QVERIFY(main.ActiveDocument()->Document().Modified());
+    }
+
+    void FilesThatAreNoNetsOpenNoDocument_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("broken PNML") << QByteArray("<pnml><net") << "broken.pnml";
+    }
+    void FilesThatAreNoNetsOpenNoDocument() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, name);
+        test::UiHome home;
+        const std::string path = home.PathOf(name.toStdString());
+        fs::WriteFileAtomically(path, content.constData(), std::size_t(content.size()));
+        TQuenzorApp app({}, {0});
+        test::DialogAnswers answers;
+        answers.ChooseFile(QString::fromStdString(path));
+        answers.Press("OK");
+        app.Main().Oeffnen1Click();
+        QCOMPARE(answers.Pending(), 0);
+        QCOMPARE(app.Main().Documents().size(), std::size_t(1));  // the first, empty document
+        QCOMPARE(app.Main().ActiveDocument()->windowTitle(), QStringLiteral("Editor"));
+    }
+
+    void ExitWritesTheConfigurationWithTheStartValues() {
+        test::UiHome home(false);
+        test::DialogAnswers answers;
+        answers.Press("OK");  // the configuration file does not exist yet
+        TQuenzorApp app({}, {0});
+        QVERIFY(answers.Texts().value(0).startsWith("The File \"Quenzor.cfg\" not exists."));
+        app.Main().close();
+        QCOMPARE(Bytes(home.PathOf(kConfigFileName)), QByteArray::fromHex("09090909080802140909"));
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "FileCommandsTest.moc"

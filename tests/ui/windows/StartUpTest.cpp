@@ -1,0 +1,38 @@
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "app/TMainWindow.h"
+#include "app/TQuenzorApp.h"
+#include "editor/TDocForm.h"
+
+using namespace qz;
+using namespace qz::ui;
+
+class StartUpTest : public QObject {
+    Q_OBJECT
+private slots:
+    void WindowsAreMadeInTheirOrderWithTheFileOfTheCommandLine() {
+        test::UiHome home;
+        test::WriteExampleNet(home.PathOf("net.pn"));
+        TQuenzorApp app({home.QPathOf("net.pn")}, {0});
+        const QStringList expected{"TMainWindow",   "TFactoryWindow",  "TPropertyWindow",
+                                   "TFormelEditor", "TOptionsWindow",  "TDocForm",
+                                   "TErrorFenster", "TAboutWindow",    "TFarbenFenster",
+                                   "TEditorWindow", "TDbWinScrn",      "TResourceWindow",
+                                   "TSimuPanel",    "TProjectHierarchyWindow", "TCMIWindow",
+                                   "TDocumentationWindow", "TExportForm", "TOverviewForm",
+                                   "TLogWindow"};
+        QCOMPARE(app.CreationOrder(), expected);
+        QCOMPARE(app.Main().windowTitle(), QStringLiteral("Quenzor 2.7a"));
+        QCOMPARE(app.Main().Documents().size(), std::size_t(1));
+        TDocForm* doc = app.Main().ActiveDocument();
+        QVERIFY(doc);
+        QCOMPARE(doc->windowTitle(), home.QPathOf("net.pn"));
+        QCOMPARE(doc->StatusText(5), QStringLiteral("File version: 2,7"));
+    }
+};
+
+QTEST_MAIN(StartUpTest)
+#include "StartUpTest.moc"
