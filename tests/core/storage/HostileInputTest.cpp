@@ -16,36 +16,23 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Texts = std::vector<std::string>;
 
-void EmptyFrame(BinaryWriter& w) {
-    w.Rect({0, 0, 120, 90});
-    w.I32(0);
-    w.U8(2);
-    w.I32(0);
-}
-
-void ObjectRecord(BinaryWriter& w, const std::string& base, const std::string& name,
-                  const std::vector<std::string>& placed) {
+// A class file made byte by byte: `name` inheriting `base`, placing one
+// instance of each class in `placed`, with no elements of its own.
+void ObjectRecord(BinaryWriter& w, const std::string& base, const std::string& name, const Texts& placed) {
     w.TStr(base);
     w.TStr(name);
     w.I32(static_cast<std::int32_t>(placed.size()));
-    for (std::size_t i = 0; i < placed.size(); ++i) {
-        ObjectRecord(w, placed[i], placed[i] + "_" + std::to_string(i + 1), {});
-    }
+    for (std::size_t i = 0; i < placed.size(); ++i) ObjectRecord(w, placed[i], placed[i] + "_" + std::to_string(i + 1), {});
     for (int i = 0; i < 5; ++i) w.I32(0);
     w.TInt(static_cast<std::int32_t>(placed.size()));
-    EmptyFrame(w);
-    if (base != kEmptyObject) EmptyFrame(w);
+    for (int frames = base == kEmptyObject ? 1 : 2; frames > 0; --frames) { // own frame, base frame
+        w.Rect({0, 0, 120, 90});
+        w.Raw("\0\0\0\0\2\0\0\0\0", 9); // no interface places, size class 2, no description
+    }
 }
-
-// A class file made byte by byte: `name` inheriting `base`, placing one
-// instance of each class in `placed`, with no elements of its own.
-Bytes ClassBytes(const std::string& name, const std::string& base,
-                 const std::vector<std::string>& placed = {}) {
+Bytes ClassBytes(const std::string& name, const std::string& base, const Texts& placed = {}) {
     BinaryWriter w;
-    w.TStr("2,7");
-    w.TStr("100");
-    w.TInt(1);
-    w.TInt(0);
+    w.Raw("\6\3" "2,7" "\6\3" "100" "\2\1\2\0", 14); // version, sample time, unit, rule
     ObjectRecord(w, base, name, placed);
     return w.Bytes();
 }
@@ -65,6 +52,19 @@ class LibraryGraph : public StorageTest {
 protected:
     ~LibraryGraph() override { LoadLimits() = ObjectLoadLimits{}; }
     void WriteClass(const std::string& name, const Bytes& bytes) { WriteBytes(LibraryDirectory() + name + ".pn", bytes); }
+    // Writes the classes PREFIX0..PREFIXn, class k from make(name k, name k-1),
+    // rebuilds the library and seeds the library fuzzer with the document.
+    void WriteClasses(const std::string& prefix, int n, const std::function<Bytes(std::string, std::string)>& make,
+                      const Bytes& document) {
+        std::vector<std::pair<std::string, Bytes>> classes;
+        for (int k = 0; k <= n; ++k) {
+            classes.emplace_back(prefix + std::to_string(k), make(prefix + std::to_string(k), prefix + std::to_string(k - 1)));
+            WriteClass(classes.back().first, classes.back().second);
+        }
+        ASSERT_TRUE(ObjectLibrary().Rebuild());
+        classes.resize(std::min<std::size_t>(classes.size(), 16));
+        ToLibraryCorpus("classes_" + prefix, classes, document);
+    }
 };
 
 TEST_F(LibraryGraph, IndexFilesThatDisagreeAreNotTrusted) {
@@ -87,16 +87,10 @@ TEST_F(LibraryGraph, IndexFilesThatDisagreeAreNotTrusted) {
 }
 
 TEST_F(LibraryGraph, ClassesWithinClassesStopAtTheDepthLimit) {
-    std::vector<std::pair<std::string, Bytes>> chain;
-    for (int k = 0; k <= 40; ++k) {
-        const std::string name = "C" + std::to_string(k);
-        chain.emplace_back(name, ClassBytes(name, k ? "C" + std::to_string(k - 1) : kEmptyObject));
-        WriteClass(name, chain.back().second);
-    }
-    chain.resize(16);
-    ToLibraryCorpus("class_chain", chain, ClassBytes("Doc", "C15"));
-    ASSERT_TRUE(ObjectLibrary().Rebuild());
     const Bytes file = ClassBytes("Doc", "C40");
+    WriteClasses("C", 40, [](std::string name, std::string before) {
+        return ClassBytes(name, before == "C-1" ? kEmptyObject : before);
+    }, file);
     TPNObjekt doc;
     ASSERT_TRUE(LoadNet(doc, file));
     EXPECT_EQ(platform.messages.Texts(), Texts{ClassTooDeepText("C8")});
@@ -112,15 +106,10 @@ TEST_F(LibraryGraph, ClassesWithinClassesStopAtTheDepthLimit) {
 TEST_F(LibraryGraph, ObjectsMultiplyingThroughClassesStopAtTheObjectLimit) {
     // Each class places two instances of the one before: 2^13 objects from 13 small files.
     LoadLimits().objects = 500;
-    std::vector<std::pair<std::string, Bytes>> classes;
-    for (int k = 0; k <= 12; ++k) {
-        const std::string name = "B" + std::to_string(k), before = "B" + std::to_string(k - 1);
-        classes.emplace_back(name, ClassBytes(name, kEmptyObject, k ? Texts{before, before} : Texts{}));
-        WriteClass(name, classes.back().second);
-    }
-    ASSERT_TRUE(ObjectLibrary().Rebuild());
     const Bytes file = ClassBytes("Doc", kEmptyObject, {"B12"});
-    ToLibraryCorpus("class_bomb", classes, file);
+    WriteClasses("B", 12, [](std::string name, std::string before) {
+        return ClassBytes(name, kEmptyObject, before == "B-1" ? Texts{} : Texts{before, before});
+    }, file);
     TPNObjekt doc;
     EXPECT_FALSE(LoadNet(doc, file));
     EXPECT_EQ(platform.messages.Texts(), Texts{TooManyObjectsText()});
@@ -135,10 +124,6 @@ TEST_F(LibraryGraph, ObjectsOfClassesThatCannotBeLoadedKeepWhatIsStoredForThem) 
         {"cut short", [&] { std::filesystem::resize_file(tank, 30); }, kReadErrorText},
         {"newer", [&] { WriteBytes(tank, {6, 3, '9', ',', '9'}); }, NewerVersionText("9,9")},
         {"a FIFO", [&] { std::filesystem::remove(tank), ::mkfifo(tank.c_str(), 0600); }, kReadErrorText},
-    };
-    const auto arcs = [](const TPNObjekt& o) {
-        return std::count_if(o.Net().Elements().begin(), o.Net().Elements().end(),
-                             [](const TGraphItem* e) { return e->Kind() == kind::Arc; });
     };
     for (const auto& [what, breakClass, message] : cases) {
         std::filesystem::remove(tank);
@@ -157,20 +142,17 @@ TEST_F(LibraryGraph, ObjectsOfClassesThatCannotBeLoadedKeepWhatIsStoredForThem) 
         EXPECT_EQ(platform.messages.Texts().front(), message) << what;
         EXPECT_TRUE(read.readWithErrors) << what;
         EXPECT_TRUE(read.Net().Children().at(0)->ClassMissing()) << what;
-        EXPECT_EQ(arcs(read), 2) << what;
         const Bytes again = SaveNet(read);
-        EXPECT_TRUE(again == saved) << what << ": saving keeps the object as it was read";
+        EXPECT_TRUE(again == saved) << what << ": saved as it was read (arcs, start values, sides)";
 
         std::filesystem::remove(tank);
         WriteTankClass();
         platform.messages.Clear();
         TPNObjekt whole;
         ASSERT_TRUE(LoadNet(whole, again)) << what;
-        EXPECT_TRUE(platform.messages.Texts().empty()) << what;
-        EXPECT_FALSE(whole.readWithErrors || whole.Net().Children().at(0)->ClassMissing()) << what;
-        EXPECT_EQ(arcs(whole), 2) << what;
-        EXPECT_EQ(Interface(*whole.Net().Children()[0], "flow")->Value(), 7) << what;
-        EXPECT_EQ(Interface(*whole.Net().Children()[0], "flow")->side, 1) << what;
+        EXPECT_TRUE(platform.messages.Texts().empty() && !whole.readWithErrors) << what;
+        EXPECT_FALSE(whole.Net().Children().at(0)->ClassMissing()) << what;
+        EXPECT_TRUE(SaveNet(whole) == saved) << what << ": whole again with the class back";
     }
 }
 
@@ -255,9 +237,7 @@ TEST_F(DamagedNets, EveryReadErrorMarksTheDocument) {
     }
     TPNObjekt root;
     platform.messages.Clear();
-    ASSERT_TRUE(LoadNet(root, good));
-    EXPECT_FALSE(root.readWithErrors);
-    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_TRUE(LoadNet(root, good) && !root.readWithErrors && platform.messages.Texts().empty());
 }
 
 TEST_F(DamagedNets, SavingOverTheDamagedFileKeepsItsOriginalBeside) {

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -29,25 +28,19 @@
 
 namespace qz::test {
 
-// Writes a seed into fuzz/corpus/SUBDIR when QZ_WRITE_FUZZ_CORPUS is set.
-inline void WriteSeed(const std::string& subdir, const std::string& name, std::string_view bytes) {
+// Seeds of the fuzzers in fuzz/corpus/SUBDIR, written when QZ_WRITE_FUZZ_CORPUS is set.
+inline void WriteSeed(const std::string& subdir, const std::string& name, const std::string& bytes) {
     if (!std::getenv("QZ_WRITE_FUZZ_CORPUS")) return;
     const std::string dir = std::string(QZ_SOURCE_DIR) + "/fuzz/corpus/" + subdir + "/";
     std::filesystem::create_directories(dir);
     ASSERT_TRUE(fs::WriteFileAtomically(dir + name, bytes));
 }
-
-inline std::string_view AsText(const std::vector<std::uint8_t>& bytes) {
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-// A seed of the net file fuzzer (fuzz/corpus/netfile).
+inline std::string AsText(const std::vector<std::uint8_t>& b) { return {b.begin(), b.end()}; }
 inline void ToCorpus(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     WriteSeed("netfile", name, AsText(bytes));
 }
-
-// A seed of the library fuzzer (fuzz/LibraryFuzz.cpp): the index files
-// listing the classes, the class files and the document, in its parts.
+// A seed of the library fuzzer (fuzz/LibraryFuzz.cpp): both index files
+// listing the classes, the class files and the document.
 inline void ToLibraryCorpus(const std::string& name,
                             const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& classes,
                             const std::vector<std::uint8_t>& document) {
@@ -56,9 +49,9 @@ inline void ToLibraryCorpus(const std::string& name,
     for (std::size_t i = 0; i < classes.size(); ++i) {
         names += classes[i].first + "\r\n";
         files += std::to_string(i) + ".pn\r\n";
-        parts += std::string(AsText(classes[i].second)) + separator;
+        parts += AsText(classes[i].second) + separator;
     }
-    WriteSeed("library", name, names + separator + files + separator + parts + std::string(AsText(document)));
+    WriteSeed("library", name, names + separator + files + separator + parts + AsText(document));
 }
 
 // Adds `e` to the object's net and moves it by (x, y).
