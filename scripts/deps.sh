@@ -20,9 +20,13 @@ QZ_PACKAGES=(
   qt6-qpa-plugins xvfb x11-utils xauth dbus-x11 at-spi2-core python3-pyatspi e2fsprogs
 )
 
+# The one-node cluster of the Slurm test (scripts/slurm/test-cluster.sh).
+QZ_CLUSTER_PACKAGES=(slurm-wlm munge)
+
 qz_missing_packages() {
-  local missing=()
-  for p in "${QZ_PACKAGES[@]}"; do
+  local missing=() wanted=("$@")
+  [ ${#wanted[@]} -gt 0 ] || wanted=("${QZ_PACKAGES[@]}")
+  for p in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$p")
     fi
@@ -32,7 +36,7 @@ qz_missing_packages() {
 
 qz_install_deps() {
   local missing
-  missing=$(qz_missing_packages)
+  missing=$(qz_missing_packages "$@")
   if [ -z "$missing" ]; then
     return 0
   fi
@@ -49,6 +53,16 @@ qz_install_deps() {
   fi
 }
 
+# Returns 3 without a word when it is not root and something is missing (the
+# Slurm test then skips); 0 when everything is there or was installed.
+qz_install_cluster_deps() {
+  if [ -n "$(qz_missing_packages "${QZ_CLUSTER_PACKAGES[@]}")" ] && [ "$(id -u)" -ne 0 ]; then
+    return 3
+  fi
+  qz_install_deps "${QZ_CLUSTER_PACKAGES[@]}"
+}
+
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   qz_install_deps
+  qz_install_cluster_deps || echo "Not root: slurm-wlm and munge (the Slurm test) are not installed" >&2
 fi

@@ -15,6 +15,8 @@ echo "== Tests"
 ctest --test-dir build --output-on-failure -j "$JOBS"
 echo "== The window, end to end (private X server, accessibility tree)"
 tests/e2e/run-desktop-test.sh build
+echo "== Slurm test (a one-node cluster on this machine)"
+timeout 900 bash scripts/slurm/test-cluster.sh build/src/cli/quenzor-cli
 
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BUILD_BENCH=OFF \

@@ -8,6 +8,7 @@
 #include "CliMessageBoxes.h"
 #include "CliNetInput.h"
 #include "CliSupport.h"
+#include "EnsembleRun.h"
 #include "common/FileSystem.h"
 #include "common/NumberFormat.h"
 #include "model/ObjectLibrary.h"
@@ -20,10 +21,16 @@ namespace {
 
 constexpr const char* kUsage =
     "NET.pn [--steps N] [--until T] [--run-to-event] [--sample-time SECONDS] "
-    "[--enhanced-rule on|off] [--seed N] [--trace LIST] [--csv FILE] [--out FILE] [--stats]";
+    "[--enhanced-rule on|off] [--seed N] [--trace LIST] [--csv FILE] [--out FILE] [--stats] "
+    "[--set NAME=VALUE]... [--runs N] [--jobs J] [--runs-dir DIR] [--part K/M --partial FILE]";
+
+// Set by the entry point: sweep shares the options of simulate.
+bool sweepCommand = false;
 
 int Usage(std::ostream& err, const std::string& problem) {
-    err << "quenzor-cli simulate: " << problem << "\nUsage: quenzor-cli simulate " << kUsage << '\n';
+    const char* name = sweepCommand ? "sweep" : "simulate";
+    err << "quenzor-cli " << name << ": " << problem << "\nUsage: quenzor-cli " << name << ' '
+        << (sweepCommand ? kSweepUsage : kUsage) << '\n';
     return kExitRefused;
 }
 
@@ -46,9 +53,15 @@ std::vector<std::string> SplitList(const std::string& text) {
     return items;
 }
 
-int RunSimulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+} // namespace
+
+int RunSimulateCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                       bool sweep) {
+    sweepCommand = sweep;
     HeadlessOptions options;
-    std::string input;
+    EnsembleOptions ensemble;
+    ensemble.sweep = sweep;
+    std::string input, problem;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& into) {
@@ -58,7 +71,8 @@ int RunSimulate(const std::vector<std::string>& args, std::ostream& out, std::os
         };
         std::string v;
         if (a == "-h" || a == "--help") {
-            out << "Usage: quenzor-cli simulate " << kUsage << '\n';
+            out << "Usage: quenzor-cli " << (sweep ? "sweep " : "simulate ") << (sweep ? kSweepUsage : kUsage)
+                << '\n';
             return kExitOk;
         } else if (a == "--run-to-event") {
             options.runToEvent = true;
@@ -101,6 +115,8 @@ int RunSimulate(const std::vector<std::string>& args, std::ostream& out, std::os
             if (!value(options.csvPath) || options.csvPath.empty()) return Usage(err, "--csv needs a file name");
         } else if (a == "--out") {
             if (!value(options.outPath) || options.outPath.empty()) return Usage(err, "--out needs a file name");
+        } else if (const Taken t = TakeEnsembleOption(args, i, ensemble, problem); t != Taken::No) {
+            if (t == Taken::Refused) return Usage(err, problem);
         } else if (!a.empty() && a[0] == '-') {
             return Usage(err, "unknown option \"" + a + "\"");
         } else if (input.empty()) {
@@ -119,9 +135,17 @@ int RunSimulate(const std::vector<std::string>& args, std::ostream& out, std::os
     for (const std::string* output : {&options.csvPath, &options.outPath}) {
         if (*output != "-" && !CheckOutputIsNotInput(*output, input, "simulate", err)) return kExitRefused;
     }
+    if (ensemble.ManyRuns()) return RunEnsemble(sweep ? "sweep" : "simulate", input, options, ensemble, out, err);
     TPNObjekt root;
     if (!LoadCommandNet(root, input, "simulate", err)) return kExitRefused;
+    if (!ApplySetOptions(root, ensemble, "simulate", err)) return kExitRefused;
     return RunHeadless(root, options, out, err);
+}
+
+namespace {
+
+int RunSimulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return RunSimulateCommand(args, out, err, false);
 }
 
 const Registrar kRegistrar{Command{"simulate", kUsage,

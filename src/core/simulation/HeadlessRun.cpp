@@ -14,6 +14,7 @@
 #include "common/FileSystem.h"
 #include "common/NumberFormat.h"
 #include "diagrams/Oscilloscope.h"
+#include "diagrams/TraceRecorder.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
@@ -183,6 +184,7 @@ private:
 class SampleSink final : public Oscilloscope {
 public:
     void AddSample(long double time, long double marking) override {
+        if (keep) kept.AddSample(time, marking);
         if (rows) rows->Sample(columns, time, marking);
         if (values) {
             values->Write(num::FormatGeneral(time, 15) + ';' + num::FormatGeneral(marking, 15) + "\r\n");
@@ -195,6 +197,8 @@ public:
     CsvRows* rows = nullptr;
     std::vector<std::size_t> columns;   // the CSV columns of this place
     StreamedOutput* values = nullptr;   // the value export, for the one place of --out
+    bool keep = false;                  // the samples are wanted after the run
+    diagrams::TTraceRecorder kept;
 };
 
 // Between the steps of a run without a step limit: stops the run when model
@@ -351,6 +355,7 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
     }
     if (!options.outPath.empty() && !values.Open(err)) return kHeadlessRefused;
     for (auto& [place, sink] : sinks) {
+        sink->keep = static_cast<bool>(options.onTraces);
         if (rows) sink->rows = &*rows;
         if (!options.outPath.empty()) sink->values = &values;
     }
@@ -393,6 +398,11 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
         if (watch.stopped) err << "; the run was stopped";
         if (rows && rows->rows == 0) err << "; no sample was taken, so the CSV holds its header only";
         err << '\n';
+    }
+    if (options.onTraces) {
+        std::vector<const diagrams::TTraceRecorder*> columns;
+        for (const auto& [name, place] : traced) columns.push_back(&sinks.at(place)->kept);
+        options.onTraces(columns);
     }
 
     if (!options.csvPath.empty() && !csv.Finish(err)) status = kHeadlessRefused;

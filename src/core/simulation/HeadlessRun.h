@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -9,6 +10,9 @@ namespace qz {
 
 class TPNObjekt;
 class TPlatz;
+namespace diagrams {
+class TTraceRecorder;
+}
 
 // A simulation session without windows: started as the simulation switch
 // starts one, run at maximum speed, recorded through trace recorders.
@@ -29,6 +33,11 @@ struct HeadlessOptions {
     // many steps is stopped: immediate firings take no model time, and such
     // a run would never end.
     std::int64_t stallSteps = 1000000;
+    // Called once the run has ended, with the recorder of each traced name
+    // (ensembles collect the samples of their runs through it). Only then
+    // are samples kept in memory; the CSV and the value export are written
+    // as the run goes.
+    std::function<void(const std::vector<const diagrams::TTraceRecorder*>&)> onTraces;
 };
 
 // Exit statuses of a headless run.
