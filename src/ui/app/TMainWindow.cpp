@@ -252,7 +252,10 @@ void TMainWindow::Connect() {
         if (windows_.about) windows_.about->exec();
     });
     on(Cmd::ShowValues, [this] { ShowValuesBtnClick(); });
-    on(Cmd::Simulation, [this](bool down) { SimuButtonClick(down); });
+    // Toggled, not triggered: a screen reader toggles the button without
+    // clicking it. The window's own changes of the state are not toggles
+    // (they block the action's signals).
+    connect(a[Cmd::Simulation], &QAction::toggled, this, [this](bool down) { SimuButtonClick(down); });
     connect(a[Cmd::ShowOverview], &QAction::toggled, this, [this](bool down) {
         if (!windows_.navigator) return;
         if (down) {
@@ -386,7 +389,9 @@ void TMainWindow::Oeffnen1Click() {
     std::string directory;
     if (windows_.factory) directory = windows_.factory->Directory().toStdString();
     const std::optional<std::string> path = Platform().dialogs->OpenFileName(kOpenFilter, directory);
-    if (path) OpenFile(*path);
+    // Reading a net sets the program-wide enhanced firing rule the engine
+    // reads: not under a running maximum-speed loop.
+    if (path) workspace_.RunWhenIdle([this, file = *path] { OpenFile(file); });
 }
 
 void TMainWindow::Speichern1Click() {

@@ -24,6 +24,7 @@
 #include "platform/QtWindowSurface.h"
 #include "platform/Services.h"
 #include "settings/ProgramSettings.h"
+#include "simulation/TSimuPanel.h"
 #include "widgets/Pictures.h"
 #include "widgets/TStatusPanels.h"
 
@@ -471,6 +472,14 @@ bool TDocForm::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::FocusIn: main_.DocumentActivated(*this); return false;
     default: return false;
     }
+}
+
+void TDocForm::Initialisieren1Click() {
+    if (TSimuPanel* panel = main_.Windows().simulation) panel->InitNet(*this, false);
+}
+
+void TDocForm::InitAll1Click() {
+    if (TSimuPanel* panel = main_.Windows().simulation) panel->InitNet(*this, true);
 }
 
 } // namespace qz::ui

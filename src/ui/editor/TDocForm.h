@@ -141,6 +141,12 @@ private:
     // One row of grid dots in device pixels, drawn at every dot row; kept
     // from paint to paint.
     QImage gridRow_;
+
+public:
+    // "Init Net" and "Init Net and Diagramms": the net back to its initial
+    // markings (and the diagrams emptied), with or without a session.
+    void Initialisieren1Click();
+    void InitAll1Click();
 };
 
 } // namespace qz::ui

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "widgets/Pictures.h"
@@ -49,5 +50,11 @@ TErrorFenster::TErrorFenster(QWidget* parent) : QWidget(parent, Qt::Tool) {
 }
 
 void TErrorFenster::CloseBtnClick() { close(); }
+
+void TErrorFenster::showEvent(QShowEvent* e) {
+    const QSignalBlocker block(dontShow_);
+    dontShow_->setChecked(false);
+    QWidget::showEvent(e);
+}
 
 } // namespace qz::ui

@@ -15,6 +15,11 @@ public:
     QCheckBox* DontShow() const { return dontShow_; }
     void CloseBtnClick();
 
+protected:
+    // The window is shown only while "Error Messages during Compiling" is
+    // checked: its box starts unchecked, whatever it showed last time.
+    void showEvent(QShowEvent* e) override;
+
 signals:
     // The box was checked (false) or unchecked (true): whether the window
     // is wanted after failed checks.

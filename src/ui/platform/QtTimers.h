@@ -37,9 +37,22 @@ private:
 
 // Lets pending window messages run: the maximum-speed loop calls it between
 // steps, which is how Stop, the speed bar and the check boxes reach it.
+// Looking for messages costs far more than a step of a small net, so the
+// pump looks at most every kIntervalMs; it reads the clock only every few
+// calls, as many as take about a tenth of that interval.
 class QtMessagePump final : public MessagePump {
 public:
+    QtMessagePump() { clock_.start(); }
     void ProcessMessages() override;
+
+    static constexpr qint64 kIntervalMs = 10;
+
+private:
+    QElapsedTimer clock_;
+    qint64 lastCheck_ = 0;     // nanoseconds
+    qint64 lastMessages_ = -kIntervalMs * 1000000;
+    int calls_ = 0;
+    int stride_ = 1;
 };
 
 } // namespace qz::ui
