@@ -99,10 +99,17 @@ class Session:
         return node
 
     def menu(self, *path, opens_dialog=False):
-        """Chooses a menu item: the menu titles, then the item."""
-        for title in path[:-1]:
-            self.press(title, roles=("menu", "menu item"))
+        """Chooses a menu item: the menu titles, then the item. A menu
+        that stays open afterwards is closed again, as a click would."""
+        titles = [self.press(title, roles=("menu", "menu item")) for title in path[:-1]]
         self.press(path[-1], roles=("menu item",), opens_dialog=opens_dialog)
+        for title in reversed(titles):
+            try:
+                popup = title.getChildAtIndex(0)
+                if popup is not None and popup.getState().contains(pyatspi.STATE_SHOWING):
+                    title.queryAction().doAction(0)
+            except Exception:
+                pass
 
     def window(self, title, seconds=15.0):
         return self.wait(("frame", "dialog", "window", "alert"), name=title, seconds=seconds)
