@@ -19,17 +19,6 @@
 
 namespace {
 
-class SilentBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override {
-        return qz::DefaultAnswer(b);
-    }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view,
-                                          std::string_view) override {
-        return std::nullopt;
-    }
-};
-
 // 25 000 places, 25 000 transitions and 50 000 arcs (place -> transition ->
 // next place), laid out on a grid.
 std::unique_ptr<qz::TPNObjekt> MakeNet() {
@@ -71,7 +60,7 @@ std::unique_ptr<qz::TPNObjekt> MakeNet() {
 }
 
 struct Fixture {
-    SilentBoxes boxes;
+    qz::SilentMessageBoxes boxes;
     qz::PlatformScope scope{qz::PlatformServices{&boxes, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}};
     std::unique_ptr<qz::TPNObjekt> net = MakeNet();
     std::vector<std::uint8_t> bytes = qz::SaveNet(*net);

@@ -19,17 +19,6 @@
 
 namespace {
 
-class SilentBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override {
-        return qz::DefaultAnswer(b);
-    }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view,
-                                          std::string_view) override {
-        return std::nullopt;
-    }
-};
-
 std::vector<std::uint8_t> TankClass() {
     qz::TPNObjekt tank;
     tank.SetObjectName("Tank");
@@ -44,7 +33,7 @@ std::vector<std::uint8_t> TankClass() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentBoxes boxes;
+    static qz::SilentMessageBoxes boxes;
     static qz::PlatformScope scope(
         qz::PlatformServices{&boxes, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr});
     static const std::vector<std::uint8_t> tank = [] {

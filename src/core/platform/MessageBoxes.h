@@ -31,4 +31,14 @@ constexpr MsgAnswer DefaultAnswer(MsgButtons b) {
                : MsgAnswer::Ok;
 }
 
+// Boxes for programs without a user (fuzz targets, benchmarks): nothing is
+// shown, every box answers its default button, text input is cancelled.
+class SilentMessageBoxes final : public MessageBoxes {
+public:
+    MsgAnswer Show(std::string_view, MsgKind, MsgButtons b) override { return DefaultAnswer(b); }
+    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+};
+
 } // namespace qz

@@ -111,6 +111,33 @@ struct TSimulationEngine::GroupSlot {
     std::uint32_t cell;       // the place's marking cell, or kNone
 };
 
+// The records of the continuous phase's fast path (see FlowReady), complete
+// before the first member that keeps them in vectors.
+struct TSimulationEngine::FlowSlot {
+    TTransition* t;
+    double speed;      // this step's speed, when product is set
+    std::uint32_t slot;
+    std::uint32_t arc0, arc1, arc2; // in flowArcs_: normal inputs, then every output
+    std::uint8_t fire;    // enabled in this step's first pass
+    std::uint8_t outputs; // the outputs receive the flow (reservation byte clear)
+    // The flow is speed × sample time (computed again where it is used, the
+    // same product with the same rounding); else it is the transition's flow.
+    std::uint8_t product;
+    // Deferred runs: what the first pass has not written to the transition
+    // yet (kPendingFire, kPendingFlow), and the two bytes it reads, taken
+    // when the program was built.
+    std::uint8_t pending;
+    std::uint8_t expression;
+    std::uint8_t reservation;
+};
+
+struct TSimulationEngine::FlowArc {
+    double* marking; // the marking owner's cells
+    double* next;
+    std::uint32_t cell;
+    std::uint32_t arc; // slot in arcs_; kDiscretePlace set for a discrete place
+};
+
 void ClassifyTransitions(TPNObjekt& root, SimulationLists& lists) {
     lists.Clear();
     root.CollectSimulationLists(lists);
@@ -1652,31 +1679,6 @@ void TSimulationEngine::ProcessContinuous() {
 // pass takes them from flow_ instead of from the transitions. A transition
 // listed twice would fire twice with its last flow: such a list takes the
 // path above.
-
-struct TSimulationEngine::FlowSlot {
-    TTransition* t;
-    double speed;      // this step's speed, when product is set
-    std::uint32_t slot;
-    std::uint32_t arc0, arc1, arc2; // in flowArcs_: normal inputs, then every output
-    std::uint8_t fire;    // enabled in this step's first pass
-    std::uint8_t outputs; // the outputs receive the flow (reservation byte clear)
-    // The flow is speed × sample time (computed again where it is used, the
-    // same product with the same rounding); else it is the transition's flow.
-    std::uint8_t product;
-    // Deferred runs: what the first pass has not written to the transition
-    // yet (kPendingFire, kPendingFlow), and the two bytes it reads, taken
-    // when the program was built.
-    std::uint8_t pending;
-    std::uint8_t expression;
-    std::uint8_t reservation;
-};
-
-struct TSimulationEngine::FlowArc {
-    double* marking; // the marking owner's cells
-    double* next;
-    std::uint32_t cell;
-    std::uint32_t arc; // slot in arcs_; kDiscretePlace set for a discrete place
-};
 
 namespace {
 
