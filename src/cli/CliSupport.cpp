@@ -1,6 +1,8 @@
 #include "CliSupport.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <ostream>
 
 namespace qz::cli {
@@ -24,6 +26,25 @@ void PrintUsage(std::ostream& os) {
     os << "\nquenzor-cli help prints this text.\n";
 }
 
+int RunCommand(const Command& c, const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
+    int code;
+    try {
+        code = c.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    } catch (const std::bad_alloc&) {
+        err << "quenzor-cli " << c.name << ": out of memory\n";
+        return kExitNoMemory;
+    } catch (const std::exception& e) {
+        err << "quenzor-cli " << c.name << ": " << e.what() << '\n';
+        return kExitFailure;
+    }
+    if (!out.flush()) {
+        err << "quenzor-cli " << c.name << ": cannot write to standard output\n";
+        return code == kExitOk ? kExitFailure : code;
+    }
+    return code;
+}
+
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -37,9 +58,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitOk;
     }
     for (const Command& c : Registry()) {
-        if (c.name == name) {
-            return c.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
-        }
+        if (c.name == name) return RunCommand(c, args, out, err);
     }
     err << "quenzor-cli: unknown command \"" << name << "\"\n";
     PrintUsage(err);

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "CliMessageBoxes.h"
+#include "CliNetInput.h"
 #include "CliSupport.h"
 #include "LoadAnyNet.h"
 #include "common/NumberFormat.h"
@@ -70,10 +71,14 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             return kExitRefused;
         }
     }
+    if (!CheckCommandInput(files[0], "convert", err)) return kExitRefused;
     MessagesToStream messages(err);
     ObjectLibrary().LoadIndex();
     TPNObjekt root;
     if (!LoadAnyNet(root, files[0], options, err)) return kExitRefused;
+    // Converting a file into itself rewrites it in the current version; a
+    // fragment read with errors is never written anywhere.
+    if (!CheckReadCleanly(root, files[0], "convert", err)) return kExitRefused;
     if (!SaveAnyNet(root, files[1], err, exportOptions)) return kExitFailure;
     std::size_t places = 0, transitions = 0, arcs = 0;
     for (const TGraphItem* e : root.Net().Elements()) {

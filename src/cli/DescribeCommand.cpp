@@ -35,6 +35,7 @@ int RunDescribe(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "usage: quenzor-cli describe NET.pn [-o FILE]\n";
         return kExitRefused;
     }
+    if (toFile && !CheckOutputIsNotInput(output, input, "describe", err)) return kExitRefused;
     TPNObjekt root;
     if (!LoadCommandNet(root, input, "describe", err)) return kExitRefused;
     const std::string text = DescriptionFileText(DescribeDocument(root));

@@ -1,5 +1,6 @@
 // quenzor-cli eval: compiles one formula, evaluates it once and prints the
 // value the way the program shows numbers.
+#include <cmath>
 #include <deque>
 #include <ostream>
 #include <string>
@@ -54,6 +55,10 @@ int RunEval(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         auto v = num::ParseNumber(value, ',');
         if (!v) v = num::ParseNumber(value, '.');
         if (!v) return Usage(err, "not a number: \"" + value + "\"");
+        // Formulas compute in doubles: a value beyond their range would turn into INF.
+        if (!std::isfinite(static_cast<double>(*v))) {
+            return Usage(err, "out of the range of numbers: \"" + value + "\"");
+        }
         values.push_back(static_cast<double>(*v));
         table.Add(a.substr(0, eq), &values.back());
     }

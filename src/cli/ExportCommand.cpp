@@ -57,6 +57,7 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
             << "\" (use .emf, .wmf, .svg, .pdf or .png)\n";
         return kExitRefused;
     }
+    if (!CheckOutputIsNotInput(output, input, "export", err)) return kExitRefused;
     // Labels measure themselves while the net is read: the fonts must be
     // ready first.
     render::ScopedQtMeasuring metrics;

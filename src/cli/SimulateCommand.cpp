@@ -128,6 +128,12 @@ int RunSimulateCommand(const std::vector<std::string>& args, std::ostream& out, 
     if ((!options.csvPath.empty() || !options.outPath.empty()) && options.trace.empty()) {
         return Usage(err, "--csv and --out need --trace");
     }
+    if (options.csvPath == options.outPath && options.csvPath != "-" && !options.csvPath.empty()) {
+        return Usage(err, "--csv and --out name the same file");
+    }
+    for (const std::string* output : {&options.csvPath, &options.outPath}) {
+        if (*output != "-" && !CheckOutputIsNotInput(*output, input, "simulate", err)) return kExitRefused;
+    }
     if (ensemble.ManyRuns()) return RunEnsemble(sweep ? "sweep" : "simulate", input, options, ensemble, out, err);
     TPNObjekt root;
     if (!LoadCommandNet(root, input, "simulate", err)) return kExitRefused;

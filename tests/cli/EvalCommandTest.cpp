@@ -31,7 +31,8 @@ TEST(EvalCommand, ErrorsGoToStandardErrorWithExitCode2) {
             << args[0];
     }
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"--"}, {"-X^2"}, {"X", "X"}, {"X", "=1"}, {"X", "X=abc"}, {"X", "X=1.5,2"}}) {
+             {}, {"--"}, {"-X^2"}, {"X", "X"}, {"X", "=1"}, {"X", "X=abc"}, {"X", "X=1.5,2"},
+             {"X", "X=1e400"}, {"X", "X=-1E309"}}) {
         const CliRun r = Eval(args);
         EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(r.err.find("Usage: quenzor-cli eval"), std::string::npos);

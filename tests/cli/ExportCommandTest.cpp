@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "CliTestSupport.h"
 #include "TempHome.h"
@@ -39,6 +40,11 @@ TEST_F(ExampleHome, ExamplesCommandWritesNetsThatReadBackWhole) {
         ASSERT_TRUE(LoadNetFile(bundled, Example(name))) << name;
         EXPECT_EQ(fresh.Net().Count(), bundled.Net().Count()) << name;
         EXPECT_GT(fresh.Net().Count(), 3u) << name;
+        // The sample time of a new document window: 100 milliseconds.
+        for (const TPNObjekt* net : {&fresh, &bundled}) {
+            EXPECT_EQ(std::make_tuple(net->timeUnit, net->sampleTimeText, net->sampleTimeSeconds),
+                      std::make_tuple(1, std::string("100"), 0.1)) << name;
+        }
     }
     EXPECT_TRUE(stdfs::exists(dir + "/Objects/Tank.pn"));
     TPNObjekt plant;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <sstream>
 
 #include "NetBuilder.h"
@@ -182,11 +183,66 @@ TEST_F(Simulate, TracesPlacesInsideObjectsByPath) {
     EXPECT_EQ(o.str().substr(0, o.str().find("Time")), "time,Tank_1.Level\n1,0\n");
     options.trace = {"Tank_1.Nothing"};
     EXPECT_EQ(RunHeadless(root, options, o, e), 2);
+    // A place of the base class by the path the net file writes for it.
+    TPNObjekt derived;
+    ASSERT_TRUE(derived.SetInherited("Tank"));
+    options.trace = {"Tank.Level"};
+    o.str("");
+    EXPECT_EQ(RunHeadless(derived, options, o, e), 0) << e.str();
+    EXPECT_EQ(o.str().substr(0, o.str().find("Time")), "time,Tank.Level\n0,1\n");
     options.trace.clear();
     options.steps.reset();
     root.sampleTimeSeconds = 0;
     EXPECT_EQ(RunHeadless(root, options, o, e), 2) << "a run that could never end is refused";
     lib = TObjectLibrary{};
+}
+
+TEST_F(Simulate, RowsAreWrittenWhileTheRunGoesAndARunThatNeverAdvancesSaysWhy) {
+    // Standard output notes the model time whenever a row reaches it.
+    struct Noting : std::stringbuf {
+        const TPNObjekt* root = nullptr;
+        std::vector<double> times;
+        std::streamsize xsputn(const char* s, std::streamsize n) override {
+            if (n > 0 && std::isdigit(static_cast<unsigned char>(*s))) times.push_back(root->modelTime);
+            return std::stringbuf::xsputn(s, n);
+        }
+    } noting;
+    std::ostream o(&noting);
+    std::ostringstream e;
+    HeadlessOptions options;
+    options.trace = {"P"};
+    options.csvPath = "-";
+    options.steps = 3;
+    TPNObjekt tank, loop;
+    for (TPNObjekt* net : {&tank, &loop}) net->sampleTimeSeconds = 1;
+    NetBuilder t(tank), l(loop);
+    t.Arc(t.Place("P", 10, true), t.Trans("Drain", "1", true));
+    noting.root = &tank;
+    EXPECT_EQ(RunHeadless(tank, options, o, e), 0) << e.str();
+    EXPECT_EQ(noting.times, (std::vector<double>{0, 1, 2})) << "each row when it is sampled";
+
+    // An immediate transition firing for ever: no sample, and why.
+    TPlatz* p = l.Place("P", 1);
+    TTransition* again = l.Trans("Again", "0");
+    l.Arc(p, again);
+    l.Arc(again, p);
+    noting.root = &loop;
+    noting.str("");
+    options.steps = 5;
+    EXPECT_EQ(RunHeadless(loop, options, o, e), 0);
+    EXPECT_EQ(noting.str().substr(0, noting.str().find("Time")), "time,P\n");
+    EXPECT_EQ(e.str(), "quenzor-cli simulate: model time did not advance in the 5 steps that ran: a discrete "
+                       "transition fired in every step, and firings take no model time; no sample was taken, "
+                       "so the CSV holds its header only\n");
+    // Without a step limit it would never end.
+    options.steps.reset();
+    options.stallSteps = 40;
+    e.str("");
+    EXPECT_EQ(RunHeadless(loop, options, o, e), 0);
+    EXPECT_NE(e.str().find("in the 40 steps that ran: a discrete transition fired in every step, and firings "
+                           "take no model time; the run was stopped"),
+              std::string::npos)
+        << e.str();
 }
 
 } // namespace

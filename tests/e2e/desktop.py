@@ -6,7 +6,11 @@ import subprocess
 import sys
 import time
 
-import pyatspi
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+import pyatspi  # noqa: E402
 
 BUTTON_ROLES = ("push button", "toggle button", "check box")
 
@@ -73,21 +77,39 @@ class Session:
         return None
 
     def wait(self, roles, name=None, prefix=None, within=None, seconds=15.0):
-        label = name or (prefix + "...")
+        label = name or ((prefix or "") + "..." if prefix else "a " + "/".join(roles))
         return wait_for(label, lambda: self.find(roles, name, prefix, within), seconds)
 
-    def press(self, name, roles=BUTTON_ROLES, within=None):
+    def press(self, name, roles=BUTTON_ROLES, within=None, opens_dialog=False):
+        """Presses a control. A control that opens a modal dialog answers
+        only when the dialog closes, so the call is not waited for."""
         node = self.wait(roles, name=name, within=within)
         if not node.getState().contains(pyatspi.STATE_ENABLED):
             wait_for(name + " to be enabled", lambda: node.getState().contains(pyatspi.STATE_ENABLED))
-        node.queryAction().doAction(0)
+        if not opens_dialog:
+            node.queryAction().doAction(0)
+            return node
+        Atspi.set_timeout(1000, 15000)
+        try:
+            node.queryAction().doAction(0)
+        except Exception:
+            pass  # the dialog is open; its answer comes later
+        finally:
+            Atspi.set_timeout(25000, 15000)
         return node
 
-    def menu(self, *path):
-        """Chooses a menu item: the menu titles, then the item."""
-        for title in path[:-1]:
-            self.press(title, roles=("menu", "menu item"))
-        self.press(path[-1], roles=("menu item",))
+    def menu(self, *path, opens_dialog=False):
+        """Chooses a menu item: the menu titles, then the item. A menu
+        that stays open afterwards is closed again, as a click would."""
+        titles = [self.press(title, roles=("menu", "menu item")) for title in path[:-1]]
+        self.press(path[-1], roles=("menu item",), opens_dialog=opens_dialog)
+        for title in reversed(titles):
+            try:
+                popup = title.getChildAtIndex(0)
+                if popup is not None and popup.getState().contains(pyatspi.STATE_SHOWING):
+                    title.queryAction().doAction(0)
+            except Exception:
+                pass
 
     def window(self, title, seconds=15.0):
         return self.wait(("frame", "dialog", "window", "alert"), name=title, seconds=seconds)

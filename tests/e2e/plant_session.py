@@ -38,7 +38,7 @@ def test(app, cli, home):
         s.press("Start")
         wait_for("the panel to close", lambda: s.find(("frame", "window", "dialog"), name="Simulation") is None)
 
-        s.menu("File", "Save as")
+        s.menu("File", "Save as", opens_dialog=True)
         dialog = s.window("Save as")
         name_field = s.wait(("text",), within=dialog)
         name_field.queryEditableText().setTextContents(saved)

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 #include "common/Cp1252.h"
 
@@ -49,6 +50,7 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
     return true;
 }
 
+
 std::string ProgramDirectory() {
     if (const char* home = std::getenv("QUENZOR_HOME"); home && *home) {
         std::string dir = home;
@@ -62,88 +64,171 @@ std::string ProgramDirectory() {
     return exe.substr(0, exe.rfind('/') + 1);
 }
 
-std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path, std::uint64_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::optional<std::vector<std::uint8_t>> result;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) &&
-        static_cast<std::uint64_t>(st.st_size) <= maxBytes) {
-        std::vector<std::uint8_t> data;
-        data.reserve(static_cast<std::size_t>(st.st_size));
-        // Files of /proc report size 0; read until the end, never past the cap.
-        std::uint8_t chunk[65536];
-        bool ok = true;
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                ok = false;
-                break;
-            }
-            if (n == 0) break;
-            if (data.size() + static_cast<std::uint64_t>(n) > maxBytes) {
-                ok = false;
-                break;
-            }
-            data.insert(data.end(), chunk, chunk + n);
-        }
-        if (ok) result = std::move(data);
+namespace {
+
+// Opens a regular file for reading without blocking: a FIFO opened for
+// reading would wait for a writer, so the file is opened non-blocking and
+// refused unless fstat reports a regular file. -1 with the reason in *error.
+int OpenRegularFile(const std::string& path, struct stat& st, std::string* error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        SetError(error, "cannot open '" + path + "'", errno);
+        return -1;
     }
-    ::close(fd);
-    return result;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error) *error = "'" + path + "' is not a regular file";
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
-bool WriteFileAtomically(const std::string& requested, const std::function<bool(int, std::string*)>& write,
-                         std::string* error) {
+// Reads up to `limit` bytes; `whole` asks for the entire file and fails when
+// it holds more than `limit`.
+std::optional<std::vector<std::uint8_t>> ReadRegular(const std::string& path, std::uint64_t limit,
+                                                     bool whole, std::string* error) {
+    struct stat st {};
+    const int fd = OpenRegularFile(path, st, error);
+    if (fd < 0) return std::nullopt;
+    const auto tooLarge = [&] {
+        if (error) *error = "'" + path + "' is larger than " + std::to_string(limit) + " bytes";
+        ::close(fd);
+        return std::nullopt;
+    };
+    if (whole && static_cast<std::uint64_t>(st.st_size) > limit) return tooLarge();
+    std::vector<std::uint8_t> data;
+    data.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(st.st_size, limit)));
+    // Files of /proc report size 0; read until the end, never past the cap.
+    std::uint8_t chunk[65536];
+    for (;;) {
+        const std::uint64_t room = limit - data.size();
+        const std::size_t want = whole ? sizeof chunk : static_cast<std::size_t>(std::min<std::uint64_t>(room, sizeof chunk));
+        if (want == 0) break;
+        const ssize_t n = ::read(fd, chunk, want);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            SetError(error, "cannot read '" + path + "'", errno);
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        if (data.size() + static_cast<std::uint64_t>(n) > limit) return tooLarge();
+        data.insert(data.end(), chunk, chunk + n);
+    }
+    ::close(fd);
+    return data;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path, std::uint64_t maxBytes,
+                                                  std::string* error) {
+    return ReadRegular(path, maxBytes, true, error);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, std::size_t count,
+                                                       std::string* error) {
+    return ReadRegular(path, count, false, error);
+}
+
+AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+
+void AtomicFileWriter::Discard() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    ::unlink(temp_.c_str());
+    fd_ = -1;
+}
+
+bool AtomicFileWriter::Open(const std::string& requested, std::string* error) {
+    Discard();
+    errno_ = 0;
+    buffer_.clear();
+    requested_ = requested;
     // A symbolic link stays a link: the file it points to is replaced.
-    std::string path = requested;
+    target_ = requested;
     struct stat st {};
     if (::lstat(requested.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         if (char* real = ::realpath(requested.c_str(), nullptr)) {
-            path = real;
+            target_ = real;
             std::free(real);
         }
     }
-    const bool exists = ::stat(path.c_str(), &st) == 0;
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
         if (error) *error = "'" + requested + "' is not a regular file";
         return false;
     }
-    const std::string dir = DirectoryOf(path);
-    const std::string name = path.substr(path.rfind('/') + 1);
+    directory_ = DirectoryOf(target_);
+    const std::string name = target_.substr(target_.rfind('/') + 1);
     if (name.empty()) {
-        if (error) *error = "'" + path + "' names no file";
+        if (error) *error = "'" + target_ + "' names no file";
         return false;
     }
-    std::string temp = (dir == "/" ? "" : dir) + "/." + name + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        SetError(error, "cannot create a temporary file in '" + dir + "'", errno);
+    temp_ = (directory_ == "/" ? "" : directory_) + "/." + name + ".XXXXXX";
+    fd_ = ::mkstemp(temp_.data());
+    if (fd_ < 0) {
+        SetError(error, "cannot create a temporary file in '" + directory_ + "'", errno);
         return false;
     }
     // An existing file keeps its permissions; a new one gets the usual ones.
-    const mode_t mode = exists ? (st.st_mode & 07777) : (0644 & ~CurrentUmask());
-    auto fail = [&](const std::string& what, int err, bool closeFd) {
-        if (closeFd) ::close(fd);
-        ::unlink(temp.c_str());
+    mode_ = exists ? (st.st_mode & 07777) : (0644 & ~CurrentUmask());
+    if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0) {
+        SetError(error, "cannot set the mode of '" + temp_ + "'", errno);
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::Flush() {
+    if (errno_ == 0 && !WriteAll(fd_, reinterpret_cast<const std::uint8_t*>(buffer_.data()), buffer_.size())) {
+        errno_ = errno ? errno : EIO;
+    }
+    buffer_.clear();
+    return errno_ == 0;
+}
+
+bool AtomicFileWriter::Write(const void* data, std::size_t size) {
+    if (fd_ < 0) return false;
+    constexpr std::size_t kBuffer = 1 << 16;
+    if (buffer_.size() + size > kBuffer && !Flush()) return false;
+    if (size >= kBuffer) {
+        if (!WriteAll(fd_, static_cast<const std::uint8_t*>(data), size)) errno_ = errno ? errno : EIO;
+        return errno_ == 0;
+    }
+    buffer_.append(static_cast<const char*>(data), size);
+    return errno_ == 0;
+}
+
+bool AtomicFileWriter::Commit(std::string* error) {
+    if (fd_ < 0) {
+        if (error) *error = "'" + requested_ + "' is not open";
+        return false;
+    }
+    auto fail = [&](const std::string& what, int err) {
+        Discard();
         SetError(error, what, err);
         return false;
     };
-    if (::fchmod(fd, mode) != 0) return fail("cannot set the mode of '" + temp + "'", errno, true);
-    std::string why;
-    if (!write(fd, &why)) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        if (error) *error = why.empty() ? "cannot write '" + temp + "'" : why;
+    if (!Flush()) return fail("cannot write '" + temp_ + "'", errno_);
+    if (::fsync(fd_) != 0) return fail("cannot flush '" + temp_ + "'", errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        SetError(error, "cannot close '" + temp_ + "'", err);
         return false;
     }
-    if (::fsync(fd) != 0) return fail("cannot flush '" + temp + "'", errno, true);
-    if (::close(fd) != 0) return fail("cannot close '" + temp + "'", errno, false);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        return fail("cannot replace '" + path + "'", errno, false);
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        SetError(error, "cannot replace '" + target_ + "'", err);
+        return false;
+    }
     // Make the rename itself durable; a failure here no longer loses data.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -151,15 +236,29 @@ bool WriteFileAtomically(const std::string& requested, const std::function<bool(
     return true;
 }
 
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int, std::string*)>& write,
+                         std::string* error) {
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return false;
+    std::string why;
+    if (!write(file.Descriptor(), &why)) {
+        if (error) *error = why.empty() ? "cannot write '" + path + "'" : why;
+        return false; // the writer removes its temporary file
+    }
+    return file.Commit(error);
+}
+
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string* error) {
-    return WriteFileAtomically(
-        path,
-        [&](int fd, std::string* why) {
-            if (WriteAll(fd, data, size)) return true;
-            *why = std::string("cannot write '") + path + "': " + ErrnoText(errno);
-            return false;
-        },
-        error);
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return false;
+    file.Write(data, size); // a failure is reported by Commit
+    return file.Commit(error);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 bool FileExists(const std::string& path) {
@@ -182,10 +281,7 @@ bool WriteTextLines(const std::string& path, const std::vector<std::string>& utf
     return WriteFileAtomically(path, text, error);
 }
 
-std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
-    const auto data = ReadFile(path);
-    if (!data) return std::nullopt;
-    const std::string_view text(reinterpret_cast<const char*>(data->data()), data->size());
+std::vector<std::string> SplitTextLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -197,6 +293,13 @@ std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
         start = next;
     }
     return lines;
+}
+
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& path, std::uint64_t maxBytes,
+                                                      std::string* error) {
+    const auto data = ReadFile(path, maxBytes, error);
+    if (!data) return std::nullopt;
+    return SplitTextLines(std::string_view(reinterpret_cast<const char*>(data->data()), data->size()));
 }
 
 } // namespace qz::fs

@@ -12,6 +12,7 @@
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
+#include "settings/SampleTime.h"
 
 namespace qz::examples {
 
@@ -50,6 +51,13 @@ TEdge* Connect(TNetList& net, TGraphItem* from, TGraphItem* to, int arcKind, con
 
 namespace {
 
+// A document as a new window makes it, with the name given: its sample time
+// is "100" milliseconds, as every net of a user starts with.
+void NewDocument(TPNObjekt& root, const char* name) {
+    root.name = name;
+    UseNewDocumentSampleTime(root);
+}
+
 // prefix + number, built by appending (GCC 12 misreports "P" + to_string).
 std::string Numbered(const char* prefix, int n) {
     std::string s = prefix;
@@ -78,7 +86,7 @@ void AddShape(TNetList& net, const TRect& r, std::uint8_t kind, std::uint8_t sty
 
 void BuildElementKinds(TPNObjekt& root) {
     TNetList& net = root.Net();
-    root.name = "ElementKinds";
+    NewDocument(root, "ElementKinds");
     AddLabel(net, 40, 10, "Every kind of element|tokens, markings, arcs and shapes");
     AddShape(net, {20, 60, 700, 200}, 1);
     AddShape(net, {20, 220, 700, 420}, 0, 1);
@@ -129,7 +137,7 @@ void BuildElementKinds(TPNObjekt& root) {
 
 void BuildHybrid(TPNObjekt& root) {
     TNetList& net = root.Net();
-    root.name = "Hybrid";
+    NewDocument(root, "Hybrid");
     AddLabel(net, 20, 10, "Tank with a switched pump");
     TPlatz* tank = AddPlace(net, 260, 160, "Tank", "level", 4, true);
     tank->SetSizeClass(4);
@@ -161,7 +169,7 @@ void BuildHybrid(TPNObjekt& root) {
 
 void BuildProducerConsumer(TPNObjekt& root) {
     TNetList& net = root.Net();
-    root.name = "ProducerConsumer";
+    NewDocument(root, "ProducerConsumer");
     TPlatz* ready = AddPlace(net, 60, 80, "Ready", "ready", 1);
     TPlatz* produced = AddPlace(net, 60, 220, "Produced", "produced");
     TPlatz* buffer = AddPlace(net, 240, 150, "Buffer", "buffer", 2);
@@ -206,7 +214,7 @@ void BuildTankClass(TPNObjekt& cls) {
 
 void BuildPlant(TPNObjekt& root) {
     TNetList& net = root.Net();
-    root.name = "Plant";
+    NewDocument(root, "Plant");
     TPlatz* source = AddPlace(net, 60, 120, "Source", "source", 50, true);
     TTransition* feed = AddTransition(net, 150, 120, "Feed", "1", true);
     TPNObjekt* first = root.AddChildObject("Tank_1", kTankClass, 220, 60);
@@ -241,7 +249,7 @@ void BuildPlant(TPNObjekt& root) {
 
 void BuildLargeNet(TPNObjekt& root, int elements) {
     TNetList& net = root.Net();
-    root.name = "Large";
+    NewDocument(root, "Large");
     // Rows of place -> transition -> place ..., each node followed by its arc.
     const int perRow = 40;
     int count = 0, column = 0, row = 0, serial = 0;

@@ -20,6 +20,20 @@ int TObjectLibrary::IndexOf(const std::string& className) const {
     return -1;
 }
 
+const std::string* TObjectLibrary::FileOf(const std::string& className) const {
+    const int i = IndexOf(className);
+    if (i < 0 || static_cast<std::size_t>(i) >= files.size()) return nullptr;
+    return &files[static_cast<std::size_t>(i)];
+}
+
+std::string IndexFileFaultText(const std::string& fileName, const std::string& why) {
+    return "The library index file \"" + fileName + "\" cannot be used (" + why + ").\rRebuild the library.";
+}
+
+std::string UnstorableClassNameText(const std::string& fileName) {
+    return "The class file \"" + fileName + "\" is left out of the library: its name holds a line break.";
+}
+
 TObjectLibrary& ObjectLibrary() {
     static TObjectLibrary library;
     return library;
@@ -29,8 +43,29 @@ std::string LibraryDirectory() { return fs::ProgramDirectory() + kObjectsDirecto
 
 void TObjectLibrary::LoadIndex() {
     const std::string dir = fs::ProgramDirectory();
-    if (auto lines = fs::ReadTextLines(dir + kObjectNameFile)) names = std::move(*lines);
-    if (auto lines = fs::ReadTextLines(dir + kObjectFileFile)) files = std::move(*lines);
+    bool usable = true;
+    const auto read = [&](const char* fileName, std::vector<std::string>& into) {
+        const std::string path = dir + fileName;
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) return;
+        std::string why;
+        if (auto lines = fs::ReadTextLines(path, kMaxIndexFileBytes, &why)) {
+            into = std::move(*lines);
+            return;
+        }
+        Platform().messages->Error(IndexFileFaultText(fileName, why));
+        usable = false;
+    };
+    read(kObjectNameFile, names);
+    read(kObjectFileFile, files);
+    if (usable && names.size() != files.size()) {
+        Platform().messages->Error(kIndexMismatchText);
+        usable = false;
+    }
+    if (!usable) {
+        names.clear();
+        files.clear();
+    }
 }
 
 namespace {
@@ -138,6 +173,10 @@ bool TObjectLibrary::Rebuild(std::string* error) {
     for (const std::string& fileName : ClassFileNames()) {
         const std::string path = dir + fileName;
         const NetFileHeader header = ReadNetFileHeader(path);
+        if (header.name.find_first_of("\r\n") != std::string::npos) {
+            Platform().messages->Error(UnstorableClassNameText(fileName));
+            continue;
+        }
         hierarchy.push_back(header.name + ";" + header.baseName);
         names.push_back(header.name);
         files.push_back(path);
@@ -150,12 +189,12 @@ bool TObjectLibrary::Rebuild(std::string* error) {
 }
 
 std::optional<std::string> TObjectLibrary::FileOfClass(const std::string& className) const {
-    const int i = IndexOf(className);
-    if (i < 0 || static_cast<std::size_t>(i) >= files.size()) {
+    const std::string* file = FileOf(className);
+    if (!file) {
         Platform().messages->Error(std::string(kObjectNotFoundPrefix) + className + kObjectNotFoundSuffix);
         return std::nullopt;
     }
-    return files[static_cast<std::size_t>(i)];
+    return *file;
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,6 +16,14 @@ inline constexpr const char* kObjectFileFile = "ObjFile.dat";
 inline constexpr const char* kObjectsDirectory = "Objects";
 inline constexpr const char* kNameExistsCaption = "The object name alread exists.";
 inline constexpr const char* kNewNamePrompt = "New Object Name:";
+// The index files are read up to this size; a larger one is no index.
+inline constexpr std::uint64_t kMaxIndexFileBytes = 16u << 20;
+// "The library index file \"ObjName.dat\" cannot be used (<why>).\rRebuild the library."
+std::string IndexFileFaultText(const std::string& fileName, const std::string& why);
+inline constexpr const char* kIndexMismatchText =
+    "The library index files \"ObjName.dat\" and \"ObjFile.dat\" do not agree.\rRebuild the library.";
+// "The class file \"<file>\" is left out of the library: its name holds a line break."
+std::string UnstorableClassNameText(const std::string& fileName);
 
 // A node of the class tree: a class name and the classes derived from it.
 struct ClassTreeNode {
@@ -34,17 +43,23 @@ struct TObjectLibrary {
 
     // Index of the first class with that name (exact), or -1.
     int IndexOf(const std::string& className) const;
+    // The file of the first class with that name, or null when the name or
+    // its file line is missing.
+    const std::string* FileOf(const std::string& className) const;
 
     // Reads a class file into a fresh object; reports its own failures.
     // The net file reader installs itself here.
     std::function<bool(TPNObjekt& into, const std::string& file)> loadClass;
 
     // Start-up: the lists from "ObjName.dat" and "ObjFile.dat" in the program
-    // directory, each when it exists.
+    // directory, each when it exists. An index file that cannot be read (too
+    // large, no regular file) or two files of different lengths are reported
+    // and leave the index empty: names and files would not pair up.
     void LoadIndex();
     // Scans "Objects/*.pn" (in file-name order), reading only the header of
-    // each file; rewrites both index files and rebuilds the tree. False when
-    // an index file could not be written.
+    // each file; rewrites both index files and rebuilds the tree. A class
+    // whose name holds a line break cannot be stored line by line: it is
+    // reported and left out. False when an index file could not be written.
     bool Rebuild(std::string* error = nullptr);
     // The file of a class for opening it; reports "Object <name> not
     // found..." when the class is not in the index.

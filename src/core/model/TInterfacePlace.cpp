@@ -1,5 +1,9 @@
 #include "model/TInterfacePlace.h"
 
+#include <algorithm>
+
+#include "platform/TextMetrics.h"
+
 #include "model/TObjectFrame.h"
 #include "model/TPlatz.h"
 
@@ -44,7 +48,23 @@ void TInterfacePlace::SetValue(long double v) {
 }
 
 void TInterfacePlace::Invalidate(Window* w) {
-    InvalidateWorld(w, {hit.left - 1, hit.top - 1, hit.right + 200, hit.bottom + 1});
+    // The square and its label, which stands beside it towards the inside of
+    // the frame: right of a left-side place, left of a right-side one. The
+    // label drawn last and the one drawn next are measured; the wider and
+    // taller counts (and 200 units at least).
+    Canvas& c = canvas ? *canvas : MeasuringSurface();
+    const TFont font = c.font;
+    c.font = TFont{};
+    int width = 200, height = sideLength;
+    for (const std::string& text : {labelText, CurrentLabel()}) {
+        width = std::max(width, textOffset1 + c.TextWidth(text) + 1);
+        height = std::max(height, c.TextHeight(text));
+    }
+    c.font = font;
+    const int dy = (height - sideLength) / 2 + 2;
+    const TRect r = side == 0 ? TRect{hit.left - 1, hit.top - dy, hit.right + width, hit.bottom + dy}
+                              : TRect{hit.left - width, hit.top - dy, hit.right + 1, hit.bottom + dy};
+    InvalidateWorld(w, r);
 }
 
 } // namespace qz

@@ -29,6 +29,8 @@ public:
     void SetValue(long double v);
     // Places the square with its top-left corner at (x, y).
     void PlaceAt(int x, int y);
+    // The label as it is drawn now (`labelText` holds the one drawn last).
+    std::string CurrentLabel() const;
 
     TObjectFrame* frame;
     TPlatz* innerPlace;

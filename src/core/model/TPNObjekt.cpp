@@ -32,6 +32,16 @@ std::vector<std::string>& ClassesBeingLoaded() {
 
 } // namespace
 
+ObjectLoadLimits& LoadLimits() {
+    static ObjectLoadLimits limits;
+    return limits;
+}
+
+std::string ClassTooDeepText(const std::string& className) {
+    return "The object class " + className + " lies more than " + std::to_string(LoadLimits().classDepth) +
+           " classes deep and is not loaded.";
+}
+
 TPNObjekt::TPNObjekt(TPNObjekt* root, Window* objectWindow, Window* editWindow)
     : root_(root ? root : this),
       frame_(std::make_unique<TObjectFrame>(this)),
@@ -53,23 +63,34 @@ TPNObjekt::~TPNObjekt() {
 }
 
 void TPNObjekt::Register() {
-    // The smallest number no registered object has: the same number as
-    // rescanning the registry from 1 after every match, in one linear pass.
-    const std::size_t count = root_->registry_.size();
-    std::vector<bool> used(count + 2, false);
-    for (const TPNObjekt* o : root_->registry_) {
-        if (o->number_ > 0 && static_cast<std::size_t>(o->number_) <= count + 1) used[o->number_] = true;
+    // The smallest number no registered object has (what rescanning the
+    // registry from 1 after every match gives): numbers are only handed out
+    // here, so it is the smallest number given back, else the next new one.
+    TPNObjekt& r = *root_;
+    int n;
+    if (!r.freeNumbers_.empty()) {
+        std::pop_heap(r.freeNumbers_.begin(), r.freeNumbers_.end(), std::greater<>());
+        n = r.freeNumbers_.back();
+        r.freeNumbers_.pop_back();
+    } else {
+        n = r.nextNumber_++;
     }
-    int n = 1;
-    while (used[static_cast<std::size_t>(n)]) ++n;
     number_ = n;
     net_->number = n;
-    root_->registry_.push_back(this);
+    registryIndex_ = r.registry_.size();
+    r.registry_.push_back(this);
 }
 
 void TPNObjekt::Unregister() {
-    auto& reg = root_->registry_;
-    reg.erase(std::remove(reg.begin(), reg.end(), this), reg.end());
+    TPNObjekt& r = *root_;
+    auto& reg = r.registry_;
+    if (registryIndex_ >= reg.size() || reg[registryIndex_] != this) return;
+    reg[registryIndex_] = reg.back();
+    reg[registryIndex_]->registryIndex_ = registryIndex_;
+    reg.pop_back();
+    if (&r == this) return;
+    r.freeNumbers_.push_back(number_);
+    std::push_heap(r.freeNumbers_.begin(), r.freeNumbers_.end(), std::greater<>());
 }
 
 void TPNObjekt::DropBase() {
@@ -82,15 +103,17 @@ void TPNObjekt::DropBase() {
 }
 
 bool TPNObjekt::SetInherited(const std::string& className) {
+    // "Empty Object" means no base, whatever the library holds: files store
+    // a base frame exactly for the other names.
+    if (className == kEmptyObject) {
+        DropBase();
+        baseName = kEmptyObject;
+        frame_->RebuildInterface();
+        return true;
+    }
     TObjectLibrary& library = ObjectLibrary();
-    const int index = library.IndexOf(className);
-    if (index < 0) {
-        if (className == kEmptyObject) {
-            DropBase();
-            baseName = kEmptyObject;
-            frame_->RebuildInterface();
-            return true;
-        }
+    const std::string* file = library.FileOf(className);
+    if (!file) {
         Platform().messages->Error(std::string(kObjectNotFoundPrefix) + className + kObjectNotFoundSuffix);
         return false;
     }
@@ -100,10 +123,14 @@ bool TPNObjekt::SetInherited(const std::string& className) {
                                    " contains or inherits from itself.");
         return false;
     }
+    if (loading.size() >= LoadLimits().classDepth) {
+        Platform().messages->Error(ClassTooDeepText(className));
+        return false;
+    }
     baseName = className;
     DropBase();
     auto base = std::make_unique<TPNObjekt>(root_);
-    base->classFile = library.files[static_cast<std::size_t>(index)];
+    base->classFile = *file;
     bool loaded = false;
     if (library.loadClass) {
         loading.push_back(className);
@@ -115,11 +142,35 @@ bool TPNObjekt::SetInherited(const std::string& className) {
         }
         loading.pop_back();
     }
+    loaded = loaded && !base->readWithErrors;
     base->Frame().inherited = 1;
     base_ = std::move(base);
     net_->AddFrame(&base_->Frame());
     frame_->RebuildInterface();
     return loaded;
+}
+
+void TPNObjekt::UseStandInClass(const std::string& className, const std::vector<std::string>& interfaceNames) {
+    DropBase();
+    baseName = className;
+    auto base = std::make_unique<TPNObjekt>(root_);
+    base->standIn_ = true;
+    base->SetObjectName(className);
+    std::set<std::string> seen;
+    for (const std::string& variable : interfaceNames) {
+        if (!seen.insert(variable).second) continue;
+        auto p = std::make_unique<TPlatz>();
+        p->SetName(variable);
+        p->variableName = variable;
+        auto* place = static_cast<TPlatz*>(base->Net().Add(std::move(p)));
+        place->SetInterfaceFlag(1);
+    }
+    base->Frame().inherited = 1;
+    base_ = std::move(base);
+    // The base frame leads the own net, as when the class is loaded first.
+    net_->AddFrame(&base_->Frame());
+    net_->MoveToBack({&base_->Frame()});
+    frame_->RebuildInterface();
 }
 
 bool TPNObjekt::SetObjectName(const std::string& newName) {

@@ -21,6 +21,18 @@ inline constexpr const char* kEmptyObject = "Empty Object";
 inline constexpr const char* kNewObject = "New Object";
 inline constexpr const char* kNameExists = "This name already exists.";
 
+// What reading one document may build from its file and its classes: a
+// hostile library would otherwise overflow the stack with classes loaded
+// within one another, or create millions of objects from a few small files
+// that each place two instances of the one before.
+struct ObjectLoadLimits {
+    std::size_t classDepth = 32;   // classes being loaded within one another
+    std::size_t objects = 250000;  // objects in the document's registry
+};
+ObjectLoadLimits& LoadLimits();
+// "The object class <name> lies more than <n> classes deep and is not loaded."
+std::string ClassTooDeepText(const std::string& className);
+
 // An object (sub-net): the root of a document, an instance placed in a net,
 // or a base class loaded from the library. Owns its own net, its frame, its
 // variable table and its base object.
@@ -34,9 +46,19 @@ public:
     TPNObjekt& operator=(const TPNObjekt&) = delete;
 
     // Takes the base class `className` from the object library. False when
-    // the class is unknown ("Object <name> not found...") or its file could
-    // not be read.
+    // the class is unknown ("Object <name> not found..."), lies too deep
+    // within other classes being loaded, or its file could not be read
+    // completely (the base then holds what was read).
     bool SetInherited(const std::string& className);
+    // For a class that could not be loaded (or not far enough to publish
+    // the interface places stored with the object): a stand-in base object
+    // named after the class, holding one published place per name in
+    // `interfaceNames`, so that the object keeps its class name, its frame,
+    // the arcs at its interface places and their start values, and is saved
+    // as it was read until the class can be loaded again.
+    void UseStandInClass(const std::string& className, const std::vector<std::string>& interfaceNames);
+    // The base object stands in for a class that could not be loaded.
+    bool ClassMissing() const { return base_ && base_->standIn_; }
     // False (with "This name already exists.") when a sibling or the parent
     // has that name, compared without regard to case.
     bool SetObjectName(const std::string& newName);
@@ -93,6 +115,7 @@ public:
     TPNObjekt* Parent() const { return parent_; }
     void SetParent(TPNObjekt* p) { parent_ = p; }
     int Number() const { return number_; }
+    // Every object of the hierarchy (kept in the root), in no particular order.
     const std::vector<TPNObjekt*>& Registry() const { return registry_; }
     Window* EditWindow() const { return editWindow_; }
     Window* ObjectWindow() const { return objectWindow_; }
@@ -113,6 +136,12 @@ public:
     std::string fileName;
     // The class file this object was loaded from (base objects).
     std::string classFile;
+    // Set by the net file reader on the object it read into when anything
+    // went wrong: damaged or missing records, data after the end, an arc
+    // whose ends cannot be told, a class that could not be loaded. What was
+    // read is kept; saving over the file read from must keep the original
+    // (SaveNetFileKeepingOriginal).
+    bool readWithErrors = false;
 
 private:
     void Register();
@@ -123,7 +152,13 @@ private:
     Window* editWindow_ = nullptr;
     Window* objectWindow_ = nullptr;
     std::vector<TPNObjekt*> registry_;
+    // Root only: numbers given back by unregistered objects (a min-heap) and
+    // the next number never given out.
+    std::vector<int> freeNumbers_;
+    int nextNumber_ = 1;
+    std::size_t registryIndex_ = 0;
     int number_ = 0;
+    bool standIn_ = false;
     std::unique_ptr<TObjectFrame> frame_;
     std::unique_ptr<TVariableTable> variables_;
     std::unique_ptr<TNetList> net_;

@@ -31,11 +31,11 @@ constexpr MsgAnswer DefaultAnswer(MsgButtons b) {
                : MsgAnswer::Ok;
 }
 
-// Message boxes that show nothing and answer with the default button, for
-// programs that must stay quiet (benchmarks, fuzzers).
+// Boxes for programs without a user (fuzz targets, benchmarks): nothing is
+// shown, every box answers its default button, text input is cancelled.
 class SilentMessageBoxes final : public MessageBoxes {
 public:
-    MsgAnswer Show(std::string_view, MsgKind, MsgButtons buttons) override { return DefaultAnswer(buttons); }
+    MsgAnswer Show(std::string_view, MsgKind, MsgButtons b) override { return DefaultAnswer(b); }
     std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
         return std::nullopt;
     }

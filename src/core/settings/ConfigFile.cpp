@@ -49,6 +49,17 @@ int ApplyConfigBytes(const std::vector<std::uint8_t>& bytes, ProgramSettings& s)
     return applied;
 }
 
+void RestoreStoredSettings(ProgramSettings& s) {
+    const ProgramSettings start;
+    s.animateContinuous = start.animateContinuous;
+    s.alignToGrid = start.alignToGrid;
+    s.gridVisible = start.gridVisible;
+    s.movingDetail = start.movingDetail;
+    s.gridSize = start.gridSize;
+    s.errorMessagesDuringCompiling = start.errorMessagesDuringCompiling;
+    s.startWindow = start.startWindow;
+}
+
 bool LoadConfig() {
     const std::string dir = fs::ProgramDirectory();
     const std::string path = dir + kConfigFileName;
@@ -59,11 +70,15 @@ bool LoadConfig() {
         return false;
     }
     const std::optional<std::vector<std::uint8_t>> bytes = fs::ReadFile(path, 1 << 20);
-    const int applied = bytes ? ApplyConfigBytes(*bytes, Settings()) : 0;
-    if (applied < 9) {
+    // Read into a copy: a file that breaks off restores the start values of
+    // all nine settings, as its message says, instead of keeping a mixture.
+    ProgramSettings read = Settings();
+    if (!bytes || ApplyConfigBytes(*bytes, read) < 9) {
+        RestoreStoredSettings(Settings());
         Platform().messages->Warn(kConfigInvalidText);
         return false;
     }
+    Settings() = read;
     return true;
 }
 

@@ -31,7 +31,12 @@ std::vector<std::uint8_t> ConfigBytes(const ProgramSettings& s);
 // values applied (9 for a valid file).
 int ApplyConfigBytes(const std::vector<std::uint8_t>& bytes, ProgramSettings& s);
 
+// The nine settings of the file back at their start values.
+void RestoreStoredSettings(ProgramSettings& s);
+
 // Reads the file into Settings(), reporting a missing or invalid file.
+// An invalid file (a value missing or of the wrong kind) changes nothing
+// but restores the start values of the nine settings, as its message says.
 // False when either happened.
 bool LoadConfig();
 // Writes Settings() to the file (atomically).

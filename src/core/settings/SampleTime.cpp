@@ -34,4 +34,10 @@ std::string SampleTimeFieldText(const TPNObjekt& root) {
     return num::FormatGeneral(root.timeUnit == 0 ? s : s * 1000);
 }
 
+void UseNewDocumentSampleTime(TPNObjekt& root) {
+    root.timeUnit = 1;
+    root.sampleTimeText = kDefaultSampleTimeText;
+    root.sampleTimeSeconds = 0.1;
+}
+
 } // namespace qz

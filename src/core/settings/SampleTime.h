@@ -26,4 +26,7 @@ void UpdateSampleTimeSeconds(TPNObjekt& root);
 // or the milliseconds (unit 1), with the decimal comma.
 std::string SampleTimeFieldText(const TPNObjekt& root);
 
+// The sample time a new document window gives its root: "100" milliseconds.
+void UseNewDocumentSampleTime(TPNObjekt& root);
+
 } // namespace qz

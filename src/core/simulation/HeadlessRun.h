@@ -29,8 +29,14 @@ struct HeadlessOptions {
     std::string csvPath;  // "-" writes to `out`
     std::string outPath;  // value export of the single traced place
     bool stats = false;
+    // Without a step limit, a run whose model time has not advanced for this
+    // many steps is stopped: immediate firings take no model time, and such
+    // a run would never end.
+    std::int64_t stallSteps = 1000000;
     // Called once the run has ended, with the recorder of each traced name
-    // (ensembles collect the samples of their runs through it).
+    // (ensembles collect the samples of their runs through it). Only then
+    // are samples kept in memory; the CSV and the value export are written
+    // as the run goes.
     std::function<void(const std::vector<const diagrams::TTraceRecorder*>&)> onTraces;
 };
 

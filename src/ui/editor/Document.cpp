@@ -144,7 +144,9 @@ bool TDocument::LoadDocument(const std::string& path) {
 
 bool TDocument::WriteTo(const std::string& path) {
     std::string error;
-    if (SaveNetFile(*root_, path, &error)) return true;
+    // A net read with errors keeps its original beside it before it is
+    // saved over it.
+    if (SaveNetFileKeepingOriginal(*root_, path, &error)) return true;
     Messages().Error(SaveFailedText(path, error.empty() ? "unknown error" : error));
     return false;
 }

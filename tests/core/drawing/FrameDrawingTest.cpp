@@ -10,6 +10,7 @@
 #include "model/TObjectFrame.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
+#include "platform/Window.h"
 
 namespace qz::test {
 namespace {
@@ -130,6 +131,35 @@ TEST_F(FrameDrawing, InterfacePlaceSquaresLabelsAndTokens) {
     Ip("spare").selected = 1;
     Paint();
     EXPECT_EQ(canvas.CallsOf("Rectangle").back().brush.color, colors::Blue);
+}
+
+TEST_F(FrameDrawing, InvalidatingAnInterfacePlaceCoversItsLabelOnEitherSide) {
+    struct Recorder : Window {
+        TRect last{};
+        Canvas* Surface() override { return nullptr; }
+        void InvalidateRect(const TRect& r) override { last = r; }
+        void InvalidateAll() override {}
+        std::string ComponentName() const override { return "Recorder"; }
+    } window;
+    // Whether the label drawn last (6 units a character, 13 high) lies inside.
+    const auto covered = [&] {
+        const CanvasCall c = canvas.CallsOf("TextOut")[1];
+        const TRect& w = window.last;
+        return w.left <= c.args[0] && w.top <= c.args[1] && c.args[0] + 6 * int(c.text.size()) <= w.right &&
+               c.args[1] + 13 <= w.bottom;
+    };
+    frame.SetShowValues(1);
+    for (const std::uint8_t side : {0, 1}) {
+        Ip("level").side = side;
+        frame.LayoutInterface();
+        level->SetMarking(2.5);
+        Paint();
+        level->SetMarking(1e9); // the value changes: the old text must go, the new one come
+        Ip("level").Invalidate(&window);
+        EXPECT_TRUE(covered()) << "side " << int(side);
+        Paint();
+        EXPECT_TRUE(covered()) << "side " << int(side);
+    }
 }
 
 TEST_F(FrameDrawing, InheritedInterfacePlacesNameTheirObject) {

@@ -218,6 +218,29 @@ TEST_F(FrameTest, FusionConnectsOnlyEqualKindsOnce) {
     EXPECT_EQ(flow2->innerPlace->markingOwner, flow2->innerPlace);
 }
 
+TEST_F(FrameTest, ASecondFusionOntoAFollowerIsRefusedAndLeavesItsOwner) {
+    // Rows: the connection kinds of the first and the second fusion arc
+    // that end at one follower (an outer place for kind 2, else an interface place).
+    for (const auto& [first, second] : {std::pair{2, 2}, {5, 5}, {5, 1}, {1, 5}}) {
+        TInterfacePlace* from1 = Ip(*Instance(), "level");
+        TInterfacePlace* from2 = Ip(*Instance(), "level");
+        TPlatz* outer1 = b.Place("outer1");
+        TPlatz* outer2 = b.Place("outer2");
+        TInterfacePlace* ip = first == 2 ? nullptr : Ip(*Instance(), "level");
+        TGraphItem* follower = ip ? static_cast<TGraphItem*>(ip) : outer1;
+        TPlatz* followerPlace = ip ? ip->innerPlace : outer1;
+        ASSERT_NE(ConnectArc(root.Net(), first == 1 ? static_cast<TGraphItem*>(outer2) : from1, follower), nullptr);
+        const TPlatz* owner = followerPlace->markingOwner;
+        ASSERT_NE(owner, followerPlace);
+        platform.messages.Clear();
+        EXPECT_EQ(ConnectArc(root.Net(), second == 1 ? static_cast<TGraphItem*>(outer2) : from2, follower), nullptr)
+            << first << " then " << second;
+        EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"Fusion not valid..."});
+        root.ResolveFusion();
+        EXPECT_EQ(followerPlace->markingOwner, owner) << first << " then " << second;
+    }
+}
+
 TEST_F(FrameTest, TransitionArcsActOnTheInnerPlace) {
     TPNObjekt* t1 = Instance();
     TInterfacePlace* level = Ip(*t1, "level");

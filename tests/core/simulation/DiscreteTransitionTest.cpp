@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "SimFixture.h"
 
@@ -317,6 +318,36 @@ TEST_F(Discrete, DueTimerFiresEvenWhenItsInputsWereEmptied) {
     EXPECT_TRUE(Step()); // the next firing round takes T along
     EXPECT_EQ(q->Marking(), 1);
     EXPECT_EQ(p->Marking(), -1) << "the engine does not guard against negative markings";
+}
+
+TEST(DecimalSampleTime, TimersRunOutInTheStepAtTheirFiringTime) {
+    // With sample time 0,1 the remaining time after the last step lies a few
+    // 1E-17 above zero; the 1E-9 tolerance lets the transition fire n steps
+    // after its start and again 2n + 1 steps after it (firing takes no time).
+    ScopedPlatform platform;
+    for (const auto& [text, n] : {std::pair{"0,4", 4}, {"0,7", 7}, {"1", 10}, {"1,3", 13}}) {
+        TPNObjekt root;
+        root.sampleTimeSeconds = 0.1;
+        NetBuilder b(root);
+        TPlatz* p = b.Place("P", 1);
+        TPlatz* count = b.Place("Count", 0);
+        TTransition* t = b.Trans("T", text);
+        b.Arc(p, t);
+        b.Arc(t, p);
+        b.Arc(t, count);
+        TSimulationSession session;
+        ASSERT_EQ(StartSimulation(root, session), StartOutcome::Started);
+        session.HighSpeedCheckBoxClick(true);
+        std::vector<std::pair<int, long>> firings; // step, model time in 1E-12 s
+        for (int step = 0; step < 2 * n + 4; ++step) {
+            const double before = count->Marking(), time = root.modelTime;
+            session.engine.Step();
+            if (count->Marking() != before) firings.emplace_back(step, std::lround(time * 1e12));
+        }
+        EndSimulation(root, session);
+        EXPECT_EQ(firings, (std::vector<std::pair<int, long>>{{n, n * 100000000000L}, {2 * n + 1, n * 200000000000L}}))
+            << text;
+    }
 }
 
 // The engine writes markings into the owner's cells itself; it must store

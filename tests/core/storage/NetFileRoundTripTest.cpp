@@ -180,20 +180,26 @@ TEST_F(NetFileRoundTrip, LongNamesUseTheLongStringTag) {
     EXPECT_EQ(static_cast<TPlatz*>(again.Net().At(0))->name, std::string(300, 'x'));
 }
 
-TEST_F(NetFileRoundTrip, ShapesLieBehindInReverseOfTheirStoredOrder) {
+TEST_F(NetFileRoundTrip, ShapesLieBehindInTheirOrderThroughEverySaveAndLoad) {
     TPNObjekt root;
     AddPlace(root, "P1", "m1", 0, 0);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         auto s = std::make_unique<TObjekt>();
         s->radius = 10 + i;
         root.Net().Add(std::move(s));
     }
-    TPNObjekt again;
-    ASSERT_TRUE(LoadNet(again, SaveNet(root)));
-    ASSERT_EQ(again.Net().Count(), 3u);
-    EXPECT_EQ(static_cast<TObjekt*>(again.Net().At(0))->radius, 11);
-    EXPECT_EQ(static_cast<TObjekt*>(again.Net().At(1))->radius, 10);
-    EXPECT_EQ(again.Net().At(2)->Kind(), kind::Place);
+    const auto order = [](const TPNObjekt& o) {
+        std::vector<int> radii;
+        for (const TGraphItem* e : o.Net().Elements()) {
+            radii.push_back(e->Kind() == kind::Shape ? static_cast<const TObjekt*>(e)->radius : 0);
+        }
+        return radii;
+    };
+    TPNObjekt once, twice;
+    ASSERT_TRUE(LoadNet(once, SaveNet(root)));
+    ASSERT_TRUE(LoadNet(twice, SaveNet(once)));
+    EXPECT_EQ(order(once), (std::vector<int>{10, 11, 12, 0}));
+    EXPECT_EQ(order(twice), order(once));
 }
 
 TEST_F(NetFileRoundTrip, HeaderNamesTheClassAndClassFilesKeepTheDocumentsVersionAndRule) {

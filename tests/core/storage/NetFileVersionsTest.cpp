@@ -281,13 +281,8 @@ TEST_F(Refusals, FileCutInsideAnArcKeepsWhatWasReadBefore) {
 
 TEST_F(Refusals, ArcToAnInterfacePlaceNoLongerPublishedDisappears) {
     WriteTankClass();
-    TPNObjekt doc;
-    TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
-    TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
-    TPNObjekt* tank = doc.AddChildObject("Tank_1", "Tank", 100, 0);
-    Connect(doc, p, Interface(*tank, "level"));
-    Connect(doc, t, Interface(*tank, "flow"));
-    const Bytes bytes = SaveNet(doc);
+    TankUser user;
+    const Bytes bytes = SaveNet(user.doc);
 
     WriteTankClass(/*publishLevel=*/false);
     TPNObjekt root;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FakePlatform.h"
@@ -28,12 +29,30 @@
 
 namespace qz::test {
 
-// Writes the file into fuzz/corpus/netfile when QZ_WRITE_FUZZ_CORPUS is set.
-inline void ToCorpus(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+// Seeds of the fuzzers in fuzz/corpus/SUBDIR, written when QZ_WRITE_FUZZ_CORPUS is set.
+inline void WriteSeed(const std::string& subdir, const std::string& name, const std::string& bytes) {
     if (!std::getenv("QZ_WRITE_FUZZ_CORPUS")) return;
-    const std::string dir = std::string(QZ_SOURCE_DIR) + "/fuzz/corpus/netfile/";
+    const std::string dir = std::string(QZ_SOURCE_DIR) + "/fuzz/corpus/" + subdir + "/";
     std::filesystem::create_directories(dir);
-    ASSERT_TRUE(fs::WriteFileAtomically(dir + name, bytes.data(), bytes.size()));
+    ASSERT_TRUE(fs::WriteFileAtomically(dir + name, bytes));
+}
+inline std::string AsText(const std::vector<std::uint8_t>& b) { return {b.begin(), b.end()}; }
+inline void ToCorpus(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    WriteSeed("netfile", name, AsText(bytes));
+}
+// A seed of the library fuzzer (fuzz/LibraryFuzz.cpp): both index files
+// listing the classes, the class files and the document.
+inline void ToLibraryCorpus(const std::string& name,
+                            const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& classes,
+                            const std::vector<std::uint8_t>& document) {
+    const std::string separator = "\x1e\x1e\x1e";
+    std::string names, files, parts;
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        names += classes[i].first + "\r\n";
+        files += std::to_string(i) + ".pn\r\n";
+        parts += AsText(classes[i].second) + separator;
+    }
+    WriteSeed("library", name, names + separator + files + separator + parts + AsText(document));
 }
 
 // Adds `e` to the object's net and moves it by (x, y).
@@ -89,6 +108,21 @@ inline void WriteTankClass(bool publishLevel = true) {
     ASSERT_TRUE(SaveNetFile(tank, LibraryDirectory() + "Tank.pn"));
     ObjectLibrary().Rebuild();
 }
+
+// A document whose P1 is fused to the level of a placed Tank_1 and
+// whose T1 acts on its flow (kind 3); the class must be in the library.
+struct TankUser {
+    TPNObjekt doc;
+    TPNObjekt* tank = nullptr;
+
+    TankUser() {
+        TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
+        TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
+        tank = doc.AddChildObject("Tank_1", "Tank", 100, 0);
+        Connect(doc, p, Interface(*tank, "level"));
+        Connect(doc, t, Interface(*tank, "flow"));
+    }
+};
 
 // A document with every element kind and every connection kind: it
 // inherits from Tank and places two Tank instances.

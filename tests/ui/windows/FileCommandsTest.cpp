@@ -176,6 +176,23 @@ private slots:
         QCOMPARE(app.Main().ActiveDocument()->windowTitle(), QStringLiteral("Editor"));
     }
 
+    void ANetReadWithErrorsKeepsItsOriginalWhenSavedOverIt() {
+        test::UiHome home;
+        const std::string path = home.PathOf("notes.pn");
+        fs::WriteFileAtomically(path, std::string_view("hello\n"));
+        test::DialogAnswers answers;
+        for (int i = 0; i < 3; ++i) answers.Press("OK");  // the reader's messages, then where the original is kept
+        TQuenzorApp app({QString::fromStdString(path)}, {0});
+        TDocForm& doc = *app.Main().ActiveDocument();
+        QVERIFY(doc.Document().Root()->readWithErrors);
+        Change(doc);
+        app.Main().Speichern1Click();
+        QCOMPARE(answers.Pending(), 0);
+        QVERIFY(answers.Texts().last().contains(QString::fromStdString(path) + ".damaged"));
+        QCOMPARE(Bytes(path + ".damaged"), QByteArray("hello\n"));
+        QVERIFY(!doc.Document().Modified());
+    }
+
     void ExitWritesTheConfigurationWithTheStartValues() {
         test::UiHome home(false);
         test::DialogAnswers answers;

@@ -57,17 +57,18 @@ void TObjectFrame::Draw() {
 namespace {
 
 // The text beside an interface place.
-std::string InterfaceLabel(const TInterfacePlace& ip) {
-    const TPlatz& inner = *ip.innerPlace;
-    if (ip.showValue) {
+} // namespace
+
+std::string TInterfacePlace::CurrentLabel() const {
+    if (!innerPlace) return std::string();
+    const TPlatz& inner = *innerPlace;
+    if (showValue) {
         if (inner.continuous) return inner.variableName + " = " + num::FormatFixed(inner.Marking(), 5, 2);
         return inner.variableName;
     }
-    if (ip.inherited && inner.owner) return inner.owner->name + "." + inner.variableName;
+    if (inherited && inner.owner) return inner.owner->name + "." + inner.variableName;
     return inner.variableName;
 }
-
-} // namespace
 
 void TInterfacePlace::Draw() {
     if (!shown || !canvas || !visible || !innerPlace) return;
@@ -80,7 +81,7 @@ void TInterfacePlace::Draw() {
         c.Rectangle(r.left + inset, r.top + inset, r.right - inset, r.bottom - inset);
     }
 
-    labelText = InterfaceLabel(*this);
+    labelText = CurrentLabel();
     c.font = TFont{};
     c.transparentText = true;
     const int textWidth = c.TextWidth(labelText);

@@ -46,6 +46,13 @@ int ReadCoordinate(BinaryReader& in) {
     return v;
 }
 
+bool CoordinatesInRange(const TRect& r) {
+    for (const int v : {r.left, r.top, r.right, r.bottom}) {
+        if (v > kCoordinateLimit || v < -kCoordinateLimit) return false;
+    }
+    return true;
+}
+
 TRect ReadCoordinates(BinaryReader& in) {
     TRect r;
     r.left = ReadCoordinate(in);

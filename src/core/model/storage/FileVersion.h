@@ -28,6 +28,10 @@ RecordLayout LayoutOf(const std::string& label);
 // later arithmetic on them can overflow.
 TRect ReadCoordinates(BinaryReader& in);
 int ReadCoordinate(BinaryReader& in);
+// Whether a rectangle derived from read ones (a frame grown to fit its
+// interface places) stays in that range: a file written from it could not
+// be read again otherwise.
+bool CoordinatesInRange(const TRect& r);
 
 // The text by which a file and the net description name an arc end on an
 // interface place: the object name of its frame, ".", and the inner place's

@@ -31,13 +31,20 @@ void TObjectFrame::SaveToStream(BinaryWriter& out) const {
 
 void TObjectFrame::LoadFromStream(BinaryReader& in, const std::string&) {
     RebuildInterface();
+    const TRect before = bounds;
     SetBounds(ReadCoordinates(in));
     const std::int32_t count = in.I32();
     if (count < 0) throw StreamReadError("negative interface count");
     in.Require(static_cast<std::size_t>(count) * kMinInterfaceEntry);
     const std::uint8_t sc = in.U8();
     if (sc > 4) throw StreamReadError("size class out of range");
-    SetInterfaceSizeClass(sc);
+    SetInterfaceSizeClass(sc); // may grow the frame to fit its places
+    if (!CoordinatesInRange(bounds)) {
+        // Grown past what a file may hold: the frame stays as it was, so
+        // that nothing unreadable is ever written.
+        SetBounds(before);
+        throw StreamReadError("coordinate out of range");
+    }
 
     struct Entry {
         std::string name;

@@ -1,5 +1,11 @@
 #include "model/storage/NetFile.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
 #include "common/BinaryStream.h"
 #include "common/FileSystem.h"
 #include "model/FusionRules.h"
@@ -34,6 +40,24 @@ constexpr int kMaxNesting = 64;
 
 // Raised when the dispatcher refused the net record: the reading stops.
 struct ReadingRefused {};
+// Raised when the document's hierarchy grew beyond LoadLimits().objects:
+// the whole reading stops, through every class file being read.
+struct ObjectLimitReached {};
+
+// How deep objects are being read right now, across the class files read
+// for them: the stack is bounded by the whole chain, not by one file.
+int& ObjectDepth() {
+    static int depth = 0;
+    return depth;
+}
+
+class ObjectDepthGuard {
+public:
+    ObjectDepthGuard() { ++ObjectDepth(); }
+    ~ObjectDepthGuard() { --ObjectDepth(); }
+    ObjectDepthGuard(const ObjectDepthGuard&) = delete;
+    ObjectDepthGuard& operator=(const ObjectDepthGuard&) = delete;
+};
 
 long double ValueOf(const char* label) { return *VersionValue(label); }
 
@@ -71,6 +95,17 @@ void ReadCounts(BinaryReader& in, std::int32_t* counts, int n) {
     if (total > in.Remaining() / kMinElementRecord) throw StreamReadError("element count too large");
 }
 
+// The ends an arc of the 1.48 layout names by key (a plain arc: both; an
+// arc from a place or transition to an interface: the source; one from an
+// interface: the target) were not found.
+bool KeyEndMissing(const TEdge& a) {
+    using enum ConnectionKind;
+    const ConnectionKind k = a.connectionKind;
+    const bool keySource = k == Plain || k == PlaceToInterface || k == TransitionToInterface;
+    const bool keyTarget = k == Plain || k == InterfaceToPlace || k == InterfaceToTransition;
+    return (keySource && !a.source) || (keyTarget && !a.target);
+}
+
 // The element of the record being read that a key names: keys count the
 // places and transitions of the record from 0.
 TGraphItem* ByKey(const std::vector<std::unique_ptr<TGraphItem>>& elements, std::size_t first,
@@ -89,6 +124,9 @@ public:
                     std::vector<std::unique_ptr<TGraphItem>>& elements)
         : object_(object), in_(in), version_(version), select_(select), elements_(elements),
           first_(elements.size()) {}
+
+    // An arc named by key an element its record does not hold.
+    bool droppedArcs = false;
 
     // Layout of version 1: places, transitions, arcs and an ignored trailer.
     void ReadVersion1() {
@@ -149,6 +187,7 @@ private:
     }
 
     void ReadArcs(std::int32_t n, bool connectNow) {
+        const std::size_t before = elements_.size();
         for (std::int32_t i = 0; i < n; ++i) {
             auto a = std::make_unique<TEdge>(&object_.Variables());
             a->LoadFromStream(in_, version_);
@@ -163,8 +202,12 @@ private:
                 if (!SourceIsInterface(a->connectionKind)) a->SetSource(ByKey(elements_, first_, a->sourceKey));
                 if (!TargetIsInterface(a->connectionKind)) a->SetTarget(ByKey(elements_, first_, a->targetKey));
             }
+            // A key end that names no place or transition of the record can
+            // only come from damage; the arc is dropped when it is connected.
+            if (!connectNow && KeyEndMissing(*a)) droppedArcs = true;
             Append(std::move(a));
         }
+        if (connectNow && elements_.size() - before < static_cast<std::size_t>(n)) droppedArcs = true;
     }
 
     void ReadLabels(std::int32_t n) {
@@ -229,9 +272,16 @@ public:
 
     // Reads an object record into `o`.
     void ReadObject(TPNObjekt& o, int depth) {
-        if (depth > kMaxNesting) throw StreamReadError("objects nested too deeply");
+        const ObjectDepthGuard nesting;
+        if (ObjectDepth() > kMaxNesting) throw StreamReadError("objects nested too deeply");
+        if (o.Root()->Registry().size() > LoadLimits().objects) throw ObjectLimitReached{};
+        std::string storedBase;
+        bool standIn = false;
         if (named_) {
-            o.SetInherited(in_.TStr());
+            storedBase = in_.TStr();
+            // A class that cannot be loaded (reported by now) is stood in for,
+            // so that the records stored for it are read and kept.
+            standIn = !o.SetInherited(storedBase) && storedBase != kEmptyObject;
             o.SetObjectName(in_.TStr());
             const std::int32_t children = in_.I32();
             if (children < 0) throw StreamReadError("negative child count");
@@ -249,23 +299,34 @@ public:
         }
 
         std::vector<std::unique_ptr<TGraphItem>> elements;
-        if (!ReadNetRecord(o, in_, label_, false, elements)) throw ReadingRefused{};
+        bool damagedRecord = false;
+        if (!ReadNetRecord(o, in_, label_, false, elements, &damagedRecord)) throw ReadingRefused{};
+        if (damagedRecord) DamageReported();
         std::vector<TEdge*> arcs;
+        std::vector<TGraphItem*> shapes;
         for (auto& e : elements) {
             if (e->Kind() == kind::Arc) arcs.push_back(static_cast<TEdge*>(e.get()));
+            if (e->Kind() == kind::Shape) shapes.push_back(e.get());
             o.Net().Add(std::move(e));
         }
-        // Shapes lie behind everything else: visiting the list from the
-        // first element on and sending each shape met to the back leaves
-        // them in the reverse of their order.
-        std::vector<TGraphItem*> shapes;
-        for (TGraphItem* e : o.Net().Elements()) {
-            if (e->Kind() == kind::Shape) shapes.push_back(e);
-        }
-        o.Net().MoveToBack({shapes.rbegin(), shapes.rend()});
+        // Shapes lie behind everything else, in the order they were stored
+        // (the list order when the file was saved), so overlapping shapes
+        // keep their stacking through every save and load.
+        o.Net().MoveToBack(shapes);
         if (depth == 0) netRead = true;
         if (!named_) return;
 
+        if (standIn) {
+            // What was loaded of the class stays when it publishes every
+            // interface place stored for it (its trouble lies deeper);
+            // otherwise arcs and start values would be lost.
+            const std::vector<std::string> names = StoredInterfaceNames();
+            const auto published = [&o](const std::string& n) { return o.Base()->Frame().FindInterfacePlace(n); };
+            if (!o.Base() || !std::all_of(names.begin(), names.end(), published)) {
+                o.UseStandInClass(storedBase, names);
+            }
+            Damaged(false);
+        }
         try {
             o.Frame().LoadFromStream(in_, label_);
             if (o.Base()) o.Base()->Frame().LoadFromStream(in_, label_);
@@ -276,13 +337,60 @@ public:
         ConnectArcs(o, arcs);
     }
 
+    // Marks the reading as damaged; with `report`, says so once per file.
+    void Damaged(bool report) {
+        if (report && !reported_) {
+            Messages().Show(kWrongDataText, MsgKind::Information, MsgButtons::Ok);
+            reported_ = true;
+        }
+        damaged = true;
+    }
+    // The record reader said so already.
+    void DamageReported() {
+        reported_ = true;
+        damaged = true;
+    }
+
     bool netRead = false;
+    bool damaged = false;
 
 private:
+    // The variable names stored in the base frame record that follows the
+    // object's own frame record; read ahead, the position stays.
+    std::vector<std::string> StoredInterfaceNames() {
+        const std::size_t start = in_.Position();
+        std::vector<std::string> names;
+        try {
+            SkipFrameRecord(nullptr);
+            SkipFrameRecord(&names);
+        } catch (const StreamReadError&) {
+            // The frames are read again right after and report the fault.
+        }
+        in_.Seek(start);
+        return names;
+    }
+
+    void SkipFrameRecord(std::vector<std::string>* names) {
+        (void)in_.Rect();
+        const std::int32_t count = in_.I32();
+        if (count < 0) throw StreamReadError("negative interface count");
+        (void)in_.U8();
+        for (std::int32_t i = 0; i < count; ++i) {
+            std::string name = in_.TStr();
+            (void)in_.U8();
+            (void)in_.Ext();
+            if (names) names->push_back(std::move(name));
+        }
+        const std::int32_t lines = in_.I32();
+        if (lines < 0) throw StreamReadError("negative description line count");
+        for (std::int32_t i = 0; i < lines; ++i) (void)in_.TStr();
+    }
+
     BinaryReader& in_;
     std::string label_;
     long double value_;
     bool named_;
+    bool reported_ = false;
 };
 
 void WriteNetRecord(BinaryWriter& out, TNetList& net) {
@@ -328,14 +436,27 @@ std::vector<std::uint8_t> WriteNet(TPNObjekt& root) {
 
 } // namespace
 
+std::string TooManyObjectsText() {
+    return "The net holds more than " + std::to_string(LoadLimits().objects) +
+           " objects with those of its classes; it is not read further.";
+}
+
+std::string KeptOriginalText(const std::string& copy) {
+    return "The file was read with errors. Its original is kept as \"" + copy + "\".";
+}
+
 std::string NewerVersionText(const std::string& label) {
     return "This file (Version " + label + ") is created by a newer version of Quenzor (" + label + ").";
 }
 
 bool ReadNetRecord(TPNObjekt& object, BinaryReader& in, const std::string& version, bool select,
-                   std::vector<std::unique_ptr<TGraphItem>>& elements) {
+                   std::vector<std::unique_ptr<TGraphItem>>& elements, bool* damaged) {
     const std::optional<long double> v = VersionValue(version);
     NetRecordReader reader(object, in, version, select, elements);
+    const auto reportDamage = [&] {
+        Messages().Show(kWrongDataText, MsgKind::Information, MsgButtons::Ok);
+        if (damaged) *damaged = true;
+    };
     try {
         if (v && *v < ValueOf("1,44")) {
             reader.ReadVersion1();
@@ -348,12 +469,15 @@ bool ReadNetRecord(TPNObjekt& object, BinaryReader& in, const std::string& versi
             return false;
         }
     } catch (const StreamReadError&) {
-        Messages().Show(kWrongDataText, MsgKind::Information, MsgButtons::Ok);
+        reportDamage();
+        return true;
     }
+    if (reader.droppedArcs) reportDamage();
     return true;
 }
 
 bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::string* statusText) {
+    root.readWithErrors = false;
     BinaryReader in(bytes);
     std::string label;
     try {
@@ -361,6 +485,7 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
     } catch (const StreamReadError&) {
         Messages().Error(kReadErrorText);
         if (statusText) statusText->clear();
+        root.readWithErrors = true;
         return false;
     }
     // The label is a number: anything else was taken as version 1.
@@ -374,6 +499,11 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
     if (statusText) *statusText = label;
 
     NetFileReader reader(in, label);
+    const auto finish = [&](bool read) {
+        root.readWithErrors = root.readWithErrors || reader.damaged;
+        UpdateSampleTimeSeconds(root);
+        return read;
+    };
     try {
         if (*value >= ValueOf("1,48")) {
             root.sampleTimeText = in.TStr();
@@ -381,15 +511,23 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
         }
         root.enhancedFiringRule = (*value >= ValueOf("2,7") && in.TInt() != 0) ? 1 : 0;
         reader.ReadObject(root, 0);
+        // Whatever follows the root object was not written by a writer of
+        // this format: it would be lost silently.
+        if (!in.AtEnd()) reader.Damaged(true);
     } catch (const ReadingRefused&) {
+        root.readWithErrors = true;
         return false;
     } catch (const StreamReadError&) {
         Messages().Error(kReadErrorText);
-        UpdateSampleTimeSeconds(root);
-        return reader.netRead;
+        root.readWithErrors = true;
+        return finish(reader.netRead);
+    } catch (const ObjectLimitReached&) {
+        if (ObjectDepth() > 0) throw; // a class file: the document's reader reports it
+        Messages().Error(TooManyObjectsText());
+        root.readWithErrors = true;
+        return finish(reader.netRead);
     }
-    UpdateSampleTimeSeconds(root);
-    return true;
+    return finish(true);
 }
 
 bool LoadNetFile(TPNObjekt& root, const std::string& path, std::string* statusText) {
@@ -414,6 +552,53 @@ bool SaveNetFile(TPNObjekt& root, const std::string& path, std::string* error) {
     const std::vector<std::uint8_t> bytes = WriteNet(root);
     if (!fs::WriteFileAtomically(path, bytes.data(), bytes.size(), error)) return false;
     root.fileVersion = kCurrentFileVersion;
+    return true;
+}
+
+namespace {
+
+// Keeps `path` as PATH.damaged, PATH.damaged1, ...: a hard link where the
+// file system has them (the save then replaces only the name `path`), else a
+// copy. Never replaces an existing file.
+bool KeepBeside(const std::string& path, std::string& copy, std::string* error) {
+    // The file itself, not a symbolic link to it: the save replaces the file.
+    std::error_code ec;
+    const std::string real = std::filesystem::canonical(path, ec).string();
+    if (ec) {
+        if (error) *error = "cannot keep '" + path + "': " + ec.message();
+        return false;
+    }
+    for (int n = 0; n < 1000; ++n) {
+        copy = path + ".damaged" + (n ? std::to_string(n) : std::string());
+        if (::link(real.c_str(), copy.c_str()) == 0) return true;
+        if (errno == EEXIST) continue;
+        if (std::filesystem::copy_file(real, copy, std::filesystem::copy_options::none, ec)) return true;
+        if (ec == std::errc::file_exists) continue;
+        if (error) *error = "cannot keep '" + path + "' as '" + copy + "': " + ec.message();
+        return false;
+    }
+    if (error) *error = "cannot keep '" + path + "': too many copies beside it";
+    return false;
+}
+
+} // namespace
+
+bool SaveNetFileKeepingOriginal(TPNObjekt& root, const std::string& path, std::string* error,
+                                std::string* keptCopy) {
+    const bool overSource = root.readWithErrors && !root.fileName.empty() && fs::SameFile(path, root.fileName);
+    std::string copy;
+    if (overSource && !KeepBeside(path, copy, error)) return false;
+    if (keptCopy) *keptCopy = copy;
+    if (!SaveNetFile(root, path, error)) {
+        std::error_code ec;
+        if (!copy.empty()) std::filesystem::remove(copy, ec); // the original is still in place
+        if (keptCopy) keptCopy->clear();
+        return false;
+    }
+    if (overSource) {
+        Messages().Show(KeptOriginalText(copy), MsgKind::Information, MsgButtons::Ok);
+        root.readWithErrors = false; // the file holds what the document holds now
+    }
     return true;
 }
 
@@ -444,7 +629,7 @@ NetFileHeader ReadNetHeader(const std::vector<std::uint8_t>& bytes) {
 }
 
 NetFileHeader ReadNetFileHeader(const std::string& path) {
-    const std::optional<std::vector<std::uint8_t>> bytes = fs::ReadFile(path);
+    const std::optional<std::vector<std::uint8_t>> bytes = fs::ReadFileStart(path, kMaxHeaderBytes);
     if (!bytes) {
         Messages().Error(kReadErrorText);
         return NetFileHeader{};
