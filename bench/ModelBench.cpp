@@ -69,12 +69,9 @@ TTransition* AddTransition(TPNObjekt& o, const std::string& text, bool continuou
 }
 
 TEdge* AddArc(TPNObjekt& o, TGraphItem* from, TGraphItem* to) {
-    auto a = std::make_unique<TEdge>(&o.Variables());
-    a->SetSource(from);
-    a->SetTarget(to);
-    from->OutEdgeList.push_back(a.get());
-    to->InEdgeList.push_back(a.get());
-    return static_cast<TEdge*>(o.Net().Add(std::move(a)));
+    auto* a = static_cast<TEdge*>(o.Net().Add(std::make_unique<TEdge>(&o.Variables())));
+    JoinArc(*a, from, to);
+    return a;
 }
 
 // The class every child object instantiates: 3 places, 4 transitions and 6

@@ -4,10 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/FusionRules.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -44,13 +44,9 @@ std::unique_ptr<qz::TPNObjekt> MakeNet() {
         transitions.back()->MoveBy(x + 40, y, nullptr);
     }
     auto connect = [&root](qz::TGraphItem* from, qz::TGraphItem* to, const std::string& w) {
-        auto a = std::make_unique<qz::TEdge>(&root->Variables());
-        a->SetSource(from);
-        a->SetTarget(to);
+        auto* a = static_cast<qz::TEdge*>(root->Net().Add(std::make_unique<qz::TEdge>(&root->Variables())));
         a->SetWeightText(w);
-        from->OutEdgeList.push_back(a.get());
-        to->InEdgeList.push_back(a.get());
-        root->Net().Add(std::move(a));
+        qz::JoinArc(*a, from, to);
     };
     for (int i = 0; i < kPairs; ++i) {
         connect(places[i], transitions[i], std::to_string(1 + i % 3));

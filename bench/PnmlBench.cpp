@@ -74,21 +74,13 @@ BENCHMARK(BM_ExportBart)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 namespace {
 
-class QuietBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override { return qz::DefaultAnswer(b); }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-};
-
 void BM_RunBenchNet(benchmark::State& state, const std::string& name) {
     const std::filesystem::path file = BenchNetDir() / (name + ".pnml");
     if (!std::filesystem::exists(file)) {
         state.SkipWithError((name + ".pnml not found").c_str());
         return;
     }
-    QuietBoxes boxes;
+    qz::SilentMessageBoxes boxes;
     qz::PlatformServices services{};
     services.messages = &boxes;
     qz::PlatformScope scope(services);
@@ -111,9 +103,9 @@ void BM_RunBenchNet(benchmark::State& state, const std::string& name) {
     session.engine.showAnimations = false;
     if (const char* from = std::getenv("QZ_INCREMENTAL_FROM")) session.engine.incrementalFromArcs = std::strtoul(from, nullptr, 10);
     session.engine.Refresh();
-    const std::uint64_t before = session.engine.discreteFirings;
+    const std::uint64_t before = session.engine.DiscreteFirings();
     for (auto _ : state) session.engine.Step();
-    const auto firings = static_cast<double>(session.engine.discreteFirings - before);
+    const auto firings = static_cast<double>(session.engine.DiscreteFirings() - before);
     state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["firings/s"] = benchmark::Counter(firings, benchmark::Counter::kIsRate);
     state.counters["firings/step"] = firings / static_cast<double>(state.iterations());

@@ -5,26 +5,18 @@
 #include <memory>
 #include <string>
 
+#include "model/FusionRules.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
 #include "model/TTransition.h"
 #include "platform/Services.h"
-#include "settings/ProgramSettings.h"
 #include "simulation/SimulationSession.h"
 
 namespace {
 
 using namespace qz;
-
-class SilentBoxes final : public MessageBoxes {
-public:
-    MsgAnswer Show(std::string_view, MsgKind, MsgButtons b) override { return DefaultAnswer(b); }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-};
 
 class Generator {
 public:
@@ -48,12 +40,7 @@ public:
         return static_cast<TTransition*>(net_.Net().Add(std::move(t)));
     }
     void Arc(TGraphItem* from, TGraphItem* to) {
-        auto e = std::make_unique<TEdge>(&net_.Variables());
-        e->SetSource(from);
-        e->SetTarget(to);
-        from->OutEdgeList.push_back(e.get());
-        to->InEdgeList.push_back(e.get());
-        net_.Net().Add(std::move(e));
+        JoinArc(*static_cast<TEdge*>(net_.Net().Add(std::make_unique<TEdge>(&net_.Variables()))), from, to);
         ++arcs_;
     }
     long Arcs() const { return arcs_; }
@@ -111,11 +98,10 @@ private:
 enum class Kind { Ring, Conflicts, Tanks, Mixed };
 
 void Step(benchmark::State& state, Kind kind) {
-    SilentBoxes boxes;
+    SilentMessageBoxes boxes;
     PlatformServices services{};
     services.messages = &boxes;
     PlatformScope scope(services);
-    Settings().enhancedFiringRule = 0;
     SimulationBusy() = false;
 
     TPNObjekt net;

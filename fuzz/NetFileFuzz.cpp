@@ -5,7 +5,6 @@
 // that inheritance and placed objects are reached too.
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -4,29 +4,22 @@
 // survive its own export.
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
 #include "model/TPNObjekt.h"
+#include "model/storage/NetFile.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 
-namespace {
-
-class SilentBoxes final : public qz::MessageBoxes {
-public:
-    qz::MsgAnswer Show(std::string_view, qz::MsgKind, qz::MsgButtons b) override { return qz::DefaultAnswer(b); }
-    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-};
-
-} // namespace
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    qz::InstallNetFileLoader();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentBoxes boxes;
+    static qz::SilentMessageBoxes boxes;
     static qz::PlatformScope scope([] {
         qz::PlatformServices s{};
         s.messages = &boxes;

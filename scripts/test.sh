@@ -9,7 +9,7 @@ qz_install_deps
 JOBS=${JOBS:-$(nproc)}
 
 echo "== Build (RelWithDebInfo)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_UI=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_UI=ON -DQZ_WERROR=ON
 cmake --build build -j "$JOBS"
 echo "== Tests"
 ctest --test-dir build --output-on-failure -j "$JOBS"
@@ -19,7 +19,7 @@ echo "== Slurm test (a one-node cluster on this machine)"
 timeout 900 bash scripts/slurm/test-cluster.sh build/src/cli/quenzor-cli
 
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BUILD_BENCH=OFF \
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BUILD_BENCH=OFF -DQZ_WERROR=ON \
       -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
 cmake --build build-asan -j "$JOBS"
 echo "== Tests under the sanitizers"

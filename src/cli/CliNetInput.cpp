@@ -45,7 +45,6 @@ bool LoadCommandNet(TPNObjekt& root, const std::string& input, const std::string
                     std::ostream& err) {
     if (!CheckCommandInput(input, command, err)) return false;
     MessagesToStream messages(err);
-    InstallNetFileLoader();
     ObjectLibrary().LoadIndex();
 #ifdef QZ_HAVE_INTERCHANGE
     const bool loaded = LoadAnyNet(root, input, err);

@@ -2,7 +2,6 @@
 // window saves it.
 #include <ostream>
 
-#include "CliMessageBoxes.h"
 #include "CliNetInput.h"
 #include "CliSupport.h"
 #include "common/FileSystem.h"

@@ -18,7 +18,6 @@ namespace {
 class ExampleLibrary {
 public:
     explicit ExampleLibrary(const std::string& classFile) : saved_(ObjectLibrary()) {
-        InstallNetFileLoader();
         TObjectLibrary& lib = ObjectLibrary();
         lib.names = {examples::kTankClass};
         lib.files = {classFile};

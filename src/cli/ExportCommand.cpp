@@ -5,7 +5,6 @@
 #ifdef QZ_HAVE_RENDER
 #include <ostream>
 
-#include "CliMessageBoxes.h"
 #include "CliNetInput.h"
 #include "CliSupport.h"
 #include "FontSupport.h"

@@ -5,7 +5,6 @@
 #include <optional>
 #include <ostream>
 
-#include "CliMessageBoxes.h"
 #include "CliNetInput.h"
 #include "CliSupport.h"
 #include "EnsembleRun.h"

@@ -20,7 +20,6 @@ bool IsPnmlPath(const std::string& path) {
 
 bool LoadAnyNet(TPNObjekt& root, const std::string& path, const pnml::ImportOptions& options,
                 std::ostream& err) {
-    InstallNetFileLoader(); // base classes of either format come from .pn class files
     if (IsPnmlPath(path)) {
         const pnml::ImportResult r = pnml::PnmlImporter::ImportFile(root, path, options);
         for (const std::string& w : r.warnings) err << "warning: " << path << ": " << w << '\n';

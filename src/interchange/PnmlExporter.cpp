@@ -15,7 +15,6 @@
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
-#include "settings/ProgramSettings.h"
 
 namespace qz::pnml {
 
@@ -29,7 +28,7 @@ std::string NaturalText(long double v) {
 }
 
 bool IsPlaceTransitionArc(const TGraphItem* e) {
-    return e->Kind() == kind::Arc && static_cast<const TEdge*>(e)->connectionKind == 0;
+    return e->Kind() == kind::Arc && static_cast<const TEdge*>(e)->connectionKind == ConnectionKind::Plain;
 }
 
 class Writer {
@@ -130,15 +129,16 @@ void Writer::WriteTransition(const TTransition& t, long long z) {
 }
 
 void Writer::WriteArc(const TPNObjekt& obj, const TEdge& a, long long z) {
-    const int k = a.connectionKind;
+    const ConnectionKind k = a.connectionKind;
+    const bool plain = k == ConnectionKind::Plain;
     w_.Open("arc").Attr("id", "a" + std::to_string(nextArc_++));
     auto idOf = [&](const TGraphItem* e) -> std::string {
         auto it = ids_.find(e);
         return it == ids_.end() ? std::string() : it->second;
     };
-    if (k == 0 || k == 1 || k == 3) w_.Attr("source", idOf(a.source));
-    if (k == 0 || k == 2 || k == 4) w_.Attr("target", idOf(a.target));
-    if (k == 0) {
+    if (!SourceIsInterface(k)) w_.Attr("source", idOf(a.source));
+    if (!TargetIsInterface(k)) w_.Attr("target", idOf(a.target));
+    if (plain) {
         const std::string weight = a.isExpression ? std::string() : NaturalText(a.weight);
         // A positive whole number in the grammar; 0 travels in Quenzor's data only.
         if (!weight.empty() && weight != "1" && weight != "0") w_.Open("inscription").TextElement("text", weight).Close();
@@ -149,18 +149,16 @@ void Writer::WriteArc(const TPNObjekt& obj, const TEdge& a, long long z) {
         w_.Close();
     }
     // Not part of the P/T grammar: only for editors that read it.
-    if (options_.arcTypeLabels && k == 0 && a.arcKind != akNormal) {
+    if (options_.arcTypeLabels && plain && a.arcKind != akNormal) {
         w_.Open("type").Attr("value", a.arcKind == akInhibitor ? "inhibitor" : "read").Close();
     }
     OpenTool();
     Own("arc")
         .Attr("kind", a.arcKind)
         .Attr("weight", a.weightText)
-        .Attr("connection", k);
-    if (k == 2 || k == 5) w_.Attr("sourcePath", PathOf(obj, static_cast<const TInterfacePlace*>(a.source)));
-    if (k == 4) w_.Attr("sourcePath", PathOf(obj, a.interfaceSource));
-    if (k == 1 || k == 5) w_.Attr("targetPath", PathOf(obj, static_cast<const TInterfacePlace*>(a.target)));
-    if (k == 3) w_.Attr("targetPath", PathOf(obj, a.interfaceTarget));
+        .Attr("connection", static_cast<int>(k));
+    if (SourceIsInterface(k)) w_.Attr("sourcePath", PathOf(obj, a.SourceInterfacePlace()));
+    if (TargetIsInterface(k)) w_.Attr("targetPath", PathOf(obj, a.TargetInterfacePlace()));
     w_.Attr("z", z);
     WriteLabel("valueLabel", *a.valueLabel);
     w_.Close().Close().Close();
@@ -252,7 +250,7 @@ std::string Writer::Run(const TPNObjekt& root) {
     Own("document")
         .Attr("sampleTime", root.sampleTimeText)
         .Attr("timeUnit", root.timeUnit)
-        .Attr("enhancedFiringRule", Settings().enhancedFiringRule)
+        .Attr("enhancedFiringRule", root.enhancedFiringRule)
         .Close();
     WriteObject(root, -1, false);
     w_.Close();

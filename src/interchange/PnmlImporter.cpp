@@ -7,13 +7,13 @@
 #include <iterator>
 #include <memory>
 #include <pugixml.hpp>
-#include <sstream>
 #include <unordered_map>
 
 #include "AutoLayout.h"
 #include "QuenzorSchema.h"
 #include "VariableNameMaker.h"
 #include "common/NumberFormat.h"
+#include "model/FusionRules.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
@@ -23,7 +23,6 @@
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
-#include "settings/ProgramSettings.h"
 
 namespace qz::pnml {
 
@@ -490,8 +489,10 @@ NodeRef* Reader::Resolve(const pugi::xml_node& arc, std::string_view id, const c
 
 void Reader::MakeArc(const pugi::xml_node& xml, Scope& scope) {
     const pugi::xml_node data = QuenzorData(xml, "arc");
-    const int connection = data ? IntAttr(data, "connection", 0) : 0;
-    if (connection < 0 || connection > 5) Fail(xml, "unknown connection kind");
+    const int kindNumber = data ? IntAttr(data, "connection", 0) : 0;
+    if (kindNumber < 0 || kindNumber >= kConnectionKinds) Fail(xml, "unknown connection kind");
+    const auto connection = static_cast<ConnectionKind>(kindNumber);
+    const bool plain = connection == ConnectionKind::Plain;
     std::uint8_t arcKind = akNormal;
     if (data) {
         const int k = IntAttr(data, "kind", 0);
@@ -513,10 +514,10 @@ void Reader::MakeArc(const pugi::xml_node& xml, Scope& scope) {
     auto edge = std::make_unique<TEdge>(&scope.object->Variables());
     TEdge* e = edge.get();
     e->arcKind = arcKind;
-    e->connectionKind = static_cast<std::uint8_t>(connection);
-    // Ends given by id: kind 0 both, kinds 1 and 3 the source, 2 and 4 the target.
-    const bool sourceById = connection == 0 || connection == 1 || connection == 3;
-    const bool targetById = connection == 0 || connection == 2 || connection == 4;
+    e->connectionKind = connection;
+    // Ends given by id: places and transitions; interface places by path.
+    const bool sourceById = !SourceIsInterface(connection);
+    const bool targetById = !TargetIsInterface(connection);
     NodeRef* src = sourceById ? Resolve(xml, xml.attribute("source").value(), "source") : nullptr;
     NodeRef* dst = targetById ? Resolve(xml, xml.attribute("target").value(), "target") : nullptr;
     if ((src && src->scope != &scope) || (dst && dst->scope != &scope)) {
@@ -525,11 +526,13 @@ void Reader::MakeArc(const pugi::xml_node& xml, Scope& scope) {
     // The ends given by id must be of the kind the connection kind names.
     const bool placeSource = src && src->item->Kind() == kind::Place;
     const bool placeTarget = dst && dst->item->Kind() == kind::Place;
-    if ((connection == 1 && !placeSource) || (connection == 2 && !placeTarget) ||
-        (connection == 3 && placeSource) || (connection == 4 && placeTarget)) {
+    if ((connection == ConnectionKind::PlaceToInterface && !placeSource) ||
+        (connection == ConnectionKind::InterfaceToPlace && !placeTarget) ||
+        (connection == ConnectionKind::TransitionToInterface && placeSource) ||
+        (connection == ConnectionKind::InterfaceToTransition && placeTarget)) {
         Fail(xml, std::string("arc \"") + xml.attribute("id").value() + "\" does not fit its connection kind");
     }
-    if (connection == 0) {
+    if (plain) {
         if (src->item->Kind() == dst->item->Kind()) {
             Fail(xml, std::string("arc \"") + xml.attribute("id").value() + "\" joins two " +
                           (src->item->Kind() == kind::Place ? "places" : "transitions"));
@@ -558,9 +561,8 @@ void Reader::MakeArc(const pugi::xml_node& xml, Scope& scope) {
         }
     }
     ReadBendPoints(xml, *e);
-    if (connection == 0) {
-        src->item->OutEdgeList.push_back(e);
-        dst->item->InEdgeList.push_back(e);
+    if (plain) {
+        AttachArc(*e);
         if (!data && src->layoutIndex && dst->layoutIndex) {
             layoutArcs_.emplace_back(src->layoutIndex - 1, dst->layoutIndex - 1);
         }
@@ -698,35 +700,17 @@ void Reader::ResolvePathArcs(Scope& scope) {
     TPNObjekt& obj = *scope.object;
     for (auto it = scope.pathArcs.rbegin(); it != scope.pathArcs.rend(); ++it) {
         TEdge* e = it->arc;
-        const int k = e->connectionKind;
-        TInterfacePlace* s = (k == 2 || k == 4 || k == 5) ? obj.FindInterfacePlaceByPath(it->sourcePath) : nullptr;
-        TInterfacePlace* t = (k == 1 || k == 3 || k == 5) ? obj.FindInterfacePlaceByPath(it->targetPath) : nullptr;
-        const bool missing = ((k == 2 || k == 4 || k == 5) && !s) || ((k == 1 || k == 3 || k == 5) && !t);
-        if (missing || (k == 3 && !t->innerPlace) || (k == 4 && !s->innerPlace)) {
-            Warn("arcs to interface places that no longer exist dropped (" +
-                 (missing && ((k == 2 || k == 4 || k == 5) && !s) ? it->sourcePath : it->targetPath) + ")");
+        const ConnectionKind k = e->connectionKind;
+        TGraphItem* s = SourceIsInterface(k) ? obj.FindInterfacePlaceByPath(it->sourcePath) : e->source;
+        TGraphItem* t = TargetIsInterface(k) ? obj.FindInterfacePlaceByPath(it->targetPath) : e->target;
+        if (!s || !t || ConnectionKindOf(s, t) != k) {
+            Warn("arcs to interface places that no longer exist dropped (" + (s ? it->targetPath : it->sourcePath) +
+                 ")");
             --result_.arcs;
             obj.Net().Remove(e);
             continue;
         }
-        switch (k) {
-        case 1: e->SetTarget(t); break;
-        case 2: e->SetSource(s); break;
-        case 3: e->interfaceTarget = t; e->SetTarget(t->innerPlace); break;
-        case 4: e->interfaceSource = s; e->SetSource(s->innerPlace); break;
-        case 5: e->SetSource(s); e->SetTarget(t); break;
-        }
-        TGraphItem* from = k == 4 ? static_cast<TGraphItem*>(e->interfaceSource) : e->source;
-        TGraphItem* to = k == 3 ? static_cast<TGraphItem*>(e->interfaceTarget) : e->target;
-        from->OutEdgeList.push_back(e);
-        to->InEdgeList.push_back(e);
-        if (k == 1 && t->innerPlace && e->source->Kind() == kind::Place) {
-            t->innerPlace->FuseTo(static_cast<TPlatz*>(e->source));
-        } else if (k == 2 && s->innerPlace && e->target->Kind() == kind::Place) {
-            static_cast<TPlatz*>(e->target)->FuseTo(s->innerPlace);
-        } else if (k == 5 && s->innerPlace && t->innerPlace) {
-            t->innerPlace->FuseTo(s->innerPlace);
-        }
+        JoinArc(*e, s, t);
     }
     scope.pathArcs.clear();
 }
@@ -846,7 +830,7 @@ void Reader::LayoutPageNodes() {
 void Reader::ReadDocumentSettings(TPNObjekt& root, const pugi::xml_node& doc) {
     if (doc.attribute("sampleTime")) root.sampleTimeText = doc.attribute("sampleTime").value();
     root.timeUnit = IntAttr(doc, "timeUnit", root.timeUnit);
-    Settings().enhancedFiringRule = IntAttr(doc, "enhancedFiringRule", 0);
+    root.enhancedFiringRule = IntAttr(doc, "enhancedFiringRule", 0);
     if (std::optional<long double> v = num::ParseNumber(root.sampleTimeText)) {
         root.sampleTimeSeconds = static_cast<double>(root.timeUnit == 1 ? *v / 1000 : *v);
     }
@@ -894,7 +878,7 @@ void Reader::Run(TPNObjekt& root, const pugi::xml_document& doc) {
         root.timeUnit = 1;
         root.sampleTimeText = "100";
         root.sampleTimeSeconds = 0.1;
-        Settings().enhancedFiringRule = 0;
+        root.enhancedFiringRule = 0;
     }
     if (!objectNode) objectNode = empty.append_child("object");
     if (!objectNode.attribute("name")) {

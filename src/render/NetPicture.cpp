@@ -242,7 +242,7 @@ bool WritePng(const std::vector<TGraphItem*>& elements, const PictureSetup& setu
     std::string why;
     const bool written = fs::WriteFileAtomically(
         path,
-        [&](int fd, std::string* why) {
+        [&](int fd, std::string* failure) {
             PngStream png(fd, setup.width, setup.height);
             std::vector<TGraphItem*> part;
             for (int y0 = 0; y0 < setup.height; y0 += stripRows) {
@@ -254,12 +254,12 @@ bool WritePng(const std::vector<TGraphItem*>& elements, const PictureSetup& setu
                 TMapping shifted = m;
                 shifted.viewportOrg.y -= y0;
                 if (!part.empty() && !PaintOn(strip, part, shifted)) {
-                    *why = "the picture cannot be drawn";
+                    *failure = "the picture cannot be drawn";
                     return false;
                 }
-                if (!png.WriteRows(strip, std::min(stripRows, setup.height - y0), why)) return false;
+                if (!png.WriteRows(strip, std::min(stripRows, setup.height - y0), failure)) return false;
             }
-            return png.Finish(why);
+            return png.Finish(failure);
         },
         &why);
     return written || Fail(error, "cannot write " + path + ": " + why);

@@ -2,7 +2,6 @@
 // Running quenzor-cli in-process and reading what it wrote.
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "CliSupport.h"

@@ -9,7 +9,7 @@
 #include <new>
 #include <streambuf>
 
-#include "../core/simulation/NetBuilder.h"
+#include "NetBuilder.h"
 #include "CliTestSupport.h"
 #include "TempHome.h"
 #include "model/storage/NetFile.h"

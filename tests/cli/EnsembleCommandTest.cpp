@@ -12,11 +12,10 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include "../core/simulation/NetBuilder.h"
+#include "NetBuilder.h"
 #include "CliTestSupport.h"
 #include "TempHome.h"
 #include "model/storage/NetFile.h"
-#include "settings/ProgramSettings.h"
 
 extern char** environ;
 
@@ -27,7 +26,6 @@ namespace stdfs = std::filesystem;
 
 class Ensemble : public ::testing::Test {
 protected:
-    Ensemble() { Settings().enhancedFiringRule = 0; }
 
     std::string Save(TPNObjekt& net, const std::string& name) {
         const std::string path = home.PathOf(name);

@@ -3,12 +3,11 @@
 #include <cctype>
 #include <sstream>
 
-#include "../core/simulation/NetBuilder.h"
+#include "NetBuilder.h"
 #include "CliTestSupport.h"
 #include "TempHome.h"
 #include "model/ObjectLibrary.h"
 #include "model/storage/NetFile.h"
-#include "settings/ProgramSettings.h"
 #include "simulation/HeadlessRun.h"
 #include "simulation/SimulationSession.h"
 
@@ -17,7 +16,6 @@ namespace {
 
 class Simulate : public ::testing::Test {
 protected:
-    Simulate() { Settings().enhancedFiringRule = 0; }
     ~Simulate() override { SimulationBusy() = false; }
 
     std::string Save(TPNObjekt& net, const std::string& name) {

@@ -7,7 +7,7 @@
 
 #include "FakePlatform.h"
 #include "PnmlImporter.h"
-#include "model/TEdge.h"
+#include "model/TGraphItem.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
 

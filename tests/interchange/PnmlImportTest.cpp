@@ -86,7 +86,7 @@ TEST_F(PnmlImport, NestedPagesFlattenWithNamesMarkingsWeightsAndGraphics) {
     TEdge* a = arcs[0];
     EXPECT_EQ(a->source, p);
     EXPECT_EQ(a->target, t);
-    EXPECT_EQ(a->connectionKind, 0);
+    EXPECT_EQ(a->connectionKind, ConnectionKind::Plain);
     EXPECT_EQ(a->weightText, "2");
     EXPECT_EQ(a->bendPoints, (std::vector<TPunkt>{{150, 20}, {180, 20}}));
     EXPECT_EQ(p->OutEdgeList, std::vector<TEdge*>{a});

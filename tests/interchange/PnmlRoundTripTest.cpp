@@ -6,6 +6,7 @@
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
 #include "TempHome.h"
+#include "model/FusionRules.h"
 #include "model/ObjectLibrary.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
@@ -17,7 +18,6 @@
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
 #include "model/storage/NetFile.h"
-#include "settings/ProgramSettings.h"
 
 namespace qz::pnml {
 namespace {
@@ -37,18 +37,11 @@ TTransition* AddTransition(TPNObjekt& obj, const std::string& name, int x, int y
     return static_cast<TTransition*>(obj.Net().Add(std::move(t)));
 }
 
-// An arc entered into both ends' lists the way the net file reader does.
-TEdge* Connect(TPNObjekt& obj, TGraphItem* from, TGraphItem* to, int connection,
-               TGraphItem* drawnFrom = nullptr, TGraphItem* drawnTo = nullptr) {
-    auto e = std::make_unique<TEdge>(&obj.Variables());
-    e->connectionKind = static_cast<std::uint8_t>(connection);
-    e->SetSource(from);
-    e->SetTarget(to);
-    if (connection == 3) e->interfaceTarget = static_cast<TInterfacePlace*>(drawnTo);
-    if (connection == 4) e->interfaceSource = static_cast<TInterfacePlace*>(drawnFrom);
-    (drawnFrom ? drawnFrom : from)->OutEdgeList.push_back(e.get());
-    (drawnTo ? drawnTo : to)->InEdgeList.push_back(e.get());
-    return static_cast<TEdge*>(obj.Net().Add(std::move(e)));
+// An arc joined between the elements it is drawn between.
+TEdge* Connect(TPNObjekt& obj, TGraphItem* from, TGraphItem* to) {
+    auto* e = static_cast<TEdge*>(obj.Net().Add(std::make_unique<TEdge>(&obj.Variables())));
+    JoinArc(*e, from, to);
+    return e;
 }
 
 // Library classes made in memory: "Tank" publishes level, flow, x and y;
@@ -87,7 +80,7 @@ TInterfacePlace* Interface(TPNObjekt& obj, const std::string& var) {
 void BuildShowcase(TPNObjekt& root) {
     root.sampleTimeText = "250";
     root.timeUnit = 1;
-    Settings().enhancedFiringRule = 1;
+    root.enhancedFiringRule = 1;
     ASSERT_TRUE(root.SetInherited("Base"));
     root.SetObjectName("Plant <A&B>");
     root.Frame().description = {"Class description", "  indented \"line\"  ", ""};
@@ -119,16 +112,16 @@ void BuildShowcase(TPNObjekt& root) {
     t3->SetFunctionText("-1");
     t3->valueLabel->visible = 0;
 
-    TEdge* a1 = Connect(root, p1, t1, 0);
+    TEdge* a1 = Connect(root, p1, t1);
     a1->SetWeightText("2");
     a1->bendPoints = {{150, 60}, {180, 60}};
-    TEdge* a2 = Connect(root, p1, t3, 0);
+    TEdge* a2 = Connect(root, p1, t3);
     a2->arcKind = akInhibitor;
     a2->SetWeightText("4");
-    TEdge* a3 = Connect(root, c1, t2, 0);
+    TEdge* a3 = Connect(root, c1, t2);
     a3->arcKind = akTest;
     a3->SetWeightText("src/2");
-    Connect(root, t2, p2, 0)->SetWeightText("1.5");
+    Connect(root, t2, p2)->SetWeightText("1.5");
 
     auto label = std::make_unique<TSchriftObjekt>();
     label->bounds = {20, 400, 0, 0};
@@ -158,31 +151,21 @@ void BuildShowcase(TPNObjekt& root) {
     // 1: place -> interface place; 2: interface place -> place; 3 and 4:
     // transition arcs on inner places; 5: interface place -> interface place.
     TInterfacePlace* level1 = Interface(*tank1, "level");
-    Connect(root, p1, level1, 1);
-    level1->innerPlace->FuseTo(p1);
-    TInterfacePlace* level2 = Interface(*tank2, "level");
-    Connect(root, level2, p2, 2);
-    p2->FuseTo(level2->innerPlace);
-    TInterfacePlace* flow1 = Interface(*tank1, "flow");
-    Connect(root, t2, flow1->innerPlace, 3, nullptr, flow1);
-    TInterfacePlace* flow2 = Interface(*tank2, "flow");
-    Connect(root, flow2->innerPlace, t2, 4, flow2, nullptr);
-    TInterfacePlace* x1 = Interface(*tank1, "x");
-    TInterfacePlace* x2 = Interface(*tank2, "x");
-    Connect(root, x1, x2, 5);
-    x2->innerPlace->FuseTo(x1->innerPlace);
+    Connect(root, p1, level1);
+    Connect(root, Interface(*tank2, "level"), p2);
+    Connect(root, t2, Interface(*tank1, "flow"));
+    Connect(root, Interface(*tank2, "flow"), t2);
+    Connect(root, Interface(*tank1, "x"), Interface(*tank2, "x"));
     // And one on the base class's frame.
     TInterfacePlace* baseLevel = root.Base()->Frame().FindInterfacePlace("level");
     ASSERT_NE(baseLevel, nullptr);
-    Connect(root, t3, baseLevel->innerPlace, 3, nullptr, baseLevel);
+    Connect(root, t3, baseLevel);
 }
 
 struct PnmlRoundTrip : ::testing::Test {
     test::ScopedPlatform platform;
     InMemoryLibrary library;
-    int savedRule = Settings().enhancedFiringRule;
     TPNObjekt original;
-    ~PnmlRoundTrip() override { Settings().enhancedFiringRule = savedRule; }
     std::string ShowcaseText() {
         BuildShowcase(original);
         return PnmlExporter::ExportText(original);
@@ -192,7 +175,6 @@ struct PnmlRoundTrip : ::testing::Test {
 TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
     const std::string first = ShowcaseText();
 
-    Settings().enhancedFiringRule = 0;
     TPNObjekt copy;
     const ImportResult r = PnmlImporter::ImportText(copy, first);
     ASSERT_TRUE(r.ok) << r.error;
@@ -226,11 +208,11 @@ TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
     for (TGraphItem* e : copy.Net().Elements()) {
         if (e->Kind() != kind::Arc) continue;
         auto* a = static_cast<TEdge*>(e);
-        if (a->connectionKind == 3) {
+        if (a->connectionKind == ConnectionKind::TransitionToInterface) {
             ASSERT_NE(a->interfaceTarget, nullptr);
             EXPECT_EQ(a->target, a->interfaceTarget->innerPlace);
         }
-        if (a->connectionKind == 4) {
+        if (a->connectionKind == ConnectionKind::InterfaceToTransition) {
             ASSERT_NE(a->interfaceSource, nullptr);
             EXPECT_EQ(a->source, a->interfaceSource->innerPlace);
         }

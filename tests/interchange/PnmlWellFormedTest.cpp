@@ -16,7 +16,6 @@
 #include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
-#include "model/TPlatz.h"
 #include "model/TTransition.h"
 
 namespace qz::pnml {

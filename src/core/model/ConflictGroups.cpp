@@ -13,8 +13,8 @@ namespace qz {
 
 namespace {
 
-bool Competes(const TEdge* a, int connectionKind) {
-    return a->arcKind == akNormal && a->connectionKind == connectionKind;
+bool Competes(const TEdge* a, ConnectionKind connection) {
+    return a->arcKind == akNormal && a->connectionKind == connection;
 }
 
 int PriorityOf(const TEdge* a) {
@@ -35,11 +35,11 @@ void BuildConflictGroups(TPNObjekt& root, std::vector<ConflictGroup>& groups) {
                 p->conflictArcs.clear();
                 if (p->markingOwner == p) continue;
                 for (TEdge* a : p->OutEdgeList) {
-                    if (Competes(a, 0)) borrowed[p->markingOwner].push_back(a);
+                    if (Competes(a, ConnectionKind::Plain)) borrowed[p->markingOwner].push_back(a);
                 }
             } else if (e->Kind() == kind::Transition) {
                 for (TEdge* a : e->InEdgeList) {
-                    if (!Competes(a, 4) || !a->source || a->source->Kind() != kind::Place) continue;
+                    if (!Competes(a, ConnectionKind::InterfaceToTransition) || !a->source || a->source->Kind() != kind::Place) continue;
                     borrowed[static_cast<TPlatz*>(a->source)->markingOwner].push_back(a);
                 }
             }
@@ -53,7 +53,7 @@ void BuildConflictGroups(TPNObjekt& root, std::vector<ConflictGroup>& groups) {
             ConflictGroup g;
             g.place = p;
             for (TEdge* a : p->OutEdgeList) {
-                if (Competes(a, 0)) g.arcs.push_back(a);
+                if (Competes(a, ConnectionKind::Plain)) g.arcs.push_back(a);
             }
             if (auto it = borrowed.find(p); it != borrowed.end()) {
                 g.arcs.insert(g.arcs.end(), it->second.begin(), it->second.end());

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "model/FusionRules.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
@@ -40,13 +41,10 @@ TTransition* AddTransition(TNetList& net, int cx, int cy, const std::string& nam
 
 TEdge* Connect(TNetList& net, TGraphItem* from, TGraphItem* to, int arcKind, const std::string& weight) {
     auto a = std::make_unique<TEdge>(net.Variables());
-    a->SetSource(from);
-    a->SetTarget(to);
     a->arcKind = static_cast<std::uint8_t>(arcKind);
     if (weight != "1") a->SetWeightText(weight);
     TEdge* raw = static_cast<TEdge*>(net.Add(std::move(a)));
-    from->OutEdgeList.push_back(raw);
-    to->InEdgeList.push_back(raw);
+    JoinArc(*raw, from, to);
     raw->ComputeGeometry();
     return raw;
 }
@@ -82,45 +80,6 @@ void AddShape(TNetList& net, const TRect& r, std::uint8_t kind, std::uint8_t sty
     s->SetShapeKind(kind);
     TGraphItem* raw = net.Add(std::move(s));
     net.SendToBack(raw);
-}
-
-// An arc from an outer transition to the inner place of an interface place
-// (kind 3) or back (kind 4).
-TEdge* ConnectThroughInterface(TNetList& net, TTransition* t, TInterfacePlace* ip, bool toInterface) {
-    auto a = std::make_unique<TEdge>(net.Variables());
-    TEdge* raw = static_cast<TEdge*>(net.Add(std::move(a)));
-    if (toInterface) {
-        raw->connectionKind = 3;
-        raw->SetSource(t);
-        raw->SetTarget(ip->innerPlace);
-        raw->interfaceTarget = ip;
-        t->OutEdgeList.push_back(raw);
-        ip->InEdgeList.push_back(raw);
-    } else {
-        raw->connectionKind = 4;
-        raw->SetSource(ip->innerPlace);
-        raw->SetTarget(t);
-        raw->interfaceSource = ip;
-        ip->OutEdgeList.push_back(raw);
-        t->InEdgeList.push_back(raw);
-    }
-    raw->ComputeGeometry();
-    return raw;
-}
-
-// A fusion arc from an outer place to an interface place (kind 1): the
-// inner place takes the outer place's marking.
-TEdge* Fuse(TNetList& net, TPlatz* from, TInterfacePlace* to) {
-    auto a = std::make_unique<TEdge>(net.Variables());
-    TEdge* raw = static_cast<TEdge*>(net.Add(std::move(a)));
-    raw->connectionKind = 1;
-    raw->SetSource(from);
-    raw->SetTarget(to);
-    from->OutEdgeList.push_back(raw);
-    to->InEdgeList.push_back(raw);
-    to->innerPlace->FuseTo(from);
-    raw->ComputeGeometry();
-    return raw;
 }
 
 } // namespace
@@ -272,18 +231,18 @@ void BuildPlant(TPNObjekt& root) {
     TInterfacePlace* level1 = first->Frame().FindInterfacePlace("level");
     TInterfacePlace* alarm1 = first->Frame().FindInterfacePlace("alarm");
     TInterfacePlace* level2 = second->Frame().FindInterfacePlace("level");
-    if (level1) ConnectThroughInterface(net, feed, level1, true);
+    if (level1) Connect(net, feed, level1);
     if (alarm1) {
         alarm1->side = 1;
         first->Frame().LayoutInterface();
         TTransition* report = AddTransition(net, 430, 240, "Report", "0");
-        ConnectThroughInterface(net, report, alarm1, false);
+        Connect(net, alarm1, report);
         TPlatz* reported = AddPlace(net, 430, 330, "Reported", "reported");
         Connect(net, report, reported);
     }
     if (level2) {
         TPlatz* reserve = AddPlace(net, 600, 260, "Reserve", "reserve", 20, true);
-        Fuse(net, reserve, level2);
+        Connect(net, reserve, level2);
     }
     net.SetShowValues(true);
 }

@@ -22,17 +22,23 @@ bool IsInterface(const TGraphItem* e) {
 }
 TInterfacePlace* AsInterface(TGraphItem* e) { return static_cast<TInterfacePlace*>(e); }
 const TInterfacePlace* AsInterface(const TGraphItem* e) { return static_cast<const TInterfacePlace*>(e); }
+// The inner place of an interface place end, or null.
+TPlatz* InnerOf(TGraphItem* e) {
+    return e && e->Kind() == kind::InterfacePlace ? AsInterface(e)->innerPlace : nullptr;
+}
+TPlatz* PlaceOf(TGraphItem* e) { return IsPlace(e) ? static_cast<TPlatz*>(e) : nullptr; }
 
 void Erase(std::vector<TEdge*>& list, const TEdge* e) {
     list.erase(std::remove(list.begin(), list.end(), e), list.end());
 }
 
 // An inner place takes the marking of one place only: a second incoming
-// fusion (kind 1 or 5) on the same interface place would silently replace the
-// first while both arcs stay.
+// fusion on the same interface place would silently replace the first while
+// both arcs stay.
 bool HasIncomingFusion(const TInterfacePlace& ip) {
     return std::any_of(ip.InEdgeList.begin(), ip.InEdgeList.end(), [](const TEdge* a) {
-        return a->connectionKind == 1 || a->connectionKind == 5;
+        return a->connectionKind == ConnectionKind::PlaceToInterface ||
+               a->connectionKind == ConnectionKind::InterfaceToInterface;
     });
 }
 
@@ -42,48 +48,38 @@ bool IsFused(const TPlatz& p) { return p.link != &p; }
 void ReportInvalidFusion() { Platform().messages->Error(kFusionNotValid); }
 void ReportFusionConflict() { Platform().messages->Error(kFusionConflict); }
 
-// The element each end's arc list belongs to.
-TGraphItem* ListedSource(const TEdge& a) {
-    return (a.connectionKind == 4 && a.interfaceSource) ? a.interfaceSource : a.source;
-}
-TGraphItem* ListedTarget(const TEdge& a) {
-    return (a.connectionKind == 3 && a.interfaceTarget) ? a.interfaceTarget : a.target;
-}
-
 void Unlist(TEdge& a) {
-    if (TGraphItem* s = ListedSource(a)) Erase(s->OutEdgeList, &a);
-    if (TGraphItem* t = ListedTarget(a)) Erase(t->InEdgeList, &a);
+    if (TGraphItem* s = a.DrawnSource()) Erase(s->OutEdgeList, &a);
+    if (TGraphItem* t = a.DrawnTarget()) Erase(t->InEdgeList, &a);
 }
 
 void List(TEdge& a) {
-    if (TGraphItem* s = ListedSource(a)) s->OutEdgeList.push_back(&a);
-    if (TGraphItem* t = ListedTarget(a)) t->InEdgeList.push_back(&a);
+    if (TGraphItem* s = a.DrawnSource()) s->OutEdgeList.push_back(&a);
+    if (TGraphItem* t = a.DrawnTarget()) t->InEdgeList.push_back(&a);
+}
+
+// The place that follows through a fusion arc, and the one it follows.
+TPlatz* Follower(const TEdge& a) {
+    switch (a.connectionKind) {
+    case ConnectionKind::PlaceToInterface:
+    case ConnectionKind::InterfaceToInterface: return InnerOf(a.target);
+    case ConnectionKind::InterfaceToPlace: return PlaceOf(a.target);
+    default: return nullptr;
+    }
+}
+TPlatz* Followed(const TEdge& a) {
+    switch (a.connectionKind) {
+    case ConnectionKind::PlaceToInterface: return PlaceOf(a.source);
+    case ConnectionKind::InterfaceToPlace:
+    case ConnectionKind::InterfaceToInterface: return InnerOf(a.source);
+    default: return nullptr;
+    }
 }
 
 void Fuse(TEdge& a) {
-    switch (a.connectionKind) {
-    case 1:
-        AsInterface(a.target)->innerPlace->FuseTo(static_cast<TPlatz*>(a.source));
-        break;
-    case 2:
-        static_cast<TPlatz*>(a.target)->FuseTo(AsInterface(a.source)->innerPlace);
-        break;
-    case 5:
-        AsInterface(a.target)->innerPlace->FuseTo(AsInterface(a.source)->innerPlace);
-        break;
-    default:
-        break;
-    }
-}
-
-// The place that follows through this fusion arc.
-TPlatz* Follower(const TEdge& a) {
-    switch (a.connectionKind) {
-    case 1:
-    case 5: return AsInterface(a.target)->innerPlace;
-    case 2: return static_cast<TPlatz*>(a.target);
-    default: return nullptr;
-    }
+    TPlatz* follower = Follower(a);
+    TPlatz* followed = Followed(a);
+    if (follower && followed) follower->FuseTo(followed);
 }
 
 // A new or reversed fusion changes the marking owner of every place down
@@ -95,15 +91,17 @@ void ResolveDocument(const TEdge& a) {
 
 } // namespace
 
-int ConnectionKindOf(const TGraphItem* source, const TGraphItem* target) {
-    if (!source || !target || source == target) return -1;
-    if ((IsPlace(source) && IsTransition(target)) || (IsTransition(source) && IsPlace(target))) return 0;
-    if (IsPlace(source) && IsInterface(target)) return 1;
-    if (IsInterface(source) && IsPlace(target)) return 2;
-    if (IsTransition(source) && IsInterface(target)) return 3;
-    if (IsInterface(source) && IsTransition(target)) return 4;
-    if (IsInterface(source) && IsInterface(target)) return 5;
-    return -1;
+std::optional<ConnectionKind> ConnectionKindOf(const TGraphItem* source, const TGraphItem* target) {
+    if (!source || !target || source == target) return std::nullopt;
+    if ((IsPlace(source) && IsTransition(target)) || (IsTransition(source) && IsPlace(target))) {
+        return ConnectionKind::Plain;
+    }
+    if (IsPlace(source) && IsInterface(target)) return ConnectionKind::PlaceToInterface;
+    if (IsInterface(source) && IsPlace(target)) return ConnectionKind::InterfaceToPlace;
+    if (IsTransition(source) && IsInterface(target)) return ConnectionKind::TransitionToInterface;
+    if (IsInterface(source) && IsTransition(target)) return ConnectionKind::InterfaceToTransition;
+    if (IsInterface(source) && IsInterface(target)) return ConnectionKind::InterfaceToInterface;
+    return std::nullopt;
 }
 
 bool FollowsInFusion(const TPlatz& place, const TPlatz& other) {
@@ -141,14 +139,15 @@ bool CanFuseInterfaces(const TInterfacePlace& source, const TInterfacePlace& tar
 }
 
 bool CanConnect(const TGraphItem* source, const TGraphItem* target) {
-    switch (ConnectionKindOf(source, target)) {
-    case 0:
-    case 3:
-    case 4: return true;
-    case 1: return CanFusePlaceToInterface(*static_cast<const TPlatz*>(source), *AsInterface(target));
-    case 2: return CanFuseInterfaceToPlace(*AsInterface(source), *static_cast<const TPlatz*>(target));
-    case 5: return CanFuseInterfaces(*AsInterface(source), *AsInterface(target));
-    default: return false;
+    const std::optional<ConnectionKind> k = ConnectionKindOf(source, target);
+    if (!k) return false;
+    switch (*k) {
+    case ConnectionKind::PlaceToInterface:
+        return CanFusePlaceToInterface(*static_cast<const TPlatz*>(source), *AsInterface(target));
+    case ConnectionKind::InterfaceToPlace:
+        return CanFuseInterfaceToPlace(*AsInterface(source), *static_cast<const TPlatz*>(target));
+    case ConnectionKind::InterfaceToInterface: return CanFuseInterfaces(*AsInterface(source), *AsInterface(target));
+    default: return true;
     }
 }
 
@@ -158,33 +157,46 @@ void AttachArc(TEdge& arc) {
     arc.geometryValid = 0;
 }
 
+void DetachArc(TEdge& arc) {
+    Unlist(arc);
+    if (TPlatz* follower = Follower(arc)) follower->ResetFusion();
+}
+
+bool JoinArc(TEdge& arc, TGraphItem* source, TGraphItem* target) {
+    const std::optional<ConnectionKind> k = ConnectionKindOf(source, target);
+    if (!k) return false;
+    arc.connectionKind = *k;
+    arc.interfaceSource = nullptr;
+    arc.interfaceTarget = nullptr;
+    if (*k == ConnectionKind::TransitionToInterface) {
+        arc.interfaceTarget = AsInterface(target);
+        target = AsInterface(target)->innerPlace;
+    } else if (*k == ConnectionKind::InterfaceToTransition) {
+        arc.interfaceSource = AsInterface(source);
+        source = AsInterface(source)->innerPlace;
+    }
+    arc.SetSource(source);
+    arc.SetTarget(target);
+    AttachArc(arc);
+    return true;
+}
+
 TEdge* ConnectArc(TNetList& net, TGraphItem* source, TGraphItem* target) {
-    const int k = ConnectionKindOf(source, target);
-    if (k < 0) return nullptr;
+    if (!ConnectionKindOf(source, target)) return nullptr;
     if (!CanConnect(source, target)) {
         ReportInvalidFusion();
         return nullptr;
     }
     auto arc = std::make_unique<TEdge>(net.Variables());
-    arc->connectionKind = static_cast<std::uint8_t>(k);
-    if (k == 3) {
-        arc->interfaceTarget = AsInterface(target);
-        target = AsInterface(target)->innerPlace;
-    } else if (k == 4) {
-        arc->interfaceSource = AsInterface(source);
-        source = AsInterface(source)->innerPlace;
-    }
-    arc->SetSource(source);
-    arc->SetTarget(target);
-    TEdge* raw = static_cast<TEdge*>(net.Add(std::move(arc), true));
-    AttachArc(*raw);
-    if (k == 1 || k == 2 || k == 5) ResolveDocument(*raw);
+    JoinArc(*arc, source, target);
+    auto* raw = static_cast<TEdge*>(net.Add(std::move(arc), true));
+    if (IsFusion(raw->connectionKind)) ResolveDocument(*raw);
     return raw;
 }
 
 bool ReverseArc(TEdge& a) {
     switch (a.connectionKind) {
-    case 1: { // place -> interface place becomes interface place -> place
+    case ConnectionKind::PlaceToInterface: {
         auto* place = static_cast<TPlatz*>(a.source);
         if (place->IncomingFusionArcs() > 0 || IsFused(*place)) {
             ReportFusionConflict();
@@ -192,7 +204,7 @@ bool ReverseArc(TEdge& a) {
         }
         break;
     }
-    case 2: { // interface place -> place becomes place -> interface place
+    case ConnectionKind::InterfaceToPlace: {
         TInterfacePlace* ip = AsInterface(a.source);
         if (HasIncomingFusion(*ip) || IsFused(*ip->innerPlace)) {
             ReportFusionConflict();
@@ -206,31 +218,31 @@ bool ReverseArc(TEdge& a) {
     TPlatz* oldFollower = Follower(a);
     Unlist(a);
     switch (a.connectionKind) {
-    case 1: a.connectionKind = 2; break;
-    case 2: a.connectionKind = 1; break;
-    case 3: { // transition -> inner place becomes inner place -> transition
+    case ConnectionKind::PlaceToInterface: a.connectionKind = ConnectionKind::InterfaceToPlace; break;
+    case ConnectionKind::InterfaceToPlace: a.connectionKind = ConnectionKind::PlaceToInterface; break;
+    case ConnectionKind::TransitionToInterface: { // transition -> inner place becomes inner place -> transition
         TInterfacePlace* ip = a.interfaceTarget;
         a.target = a.source;
         a.source = ip ? static_cast<TGraphItem*>(ip->innerPlace) : a.target;
         a.interfaceSource = ip;
         a.interfaceTarget = nullptr;
-        a.connectionKind = 4;
+        a.connectionKind = ConnectionKind::InterfaceToTransition;
         List(a);
         a.geometryValid = 0;
         return true;
     }
-    case 4: {
+    case ConnectionKind::InterfaceToTransition: {
         TInterfacePlace* ip = a.interfaceSource;
         a.source = a.target;
         a.target = ip ? static_cast<TGraphItem*>(ip->innerPlace) : a.source;
         a.interfaceTarget = ip;
         a.interfaceSource = nullptr;
-        a.connectionKind = 3;
+        a.connectionKind = ConnectionKind::TransitionToInterface;
         List(a);
         a.geometryValid = 0;
         return true;
     }
-    default: break; // 0 and 5 keep their kind
+    default: break; // Plain and InterfaceToInterface keep their kind
     }
     std::swap(a.source, a.target);
     if (oldFollower) oldFollower->ResetFusion();

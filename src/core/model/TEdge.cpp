@@ -8,6 +8,7 @@
 #include "formula/Parser.h"
 #include "model/LabelPlacement.h"
 #include "model/TInterfacePlace.h"
+#include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
@@ -30,6 +31,16 @@ TEdge::~TEdge() {
 }
 
 void TEdge::BindVariables(TVariableTable* variables) { parser->SetVariables(variables); }
+
+std::unique_ptr<TGraphItem> TEdge::Copy(int dx, int dy) const {
+    auto c = std::make_unique<TEdge>(owner ? &owner->Variables() : nullptr);
+    c->SetWeightText(weightText);
+    c->valueLabel->visible = valueLabel->visible;
+    c->arcKind = arcKind;
+    c->groupMark = 1;
+    for (const TPunkt& p : bendPoints) c->bendPoints.push_back({p.x + dx, p.y + dy});
+    return c;
+}
 
 void TEdge::SetWeightText(const std::string& text) {
     if (text != weightText) valueLabel->visible = 1;
@@ -64,19 +75,30 @@ void TEdge::SetBendPoint(std::size_t index, int x, int y, Window* w) {
 }
 
 TGraphItem* TEdge::DrawnSource() const {
-    return (connectionKind == 4 && interfaceSource) ? static_cast<TGraphItem*>(interfaceSource)
-                                                    : source;
+    if (connectionKind == ConnectionKind::InterfaceToTransition && interfaceSource) return interfaceSource;
+    return source;
 }
 
 TGraphItem* TEdge::DrawnTarget() const {
-    return (connectionKind == 3 && interfaceTarget) ? static_cast<TGraphItem*>(interfaceTarget)
-                                                    : target;
+    if (connectionKind == ConnectionKind::TransitionToInterface && interfaceTarget) return interfaceTarget;
+    return target;
 }
+
+namespace {
+
+TInterfacePlace* AsInterfacePlace(TGraphItem* e) {
+    return e && e->Kind() == kind::InterfacePlace ? static_cast<TInterfacePlace*>(e) : nullptr;
+}
+
+} // namespace
+
+TInterfacePlace* TEdge::SourceInterfacePlace() const { return AsInterfacePlace(DrawnSource()); }
+TInterfacePlace* TEdge::TargetInterfacePlace() const { return AsInterfacePlace(DrawnTarget()); }
 
 bool TEdge::FromPlace() const { return source && source->Kind() == kind::Place; }
 
 TPlatz* TEdge::PlaceEnd() const {
-    if (connectionKind != 0 && connectionKind != 3 && connectionKind != 4) return nullptr;
+    if (IsFusion(connectionKind)) return nullptr;
     if (source && source->Kind() == kind::Place) return static_cast<TPlatz*>(source);
     if (target && target->Kind() == kind::Place) return static_cast<TPlatz*>(target);
     return nullptr;
@@ -95,10 +117,8 @@ constexpr double kDegrees = 180.0 / std::numbers::pi;
 int Trunc(double v) { return static_cast<int>(std::trunc(v)); }
 
 // Diameter used to move an end from the centre onto the element's outline.
-double EndDiameter(const TGraphItem* e, int connectionKind) {
-    if (connectionKind == 1 || connectionKind == 2 || connectionKind == 5) {
-        return e->hit.Height();
-    }
+double EndDiameter(const TGraphItem* e, ConnectionKind connection) {
+    if (IsFusion(connection)) return e->hit.Height();
     if (e->Kind() == kind::InterfacePlace) return static_cast<const TInterfacePlace*>(e)->sideLength;
     if (e->Kind() == kind::Place) return static_cast<const TPlatz*>(e)->diameter;
     return e->hit.Height();

@@ -53,10 +53,14 @@ public:
     void SaveToStream(BinaryWriter& out) const override;
     void LoadFromStream(BinaryReader& in, const std::string& version) override;
     void Invalidate(Window* w) override;
+    std::unique_ptr<TGraphItem> Copy(int dx, int dy) const override;
 
     // The element drawn at each end (interface places for kinds 3 and 4).
     TGraphItem* DrawnSource() const;
     TGraphItem* DrawnTarget() const;
+    // The interface place drawn at each end, or null.
+    TInterfacePlace* SourceInterfacePlace() const;
+    TInterfacePlace* TargetInterfacePlace() const;
     // The place and the transition of a place/transition arc (kinds 0, 3, 4);
     // null for fusion arcs.
     TPlatz* PlaceEnd() const;

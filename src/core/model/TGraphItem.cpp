@@ -48,8 +48,8 @@ void TGraphItem::SetCanvas(Canvas* c) {
     if (valueLabel) valueLabel->SetCanvas(c);
 }
 
-void TGraphItem::SetSizeClass(int sizeClass) {
-    if (sizeClass >= 0 && sizeClass <= 4) this->sizeClass = static_cast<std::uint8_t>(sizeClass);
+void TGraphItem::SetSizeClass(int c) {
+    if (c >= 0 && c <= 4) sizeClass = static_cast<std::uint8_t>(c);
 }
 
 void TGraphItem::SetSelected(bool on) {
@@ -153,6 +153,8 @@ void TGraphItem::SetErrorMark(bool on) {
         Draw();
     }
 }
+
+std::unique_ptr<TGraphItem> TGraphItem::Copy(int, int) const { return nullptr; }
 
 void TGraphItem::ShowPropertyDialog() {
     Platform().messages->Info("Für das Testobjekt gibt es keinen Eigenschaften-Dialog.");

@@ -29,6 +29,35 @@ inline constexpr char Frame = 'F';
 inline constexpr char InterfacePlace = 'I';
 } // namespace kind
 
+// How the ends of an arc relate to interface places (a byte in net files).
+enum class ConnectionKind : std::uint8_t {
+    Plain = 0,                 // place -> transition or transition -> place
+    PlaceToInterface = 1,      // fusion: the inner place takes the place's marking
+    InterfaceToPlace = 2,      // fusion: the place takes the inner place's marking
+    TransitionToInterface = 3, // acts on the inner place, drawn to the interface place
+    InterfaceToTransition = 4, // reads the inner place, drawn from the interface place
+    InterfaceToInterface = 5,  // fusion: the target's inner place takes the source's
+};
+inline constexpr std::uint8_t kConnectionKinds = 6;
+
+// The kinds whose arc fuses two places into one marking.
+constexpr bool IsFusion(ConnectionKind k) {
+    return k == ConnectionKind::PlaceToInterface || k == ConnectionKind::InterfaceToPlace ||
+           k == ConnectionKind::InterfaceToInterface;
+}
+
+// Whether the source (target) of an arc of this kind is drawn at an
+// interface place, which files name by object and variable name, rather than
+// at a place or transition of the net, which they name by its key.
+constexpr bool SourceIsInterface(ConnectionKind k) {
+    return k == ConnectionKind::InterfaceToPlace || k == ConnectionKind::InterfaceToTransition ||
+           k == ConnectionKind::InterfaceToInterface;
+}
+constexpr bool TargetIsInterface(ConnectionKind k) {
+    return k == ConnectionKind::PlaceToInterface || k == ConnectionKind::TransitionToInterface ||
+           k == ConnectionKind::InterfaceToInterface;
+}
+
 // Size classes of places, transitions and interface places.
 inline constexpr const char* kSizeClassNames[5] = {"Very Small", "Small", "Normal", "Large",
                                                    "Very Large"};
@@ -64,6 +93,11 @@ public:
     virtual void SaveToStream(BinaryWriter& out) const;
     virtual void LoadFromStream(BinaryReader& in, const std::string& version);
     virtual void Invalidate(Window* w);
+    // A copy for the clipboard, offset by (dx, dy): what the element kind
+    // carries over, without links to other elements (the net list joins
+    // copied arcs to the copies of their ends). Null for the kinds that are
+    // not copied (frames, interface places).
+    virtual std::unique_ptr<TGraphItem> Copy(int dx, int dy) const;
     void ResetLabels(Window* w);
     void SetErrorMark(bool on);
     // The message the base shows; elements are edited in the property window.
@@ -82,7 +116,7 @@ public:
     std::uint8_t highlight = 0;
     Window* window = nullptr;
     TPNObjekt* owner = nullptr;
-    std::uint8_t connectionKind = 0;
+    ConnectionKind connectionKind = ConnectionKind::Plain;
     std::uint8_t selected = 0;
     std::uint8_t continuous = 0;
     std::int32_t key = 0;

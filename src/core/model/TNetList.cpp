@@ -7,6 +7,7 @@
 
 #include "diagrams/Oscilloscope.h"
 #include "formula/VariableTable.h"
+#include "model/FusionRules.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
 #include "model/TObjectFrame.h"
@@ -28,15 +29,6 @@ bool Owned(const TGraphItem* e) { return e->Kind() != kind::Frame; }
 void Erase(std::vector<TEdge*>& list, const TEdge* e) {
     auto it = std::find(list.begin(), list.end(), e);
     if (it != list.end()) list.erase(it);
-}
-
-TPlatz* InnerOf(TGraphItem* e) {
-    return (e && e->Kind() == kind::InterfacePlace) ? static_cast<TInterfacePlace*>(e)->innerPlace
-                                                     : nullptr;
-}
-
-void ResetFusionOf(TPlatz* p) {
-    if (p) p->ResetFusion();
 }
 
 } // namespace
@@ -63,10 +55,8 @@ void TNetList::Clear() {
     for (TGraphItem* e : elements_) {
         if (e->Kind() != kind::Arc) continue;
         auto* arc = static_cast<TEdge*>(e);
-        TGraphItem* from = arc->connectionKind == 4 && arc->interfaceSource ? arc->interfaceSource : arc->source;
-        TGraphItem* to = arc->connectionKind == 3 && arc->interfaceTarget ? arc->interfaceTarget : arc->target;
-        if (from) Erase(from->OutEdgeList, arc);
-        if (to) Erase(to->InEdgeList, arc);
+        if (TGraphItem* from = arc->DrawnSource()) Erase(from->OutEdgeList, arc);
+        if (TGraphItem* to = arc->DrawnTarget()) Erase(to->InEdgeList, arc);
     }
     for (TGraphItem* e : elements_) {
         if (Owned(e)) delete e;
@@ -211,41 +201,22 @@ std::unique_ptr<TGraphItem> TNetList::RemoveFromListAt(std::size_t index) {
 
 void TNetList::Detach(TGraphItem* e) {
     switch (e->Kind()) {
-    case kind::Arc: {
-        auto* arc = static_cast<TEdge*>(e);
-        switch (arc->connectionKind) {
-        case 3:
-            if (arc->source) Erase(arc->source->OutEdgeList, arc);
-            if (arc->interfaceTarget) Erase(arc->interfaceTarget->InEdgeList, arc);
-            break;
-        case 4:
-            if (arc->interfaceSource) Erase(arc->interfaceSource->OutEdgeList, arc);
-            if (arc->target) Erase(arc->target->InEdgeList, arc);
-            break;
-        default:
-            if (arc->source) Erase(arc->source->OutEdgeList, arc);
-            if (arc->target) Erase(arc->target->InEdgeList, arc);
-            if (arc->connectionKind == 1 || arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->target));
-            if (arc->connectionKind == 2 && arc->target && arc->target->Kind() == kind::Place) {
-                static_cast<TPlatz*>(arc->target)->ResetFusion();
-            }
-            break;
-        }
+    case kind::Arc:
+        DetachArc(*static_cast<TEdge*>(e));
         break;
-    }
     case kind::Place:
     case kind::Transition: {
         for (TEdge* arc : e->InEdgeList) {
-            TGraphItem* from = arc->connectionKind == 4 ? arc->interfaceSource : arc->source;
-            if (from) Erase(from->OutEdgeList, arc);
+            if (TGraphItem* from = arc->DrawnSource()) Erase(from->OutEdgeList, arc);
             SetSelected(arc, true);
         }
         for (TEdge* arc : e->OutEdgeList) {
-            TGraphItem* to = arc->connectionKind == 3 ? arc->interfaceTarget : arc->target;
-            if (to) Erase(to->InEdgeList, arc);
-            // Only a fusion arc's target follows this place; a kind-3 arc acts
-            // on the inner place without fusing it, so its fusion stays.
-            ResetFusionOf(InnerOf(arc->target));
+            if (TGraphItem* to = arc->DrawnTarget()) Erase(to->InEdgeList, arc);
+            // Only a fusion arc's target follows this place; an arc from a
+            // transition acts on the inner place without fusing it.
+            if (arc->connectionKind == ConnectionKind::PlaceToInterface && arc->target) {
+                if (TPlatz* inner = static_cast<TInterfacePlace*>(arc->target)->innerPlace) inner->ResetFusion();
+            }
             SetSelected(arc, true);
         }
         break;
@@ -256,23 +227,11 @@ void TNetList::Detach(TGraphItem* e) {
 }
 
 std::vector<const TEdge*> TNetList::RemoveArcsOfInterfacePlace(TInterfacePlace& ip) {
+    // The place that followed through a fusion arc goes back to its own
+    // marking; the other end keeps its own fusion.
     std::vector<TEdge*> arcs(ip.InEdgeList.begin(), ip.InEdgeList.end());
-    for (TEdge* arc : arcs) {
-        if (arc->source) Erase(arc->source->OutEdgeList, arc);
-        // The inner place followed the source of an incoming fusion. The
-        // source keeps its own fusion.
-        if (arc->connectionKind == 1 || arc->connectionKind == 5) ResetFusionOf(ip.innerPlace);
-    }
-    const std::size_t incoming = arcs.size();
     arcs.insert(arcs.end(), ip.OutEdgeList.begin(), ip.OutEdgeList.end());
-    for (std::size_t i = incoming; i < arcs.size(); ++i) {
-        TEdge* arc = arcs[i];
-        if (arc->connectionKind == 2 && arc->target && arc->target->Kind() == kind::Place) {
-            static_cast<TPlatz*>(arc->target)->ResetFusion();
-        }
-        if (arc->connectionKind == 5) ResetFusionOf(InnerOf(arc->target));
-        if (arc->target) Erase(arc->target->InEdgeList, arc);
-    }
+    for (TEdge* arc : arcs) DetachArc(*arc);
     ip.InEdgeList.clear();
     ip.OutEdgeList.clear();
     std::vector<const TEdge*> removed;
@@ -285,31 +244,68 @@ std::vector<const TEdge*> TNetList::RemoveArcsOfInterfacePlace(TInterfacePlace& 
     return removed;
 }
 
-bool TNetList::DeleteSelected() {
-    for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Frame && static_cast<TObjectFrame*>(e)->inherited && e->selected) {
-            e->SetSelected(false);
+namespace {
+
+bool BaseFrame(const TGraphItem* e) {
+    return e->Kind() == kind::Frame && static_cast<const TObjectFrame*>(e)->inherited;
+}
+
+} // namespace
+
+DeletionQuery TNetList::QueryDeleteSelected() const {
+    DeletionQuery q;
+    int nodes = 0, arcs = 0;
+    std::unordered_set<const TGraphItem*> doomed;
+    auto withArcs = [&doomed](const TGraphItem& e) {
+        for (const TEdge* a : e.InEdgeList) doomed.insert(a);
+        for (const TEdge* a : e.OutEdgeList) doomed.insert(a);
+    };
+    for (const TGraphItem* e : elements_) {
+        if (!e->selected || BaseFrame(e)) continue;
+        doomed.insert(e);
+        const char k = e->Kind();
+        if (k == kind::Place || k == kind::Transition) {
+            ++nodes;
+            withArcs(*e);
+        } else if (k == kind::Arc) {
+            ++arcs;
+        } else if (k == kind::Frame) {
+            for (const auto& ip : static_cast<const TObjectFrame*>(e)->interfacePlaces) withArcs(*ip);
         }
     }
-    int nodes = 0, arcs = 0, others = 0;
     for (TGraphItem* e : elements_) {
-        if (!e->selected) continue;
-        const char k = e->Kind();
-        if (k == kind::Place || k == kind::Transition) ++nodes;
-        else if (k == kind::Arc) ++arcs;
-        else ++others;
+        if (doomed.count(e)) q.elements.push_back(e);
     }
-    if (nodes + arcs + others == 0) return false;
-    const char* text = nodes ? kDeleteNodesText : (arcs ? kDeleteArcsText : kDeleteOthersText);
-    if (Platform().messages->Show(text, MsgKind::Warning, MsgButtons::OkCancel) != MsgAnswer::Ok) {
+    if (!q.Empty()) q.confirmation = nodes ? kDeleteNodesText : (arcs ? kDeleteArcsText : kDeleteOthersText);
+    return q;
+}
+
+void TNetList::DeselectBaseFrames() {
+    for (TGraphItem* e : elements_) {
+        if (BaseFrame(e) && e->selected) e->SetSelected(false);
+    }
+}
+
+bool TNetList::DeleteSelected() {
+    DeselectBaseFrames();
+    const DeletionQuery q = QueryDeleteSelected();
+    if (q.Empty()) return false;
+    if (Platform().messages->Show(q.confirmation, MsgKind::Warning, MsgButtons::OkCancel) != MsgAnswer::Ok) {
         return false;
     }
+    DeleteSelection();
+    return true;
+}
+
+void TNetList::DeleteSelection() {
+    DeselectBaseFrames();
     // Detach from the last selected element to the first. A frame takes the
     // arcs of its interface places with it at once.
     std::vector<TGraphItem*> selection;
     for (TGraphItem* e : elements_) {
         if (e->selected) selection.push_back(e);
     }
+    if (selection.empty()) return;
     std::unordered_set<TGraphItem*> destroyed;
     for (auto it = selection.rbegin(); it != selection.rend(); ++it) {
         TGraphItem* e = *it;
@@ -328,7 +324,6 @@ bool TNetList::DeleteSelected() {
     }
     // Places further down a broken fusion chain follow their new root now.
     if (owner_) owner_->Root()->ResolveFusion();
-    return true;
 }
 
 void TNetList::SetSelected(TGraphItem* e, bool on) {
@@ -559,9 +554,9 @@ void TNetList::NamePlacesAutomatically() {
     int n = 0;
     for (TGraphItem* e : elements_) {
         if (e->Kind() != kind::Place) continue;
-        std::string name = "P";
-        name += std::to_string(++n);
-        static_cast<TPlatz*>(e)->SetName(name);
+        std::string text = "P";
+        text += std::to_string(++n);
+        static_cast<TPlatz*>(e)->SetName(text);
     }
 }
 
@@ -569,9 +564,9 @@ void TNetList::NameTransitionsAutomatically() {
     int n = 0;
     for (TGraphItem* e : elements_) {
         if (e->Kind() != kind::Transition) continue;
-        std::string name = "T";
-        name += std::to_string(++n);
-        static_cast<TTransition*>(e)->SetName(name);
+        std::string text = "T";
+        text += std::to_string(++n);
+        static_cast<TTransition*>(e)->SetName(text);
     }
 }
 
@@ -638,103 +633,43 @@ std::string TNetList::UniqueVariableNameAmong(const std::string& name,
     }
 }
 
-bool TNetList::VariableNameIsFree(const std::string& name) const {
+bool TNetList::VariableNameIsFree(const std::string& variable) const {
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Place && static_cast<TPlatz*>(e)->variableName == name) return false;
+        if (e->Kind() == kind::Place && static_cast<TPlatz*>(e)->variableName == variable) return false;
     }
     return true;
 }
 
 void TNetList::CopySelected(std::vector<std::unique_ptr<TGraphItem>>& target) const {
     const int off = 2 * Settings().gridSize;
-    TVariableTable* vars = Variables();
-    std::unordered_map<TGraphItem*, TGraphItem*> copies;
+    // Places and transitions from the last to the first, then the arcs
+    // between two of them, then labels and shapes from the first to the last.
+    std::unordered_map<const TGraphItem*, TGraphItem*> copies;
+    auto copy = [&](const TGraphItem* e) {
+        std::unique_ptr<TGraphItem> c = e->Copy(off, off);
+        copies[e] = c.get();
+        target.push_back(std::move(c));
+    };
     for (auto it = elements_.rbegin(); it != elements_.rend(); ++it) {
-        TGraphItem* e = *it;
-        if (!e->selected) continue;
-        if (e->Kind() == kind::Place) {
-            auto* p = static_cast<TPlatz*>(e);
-            auto c = std::make_unique<TPlatz>();
-            c->SetName(p->name);
-            c->variableName = p->variableName;
-            c->continuous = p->continuous;
-            c->SetSizeClass(p->sizeClass);
-            c->SetInitialMarking(p->InitialMarking());
-            c->SetMarking(p->Marking());
-            c->capacity = p->capacity;
-            c->showValues = p->showValues;
-            c->bounds = p->bounds.Offset(off, off);
-            c->hit = p->hit.Offset(off, off);
-            copies[p] = c.get();
-            target.push_back(std::move(c));
-        } else if (e->Kind() == kind::Transition) {
-            auto* t = static_cast<TTransition*>(e);
-            auto c = std::make_unique<TTransition>(vars);
-            c->SetName(t->name);
-            c->continuous = t->continuous;
-            c->SetSizeClass(t->sizeClass);
-            c->SetFunctionText(t->functionText);
-            c->orientation = t->orientation;
-            c->nameLabel->visible = t->nameLabel->visible;
-            c->valueLabel->visible = t->valueLabel->visible;
-            c->bounds = t->bounds.Offset(off, off);
-            c->hit = t->hit.Offset(off, off);
-            c->nameLabel->bounds = t->nameLabel->bounds.Offset(off, off);
-            c->nameLabel->hit = c->nameLabel->bounds;
-            c->valueLabel->bounds = t->valueLabel->bounds.Offset(off, off);
-            c->valueLabel->hit = c->valueLabel->bounds;
-            c->reservation = t->reservation;
-            c->priority = t->priority;
-            c->timed = t->timed;
-            copies[t] = c.get();
-            target.push_back(std::move(c));
-        }
+        const char k = (*it)->Kind();
+        if ((*it)->selected && (k == kind::Place || k == kind::Transition)) copy(*it);
     }
-    auto copyOf = [&copies](TGraphItem* e) -> TGraphItem* {
+    auto copyOf = [&copies](const TGraphItem* e) -> TGraphItem* {
         auto it = copies.find(e);
         return it == copies.end() ? nullptr : it->second;
     };
     for (auto it = elements_.rbegin(); it != elements_.rend(); ++it) {
-        TGraphItem* e = *it;
-        if (!e->selected || e->Kind() != kind::Arc) continue;
-        auto* a = static_cast<TEdge*>(e);
+        if (!(*it)->selected || (*it)->Kind() != kind::Arc) continue;
+        const auto* a = static_cast<const TEdge*>(*it);
         TGraphItem* from = copyOf(a->source);
         TGraphItem* to = copyOf(a->target);
-        if (!from || !to || a->connectionKind != 0) continue;
-        auto c = std::make_unique<TEdge>(vars);
-        c->SetWeightText(a->weightText);
-        c->valueLabel->visible = a->valueLabel->visible;
-        c->arcKind = a->arcKind;
-        c->groupMark = 1;
-        for (const TPunkt& bp : a->bendPoints) c->bendPoints.push_back({bp.x + off, bp.y + off});
-        c->SetSource(from);
-        c->SetTarget(to);
-        from->OutEdgeList.push_back(c.get());
-        to->InEdgeList.push_back(c.get());
+        if (!from || !to || a->connectionKind != ConnectionKind::Plain) continue;
+        std::unique_ptr<TGraphItem> c = a->Copy(off, off);
+        JoinArc(static_cast<TEdge&>(*c), from, to);
         target.push_back(std::move(c));
     }
     for (TGraphItem* e : elements_) {
-        if (!e->selected) continue;
-        if (e->Kind() == kind::Shape) {
-            auto* s = static_cast<TObjekt*>(e);
-            auto c = std::make_unique<TObjekt>();
-            c->SetBounds(s->bounds.Offset(off, off));
-            c->lineWidth = s->lineWidth;
-            c->radius = s->radius;
-            c->SetShapeKind(s->shapeKind);
-            c->penMode = s->penMode;
-            c->penStyle = s->penStyle;
-            target.push_back(std::move(c));
-        } else if (e->Kind() == kind::Label) {
-            auto* l = static_cast<TSchriftObjekt*>(e);
-            auto c = std::make_unique<TSchriftObjekt>();
-            c->SetText(l->Text());
-            c->bounds = l->bounds.Offset(off, off);
-            c->hit = l->hit.Offset(off, off);
-            c->visible = 1;
-            c->SetFont(l->Font());
-            target.push_back(std::move(c));
-        }
+        if (e->selected && (e->Kind() == kind::Shape || e->Kind() == kind::Label)) copy(e);
     }
 }
 
@@ -874,18 +809,18 @@ void TNetList::RecordOscilloscopeSample(double time) {
     for (TGraphItem* e : elements_) {
         if (e->Kind() != kind::Place) continue;
         auto* p = static_cast<TPlatz*>(e);
-        if (!p->oscilloscope) continue;
-        p->oscilloscope->AddSample(time, p->Marking());
-        p->oscilloscope->SetCurveOn(true);
+        Oscilloscope* o = p->Diagram();
+        if (!o) continue;
+        o->AddSample(time, p->Marking());
+        o->SetCurveOn(true);
     }
     for (auto& child : children_) child->RecordSamples(time);
 }
 
 void TNetList::ClearOscilloscopeData() {
     for (TGraphItem* e : elements_) {
-        if (e->Kind() == kind::Place && static_cast<TPlatz*>(e)->oscilloscope) {
-            static_cast<TPlatz*>(e)->oscilloscope->ClearData();
-        }
+        if (e->Kind() != kind::Place) continue;
+        if (Oscilloscope* o = static_cast<TPlatz*>(e)->Diagram()) o->ClearData();
     }
     for (auto& child : children_) child->ClearOscilloscopeData();
 }

@@ -26,6 +26,17 @@ inline constexpr const char* kDeleteNodesText =
 inline constexpr const char* kDeleteArcsText = "This deletes all selected arcs..";
 inline constexpr const char* kDeleteOthersText = "This deletes all selected graphical objects...";
 
+// What deleting the selection of a net would do, found without changing
+// anything: the elements that would go (the selected ones except frames of
+// base objects, and the arcs that go with a selected place, transition or
+// frame), in list order, and the confirmation text to ask with (null when
+// nothing would be deleted).
+struct DeletionQuery {
+    std::vector<TGraphItem*> elements;
+    const char* confirmation = nullptr;
+    bool Empty() const { return elements.empty(); }
+};
+
 // One net: its elements in drawing order (the last lies on top) and the
 // objects placed in it. Owns every element except frames, which belong to
 // their objects, and owns the child objects.
@@ -67,7 +78,14 @@ public:
     // resetting the fusions those arcs carried. The result lists the
     // destroyed arcs, for bookkeeping only.
     std::vector<const TEdge*> RemoveArcsOfInterfacePlace(TInterfacePlace& ip);
-    // Asks for confirmation and deletes the selection; true when deleted.
+    // Deleting the selection in two halves, so that a window can ask first
+    // and record the state before anything changes: the query, then the
+    // deletion itself (no question; frames of base objects are deselected
+    // and stay).
+    DeletionQuery QueryDeleteSelected() const;
+    void DeleteSelection();
+    // Both halves with the question in a message box (warning, OK/Cancel),
+    // after deselecting frames of base objects; true when deleted.
     bool DeleteSelected();
     // Removes every element and child object.
     void Clear();
@@ -124,7 +142,7 @@ public:
     // For pasting: counts up from the number the name ends with.
     static std::string UniqueVariableNameAmong(const std::string& name,
                                                const std::vector<std::string>& taken);
-    bool VariableNameIsFree(const std::string& name) const;
+    bool VariableNameIsFree(const std::string& variable) const;
     void CollectVariableNames(std::vector<std::string>& names) const;
 
     // Copies of the selected elements, offset by two grid sizes.
@@ -151,6 +169,7 @@ public:
 
 private:
     void RefreshArcsOf(TGraphItem* e);
+    void DeselectBaseFrames();
     void RemoveAt(std::size_t index, bool destroy);
 
     std::uint8_t shown_ = 0;

@@ -14,6 +14,17 @@ TObjekt::TObjekt() : TGraphItem(kind::Shape, false) {
 
 TObjekt::~TObjekt() { --LiveInstances().shapes; }
 
+std::unique_ptr<TGraphItem> TObjekt::Copy(int dx, int dy) const {
+    auto c = std::make_unique<TObjekt>();
+    c->SetBounds(bounds.Offset(dx, dy));
+    c->lineWidth = lineWidth;
+    c->radius = radius;
+    c->SetShapeKind(shapeKind);
+    c->penMode = penMode;
+    c->penStyle = penStyle;
+    return c;
+}
+
 void TObjekt::SetBounds(const TRect& r) {
     TGraphItem::SetBounds(r);
     placed = 1;

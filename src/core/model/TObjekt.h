@@ -19,6 +19,7 @@ public:
     void SaveToStream(BinaryWriter& out) const override;
     void LoadFromStream(BinaryReader& in, const std::string& version) override;
     void Invalidate(Window* w) override;
+    std::unique_ptr<TGraphItem> Copy(int dx, int dy) const override;
 
     void SetShapeKind(std::uint8_t k);
 

@@ -127,6 +127,12 @@ public:
     double sampleTimeSeconds = 0.1;
     double modelTime = 0;
     std::string sampleTimeText = "100";
+    // Enhanced firing rule of continuous transitions (root only): travels in
+    // the document's file; a session takes it when it starts.
+    std::int32_t enhancedFiringRule = 0;
+    // The version label of the file the document was last read from ("2,7"
+    // after a save; empty for a new document). The main window copies it.
+    std::string fileVersion;
     std::string fileName;
     // The class file this object was loaded from (base objects).
     std::string classFile;

@@ -91,10 +91,25 @@ void TPlatz::ResolveFusion() {
     rootFlag = p == this ? 1 : 0;
 }
 
+std::unique_ptr<TGraphItem> TPlatz::Copy(int dx, int dy) const {
+    auto c = std::make_unique<TPlatz>();
+    c->SetName(name);
+    c->variableName = variableName;
+    c->continuous = continuous;
+    c->SetSizeClass(sizeClass);
+    c->SetInitialMarking(InitialMarking());
+    c->SetMarking(Marking());
+    c->capacity = capacity;
+    c->showValues = showValues;
+    c->bounds = bounds.Offset(dx, dy);
+    c->hit = hit.Offset(dx, dy);
+    return c;
+}
+
 int TPlatz::IncomingFusionArcs() const {
     int n = 0;
     for (const TEdge* e : InEdgeList) {
-        if (e->connectionKind == 2) ++n;
+        if (e->connectionKind == ConnectionKind::InterfaceToPlace) ++n;
     }
     return n;
 }
@@ -128,12 +143,19 @@ void TPlatz::Invalidate(Window* w) {
     if (nameLabel->visible) InvalidateWorld(w, nameLabel->hit);
 }
 
+void TPlatz::SetDiagram(std::unique_ptr<Oscilloscope> o) {
+    oscilloscope_ = std::move(o);
+    diagramChanges.fetch_add(1, std::memory_order_relaxed);
+}
+
 void TPlatz::UpdateOscilloscopeCaption() {
-    if (oscilloscope) oscilloscope->SetCaptions("Place: " + name, variableName, continuous ? 0 : 1);
+    if (oscilloscope_) oscilloscope_->SetCaptions("Place: " + name, variableName, continuous ? 0 : 1);
 }
 
 void TPlatz::DetachOscilloscope(const Oscilloscope* o) {
-    if (oscilloscope.get() == o) (void)oscilloscope.release(); // its owner is destroying it
+    if (oscilloscope_.get() != o) return;
+    (void)oscilloscope_.release(); // its owner is destroying it
+    diagramChanges.fetch_add(1, std::memory_order_relaxed);
 }
 
 } // namespace qz

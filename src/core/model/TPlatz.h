@@ -60,8 +60,16 @@ public:
     void SaveToStream(BinaryWriter& out) const override;
     void LoadFromStream(BinaryReader& in, const std::string& version) override;
     void Invalidate(Window* w) override;
+    std::unique_ptr<TGraphItem> Copy(int dx, int dy) const override;
 
+    // The place's diagram window (or a headless recorder), or null. Every
+    // change is counted, so a running session records a diagram opened or
+    // closed during a run from its next step.
+    Oscilloscope* Diagram() const { return oscilloscope_.get(); }
+    void SetDiagram(std::unique_ptr<Oscilloscope> o);
+    inline static std::atomic<std::uint64_t> diagramChanges{0};
     void UpdateOscilloscopeCaption();
+    // The window `o` is being destroyed by its owner: the place lets go of it.
     void DetachOscilloscope(const Oscilloscope* o);
 
     std::uint8_t interfaceFlag = 0;
@@ -76,9 +84,9 @@ public:
     std::string variableName = "m1";
     std::int32_t diameter = 30;
     long double capacity = -1;
-    std::unique_ptr<Oscilloscope> oscilloscope;
 
 private:
+    std::unique_ptr<Oscilloscope> oscilloscope_;
     long double initialMarking_ = 0;
     double marking_ = 0;
     double nextMarking_ = 0;

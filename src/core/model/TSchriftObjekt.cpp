@@ -13,6 +13,16 @@ TSchriftObjekt::TSchriftObjekt() : TGraphItem(kind::Label, false) {
 
 TSchriftObjekt::~TSchriftObjekt() { --LiveInstances().labels; }
 
+std::unique_ptr<TGraphItem> TSchriftObjekt::Copy(int dx, int dy) const {
+    auto c = std::make_unique<TSchriftObjekt>();
+    c->SetText(text_);
+    c->bounds = bounds.Offset(dx, dy);
+    c->hit = hit.Offset(dx, dy);
+    c->visible = 1;
+    c->SetFont(font_);
+    return c;
+}
+
 std::vector<std::string> TSchriftObjekt::SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;

@@ -28,6 +28,7 @@ public:
     void SaveToStream(BinaryWriter& out) const override;
     void LoadFromStream(BinaryReader& in, const std::string& version) override;
     void Invalidate(Window* w) override;
+    std::unique_ptr<TGraphItem> Copy(int dx, int dy) const override;
 
     std::uint8_t thirdFlag = 0;
     std::uint8_t userPositioned = 0;

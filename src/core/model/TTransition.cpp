@@ -6,6 +6,7 @@
 #include "common/NumberFormat.h"
 #include "formula/Parser.h"
 #include "model/LabelPlacement.h"
+#include "model/TPNObjekt.h"
 #include "model/TSchriftObjekt.h"
 #include "platform/Services.h"
 
@@ -27,6 +28,27 @@ TTransition::~TTransition() {
 }
 
 void TTransition::BindVariables(TVariableTable* variables) { parser->SetVariables(variables); }
+
+std::unique_ptr<TGraphItem> TTransition::Copy(int dx, int dy) const {
+    auto c = std::make_unique<TTransition>(owner ? &owner->Variables() : nullptr);
+    c->SetName(name);
+    c->continuous = continuous;
+    c->SetSizeClass(sizeClass);
+    c->SetFunctionText(functionText);
+    c->orientation = orientation;
+    c->nameLabel->visible = nameLabel->visible;
+    c->valueLabel->visible = valueLabel->visible;
+    c->bounds = bounds.Offset(dx, dy);
+    c->hit = hit.Offset(dx, dy);
+    for (auto [from, to] : {std::pair{nameLabel.get(), c->nameLabel.get()}, {valueLabel.get(), c->valueLabel.get()}}) {
+        to->bounds = from->bounds.Offset(dx, dy);
+        to->hit = to->bounds;
+    }
+    c->reservation = reservation;
+    c->priority = priority;
+    c->timed = timed;
+    return c;
+}
 
 void TTransition::SetName(const std::string& n) {
     name = n;

@@ -38,6 +38,7 @@ public:
     void SaveToStream(BinaryWriter& out) const override;
     void LoadFromStream(BinaryReader& in, const std::string& version) override;
     void Invalidate(Window* w) override;
+    std::unique_ptr<TGraphItem> Copy(int dx, int dy) const override;
 
     bool IsContinuous() const { return continuous != 0; }
     // Recomputes the bar around the hit rectangle's centre.

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <string>
 
 namespace qz {
 
@@ -22,12 +21,8 @@ struct ProgramSettings {
 
     // Not stored in the configuration file.
     bool animateDiscrete = true;
-    // Enhanced firing rule of continuous transitions: travels in net files.
-    std::int32_t enhancedFiringRule = 0;
     // World units per screen pixel, shared by all document views.
     double viewScale = 1.0;
-    // Label of the last net file read ("2,7" after a save).
-    std::string fileVersion = "2,7";
 };
 
 ProgramSettings& Settings();

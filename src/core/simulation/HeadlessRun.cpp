@@ -233,7 +233,7 @@ class SessionEnd {
 public:
     SessionEnd(TPNObjekt& root, TSimulationSession& session) : root_(root), session_(session) {}
     ~SessionEnd() {
-        for (TPlatz* p : places) p->oscilloscope.reset();
+        for (TPlatz* p : places) p->SetDiagram(nullptr);
         EndSimulation(root_, session_);
     }
     SessionEnd(const SessionEnd&) = delete;
@@ -295,7 +295,7 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
         root.sampleTimeText = num::FormatGeneral(*options.sampleTime, 15);
         root.timeUnit = 0;
     }
-    if (options.enhancedRule) Settings().enhancedFiringRule = *options.enhancedRule ? 1 : 0;
+    if (options.enhancedRule) root.enhancedFiringRule = *options.enhancedRule ? 1 : 0;
     // Without a step limit only the advance of model time ends the run.
     if (!options.steps && !(root.sampleTimeSeconds > 0)) {
         err << "quenzor-cli simulate: the net's sample time is not positive; give --sample-time or "
@@ -341,7 +341,7 @@ int RunHeadless(TPNObjekt& root, const HeadlessOptions& options, std::ostream& o
         if (it == sinks.end()) {
             auto sink = std::make_unique<SampleSink>();
             it = sinks.emplace(place, sink.get()).first;
-            place->oscilloscope = std::move(sink);
+            place->SetDiagram(std::move(sink));
             end.places.push_back(place);
         }
         it->second->columns.push_back(c);

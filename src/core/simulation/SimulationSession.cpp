@@ -1,6 +1,5 @@
 #include "simulation/SimulationSession.h"
 
-#include <cmath>
 #include <exception>
 #include <limits>
 
@@ -62,7 +61,6 @@ TSimulationSession::TSimulationSession() {
     simulationTimer->onTick = [this] { SimulationTimerTimer(); };
     animationTimer->onTick = [this] { AnimationTimerTimer(); };
     SpeedBarChange(speedBarPosition);
-    engine.stopSimulationTimer = [this] { simulationTimer->SetEnabled(false); };
 }
 
 TSimulationSession::~TSimulationSession() {
@@ -99,7 +97,6 @@ void TSimulationSession::Stop() {
     Call(engine.view.refreshViewMapping);
     Call(engine.view.redrawArcs);
     simulationTimer->SetEnabled(false);
-    engine.timerRunning = false;
     engine.Clear();
     flowDrawn_.clear();
 }
@@ -111,6 +108,7 @@ bool TSimulationSession::SimulationStep() {
         Call(engine.view.redrawArcs);
     }
     const bool event = engine.Step();
+    ReportFaults();
     if (!engine.maxSpeed) Call(engine.view.refreshPropertyList);
     if (showTime) status1 = TimeText(8);
     if (logFile && engine.Root()) {
@@ -119,6 +117,22 @@ bool TSimulationSession::SimulationStep() {
     }
     if (engine.stopRequest) StopBtnClick();
     return event;
+}
+
+void TSimulationSession::ReportFaults() {
+    if (engine.Faults().empty()) return;
+    for (const SimulationFault& f : engine.TakeFaults()) {
+        Call(engine.view.refreshViewMapping);
+        f.transition->SetErrorMark(true);
+        std::string message =
+            "Error !\r\rAn arithmetic error occured.\rPlease correct the formula for the object  \"" +
+            f.transition->name + "\".";
+        if (simulationTimer->Enabled() || engine.maxSpeed) {
+            simulationTimer->SetEnabled(false);
+            message += "\rNow the automatic simulation modus becomes disabled ...";
+        }
+        Platform().messages->Error(message);
+    }
 }
 
 void TSimulationSession::StepBtnClick() {
@@ -134,6 +148,8 @@ void TSimulationSession::StepBtnClick() {
         throw;
     }
     engine.maxSpeed = saved;
+    // "Max Speed" checked keeps "Show Time" off: the step's time is shown here.
+    status1 = TimeText(8);
     RefreshAndRedraw();
 }
 
@@ -157,7 +173,6 @@ void TSimulationSession::Run(bool toEvent) {
     engine.Refresh();
     if (!engine.maxSpeed) {
         simulationTimer->SetEnabled(true);
-        engine.timerRunning = true;
         maxSpeedEnabled = false;
         if (Settings().animateContinuous) animationTimer->SetEnabled(true);
         RefreshAndRedraw();
@@ -204,7 +219,6 @@ void TSimulationSession::StopBtnClick() {
     totalMilliseconds = Platform().clock->Milliseconds() - startTick;
     simulationTimer->SetEnabled(false);
     animationTimer->SetEnabled(false);
-    engine.timerRunning = false;
     if (Settings().animateContinuous) {
         Call(engine.view.refreshViewMapping);
         Call(engine.view.redrawArcs);
@@ -284,6 +298,8 @@ std::optional<char> TSimulationSession::StopZeitEditKeyPress(char key) {
 void TSimulationSession::StatusBarClick() { status1 = TimeText(8); }
 
 void TSimulationSession::DeselectDisplay() {
+    // A maximum-speed run may hold working fields of transitions.
+    engine.PublishWorkingFields();
     Call(engine.view.refreshViewMapping);
     TPNObjekt* root = engine.Root();
     if (!root) return;
@@ -336,6 +352,9 @@ void TSimulationSession::SpeedyClick() {
 }
 
 void TSimulationSession::InitNet(TPNObjekt& root, bool clearDiagrams) {
+    // What a maximum-speed run holds must not reach the transitions after
+    // the reset.
+    engine.PublishWorkingFields();
     root.modelTime = 0;
     root.ResetToInitialState();
     if (clearDiagrams) root.ClearOscilloscopeData();
@@ -355,7 +374,7 @@ std::string InvalidConnectionsMessage(int count) {
 
 int CountInvalidConnections(TPNObjekt& root) {
     int counter = 0;
-    root.MarkInvalidArcs(counter, Settings().enhancedFiringRule != 0);
+    root.MarkInvalidArcs(counter, root.enhancedFiringRule != 0);
     return counter;
 }
 

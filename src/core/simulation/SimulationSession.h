@@ -48,8 +48,12 @@ public:
     void Stop();
     bool Active() const { return engine.Active(); }
 
-    // One step (the timers, buttons and loops call it).
+    // One step (the timers, buttons and loops call it), then ReportFaults.
     bool SimulationStep();
+    // The faults of the engine's last step, one message box each: a failed
+    // speed formula marks its transition, and ends a timer or maximum-speed
+    // run ("Now the automatic simulation modus becomes disabled ...").
+    void ReportFaults();
 
     void StepBtnClick();
     // Maximum speed: runs until stopped and rethrows a formula error after

@@ -63,7 +63,6 @@ TMainWindow::TMainWindow(TWorkspace& workspace) : workspace_(workspace) {
     setWindowTitle(QString::fromLatin1(kMainCaption));
     setAccessibleName(windowTitle());
     setWindowIcon(NamedIcon(QStringLiteral("Splash")));
-    Settings().enhancedFiringRule = 0;
     actions_ = new TActionSet(this);
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("WorkArea"));

@@ -130,7 +130,6 @@ bool TDocument::LoadDocument(const std::string& path) {
             }
         }
     } else {
-        InstallNetFileLoader();
         ok = LoadNetFile(*root_, path, &version);
     }
     if (root_->sampleTimeText.empty()) root_->sampleTimeText = "100";

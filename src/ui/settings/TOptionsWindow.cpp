@@ -39,12 +39,14 @@ namespace qz::ui {
 
 namespace {
 
-// The enhanced firing rule of continuous transitions as a document has it.
-// Today it is one program-wide value that every net file sets when it is
-// read; these three are the only places that know that.
-constexpr bool kEnhancedRuleProgramWide = true;
-bool EnhancedRuleOf(const TPNObjekt&) { return Settings().enhancedFiringRule != 0; }
-void SetEnhancedRule(TPNObjekt&, bool on) { Settings().enhancedFiringRule = on ? 1 : 0; }
+// The enhanced firing rule of continuous transitions belongs to the
+// document (its file holds it); a session running on the document takes the
+// change.
+bool EnhancedRuleOf(const TPNObjekt& root) { return root.enhancedFiringRule != 0; }
+void SetEnhancedRule(TPNObjekt& root, TSimulationSession& session, bool on) {
+    root.enhancedFiringRule = on ? 1 : 0;
+    if (session.engine.Root() == &root) session.engine.SetEnhancedRule(on);
+}
 
 enum Page { kRepresentation, kSimulation, kPerformance, kShortRemarks, kLongRemarks, kDebug };
 
@@ -318,18 +320,15 @@ void TOptionsWindow::ApplySimulationSettings() {
         if (!form || !form->Document().Root()) return;
         TPNObjekt& r = *form->Document().Root();
         ApplySampleTime(r, text, unit);
-        SetEnhancedRule(r, rule);
+        SetEnhancedRule(r, form->Main().Workspace().Session(), rule);
         // Both travel in the net's file.
         if (sampleChanged || ruleChanged) form->Document().SetModified(true);
         form->InvalidateWindow();
     };
-    // The engine reads both at every step: a maximum-speed run of this net
-    // (or, for the program-wide rule, of any net) ends before they change.
+    // A maximum-speed run of this net ends before either changes.
     TWorkspace& workspace = form->Main().Workspace();
     const bool simulated = workspace.SimulatedDocument() == &form->Document();
-    const bool engineReads = (sampleChanged && simulated) ||
-                             (ruleChanged && (simulated || (kEnhancedRuleProgramWide && workspace.SimulatedDocument())));
-    if (engineReads) {
+    if ((sampleChanged || ruleChanged) && simulated) {
         workspace.RunWhenIdle(apply);
     } else {
         apply();

@@ -404,10 +404,10 @@ void TSimuPanel::StopBtnClick() {
     ShowState();
 }
 
-void TSimuPanel::Display(void (*show)(TSimulationSession&)) {
+void TSimuPanel::Display(void (*button)(TSimulationSession&)) {
     ChooseSelectTool();
     try {
-        show(Session());
+        button(Session());
     } catch (const std::exception& e) {
         // A weight formula that fails to evaluate.
         ReportError(e);

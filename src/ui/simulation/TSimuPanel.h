@@ -79,7 +79,7 @@ private:
     void RedrawNet(TDocForm& form);
     void Redraw();
     // A display button: selects what `show` finds and redraws.
-    void Display(void (*show)(TSimulationSession&));
+    void Display(void (*button)(TSimulationSession&));
 
     TMainWindow& main_;
     // Outlives the main window, which destroys this panel with it.

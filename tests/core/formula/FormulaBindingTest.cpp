@@ -24,8 +24,7 @@ protected:
     FormulaBindingTest() {
         DefineClass("Tank", [](TPNObjekt& o) {
             Published(o, "level", 4);
-            NetBuilder b{o};
-            b.Transition("inner", "level*2");
+            NetBuilder{o}.Trans("inner", "level*2");
         });
         root.name = "Plant";
     }
@@ -42,8 +41,8 @@ protected:
 TEST_F(FormulaBindingTest, FormulasSeeOnlyTheirOwnObjectsPlaces) {
     TPlatz* m1 = b.Place("m1");
     m1->SetMarking(3);
-    TTransition* own = b.Transition("Own", "m1*2+Time");
-    TTransition* child = b.Transition("Child", "level+1");
+    TTransition* own = b.Trans("Own", "m1*2+Time");
+    TTransition* child = b.Trans("Child", "level+1");
     TPNObjekt* tank = root.AddChildObject("Tank_1", "Tank", 0, 0);
     ASSERT_NE(tank, nullptr);
     FormulaCheck check = Check();
@@ -54,7 +53,7 @@ TEST_F(FormulaBindingTest, FormulasSeeOnlyTheirOwnObjectsPlaces) {
     EXPECT_EQ(child->formulaError.rfind("Error parsing expression:\r", 0), 0u) << child->formulaError;
 
     // A class formula naming the parent's place fails there.
-    DefineClass("Reader", [](TPNObjekt& o) { NetBuilder{o}.Transition("r", "m1+1"); });
+    DefineClass("Reader", [](TPNObjekt& o) { NetBuilder{o}.Trans("r", "m1+1"); });
     ASSERT_NE(root.AddChildObject("R", "Reader", 0, 0), nullptr);
     check = Check();
     EXPECT_EQ(check.errors, 2);
@@ -66,10 +65,10 @@ TEST_F(FormulaBindingTest, FormulasSeeOnlyTheirOwnObjectsPlaces) {
 
 TEST_F(FormulaBindingTest, ResultsRowsAndTraceOfTheTransitionCheck) {
     b.Place("m1")->SetMarking(2);
-    TTransition* number = b.Transition("Num", "3");
-    TTransition* expr = b.Transition("Expr", "m1*2");
-    TTransition* bad = b.Transition("Bad", "m1*");
-    b.Transition("Cont", "1,5", true);
+    TTransition* number = b.Trans("Num", "3");
+    TTransition* expr = b.Trans("Expr", "m1*2");
+    TTransition* bad = b.Trans("Bad", "m1*");
+    b.Trans("Cont", "1,5", true);
     FormulaCheck check = Check();
     EXPECT_EQ(check.errors, 1);
     EXPECT_EQ(Rows(check), (std::vector<std::string>{"Num|3|3|OK", "Expr|m1*2|4|OK",
@@ -92,7 +91,7 @@ TEST_F(FormulaBindingTest, ResultsRowsAndTraceOfTheTransitionCheck) {
 }
 
 TEST_F(FormulaBindingTest, EmptyTextsBecomeOne) {
-    TTransition* t = b.Transition("T", "5");
+    TTransition* t = b.Trans("T", "5");
     t->SetFunctionText("   ");
     TPlatz* p = b.Place();
     TEdge* a = b.Arc(p, t);
@@ -110,7 +109,7 @@ TEST_F(FormulaBindingTest, EmptyTextsBecomeOne) {
 
 TEST_F(FormulaBindingTest, ArcCheckCompilesWithoutEvaluating) {
     TPlatz* p = b.Place("m1");
-    TTransition* t = b.Transition();
+    TTransition* t = b.Trans();
     TEdge* good = b.Arc(p, t);
     good->SetWeightText("1/m1"); // m1 is 0: evaluating would fail
     TEdge* bad = b.Arc(p, t);
@@ -129,8 +128,8 @@ TEST_F(FormulaBindingTest, ArcCheckCompilesWithoutEvaluating) {
 }
 
 TEST_F(FormulaBindingTest, ContinuousSpeedReadsTheMarkingOwner) {
-    TPlatz* p = b.Place("m1", true);
-    TTransition* t = b.Transition("T", "2*m1", true);
+    TPlatz* p = b.Place("m1", 0, true);
+    TTransition* t = b.Trans("T", "2*m1", true);
     p->SetMarking(1.5);
     ASSERT_EQ(Check(true).errors, 0);
     EXPECT_EQ(t->formulaError, "OK");
@@ -149,7 +148,7 @@ TEST_F(FormulaBindingTest, EditorCheckKnowsOnlyThePlaces) {
     EXPECT_EQ(platform.messages.Shown()[1].kind, MsgKind::Error);
 
     // The same formula passes the simulation start.
-    TTransition* t = b.Transition("T", "STime*2");
+    TTransition* t = b.Trans("T", "STime*2");
     EXPECT_EQ(Check().errors, 0);
     EXPECT_EQ(t->formulaValid, 1);
 }
@@ -170,7 +169,7 @@ TEST_F(FormulaBindingTest, VariableNamesMustDifferExactlyWithinTheNet) {
     c->SetVariableName("M1");
     a->SetMarking(1);
     c->SetMarking(9);
-    TTransition* t = b.Transition("T", "M1");
+    TTransition* t = b.Trans("T", "M1");
     Check();
     EXPECT_EQ(t->firingTime, 1);
 }

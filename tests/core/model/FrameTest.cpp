@@ -15,10 +15,10 @@ protected:
         DefineClass("Tank", [](TPNObjekt& o) {
             TPlatz* level = Published(o, "level", 5);
             Published(o, "flow", 0, true);
-            NetBuilder b{o};
-            TTransition* drain = b.Transition("drain");
+            NetBuilder nb{o};
+            TTransition* drain = nb.Trans("drain");
             drain->priority = 2;
-            b.Arc(level, drain);
+            nb.Arc(level, drain);
         });
         root.name = "Plant";
     }
@@ -80,7 +80,7 @@ TEST_F(FrameTest, SelectedPlacesChangeSideAndMoveWithinTheirOrder) {
 TEST_F(FrameTest, OnlyUsedHidesPlacesWithoutArcs) {
     TPNObjekt* t = Instance();
     TObjectFrame& f = t->Frame();
-    TTransition* tr = b.Transition();
+    TTransition* tr = b.Trans();
     ASSERT_NE(ConnectArc(root.Net(), tr, Ip(*t, "flow")), nullptr);
     f.SetShowOnlyUsed(1);
     EXPECT_FALSE(Ip(*t, "level")->visible);
@@ -177,7 +177,7 @@ TEST_F(FrameTest, FusionConnectsOnlyEqualKindsOnce) {
     TPNObjekt* t2 = Instance();
     TPlatz* pd = b.Place("pd");
     TPlatz* pd2 = b.Place("pd2");
-    TPlatz* pc = b.Place("pc", true);
+    TPlatz* pc = b.Place("pc", 0, true);
     TInterfacePlace* level1 = Ip(*t1, "level");
     TInterfacePlace* flow1 = Ip(*t1, "flow");
     TInterfacePlace* flow2 = Ip(*t2, "flow");
@@ -186,7 +186,7 @@ TEST_F(FrameTest, FusionConnectsOnlyEqualKindsOnce) {
     EXPECT_EQ(ConnectArc(net, pc, level1), nullptr); // continuous to discrete
     TEdge* k1 = ConnectArc(net, pd, level1);
     ASSERT_NE(k1, nullptr);
-    EXPECT_EQ(k1->connectionKind, 1);
+    EXPECT_EQ(k1->connectionKind, ConnectionKind::PlaceToInterface);
     EXPECT_EQ(pd->OutEdgeList, std::vector<TEdge*>{k1});
     EXPECT_EQ(level1->InEdgeList, std::vector<TEdge*>{k1});
     EXPECT_EQ(ConnectArc(net, pd2, level1), nullptr) << "one incoming fusion per interface place";
@@ -194,7 +194,7 @@ TEST_F(FrameTest, FusionConnectsOnlyEqualKindsOnce) {
     EXPECT_EQ(ConnectArc(net, flow1, Ip(*t1, "level")), nullptr) << "same frame";
     TEdge* k5 = ConnectArc(net, flow1, flow2);
     ASSERT_NE(k5, nullptr);
-    EXPECT_EQ(k5->connectionKind, 5);
+    EXPECT_EQ(k5->connectionKind, ConnectionKind::InterfaceToInterface);
     EXPECT_EQ(ConnectArc(net, flow2, flow1), nullptr) << "the reverse would close a ring";
     EXPECT_EQ(ConnectArc(net, pd, pd2), nullptr);
     EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>(5, "Fusion not valid..."));
@@ -244,10 +244,10 @@ TEST_F(FrameTest, ASecondFusionOntoAFollowerIsRefusedAndLeavesItsOwner) {
 TEST_F(FrameTest, TransitionArcsActOnTheInnerPlace) {
     TPNObjekt* t1 = Instance();
     TInterfacePlace* level = Ip(*t1, "level");
-    TTransition* tr = b.Transition();
+    TTransition* tr = b.Trans();
     TEdge* k3 = ConnectArc(root.Net(), tr, level);
     ASSERT_NE(k3, nullptr);
-    EXPECT_EQ(k3->connectionKind, 3);
+    EXPECT_EQ(k3->connectionKind, ConnectionKind::TransitionToInterface);
     EXPECT_EQ(k3->target, level->innerPlace);
     EXPECT_EQ(k3->interfaceTarget, level);
     EXPECT_EQ(k3->DrawnTarget(), level);
@@ -257,7 +257,7 @@ TEST_F(FrameTest, TransitionArcsActOnTheInnerPlace) {
                 level->innerPlace->InEdgeList.back() != k3);
 
     ASSERT_TRUE(ReverseArc(*k3));
-    EXPECT_EQ(k3->connectionKind, 4);
+    EXPECT_EQ(k3->connectionKind, ConnectionKind::InterfaceToTransition);
     EXPECT_EQ(k3->source, level->innerPlace);
     EXPECT_EQ(k3->interfaceSource, level);
     EXPECT_EQ(k3->target, tr);
@@ -266,7 +266,7 @@ TEST_F(FrameTest, TransitionArcsActOnTheInnerPlace) {
     EXPECT_EQ(tr->InEdgeList, std::vector<TEdge*>{k3});
     EXPECT_TRUE(tr->OutEdgeList.empty());
     ASSERT_TRUE(ReverseArc(*k3));
-    EXPECT_EQ(k3->connectionKind, 3);
+    EXPECT_EQ(k3->connectionKind, ConnectionKind::TransitionToInterface);
     EXPECT_EQ(k3->interfaceTarget, level);
 
     TPlatz* p = b.Place();
@@ -290,7 +290,7 @@ TEST_F(FrameTest, ReversalMovesOwnershipOrIsRefusedOnConflict) {
     TEdge* fusion = ConnectArc(root.Net(), outer, level1);
     ASSERT_NE(fusion, nullptr);
     ASSERT_TRUE(ReverseArc(*fusion));
-    EXPECT_EQ(fusion->connectionKind, 2);
+    EXPECT_EQ(fusion->connectionKind, ConnectionKind::InterfaceToPlace);
     EXPECT_EQ(fusion->source, level1);
     EXPECT_EQ(fusion->target, outer);
     EXPECT_EQ(outer->IncomingFusionArcs(), 1);
@@ -313,7 +313,7 @@ TEST_F(FrameTest, ReversalMovesOwnershipOrIsRefusedOnConflict) {
     EXPECT_FALSE(ReverseArc(*second));
     EXPECT_EQ(platform.messages.Texts(),
               std::vector<std::string>{"This operation is not valid.\rThere would be a fusion conflict."});
-    EXPECT_EQ(second->connectionKind, 1);
+    EXPECT_EQ(second->connectionKind, ConnectionKind::PlaceToInterface);
     EXPECT_EQ(second->source, outer);
 
     // Back to kind 1: inner1 follows outer again, and so does inner2.
@@ -354,14 +354,14 @@ TEST_F(FrameTest, ConflictGroupsGatherFusedPlacesAndInterfaceReaders) {
     TPNObjekt* t1 = Instance();
     TInterfacePlace* level1 = Ip(*t1, "level");
     TPlatz* owner = b.Place("owner");
-    TTransition* ta = b.Transition("Ta");
-    TTransition* tb = b.Transition("Tb");
+    TTransition* ta = b.Trans("Ta");
+    TTransition* tb = b.Trans("Tb");
     ta->priority = 1;
     tb->priority = 7;
     TEdge* own = b.Arc(owner, ta);
     ConnectArc(root.Net(), owner, level1);
     TEdge* reader = ConnectArc(root.Net(), level1, tb); // kind 4 on the inner place
-    ASSERT_EQ(reader->connectionKind, 4);
+    ASSERT_EQ(reader->connectionKind, ConnectionKind::InterfaceToTransition);
     TEdge* drain = level1->innerPlace->OutEdgeList.at(0);
 
     root.ResolveFusion();
@@ -385,9 +385,9 @@ TEST_F(FrameTest, ConflictGroupsGatherFusedPlacesAndInterfaceReaders) {
 TEST_F(FrameTest, DeletingElementsResetsOnlyTheFusionsTheyCarried) {
     TPNObjekt* t1 = Instance();
     TPNObjekt* t2 = Instance();
-    TPlatz* outer = b.Place("outer", true);
-    TPlatz* feeder = b.Place("feeder", true);
-    TTransition* tr = b.Transition("T", "1", true);
+    TPlatz* outer = b.Place("outer", 0, true);
+    TPlatz* feeder = b.Place("feeder", 0, true);
+    TTransition* tr = b.Trans("T", "1", true);
     TInterfacePlace* flow1 = Ip(*t1, "flow");
     TInterfacePlace* flow2 = Ip(*t2, "flow");
     ConnectArc(root.Net(), outer, flow1);   // flow1's inner follows outer
@@ -429,6 +429,8 @@ TEST_F(FrameTest, InheritedFramesAreNeitherDeletedNorCounted) {
     ASSERT_TRUE(Delete({&baseFrame, b.Place()}));
     EXPECT_EQ(platform.messages.Texts(),
               std::vector<std::string>{"This deletes all selected objects and the assigned arcs.."});
+    EXPECT_EQ(platform.messages.Shown()[0].kind, MsgKind::Warning);
+    EXPECT_EQ(platform.messages.Shown()[0].buttons, MsgButtons::OkCancel);
     EXPECT_EQ(root.Net().Count(), 1u);
     EXPECT_EQ(root.Net().At(0), &baseFrame);
 }
@@ -441,7 +443,7 @@ TEST_F(InterfaceLifetimeTest, UnpublishingAPlaceRemovesTheParentsArcsAtIt) {
     TInterfacePlace* ip = Ip(*t1, "own");
     ASSERT_NE(ip, nullptr);
     TPlatz* outer = b.Place("outer");
-    TTransition* tr = b.Transition();
+    TTransition* tr = b.Trans();
     ASSERT_NE(ConnectArc(root.Net(), outer, ip), nullptr);
     ASSERT_NE(ConnectArc(root.Net(), ip, tr), nullptr);
     const std::size_t before = root.Net().Count();
@@ -464,7 +466,7 @@ TEST_F(InterfaceLifetimeTest, UnpublishingAPlaceRemovesTheParentsArcsAtIt) {
 TEST_F(InterfaceLifetimeTest, RebuildingKeepsArcsOfPlacesThatStayPublished) {
     TPNObjekt* t1 = Instance();
     TPlatz* outer = b.Place("outer");
-    TTransition* tr = b.Transition();
+    TTransition* tr = b.Trans();
     TEdge* fusion = ConnectArc(root.Net(), outer, Ip(*t1, "level"));
     TEdge* reader = ConnectArc(root.Net(), Ip(*t1, "flow"), tr);
     t1->Frame().RebuildInterface();
@@ -496,7 +498,7 @@ TEST_F(InterfaceLifetimeTest, DestroyingAConnectedHierarchyIsClean) {
         TPNObjekt* x = doc.AddChildObject("X", "Pair", 0, 0);
         TPNObjekt* y = doc.AddChildObject("Y", "Pair", 200, 0);
         TPlatz* p = nb.Place("p");
-        TTransition* t = nb.Transition();
+        TTransition* t = nb.Trans();
         ConnectArc(doc.Net(), p, Ip(*x, "a"));
         ConnectArc(doc.Net(), Ip(*y, "a"), t);
         ConnectArc(doc.Net(), Ip(*x, "c"), Ip(*y, "c"));

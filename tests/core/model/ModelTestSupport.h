@@ -1,15 +1,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "FakePlatform.h"
-#include "model/TEdge.h"
-#include "model/TNetList.h"
+#include "NetBuilder.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
-#include "model/TTransition.h"
 #include "platform/TextMetrics.h"
 #include "RecordingCanvas.h"
 #include "settings/ProgramSettings.h"
@@ -31,39 +28,6 @@ protected:
 
     ScopedPlatform platform;
     RecordingCanvas metrics;
-};
-
-// Builds small nets in an object's own net.
-struct NetBuilder {
-    TPNObjekt& object;
-
-    TNetList& net() { return object.Net(); }
-
-    TPlatz* Place(const std::string& variable = "m1", bool continuous = false) {
-        auto p = std::make_unique<TPlatz>();
-        p->continuous = continuous ? 1 : 0;
-        p->SetVariableName(variable);
-        p->SetName(variable);
-        return static_cast<TPlatz*>(net().Add(std::move(p)));
-    }
-    TTransition* Transition(const std::string& name = "T", const std::string& text = "0",
-                            bool continuous = false) {
-        auto t = std::make_unique<TTransition>(&object.Variables());
-        t->continuous = continuous ? 1 : 0;
-        t->SetName(name);
-        t->SetFunctionText(text);
-        return static_cast<TTransition*>(net().Add(std::move(t)));
-    }
-    // A plain arc (connection kind 0) entered into its ends' lists.
-    TEdge* Arc(TGraphItem* from, TGraphItem* to, std::uint8_t arcKind = akNormal) {
-        auto a = std::make_unique<TEdge>(&object.Variables());
-        a->arcKind = arcKind;
-        a->SetSource(from);
-        a->SetTarget(to);
-        from->OutEdgeList.push_back(a.get());
-        to->InEdgeList.push_back(a.get());
-        return static_cast<TEdge*>(net().Add(std::move(a)));
-    }
 };
 
 } // namespace qz::test
@@ -104,10 +68,8 @@ protected:
     // A published place of `o`.
     static TPlatz* Published(TPNObjekt& o, const std::string& variable, long double initial = 0,
                              bool continuous = false) {
-        NetBuilder b{o};
-        TPlatz* p = b.Place(variable, continuous);
+        TPlatz* p = NetBuilder{o}.Place(variable, static_cast<double>(initial), continuous);
         p->SetInitialMarking(initial);
-        p->SetMarking(static_cast<double>(initial));
         p->SetInterfaceFlag(1);
         return p;
     }

@@ -10,6 +10,7 @@
 #include "model/TObjectFrame.h"
 #include "model/TObjekt.h"
 #include "model/TSchriftObjekt.h"
+#include "model/storage/NetFile.h"
 
 namespace qz::test {
 namespace {
@@ -33,11 +34,11 @@ TEST_F(NetListTest, CopyKeepsOnlyArcsWithBothEndsCopiedAndOffsetsByTwoGrids) {
     p->SetInitialMarking(3);
     p->SetMarking(2);
     p->capacity = 9;
-    TTransition* t = b.Transition("T1", "2,5");
+    TTransition* t = b.Trans("T1", "2,5");
     t->SetBounds({100, 0, 130, 12});
     t->priority = 4;
     t->reservation = 1;
-    TTransition* u = b.Transition("T2", "0");
+    TTransition* u = b.Trans("T2", "0");
     TEdge* kept = b.Arc(p, t);
     kept->SetWeightText("2");
     kept->bendPoints = {{50, 50}};
@@ -78,58 +79,60 @@ TEST_F(NetListTest, CopyKeepsOnlyArcsWithBothEndsCopiedAndOffsetsByTwoGrids) {
     EXPECT_EQ(p->OutEdgeList.size(), 2u);
 }
 
-TEST_F(NetListTest, DeletingAPlaceTakesItsArcsInBothDirections) {
-    TTransition* t1 = b.Transition("T1");
+// The query names what would go and the text to ask with, and changes
+// nothing: a place takes its arcs in both directions; nodes outrank arcs,
+// arcs outrank labels and shapes.
+TEST_F(NetListTest, DeletionQueryNamesTheElementsAndTheConfirmation) {
+    TTransition* t1 = b.Trans("T1");
     TPlatz* p = b.Place();
-    TTransition* t2 = b.Transition("T2");
+    TTransition* t2 = b.Trans("T2");
     TEdge* in = b.Arc(t1, p);
     TEdge* out = b.Arc(p, t2);
-    TPlatz* q = b.Place("m2");
-    TEdge* other = b.Arc(q, t2);
-    net.SetSelected(p, true);
-    net.SetSelected(other, true);
-
-    platform.messages.Answer(MsgAnswer::Cancel);
-    EXPECT_FALSE(net.DeleteSelected());
-    EXPECT_EQ(net.Count(), 7u);
-
-    platform.messages.Answer(MsgAnswer::Ok);
-    EXPECT_TRUE(net.DeleteSelected());
-    ASSERT_EQ(platform.messages.Shown().size(), 2u);
-    for (const ShownMessage& m : platform.messages.Shown()) {
-        EXPECT_EQ(m.text, "This deletes all selected objects and the assigned arcs..");
-        EXPECT_EQ(m.kind, MsgKind::Warning);
-        EXPECT_EQ(m.buttons, MsgButtons::OkCancel);
+    TEdge* other = b.Arc(b.Place("m2"), t2);
+    TGraphItem* shape = net.Add(std::make_unique<TObjekt>());
+    TGraphItem* label = net.Add(std::make_unique<TSchriftObjekt>());
+    const struct {
+        std::vector<TGraphItem*> selected, deleted;
+        const char* text;
+    } cases[] = {
+        {{}, {}, nullptr},
+        {{shape, label}, {shape, label}, kDeleteOthersText},
+        {{other, shape}, {other, shape}, kDeleteArcsText},
+        {{p, other}, {p, in, out, other}, kDeleteNodesText},
+    };
+    const std::size_t count = net.Count();
+    for (const auto& c : cases) {
+        net.DeselectAll();
+        for (TGraphItem* e : c.selected) net.SetSelected(e, true);
+        const DeletionQuery q = net.QueryDeleteSelected();
+        std::vector<TGraphItem*> deleted = q.elements, expected = c.deleted;
+        std::sort(deleted.begin(), deleted.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(deleted, expected);
+        EXPECT_EQ(q.confirmation, c.text);
+        EXPECT_EQ(net.Count(), count);
     }
-    EXPECT_FALSE(Contains(in));
-    EXPECT_FALSE(Contains(out));
-    EXPECT_EQ(net.Count(), 3u); // T1, T2, m2
-    EXPECT_TRUE(t1->OutEdgeList.empty());
-    EXPECT_TRUE(t2->InEdgeList.empty());
-    EXPECT_TRUE(q->OutEdgeList.empty());
 }
 
-TEST_F(NetListTest, ConfirmationTextDependsOnWhatIsSelected) {
-    TEdge* a = b.Arc(b.Place(), b.Transition());
-    auto* shape = net.Add(std::make_unique<TObjekt>());
-
-    EXPECT_FALSE(net.DeleteSelected()) << "nothing selected";
-    EXPECT_TRUE(platform.messages.Shown().empty());
-
-    // Arcs outrank shapes and labels.
-    net.SetSelected(shape, true);
-    net.SetSelected(a, true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    EXPECT_TRUE(net.DeleteSelected());
-
-    auto* label = net.Add(std::make_unique<TSchriftObjekt>());
-    net.SetSelected(label, true);
-    platform.messages.Answer(MsgAnswer::Ok);
-    EXPECT_TRUE(net.DeleteSelected());
-    EXPECT_EQ(platform.messages.Texts(),
-              (std::vector<std::string>{"This deletes all selected arcs..",
-                                        "This deletes all selected graphical objects..."}));
+// What a window does: ask through the query, keep the net file image,
+// delete, and undo by reading the image back.
+TEST_F(NetListTest, DeleteAnsweredThroughTheQueryIsUndoneFromTheFileImage) {
+    TTransition* t1 = b.Trans("T1");
+    TPlatz* p = b.Place();
+    b.Arc(t1, p);
+    b.Arc(p, b.Trans("T2"));
+    net.SetSelected(p, true);
+    const DeletionQuery q = net.QueryDeleteSelected();
+    ASSERT_EQ(q.confirmation, kDeleteNodesText);
+    const std::vector<std::uint8_t> image = SaveNet(root);
+    net.DeleteSelection();
     EXPECT_EQ(net.Count(), 2u);
+    EXPECT_TRUE(t1->OutEdgeList.empty());
+    root.Clear();
+    ASSERT_TRUE(LoadNet(root, image));
+    EXPECT_EQ(SaveNet(root), image);
+    EXPECT_EQ(net.Count(), 5u);
+    EXPECT_TRUE(platform.messages.Shown().empty());
 }
 
 TEST_F(NetListTest, SelectionInRectangleNeedsWholeBounds) {
@@ -177,7 +180,7 @@ TEST_F(NetListTest, AlignmentsUseTheReferenceEdges) {
     TPlatz* ref = b.Place();
     ref->SetBounds({100, 100, 140, 140});
     TPlatz* p = b.Place("m2");
-    TTransition* t = b.Transition();
+    TTransition* t = b.Trans();
     t->SetBounds({0, 200, 30, 212});
     net.SetSelected(p, true);
     net.SetSelected(t, true);
@@ -216,7 +219,7 @@ TEST_F(NetListTest, BoundsCoverHitRectanglesAndVisibleLabels) {
 
 TEST_F(NetListTest, AutomaticNamesFollowListOrder) {
     TPlatz* a = b.Place("a");
-    TTransition* t = b.Transition("x");
+    TTransition* t = b.Trans("x");
     TPlatz* c = b.Place("c");
     a->SetBounds({500, 500, 530, 530});
     net.NamePlacesAutomatically();
@@ -248,15 +251,15 @@ TEST_F(NetListTest, UniqueVariableNamesCountFromOneOrFromTheNameNumber) {
 }
 
 TEST_F(NetListTest, SimulationListsPutReservationTransitionsLast) {
-    TTransition* res = b.Transition("Res", "5");
+    TTransition* res = b.Trans("Res", "5");
     res->reservation = 1;
-    TTransition* imm = b.Transition("Imm", "0");
-    TTransition* step = b.Transition("Step", "-1");
-    TTransition* timed = b.Transition("Timed", "5");
-    TTransition* expr = b.Transition("Expr", "m1*2");
-    TTransition* cont = b.Transition("Cont", "1", true);
+    TTransition* imm = b.Trans("Imm", "0");
+    TTransition* step = b.Trans("Step", "-1");
+    TTransition* timed = b.Trans("Timed", "5");
+    TTransition* expr = b.Trans("Expr", "m1*2");
+    TTransition* cont = b.Trans("Cont", "1", true);
     cont->reservation = 1; // e.g. read from an old file: listed once
-    TTransition* immRes = b.Transition("ImmRes", "0");
+    TTransition* immRes = b.Trans("ImmRes", "0");
     immRes->reservation = 1;
     TPlatz* p = b.Place();
     TEdge* formula = b.Arc(p, imm);
@@ -275,16 +278,16 @@ TEST_F(NetListTest, SimulationListsPutReservationTransitionsLast) {
 TEST_F(NetListTest, ConflictGroupsOrderArcsByFallingPriority) {
     TPlatz* shared = b.Place("s");
     TPlatz* single = b.Place("x");
-    TPlatz* cont = b.Place("c", true);
-    TTransition* low = b.Transition("Low");
-    TTransition* high = b.Transition("High");
-    TTransition* mid = b.Transition("Mid");
+    TPlatz* cont = b.Place("c", 0, true);
+    TTransition* low = b.Trans("Low");
+    TTransition* high = b.Trans("High");
+    TTransition* mid = b.Trans("Mid");
     low->priority = 1;
     high->priority = 5;
     mid->priority = 3;
     TEdge* aLow = b.Arc(shared, low);
     TEdge* aHigh = b.Arc(shared, high);
-    b.Arc(shared, mid, akInhibitor); // reads only: no competitor
+    b.Arc(shared, mid, "1", akInhibitor); // reads only: no competitor
     TEdge* aMid = b.Arc(shared, mid);
     b.Arc(single, low);
     b.Arc(cont, low);
@@ -311,17 +314,17 @@ TEST_F(NetListTest, ConflictGroupsOrderArcsByFallingPriority) {
 
 TEST_F(NetListTest, InvalidArcsAreMarkedAndCounted) {
     TPlatz* disc = b.Place("d");
-    TPlatz* cont = b.Place("c", true);
-    TTransition* ct = b.Transition("CT", "1", true);
-    TTransition* dt = b.Transition("DT", "0");
+    TPlatz* cont = b.Place("c", 0, true);
+    TTransition* ct = b.Trans("CT", "1", true);
+    TTransition* dt = b.Trans("DT", "0");
     TEdge* discToCont = b.Arc(disc, ct);
     TEdge* contToDisc = b.Arc(ct, disc);
-    TEdge* inhibitCont = b.Arc(cont, ct, akInhibitor);
-    TEdge* testFromTransition = b.Arc(dt, disc, akTest);
-    TEdge* inhibitFromTransition = b.Arc(dt, cont, akInhibitor);
+    TEdge* inhibitCont = b.Arc(cont, ct, "1", akInhibitor);
+    TEdge* testFromTransition = b.Arc(dt, disc, "1", akTest);
+    TEdge* inhibitFromTransition = b.Arc(dt, cont, "1", akInhibitor);
     TEdge* fine1 = b.Arc(cont, ct);
-    TEdge* fine2 = b.Arc(disc, dt, akTest);
-    TEdge* fine3 = b.Arc(cont, dt, akInhibitor);
+    TEdge* fine2 = b.Arc(disc, dt, "1", akTest);
+    TEdge* fine3 = b.Arc(cont, dt, "1", akInhibitor);
 
     int counter = 0;
     root.MarkInvalidArcs(counter, false);
@@ -340,7 +343,7 @@ TEST_F(NetListTest, ResetRestoresInitialState) {
     TPlatz* p = b.Place();
     p->SetInitialMarking(2.5L);
     p->SetMarking(7);
-    TTransition* t = b.Transition("T", "3");
+    TTransition* t = b.Trans("T", "3");
     t->remainingTime = 0.5;
     t->busy = 1;
     root.ResetToInitialState();
@@ -379,10 +382,10 @@ TEST_F(NetListTest, AnchoringBeforeADragPreventsAJump) {
 }
 
 TEST_F(NetListTest, DiagramHooksOfAPlace) {
-    TPlatz* p = b.Place("m1", true);
+    TPlatz* p = b.Place("m1", 0, true);
     p->SetName("Tank");
     auto* scope = new FakeOscilloscope;
-    p->oscilloscope.reset(scope);
+    p->SetDiagram(std::unique_ptr<Oscilloscope>(scope));
     p->UpdateOscilloscopeCaption();
     EXPECT_EQ(scope->headLine, "Place: Tank");
     EXPECT_EQ(scope->yAxis, "m1");
@@ -396,7 +399,7 @@ TEST_F(NetListTest, DiagramHooksOfAPlace) {
     root.ClearOscilloscopeData();
     EXPECT_TRUE(scope->samples.empty());
     p->DetachOscilloscope(scope);
-    EXPECT_EQ(p->oscilloscope, nullptr);
+    EXPECT_EQ(p->Diagram(), nullptr);
     delete scope;
 }
 

@@ -15,11 +15,11 @@ protected:
             Published(o, "level", 5);
             NetBuilder b{o};
             b.Place("hidden");
-            b.Transition("TankT");
+            b.Trans("TankT");
         });
         DefineClass("Base", [](TPNObjekt& o) {
             NetBuilder b{o};
-            b.Transition("BaseT");
+            b.Trans("BaseT");
             Published(o, "b1");
         });
         root.name = "Plant";
@@ -139,7 +139,7 @@ TEST_F(ObjectTest, InterfacePlacesAreFoundByPath) {
 TEST_F(ObjectTest, HierarchyOperationsRunOwnNetThenChildrenThenBase) {
     ASSERT_TRUE(root.SetInherited("Base"));
     NetBuilder b{root};
-    TTransition* rootT = b.Transition("RootT");
+    TTransition* rootT = b.Trans("RootT");
     TPNObjekt* child = Place("Tank");
     SimulationLists lists;
     root.CollectSimulationLists(lists);

@@ -61,7 +61,6 @@ TEST_F(Config, InvalidFileRestoresTheStartValuesItsMessageNames) {
          {Bytes{0x08, 0x08, 0x09, 0x08, 0x09, 0x08, 0x02, 0x0C, 0x08}, Bytes{0x09, 0x02, 0x01}}) {
         Settings().gridSize = 33;
         Settings().startWindow = false;
-        Settings().fileVersion = "1,48";
         platform.messages.Clear();
         WriteConfig(file);
         EXPECT_FALSE(LoadConfig());
@@ -69,7 +68,6 @@ TEST_F(Config, InvalidFileRestoresTheStartValuesItsMessageNames) {
                   std::vector<std::string>{
                       "The File \"Quenzor.cfg\" is invalid.\rThe default settings become restored."});
         EXPECT_EQ(ConfigBytes(Settings()), ConfigBytes(ProgramSettings{}));
-        EXPECT_EQ(Settings().fileVersion, "1,48") << "not a setting of the file";
     }
 }
 

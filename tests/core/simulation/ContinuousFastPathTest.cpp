@@ -11,7 +11,6 @@
 #include "formula/FormulaBinding.h"
 #include "formula/Parser.h"
 #include "model/ObjectLibrary.h"
-#include "settings/ProgramSettings.h"
 #include "simulation/SimulationSession.h"
 
 // The continuous phase runs the speed formulas from the session's copy of
@@ -53,7 +52,7 @@ public:
     }
 
     std::vector<std::string> Go(int steps) {
-        Settings().enhancedFiringRule = Pick(2);
+        root_.enhancedFiringRule = Pick(2);
         SimulationBusy() = false;
         root_.sampleTimeSeconds = Pick(2) ? 0.1 : 0.25;
         Build();
@@ -82,7 +81,6 @@ public:
             log_.push_back(line.str());
         }
         EndSimulation(root_, session_);
-        Settings().enhancedFiringRule = 0;
         SimulationBusy() = false;
         ObjectLibrary() = TObjectLibrary{};
         return log_;
@@ -263,11 +261,11 @@ TEST(ContinuousFastPath, FusedPlacesOfObjectsAndEditsBetweenStepsMatch) {
 // as two separate passes do, with the same messages.
 std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors) {
     ScopedPlatform platform;
-    Settings().enhancedFiringRule = static_cast<std::uint8_t>(seed % 2);
     SimulationBusy() = false;
     std::mt19937 gen(seed);
     auto pick = [&gen](std::uint32_t n) { return static_cast<int>(gen() % n); };
     TPNObjekt root;
+    root.enhancedFiringRule = static_cast<std::int32_t>(seed % 2);
     root.sampleTimeSeconds = 0.1;
     NetBuilder b{root};
     const int n = 12 + pick(20);
@@ -299,6 +297,7 @@ std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors
         if (step % 6 == 5) tanks[static_cast<std::size_t>(pick(static_cast<std::uint32_t>(n)))]->SetMarking(1);
         session.engine.stopRequest = false;
         session.engine.Step();
+        session.ReportFaults();
         std::string line;
         for (const TPlatz* p : tanks) line += Hex(p->Marking()) + "/" + Hex(p->NextMarking()) + " ";
         line += session.engine.stopRequest ? "stop" : "";
@@ -315,7 +314,6 @@ std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors
     }
     log.push_back(fields);
     EndSimulation(root, session);
-    Settings().enhancedFiringRule = 0;
     SimulationBusy() = false;
     return log;
 }
@@ -340,7 +338,6 @@ TEST(ContinuousFastPath, ChainsFiringDuringTheFirstPassEndAsTwoPasses) {
 // same decisions on both paths.
 std::vector<std::string> SnapSweep(bool flowProgram, int& zeros) {
     ScopedPlatform platform;
-    Settings().enhancedFiringRule = 0;
     SimulationBusy() = false;
     TPNObjekt root;
     root.sampleTimeSeconds = 1;

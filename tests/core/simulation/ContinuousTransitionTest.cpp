@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SimFixture.h"
+#include "model/storage/NetFile.h"
 
 namespace qz::test {
 namespace {
@@ -9,8 +10,8 @@ class Continuous : public SimFixture {
 protected:
     Continuous() { root.sampleTimeSeconds = 0.1; }
     // In -> T (speed) -> Out, both continuous.
-    void Tank(const std::string& speed, double in, const std::string& weight = "1") {
-        this->in = b.Place("In", in, true);
+    void Tank(const std::string& speed, double level, const std::string& weight = "1") {
+        in = b.Place("In", level, true);
         out = b.Place("Out", 0, true);
         t = b.Trans("T", speed, true);
         b.Arc(this->in, t, weight);
@@ -43,13 +44,33 @@ TEST_F(Continuous, FlowIsSpeedTimesSampleTimeWhateverTheWeights) {
     }
 }
 
-TEST_F(Continuous, EnhancedRuleStopsBelowTheWeight) {
+// Two documents open at once, each read from its own file: opening the
+// second while the first runs changes nothing in the first, and each keeps
+// its own rule when they are simulated in turn (the enhanced rule stops a
+// flow below the arc weight).
+TEST_F(Continuous, EachDocumentKeepsItsOwnEnhancedRule) {
     Tank("2", 1, "5");
-    Settings().enhancedFiringRule = 1;
-    Begin();
-    EXPECT_FALSE(Engine().IsEnabled(*t));
-    Step();
-    EXPECT_EQ(in->Marking(), 1);
+    root.timeUnit = 1;
+    root.enhancedFiringRule = 1;
+    const std::vector<std::uint8_t> enhancedFile = SaveNet(root);
+    root.enhancedFiringRule = 0;
+    const std::vector<std::uint8_t> plainFile = SaveNet(root);
+    TPNObjekt first, second;
+    ASSERT_TRUE(LoadNet(first, enhancedFile));
+    TSimulationSession s;
+    ASSERT_EQ(StartSimulation(first, s), StartOutcome::Started);
+    s.engine.Step();
+    ASSERT_TRUE(LoadNet(second, plainFile));
+    s.engine.Step();
+    EndSimulation(first, s);
+    const std::pair<TPNObjekt*, double> turns[] = {{&second, 0.6}, {&first, 1}};
+    for (const auto& [doc, marking] : turns) {
+        ASSERT_EQ(StartSimulation(*doc, s), StartOutcome::Started);
+        s.engine.Step();
+        s.engine.Step();
+        EndSimulation(*doc, s);
+        EXPECT_NEAR(static_cast<TPlatz*>(doc->Net().At(0))->Marking(), marking, 1e-12);
+    }
 }
 
 TEST_F(Continuous, WithoutTheEnhancedRuleThePlaceRunsNegative) {
@@ -61,7 +82,7 @@ TEST_F(Continuous, WithoutTheEnhancedRuleThePlaceRunsNegative) {
 
 TEST_F(Continuous, EnhancedRuleWithWeightZeroEndsOneFlowBelowZero) {
     Tank("2", 1, "0");
-    Settings().enhancedFiringRule = 1;
+    root.enhancedFiringRule = 1;
     Begin();
     for (int i = 0; i < 20; ++i) Step();
     EXPECT_NEAR(in->Marking(), -0.2, 1e-12);
@@ -94,7 +115,7 @@ TEST_F(Continuous, InhibitorAndDiscreteInputsStopAContinuousTransition) {
     Tank("1", 1);
     TPlatz* guard = b.Place("Guard", 0.5, true);
     b.Arc(guard, t, "0.5", akInhibitor);
-    Settings().enhancedFiringRule = 1; // inhibitors on continuous places are then valid
+    root.enhancedFiringRule = 1; // inhibitors on continuous places are then valid
     Begin();
     EXPECT_FALSE(Engine().IsEnabled(*t)) << "0.5 < 0.5 fails";
     guard->SetMarking(0.4);
@@ -143,9 +164,17 @@ TEST_F(Continuous, ArithmeticErrorInASpeedFormulaStopsTheRun) {
     EXPECT_DOUBLE_EQ(Time(), 0.1);
 }
 
+// The step hands the error to the run control, which reports it after the
+// step; a single step has no sentence about automatic mode.
 TEST_F(Continuous, ArithmeticErrorInASingleStepHasNoAutomaticModeSentence) {
     Tank("1/(In-1)", 1);
     Begin();
+    Step();
+    ASSERT_EQ(Engine().Faults().size(), 1u);
+    EXPECT_EQ(Engine().Faults()[0].transition, t);
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_TRUE(Engine().stopRequest);
+    Engine().TakeFaults();
     session.StepBtnClick();
     EXPECT_EQ(platform.messages.Texts(),
               std::vector<std::string>{"Error !\r\rAn arithmetic error occured.\rPlease correct the "

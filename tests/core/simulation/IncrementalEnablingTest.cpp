@@ -7,7 +7,6 @@
 
 #include "FakePlatform.h"
 #include "NetBuilder.h"
-#include "settings/ProgramSettings.h"
 #include "simulation/SimulationSession.h"
 
 // The engine keeps the structural part of the enabling rule per transition
@@ -84,7 +83,6 @@ std::vector<std::string> RunNet(std::uint32_t netSeed, const NetShape& shape, bo
                                 bool tracing, int steps, std::size_t recheckUpTo = 0) {
     ScopedPlatform platform;
     platform.trace.SetEnabled(tracing);
-    Settings().enhancedFiringRule = 0;
     SimulationBusy() = false;
     std::vector<std::string> log;
     {

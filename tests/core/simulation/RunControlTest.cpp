@@ -23,7 +23,7 @@ protected:
     TTraceRecorder* Watch(TPlatz* place) {
         auto r = std::make_unique<TTraceRecorder>();
         TTraceRecorder* raw = r.get();
-        place->oscilloscope = std::move(r);
+        place->SetDiagram(std::move(r));
         return raw;
     }
     static std::vector<std::pair<double, double>> Samples(TTraceRecorder* r) {
@@ -247,8 +247,38 @@ TEST_F(RunControl, DisplayButtonsCountEachTransitionOnce) {
     EXPECT_EQ(session.showKonCaption, "Enabled C-Trans. (0)");
     EXPECT_TRUE(Step()) << "the reservation starts: no continuous phase";
     EXPECT_EQ(session.ShowKonBtnClick(), 0);
-    EXPECT_FALSE(Step());
+    session.StepBtnClick(); // with "Max Speed" checked
+    EXPECT_EQ(session.status1, "Time : 1");
     EXPECT_EQ(session.ShowKonBtnClick(), 1);
+}
+
+// A maximum-speed run keeps the working fields of a transition with a speed
+// formula in the engine: the display buttons and "Init Net" see them.
+TEST_F(RunControl, DisplayButtonsAndInitNetDuringAMaximumSpeedRun) {
+    TTransition* c = b.Trans("C", "K*0+1", true);
+    b.Arc(b.Place("K", 1, true), c);
+    Begin();
+    int shown = -1;
+    platform.pump.onProcess = [&] {
+        if (platform.pump.Calls() < 3) return;
+        shown = session.ShowKonBtnClick();
+        session.InitNet(root, false);
+        session.StopBtnClick();
+    };
+    session.RunBtnClick();
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(c->fireFlag) << "Init Net clears every flag";
+}
+
+TEST_F(RunControl, DiagramOpenedDuringATimerRunRecordsFromTheNextTick) {
+    TimedNet();
+    Begin();
+    session.HighSpeedCheckBoxClick(false);
+    session.RunBtnClick();
+    session.simulationTimer->onTick();
+    TTraceRecorder* rq = Watch(q);
+    session.simulationTimer->onTick();
+    EXPECT_EQ(Samples(rq), (std::vector<std::pair<double, double>>{{1, 0}}));
 }
 
 TEST_F(RunControl, AnimationBookkeeping) {

@@ -1,7 +1,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "FakePlatform.h"
@@ -16,7 +15,6 @@ namespace qz::test {
 class SimFixture : public ::testing::Test {
 protected:
     SimFixture() {
-        Settings().enhancedFiringRule = 0;
         Settings().animateContinuous = true;
         SimulationBusy() = false;
         root.sampleTimeSeconds = 1;
@@ -24,7 +22,6 @@ protected:
     ~SimFixture() override {
         if (session.Active()) EndSimulation(root, session);
         SimulationBusy() = false;
-        Settings().enhancedFiringRule = 0;
     }
 
     void Begin() {

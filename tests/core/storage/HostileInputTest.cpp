@@ -204,8 +204,8 @@ protected:
         stray->key = 99;
         TPNObjekt doc;
         TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
-        Connect(doc, p, AddTransition(doc, "T1", "0", 60, 0), 0);
-        if (strayKey) Connect(doc, p, stray, 0);
+        Connect(doc, p, AddTransition(doc, "T1", "0", 60, 0));
+        if (strayKey) Connect(doc, p, stray);
         return SaveNet(doc);
     }
 };

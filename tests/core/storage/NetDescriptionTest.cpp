@@ -19,8 +19,8 @@ TEST_F(NetDescription, ElementLines) {
     TTransition* t1 = AddTransition(root, "T1", "2,5", 50, 0);
     t1->priority = 3;
     TTransition* t2 = AddTransition(root, "T2", "m1*2", 50, 50, true);
-    Connect(root, t1, p1, 0);
-    Connect(root, c, t2, 0, "level/2")->arcKind = akInhibitor;
+    Connect(root, t1, p1);
+    Connect(root, c, t2, "level/2")->arcKind = akInhibitor;
 
     std::vector<std::string> lines;
     DescribeNet(root.Net(), lines);
@@ -48,8 +48,8 @@ TEST_F(NetDescription, InterfaceEndsAndBaseLinesBeforeEveryChild) {
     TTransition* t = AddTransition(root, "T1", "0", 60, 0);
     TPNObjekt* tank1 = root.AddChildObject("Tank_1", "Tank", 100, 0);
     root.AddChildObject("Tank_2", "Tank", 300, 0);
-    Connect(root, p, Interface(*tank1, "level"), 1);
-    Connect(root, t, Interface(*root.Base(), "flow"), 3, "2");
+    Connect(root, p, Interface(*tank1, "level"));
+    Connect(root, t, Interface(*root.Base(), "flow"), "2");
 
     const std::vector<std::string> lines = DescribeDocument(root);
     std::size_t tankHeadings = 0;

@@ -34,7 +34,7 @@ std::vector<TGraphItem*> OfKind(const TNetList& net, char k) {
     return out;
 }
 
-TEdge* ArcOfKind(const TNetList& net, std::uint8_t connection, std::size_t nth = 0) {
+TEdge* ArcOfKind(const TNetList& net, ConnectionKind connection, std::size_t nth = 0) {
     for (TGraphItem* e : net.Elements()) {
         if (e->Kind() == kind::Arc && static_cast<TEdge*>(e)->connectionKind == connection) {
             if (nth-- == 0) return static_cast<TEdge*>(e);
@@ -50,7 +50,7 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     FullDocument doc;
     const Bytes first = SaveNet(doc.root);
     ToCorpus("full_document.pn", first);
-    EXPECT_EQ(Settings().fileVersion, "2,7");
+    EXPECT_EQ(doc.root.fileVersion, "2,7");
 
     TPNObjekt loaded;
     std::string status;
@@ -91,25 +91,25 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
               std::make_tuple(S("Courier New"), 12, RGB(0x12, 0x34, 0x56), 0b0101));
 
     // Every connection kind is resolved and registered at its ends.
-    TEdge* a0 = ArcOfKind(net, 0);
+    TEdge* a0 = ArcOfKind(net, ConnectionKind::Plain);
     EXPECT_EQ(std::tie(a0->source, a0->target), std::make_tuple(p1, t1));
     EXPECT_EQ(a0->bendPoints, (std::vector<TPunkt>{{150, 80}, {170, 90}}));
     EXPECT_NE(std::find(p1->OutEdgeList.begin(), p1->OutEdgeList.end(), a0), p1->OutEdgeList.end());
-    EXPECT_EQ(ArcOfKind(net, 0, 2)->arcKind, akInhibitor);
-    EXPECT_EQ(ArcOfKind(net, 0, 3)->arcKind, akTest);
-    ASSERT_EQ(ArcOfKind(net, 1)->target, Interface(tank1, "level"));
+    EXPECT_EQ(ArcOfKind(net, ConnectionKind::Plain, 2)->arcKind, akInhibitor);
+    EXPECT_EQ(ArcOfKind(net, ConnectionKind::Plain, 3)->arcKind, akTest);
+    ASSERT_EQ(ArcOfKind(net, ConnectionKind::PlaceToInterface)->target, Interface(tank1, "level"));
     EXPECT_EQ(Interface(tank1, "level")->innerPlace->markingOwner, p1);
-    EXPECT_EQ(ArcOfKind(net, 2)->source, Interface(tank1, "flow"));
+    EXPECT_EQ(ArcOfKind(net, ConnectionKind::InterfaceToPlace)->source, Interface(tank1, "flow"));
     EXPECT_EQ(static_cast<TPlatz*>(OfKind(net, kind::Place)[1])->link, Interface(tank1, "flow")->innerPlace);
-    TEdge* a3 = ArcOfKind(net, 3);
+    TEdge* a3 = ArcOfKind(net, ConnectionKind::TransitionToInterface);
     EXPECT_EQ(std::tie(a3->interfaceTarget, a3->target, a3->weightText),
               std::make_tuple(Interface(tank2, "level"), static_cast<TGraphItem*>(Interface(tank2, "level")->innerPlace),
                               S("1,5")));
-    EXPECT_EQ(ArcOfKind(net, 3, 1)->interfaceTarget, Interface(*loaded.Base(), "level"));
-    TEdge* a4 = ArcOfKind(net, 4);
+    EXPECT_EQ(ArcOfKind(net, ConnectionKind::TransitionToInterface, 1)->interfaceTarget, Interface(*loaded.Base(), "level"));
+    TEdge* a4 = ArcOfKind(net, ConnectionKind::InterfaceToTransition);
     EXPECT_EQ(std::tie(a4->interfaceSource, a4->target), std::make_tuple(Interface(tank2, "flow"), t2));
     EXPECT_EQ(Interface(tank2, "flow")->OutEdgeList.front(), a4);
-    EXPECT_EQ(ArcOfKind(net, 5)->source, Interface(tank1, "level"));
+    EXPECT_EQ(ArcOfKind(net, ConnectionKind::InterfaceToInterface)->source, Interface(tank1, "level"));
     EXPECT_EQ(Interface(tank2, "level")->innerPlace->link, Interface(tank1, "level")->innerPlace);
 
     // The frame keeps the order, side and value of its interface places.
@@ -205,7 +205,7 @@ TEST_F(NetFileRoundTrip, ShapesLieBehindInTheirOrderThroughEverySaveAndLoad) {
 TEST_F(NetFileRoundTrip, HeaderNamesTheClassAndClassFilesKeepTheDocumentsVersionAndRule) {
     WriteTankClass();
     FullDocument doc;
-    Settings().enhancedFiringRule = 1;
+    doc.root.enhancedFiringRule = 1;
     Bytes bytes = SaveNet(doc.root);
     NetFileHeader h = ReadNetHeader(bytes);
     EXPECT_TRUE(h.ok);
@@ -214,12 +214,11 @@ TEST_F(NetFileRoundTrip, HeaderNamesTheClassAndClassFilesKeepTheDocumentsVersion
     h = ReadNetFileHeader(LibraryDirectory() + "Tank.pn");
     EXPECT_EQ(h.name, "Tank");
     EXPECT_EQ(h.baseName, "Empty Object");
-    Settings().enhancedFiringRule = 0;
     TPNObjekt loaded;
     ASSERT_TRUE(LoadNet(loaded, bytes));
     // The class files read on the way were saved with the rule off.
-    EXPECT_EQ(Settings().enhancedFiringRule, 1);
-    EXPECT_EQ(Settings().fileVersion, "2,7");
+    EXPECT_EQ(loaded.enhancedFiringRule, 1);
+    EXPECT_EQ(loaded.fileVersion, "2,7");
 }
 
 // A stored reservation byte on a transition that cannot reserve (immediate,

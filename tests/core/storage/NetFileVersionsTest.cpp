@@ -77,14 +77,14 @@ struct OldFile {
 class OldVersions : public StorageTest {
 protected:
     // Reads `f` into `root` without a message; the file's version becomes
-    // the status and the program's file version.
+    // the status and the document's file version.
     void Load(TPNObjekt& root, const OldFile& f, const char* version, const char* corpusName = nullptr) {
         if (corpusName) ToCorpus(corpusName, f.Data());
         std::string status;
         ASSERT_TRUE(LoadNet(root, f.Data(), &status));
         EXPECT_TRUE(platform.messages.Texts().empty());
         EXPECT_EQ(status, version);
-        EXPECT_EQ(Settings().fileVersion, version);
+        EXPECT_EQ(root.fileVersion, version);
     }
 };
 
@@ -205,10 +205,10 @@ TEST_F(OldVersions, Version148HasObjectRecordsButNoFiringRule) {
     f.w.I32(0);
     f.w.U8(2);
     f.w.I32(0);
-    Settings().enhancedFiringRule = 1;
     TPNObjekt root;
+    root.enhancedFiringRule = 1;
     Load(root, f, "1,48", "version148.pn");
-    EXPECT_EQ(Settings().enhancedFiringRule, 0);
+    EXPECT_EQ(root.enhancedFiringRule, 0);
     EXPECT_EQ(root.name, "Old");
     EXPECT_DOUBLE_EQ(root.sampleTimeSeconds, 0.02);
     EXPECT_EQ(static_cast<TPlatz*>(root.Net().At(0))->capacity, -1);
@@ -233,13 +233,14 @@ TEST_F(Refusals, NewerVersionsAndVersionsWithoutReaderAreNotRead) {
         for (int i = 0; i < 6; ++i) w.I32(0);
         platform.messages.Clear();
         TPNObjekt root;
+        root.fileVersion = "1,48";
         std::string status = "old";
         EXPECT_FALSE(LoadNet(root, w.Bytes(), &status)) << label;
         EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{message}) << label;
         EXPECT_EQ(root.Net().Count(), 0u) << label;
         if (std::string(label) == "3,0") {
             EXPECT_EQ(status, "") << "a newer version is not taken over";
-            EXPECT_EQ(Settings().fileVersion, "2,7");
+            EXPECT_EQ(root.fileVersion, "1,48");
         }
     }
 }
@@ -248,7 +249,7 @@ TEST_F(Refusals, FileCutInsideAnArcKeepsWhatWasReadBefore) {
     TPNObjekt doc;
     TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
     TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
-    Connect(doc, p, t, 0);
+    Connect(doc, p, t);
     Bytes bytes = SaveNet(doc);
     // Cut in the middle of the arc record: after its bounds and kind byte.
     const std::size_t arcStart = [&] {

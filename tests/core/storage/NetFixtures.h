@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
+#include "NetBuilder.h"
 #include "TempHome.h"
 #include "common/FileSystem.h"
 #include "model/ObjectLibrary.h"
@@ -81,26 +82,10 @@ inline TTransition* AddTransition(TPNObjekt& o, const std::string& name, const s
     return AddMoved(o, std::move(t), x, y);
 }
 
-// An arc connected as the editor connects it: registered at its ends and
-// fused for the fusion kinds.
-inline TEdge* Connect(TPNObjekt& o, TGraphItem* from, TGraphItem* to, std::uint8_t kind,
-                      const std::string& weight = "1") {
-    auto a = std::make_unique<TEdge>(&o.Variables());
-    TEdge* raw = a.get();
-    raw->connectionKind = kind;
-    raw->SetWeightText(weight);
-    auto inner = [](TGraphItem* e) { return static_cast<TInterfacePlace*>(e)->innerPlace; };
-    raw->SetSource(kind == 4 ? inner(from) : from);
-    raw->SetTarget(kind == 3 ? inner(to) : to);
-    if (kind == 3) raw->interfaceTarget = static_cast<TInterfacePlace*>(to);
-    if (kind == 4) raw->interfaceSource = static_cast<TInterfacePlace*>(from);
-    from->OutEdgeList.push_back(raw);
-    to->InEdgeList.push_back(raw);
-    if (kind == 1) inner(to)->FuseTo(static_cast<TPlatz*>(from));
-    if (kind == 2) static_cast<TPlatz*>(to)->FuseTo(inner(from));
-    if (kind == 5) inner(to)->FuseTo(inner(from));
-    o.Net().Add(std::move(a));
-    return raw;
+// An arc between the elements it is drawn between, joined (and fused) as
+// the editor joins it.
+inline TEdge* Connect(TPNObjekt& o, TGraphItem* from, TGraphItem* to, const std::string& weight = "1") {
+    return NetBuilder(o).Arc(from, to, weight);
 }
 
 inline TInterfacePlace* Interface(TPNObjekt& child, const std::string& var) {
@@ -124,7 +109,7 @@ inline void WriteTankClass(bool publishLevel = true) {
     ObjectLibrary().Rebuild();
 }
 
-// A document whose P1 is fused to the level of a placed Tank_1 (kind 1) and
+// A document whose P1 is fused to the level of a placed Tank_1 and
 // whose T1 acts on its flow (kind 3); the class must be in the library.
 struct TankUser {
     TPNObjekt doc;
@@ -134,8 +119,8 @@ struct TankUser {
         TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);
         TTransition* t = AddTransition(doc, "T1", "0", 60, 0);
         tank = doc.AddChildObject("Tank_1", "Tank", 100, 0);
-        Connect(doc, p, Interface(*tank, "level"), 1);
-        Connect(doc, t, Interface(*tank, "flow"), 3);
+        Connect(doc, p, Interface(*tank, "level"));
+        Connect(doc, t, Interface(*tank, "flow"));
     }
 };
 
@@ -173,18 +158,18 @@ struct FullDocument {
         Interface(*tank2, "flow")->SetValue(1.5L);
         tank2->Frame().description = {"Second tank"};
 
-        TEdge* a = Connect(root, p1, t1, 0, "2");
+        TEdge* a = Connect(root, p1, t1, "2");
         a->bendPoints = {{150, 80}, {170, 90}};
-        Connect(root, t1, p2, 0);
-        Connect(root, p3, t1, 0)->arcKind = akInhibitor;
-        Connect(root, p2, t2, 0, "m2")->arcKind = akTest;
-        Connect(root, p1, Interface(*tank1, "level"), 1);
-        Connect(root, Interface(*tank1, "flow"), p2, 2);
-        Connect(root, t1, Interface(*tank2, "level"), 3, "1,5");
-        Connect(root, Interface(*tank2, "flow"), t2, 4);
-        Connect(root, Interface(*tank1, "level"), Interface(*tank2, "level"), 5);
+        Connect(root, t1, p2);
+        Connect(root, p3, t1)->arcKind = akInhibitor;
+        Connect(root, p2, t2, "m2")->arcKind = akTest;
+        Connect(root, p1, Interface(*tank1, "level"));
+        Connect(root, Interface(*tank1, "flow"), p2);
+        Connect(root, t1, Interface(*tank2, "level"), "1,5");
+        Connect(root, Interface(*tank2, "flow"), t2);
+        Connect(root, Interface(*tank1, "level"), Interface(*tank2, "level"));
         // The inherited frame's interface place, named by the base class name.
-        Connect(root, t2, Interface(*root.Base(), "level"), 3);
+        Connect(root, t2, Interface(*root.Base(), "level"));
 
         auto label = std::make_unique<TSchriftObjekt>();
         TFont font;
@@ -215,7 +200,7 @@ struct FullDocument {
 };
 
 // Program state every storage test starts from: scripted messages, a
-// temporary home with an empty library, no grid, the loader installed.
+// temporary home with an empty library, no grid.
 class StorageTest : public ::testing::Test {
 protected:
     static void ClearLibrary() {
@@ -228,7 +213,6 @@ protected:
         Settings() = ProgramSettings{};
         Settings().alignToGrid = false;
         ClearLibrary();
-        InstallNetFileLoader();
     }
     void TearDown() override {
         ClearLibrary();

@@ -25,11 +25,6 @@ std::string ByNameAndKey(const TGraphItem* e) {
     return name + " (key=" + std::to_string(e->key) + ")";
 }
 
-const TInterfacePlace* AsInterfacePlace(const TGraphItem* e) {
-    return (e && e->Kind() == kind::InterfacePlace) ? static_cast<const TInterfacePlace*>(e)
-                                                    : nullptr;
-}
-
 std::string PlaceLine(const TPlatz& p) {
     std::string line = "     Name: " + p.name;
     if (p.continuous) {
@@ -53,33 +48,12 @@ std::string TransitionLine(const TTransition& t) {
 }
 
 std::string ArcLine(const TEdge& a) {
-    std::string from, to;
-    switch (a.connectionKind) {
-    case 1:
-        from = ByNameAndKey(a.source);
-        to = InterfaceReference(a, AsInterfacePlace(a.target));
-        break;
-    case 2:
-        from = InterfaceReference(a, AsInterfacePlace(a.source));
-        to = ByNameAndKey(a.target);
-        break;
-    case 3:
-        from = ByNameAndKey(a.source);
-        to = InterfaceReference(a, a.interfaceTarget);
-        break;
-    case 4:
-        from = InterfaceReference(a, a.interfaceSource);
-        to = ByNameAndKey(a.target);
-        break;
-    case 5:
-        from = InterfaceReference(a, AsInterfacePlace(a.source));
-        to = InterfaceReference(a, AsInterfacePlace(a.target));
-        break;
-    default:
-        from = ByNameAndKey(a.source);
-        to = ByNameAndKey(a.target);
-        break;
-    }
+    const std::string from = SourceIsInterface(a.connectionKind)
+                                 ? InterfaceReference(a, a.SourceInterfacePlace())
+                                 : ByNameAndKey(a.source);
+    const std::string to = TargetIsInterface(a.connectionKind)
+                               ? InterfaceReference(a, a.TargetInterfacePlace())
+                               : ByNameAndKey(a.target);
     const char* type = a.arcKind <= akTest ? kArcKindTexts[a.arcKind] : "";
     return "     from " + from + " to " + to + ", typ: " + type + ", weight: " + a.weightText;
 }

@@ -1,6 +1,5 @@
 // How a place paints itself: circle, tokens or marking, variable name,
 // capacity, name label and selection squares.
-#include <cmath>
 
 #include "common/NumberFormat.h"
 #include "model/LabelPlacement.h"

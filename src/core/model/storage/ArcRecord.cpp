@@ -3,7 +3,6 @@
 // the object reader connects them after the whole object is read.
 #include "common/BinaryStream.h"
 #include "model/TEdge.h"
-#include "model/TInterfacePlace.h"
 #include "model/TSchriftObjekt.h"
 #include "model/storage/FileVersion.h"
 
@@ -13,10 +12,6 @@ namespace {
 
 std::int32_t KeyOf(const TGraphItem* e) { return e ? e->key : -1; }
 
-const TInterfacePlace* AsInterfacePlace(const TGraphItem* e) {
-    return (e && e->Kind() == kind::InterfacePlace) ? static_cast<const TInterfacePlace*>(e)
-                                                    : nullptr;
-}
 
 } // namespace
 
@@ -24,32 +19,16 @@ void TEdge::SaveToStream(BinaryWriter& out) const {
     TGraphItem::SaveToStream(out);
     out.U8(arcKind);
     out.TStr(weightText);
-    out.U8(connectionKind);
-    switch (connectionKind) {
-    case 1:
+    out.U8(static_cast<std::uint8_t>(connectionKind));
+    if (SourceIsInterface(connectionKind)) {
+        out.TStr(InterfaceReference(*this, SourceInterfacePlace()));
+    } else {
         out.I32(KeyOf(source));
-        out.TStr(InterfaceReference(*this, AsInterfacePlace(target)));
-        break;
-    case 2:
-        out.TStr(InterfaceReference(*this, AsInterfacePlace(source)));
+    }
+    if (TargetIsInterface(connectionKind)) {
+        out.TStr(InterfaceReference(*this, TargetInterfacePlace()));
+    } else {
         out.I32(KeyOf(target));
-        break;
-    case 3:
-        out.I32(KeyOf(source));
-        out.TStr(InterfaceReference(*this, interfaceTarget));
-        break;
-    case 4:
-        out.TStr(InterfaceReference(*this, interfaceSource));
-        out.I32(KeyOf(target));
-        break;
-    case 5:
-        out.TStr(InterfaceReference(*this, AsInterfacePlace(source)));
-        out.TStr(InterfaceReference(*this, AsInterfacePlace(target)));
-        break;
-    default:
-        out.I32(KeyOf(source));
-        out.I32(KeyOf(target));
-        break;
     }
     out.U8(valueLabel->visible);
     out.U8(valueLabel->userPositioned);
@@ -67,22 +46,21 @@ void TEdge::LoadFromStream(BinaryReader& in, const std::string& version) {
     if (arcKind > akTest) throw StreamReadError("arc kind out of range");
     SetWeightText(in.TStr());
     if (LayoutOf(version) >= RecordLayout::V148) {
-        connectionKind = in.U8();
-        if (connectionKind > 5) throw StreamReadError("connection kind out of range");
-        const bool sourceByName = connectionKind == 2 || connectionKind == 4 || connectionKind == 5;
-        const bool targetByName = connectionKind == 1 || connectionKind == 3 || connectionKind == 5;
-        if (sourceByName) {
+        const std::uint8_t connection = in.U8();
+        if (connection >= kConnectionKinds) throw StreamReadError("connection kind out of range");
+        connectionKind = static_cast<ConnectionKind>(connection);
+        if (SourceIsInterface(connectionKind)) {
             sourceName = in.TStr();
         } else {
             sourceKey = in.I32();
         }
-        if (targetByName) {
+        if (TargetIsInterface(connectionKind)) {
             targetName = in.TStr();
         } else {
             targetKey = in.I32();
         }
     } else {
-        connectionKind = 0;
+        connectionKind = ConnectionKind::Plain;
         sourceKey = in.I32();
         targetKey = in.I32();
     }

@@ -8,6 +8,7 @@
 
 #include "common/BinaryStream.h"
 #include "common/FileSystem.h"
+#include "model/FusionRules.h"
 #include "model/ObjectLibrary.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
@@ -20,7 +21,6 @@
 #include "model/TTransition.h"
 #include "model/storage/FileVersion.h"
 #include "platform/Services.h"
-#include "settings/ProgramSettings.h"
 #include "settings/SampleTime.h"
 
 namespace qz {
@@ -95,11 +95,15 @@ void ReadCounts(BinaryReader& in, std::int32_t* counts, int n) {
     if (total > in.Remaining() / kMinElementRecord) throw StreamReadError("element count too large");
 }
 
-// The ends an arc of the 1.48 layout names by key (kind 0: both, kinds 1
-// and 3: the source, kinds 2 and 4: the target) were not found.
+// The ends an arc of the 1.48 layout names by key (a plain arc: both; an
+// arc from a place or transition to an interface: the source; one from an
+// interface: the target) were not found.
 bool KeyEndMissing(const TEdge& a) {
-    const std::uint8_t k = a.connectionKind;
-    return ((k == 0 || k == 1 || k == 3) && !a.source) || ((k == 0 || k == 2 || k == 4) && !a.target);
+    using enum ConnectionKind;
+    const ConnectionKind k = a.connectionKind;
+    const bool keySource = k == Plain || k == PlaceToInterface || k == TransitionToInterface;
+    const bool keyTarget = k == Plain || k == InterfaceToPlace || k == InterfaceToTransition;
+    return (keySource && !a.source) || (keyTarget && !a.target);
 }
 
 // The element of the record being read that a key names: keys count the
@@ -113,8 +117,6 @@ TGraphItem* ByKey(const std::vector<std::unique_ptr<TGraphItem>>& elements, std:
     return (e->Kind() == kind::Place || e->Kind() == kind::Transition) ? e : nullptr;
 }
 
-bool IsPlace(const TGraphItem* e) { return e && e->Kind() == kind::Place; }
-bool IsTransition(const TGraphItem* e) { return e && e->Kind() == kind::Transition; }
 
 class NetRecordReader {
 public:
@@ -191,19 +193,14 @@ private:
             a->LoadFromStream(in_, version_);
             if (connectNow) {
                 // Old layouts: both ends are keys, and the arc is entered at once.
+                // (ByKey gives places and transitions only: an arc that is not
+                // Plain has lost an end and is dropped.)
                 TGraphItem* s = ByKey(elements_, first_, a->sourceKey);
                 TGraphItem* t = ByKey(elements_, first_, a->targetKey);
-                const bool placeToTransition = IsPlace(s) && IsTransition(t);
-                const bool transitionToPlace = IsTransition(s) && IsPlace(t);
-                if (!placeToTransition && !transitionToPlace) continue; // ends missing: dropped
-                a->SetSource(s);
-                a->SetTarget(t);
-                s->OutEdgeList.push_back(a.get());
-                t->InEdgeList.push_back(a.get());
+                if (!JoinArc(*a, s, t)) continue;
             } else {
-                const std::uint8_t k = a->connectionKind;
-                if (k == 0 || k == 1 || k == 3) a->SetSource(ByKey(elements_, first_, a->sourceKey));
-                if (k == 0 || k == 2 || k == 4) a->SetTarget(ByKey(elements_, first_, a->targetKey));
+                if (!SourceIsInterface(a->connectionKind)) a->SetSource(ByKey(elements_, first_, a->sourceKey));
+                if (!TargetIsInterface(a->connectionKind)) a->SetTarget(ByKey(elements_, first_, a->targetKey));
             }
             // A key end that names no place or transition of the record can
             // only come from damage; the arc is dropped when it is connected.
@@ -237,72 +234,28 @@ private:
     std::size_t first_;
 };
 
-// Resolves the stored ends of an arc of the 1.48 layout in object `o`;
-// false when an end is missing or of the wrong kind.
-bool ResolveEnds(TPNObjekt& o, TEdge& a) {
-    auto interfacePlace = [&o](const std::string& name) -> TInterfacePlace* {
+// The elements an arc of the 1.48 layout is drawn between in object `o`:
+// keys were resolved when the record was read, interface places are found
+// by their names now.
+std::pair<TGraphItem*, TGraphItem*> DrawnEnds(TPNObjekt& o, const TEdge& a) {
+    auto interfacePlace = [&o](const std::string& name) -> TGraphItem* {
         TInterfacePlace* ip = o.FindInterfacePlaceByPath(name);
         return (ip && ip->innerPlace) ? ip : nullptr;
     };
-    switch (a.connectionKind) {
-    case 0:
-        return (IsPlace(a.source) && IsTransition(a.target)) ||
-               (IsTransition(a.source) && IsPlace(a.target));
-    case 1:
-        a.SetTarget(interfacePlace(a.targetName));
-        return IsPlace(a.source) && a.target;
-    case 2:
-        a.SetSource(interfacePlace(a.sourceName));
-        return a.source && IsPlace(a.target);
-    case 3:
-        a.interfaceTarget = interfacePlace(a.targetName);
-        a.SetTarget(a.interfaceTarget ? a.interfaceTarget->innerPlace : nullptr);
-        return IsTransition(a.source) && a.target;
-    case 4:
-        a.interfaceSource = interfacePlace(a.sourceName);
-        a.SetSource(a.interfaceSource ? a.interfaceSource->innerPlace : nullptr);
-        return a.source && IsTransition(a.target);
-    case 5:
-        a.SetSource(interfacePlace(a.sourceName));
-        a.SetTarget(interfacePlace(a.targetName));
-        return a.source && a.target;
-    default:
-        return false;
-    }
+    return {SourceIsInterface(a.connectionKind) ? interfacePlace(a.sourceName) : a.source,
+            TargetIsInterface(a.connectionKind) ? interfacePlace(a.targetName) : a.target};
 }
 
-TPlatz* Inner(TGraphItem* e) { return static_cast<TInterfacePlace*>(e)->innerPlace; }
-
 // Connects the arcs read for object `o`, last first: arcs whose ends cannot
-// be found are removed from the net without a message; the others are
-// entered into the lists of their ends and fusions are made.
+// be found, or are not of the kinds their connection kind names, are removed
+// from the net without a message; the others are joined.
 void ConnectArcs(TPNObjekt& o, const std::vector<TEdge*>& arcs) {
     std::vector<TGraphItem*> dropped;
     for (auto it = arcs.rbegin(); it != arcs.rend(); ++it) {
         TEdge* a = *it;
-        if (!ResolveEnds(o, *a)) {
+        const auto [source, target] = DrawnEnds(o, *a);
+        if (ConnectionKindOf(source, target) != a->connectionKind || !JoinArc(*a, source, target)) {
             dropped.push_back(a);
-            continue;
-        }
-        switch (a->connectionKind) {
-        case 3:
-            a->source->OutEdgeList.push_back(a);
-            a->interfaceTarget->InEdgeList.push_back(a);
-            break;
-        case 4:
-            a->interfaceSource->OutEdgeList.push_back(a);
-            a->target->InEdgeList.push_back(a);
-            break;
-        default:
-            a->source->OutEdgeList.push_back(a);
-            a->target->InEdgeList.push_back(a);
-            break;
-        }
-        switch (a->connectionKind) {
-        case 1: Inner(a->target)->FuseTo(static_cast<TPlatz*>(a->source)); break;
-        case 2: static_cast<TPlatz*>(a->target)->FuseTo(Inner(a->source)); break;
-        case 5: Inner(a->target)->FuseTo(Inner(a->source)); break;
-        default: break;
         }
     }
     o.Net().DestroyElements(dropped);
@@ -440,23 +393,6 @@ private:
     bool reported_ = false;
 };
 
-// Keeps the program-wide version label and firing rule of the document
-// being read while a class file is read for it.
-class FileSettingsGuard {
-public:
-    FileSettingsGuard() : version_(Settings().fileVersion), rule_(Settings().enhancedFiringRule) {}
-    ~FileSettingsGuard() {
-        Settings().fileVersion = version_;
-        Settings().enhancedFiringRule = rule_;
-    }
-    FileSettingsGuard(const FileSettingsGuard&) = delete;
-    FileSettingsGuard& operator=(const FileSettingsGuard&) = delete;
-
-private:
-    std::string version_;
-    std::int32_t rule_;
-};
-
 void WriteNetRecord(BinaryWriter& out, TNetList& net) {
     RenumberKeys(net);
     std::vector<const TGraphItem*> groups[5];
@@ -493,12 +429,10 @@ std::vector<std::uint8_t> WriteNet(TPNObjekt& root) {
     out.TStr(kCurrentFileVersion);
     out.TStr(root.sampleTimeText);
     out.TInt(root.timeUnit);
-    out.TInt(Settings().enhancedFiringRule);
+    out.TInt(root.enhancedFiringRule);
     WriteObject(out, root);
     return std::move(out.Bytes());
 }
-
-[[maybe_unused]] const bool kLoaderInstalled = (InstallNetFileLoader(), true);
 
 } // namespace
 
@@ -561,7 +495,7 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
         if (statusText) statusText->clear();
         return false;
     }
-    Settings().fileVersion = label;
+    root.fileVersion = label;
     if (statusText) *statusText = label;
 
     NetFileReader reader(in, label);
@@ -575,7 +509,7 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
             root.sampleTimeText = in.TStr();
             root.timeUnit = in.TInt();
         }
-        Settings().enhancedFiringRule = (*value >= ValueOf("2,7") && in.TInt() != 0) ? 1 : 0;
+        root.enhancedFiringRule = (*value >= ValueOf("2,7") && in.TInt() != 0) ? 1 : 0;
         reader.ReadObject(root, 0);
         // Whatever follows the root object was not written by a writer of
         // this format: it would be lost silently.
@@ -610,14 +544,14 @@ bool LoadNetFile(TPNObjekt& root, const std::string& path, std::string* statusTe
 
 std::vector<std::uint8_t> SaveNet(TPNObjekt& root) {
     std::vector<std::uint8_t> bytes = WriteNet(root);
-    Settings().fileVersion = kCurrentFileVersion;
+    root.fileVersion = kCurrentFileVersion;
     return bytes;
 }
 
 bool SaveNetFile(TPNObjekt& root, const std::string& path, std::string* error) {
     const std::vector<std::uint8_t> bytes = WriteNet(root);
     if (!fs::WriteFileAtomically(path, bytes.data(), bytes.size(), error)) return false;
-    Settings().fileVersion = kCurrentFileVersion;
+    root.fileVersion = kCurrentFileVersion;
     return true;
 }
 
@@ -704,10 +638,7 @@ NetFileHeader ReadNetFileHeader(const std::string& path) {
 }
 
 void InstallNetFileLoader() {
-    ObjectLibrary().loadClass = [](TPNObjekt& into, const std::string& file) {
-        FileSettingsGuard keep;
-        return LoadNetFile(into, file);
-    };
+    ObjectLibrary().loadClass = [](TPNObjekt& into, const std::string& file) { return LoadNetFile(into, file); };
 }
 
 } // namespace qz

@@ -27,7 +27,9 @@ std::string KeptOriginalText(const std::string& copy);
 // A class file's header lies within this many bytes at its start.
 inline constexpr std::size_t kMaxHeaderBytes = 1 << 16;
 
-// Reads the file into `root`, an empty root object. Failures are reported
+// Reads the file into `root`, an empty root object, with the document's
+// settings (sample time, time unit, enhanced firing rule) and the version
+// label read (`root.fileVersion`). Failures are reported
 // through the message boxes; false when nothing usable was read (file
 // missing, unreadable or no regular file, newer version, read error before
 // the net). After any fault `root.readWithErrors` is set, also when what
@@ -39,8 +41,9 @@ inline constexpr std::size_t kMaxHeaderBytes = 1 << 16;
 bool LoadNetFile(TPNObjekt& root, const std::string& path, std::string* statusText = nullptr);
 bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::string* statusText = nullptr);
 
-// Writes the root object as version "2,7". The previous file survives any
-// failure (written to a temporary file, then renamed).
+// Writes the root object as version "2,7" (and sets `root.fileVersion` to
+// it). The previous file survives any failure (written to a temporary file,
+// then renamed).
 bool SaveNetFile(TPNObjekt& root, const std::string& path, std::string* error = nullptr);
 
 // Saving a document: as SaveNetFile, but a document read with errors that
@@ -79,8 +82,8 @@ bool ReadNetRecord(TPNObjekt& object, BinaryReader& in, const std::string& versi
                    std::vector<std::unique_ptr<TGraphItem>>& elements, bool* damaged = nullptr);
 
 // Lets the object library read class files (`ObjectLibrary().loadClass`),
-// which is how TPNObjekt::SetInherited loads base classes. Idempotent; also
-// done when this module is linked in.
+// which is how TPNObjekt::SetInherited loads base classes. Every program
+// calls it once at start-up (tests and benchmarks too); idempotent.
 void InstallNetFileLoader();
 
 } // namespace qz

@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "model/FusionRules.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -10,44 +11,47 @@
 
 namespace qz::test {
 
-// Builds nets in memory for the engine tests.
+// Builds nets in an object's own net.
 class NetBuilder {
 public:
     explicit NetBuilder(TPNObjekt& object) : object_(object) {}
 
-    TPlatz* Place(const std::string& name, double marking, bool continuous = false,
+    TNetList& net() { return object_.Net(); }
+
+    // A place whose name is also its variable name, holding `marking` as
+    // its initial and current marking.
+    TPlatz* Place(const std::string& name = "m1", double marking = 0, bool continuous = false,
                   long double capacity = -1) {
         auto p = std::make_unique<TPlatz>();
-        p->name = name;
-        p->variableName = name;
         p->continuous = continuous ? 1 : 0;
         p->capacity = capacity;
+        p->SetVariableName(name);
+        p->SetName(name);
         p->SetInitialMarking(marking);
         p->SetMarking(marking);
-        return static_cast<TPlatz*>(object_.Net().Add(std::move(p)));
+        return static_cast<TPlatz*>(net().Add(std::move(p)));
     }
 
-    TTransition* Trans(const std::string& name, const std::string& function, bool continuous = false,
+    TTransition* Trans(const std::string& name = "T", const std::string& function = "0", bool continuous = false,
                        int priority = 1) {
         auto t = std::make_unique<TTransition>(&object_.Variables());
-        t->name = name;
         t->continuous = continuous ? 1 : 0;
         t->priority = priority;
+        t->SetName(name);
         t->SetFunctionText(function);
-        return static_cast<TTransition*>(object_.Net().Add(std::move(t)));
+        return static_cast<TTransition*>(net().Add(std::move(t)));
     }
 
+    // An arc joined as drawn from `from` to `to` (an interface place for the
+    // kinds through interface places); no fusion check.
     TEdge* Arc(TGraphItem* from, TGraphItem* to, const std::string& weight = "1",
-               std::uint8_t arcKind = akNormal, std::uint8_t connectionKind = 0) {
+               std::uint8_t arcKind = akNormal) {
         auto e = std::make_unique<TEdge>(&object_.Variables());
         e->SetWeightText(weight);
         e->arcKind = arcKind;
-        e->connectionKind = connectionKind;
-        e->SetSource(from);
-        e->SetTarget(to);
-        from->OutEdgeList.push_back(e.get());
-        to->InEdgeList.push_back(e.get());
-        return static_cast<TEdge*>(object_.Net().Add(std::move(e)));
+        auto* raw = static_cast<TEdge*>(net().Add(std::move(e)));
+        JoinArc(*raw, from, to);
+        return raw;
     }
 
 private:
