@@ -90,6 +90,18 @@ public:
         }
     }
 
+    // Place -> immediate transition -> next place, 4 elements a stage, and
+    // not a token: nothing is ever enabled.
+    void DeadChain(long elements) {
+        TPlatz* p = Place(0, false);
+        for (long i = 0; i < elements / 4; ++i) {
+            TTransition* t = Trans("0", false);
+            Arc(p, t);
+            p = Place(0, false);
+            Arc(t, p);
+        }
+    }
+
 private:
     TPNObjekt& net_;
     long places_ = 0, transitions_ = 0, arcs_ = 0;
@@ -143,9 +155,32 @@ void BM_ConflictHeavy(benchmark::State& s) { Step(s, Kind::Conflicts); }
 void BM_ContinuousTanks(benchmark::State& s) { Step(s, Kind::Tanks); }
 void BM_Mixed(benchmark::State& s) { Step(s, Kind::Mixed); }
 
+// An empty time step of the engine: a maximum-speed step of a net in which
+// no transition is ever enabled, ns per step.
+void BM_DeadStep(benchmark::State& state) {
+    SilentMessageBoxes boxes;
+    PlatformServices services{};
+    services.messages = &boxes;
+    PlatformScope scope(services);
+    SimulationBusy() = false;
+
+    TPNObjekt net;
+    Generator(net).DeadChain(state.range(0));
+    TSimulationSession session;
+    if (StartSimulation(net, session) != StartOutcome::Started) {
+        state.SkipWithError("the generated net did not start");
+        return;
+    }
+    session.HighSpeedCheckBoxClick(true);
+    session.engine.Refresh();
+    for (auto _ : state) benchmark::DoNotOptimize(session.engine.Step());
+    EndSimulation(net, session);
+}
+
 BENCHMARK(BM_DiscreteRing)->Arg(1000)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_ConflictHeavy)->Arg(1000)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_ContinuousTanks)->Arg(1000)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_Mixed)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_DeadStep)->Arg(1000)->Arg(10000);
 
 } // namespace

@@ -84,6 +84,7 @@ inline bool ReaderOk(long double weight, long double capacity, ArcCondition c, d
 } // namespace
 
 void EnablingIndex::Clear() {
+    ++generation_;
     trans_ = nullptr;
     arcs_ = nullptr;
     cellArcs0_.clear();
@@ -115,6 +116,7 @@ void EnablingIndex::Clear() {
 
 // The readers of each cell, the positions of each slot in the immediate list.
 void EnablingIndex::Build() {
+    ++generation_;
     trans_ = net_.trans.data();
     arcs_ = net_.arcs.data();
     const std::vector<ArcSlot>& arcs = net_.arcs;
@@ -350,6 +352,7 @@ bool EnablingIndex::ArcOk(std::uint32_t arc) const {
 // or an arc whose weight changed (of every transition after a change outside
 // the engine).
 void EnablingIndex::Flush() {
+    ++generation_;
     if (!checksValid_) {
         for (std::uint32_t c : dirtyCells_) cellDirty_[c] = 0;
         dirtyCells_.Clear();

@@ -104,11 +104,16 @@ public:
     bool Kept(std::uint32_t slot) const { return check_[slot] != 0; }
     // Brings the kept structural parts up to date.
     void Update() {
-        if (!checksValid_ || !dirtyCells_.Empty() || !staleSlots_.empty()) Flush();
+        if (!Current()) Flush();
     }
+    // Whether the kept structural parts are up to date.
+    bool Current() const { return checksValid_ && dirtyCells_.Empty() && staleSlots_.empty(); }
     // Per position of the session's immediate list: its transition's
     // structural part holds (kept incrementally), 64 positions a word.
     const std::vector<std::uint64_t>& ImmediateBits() const { return immBits_; }
+    // Counts the updates that may have changed a structural part: equal
+    // counts mean equal ImmediateBits.
+    std::uint64_t Generation() const { return generation_; }
 
 private:
     struct CellReader {
@@ -183,6 +188,7 @@ private:
     bool incremental_ = false;
     bool checksValid_ = false;  // check_ holds for every slot
     bool recheck_ = false;      // Flush re-checks the readers of a changed cell whole
+    std::uint64_t generation_ = 0;
 
     // Per cell.
     std::vector<std::uint32_t> cellArcs0_;  // range of a cell in readers_
