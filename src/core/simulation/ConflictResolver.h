@@ -65,6 +65,8 @@ private:
     };
 
     void Begin(bool seeded);
+    template <class Position>
+    bool InConflict(double avail, std::size_t count, Position position) const;
     void KnowChosen();
     void ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered,
                       const FlaggedArcs& flagged, StepMode mode);

@@ -408,8 +408,10 @@ void EnablingIndex::Flush() {
             // The readers between the old and the new prefix changed; those
             // now inside it hold (fail, for inhibitors).
             const bool ok = (count > old) != (b == kInhibitorBlock);
+            const Hot hot = Arrays();
+            const CellReader* const readers = readers_.data();
             for (std::uint32_t k = lo + std::min(old, count); k < lo + std::max(old, count); ++k) {
-                FlipArc(readers_[k].arc, readers_[k].trans, ok);
+                hot.FlipArc(readers[k].arc, readers[k].trans, ok);
             }
         }
         for (std::uint32_t k = cb.start[kExactBlock]; k < cb.start[kExactBlock + 1]; ++k) {
@@ -464,11 +466,14 @@ void EnablingIndex::BuildCellSlots() {
 // Flush for a net re-checked whole: every transition reading a changed cell
 // and every stale one is checked again.
 void EnablingIndex::Recheck() {
+    const Hot hot = Arrays();
+    const std::uint32_t* const slots0 = cellSlots0_.data();
+    const std::uint32_t* const slots = cellSlots_.data();
     for (std::uint32_t c : dirtyCells_) {
         if (!CellChanged(c)) continue;
-        for (std::uint32_t k = cellSlots0_[c]; k < cellSlots0_[c + 1]; ++k) {
-            const std::uint32_t slot = cellSlots_[k];
-            SetCheck(slot, ChecksHold(slot));
+        for (std::uint32_t k = slots0[c]; k < slots0[c + 1]; ++k) {
+            const std::uint32_t slot = slots[k];
+            hot.SetCheck(slot, hot.ChecksHold(slot));
         }
     }
     dirtyCells_.Clear();
