@@ -2,6 +2,8 @@
 // connection kind, objects with frames and fusions, document settings.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "FakePlatform.h"
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
@@ -217,6 +219,21 @@ TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
             EXPECT_EQ(a->source, a->interfaceSource->innerPlace);
         }
     }
+}
+
+// Objects stored without their frame entries still publish their places:
+// nothing is dropped, and the second round gives the first one's text.
+TEST_F(PnmlRoundTrip, ObjectsWithoutStoredFramesRebuildTheirInterface) {
+    const std::string text =
+        std::regex_replace(ShowcaseText(), std::regex("<qz:frame[^>]*/>|<qz:frame[^>]*>[\\s\\S]*?</qz:frame>"), "");
+    TPNObjekt once, twice;
+    const ImportResult r = PnmlImporter::ImportText(once, text);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+    EXPECT_EQ(once.Net().Count(), original.Net().Count());
+    const std::string first = PnmlExporter::ExportText(once);
+    ASSERT_TRUE(PnmlImporter::ImportText(twice, first).ok);
+    EXPECT_EQ(PnmlExporter::ExportText(twice), first);
 }
 
 TEST_F(PnmlRoundTrip, ArcsToInterfacePlacesThatAreGoneAreDroppedWithAWarning) {
