@@ -2,8 +2,6 @@
 // connection kind, objects with frames and fusions, document settings.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "FakePlatform.h"
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
@@ -224,8 +222,13 @@ TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
 // Objects stored without their frame entries still publish their places:
 // nothing is dropped, and the second round gives the first one's text.
 TEST_F(PnmlRoundTrip, ObjectsWithoutStoredFramesRebuildTheirInterface) {
-    const std::string text =
-        std::regex_replace(ShowcaseText(), std::regex("<qz:frame[^>]*/>|<qz:frame[^>]*>[\\s\\S]*?</qz:frame>"), "");
+    std::string text = ShowcaseText();
+    for (std::size_t at; (at = text.find("<qz:frame ")) != std::string::npos;) {
+        const std::size_t tagEnd = text.find('>', at);
+        const bool empty = text[tagEnd - 1] == '/';
+        const std::size_t end = empty ? tagEnd + 1 : text.find("</qz:frame>", at) + 11;
+        text.erase(at, end - at);
+    }
     TPNObjekt once, twice;
     const ImportResult r = PnmlImporter::ImportText(once, text);
     ASSERT_TRUE(r.ok) << r.error;
