@@ -733,7 +733,14 @@ void Reader::ReadObject(TPNObjekt& obj, const pugi::xml_node& objectNode, Scope&
     if (isRoot) LayoutPageNodes();
     const pugi::xml_node baseFrame = Child(objectNode, "baseFrame");
     AddInOrder(scope, baseFrame);
-    if (const pugi::xml_node frame = Child(objectNode, "frame")) ApplyFrame(obj.Frame(), frame);
+    if (const pugi::xml_node frame = Child(objectNode, "frame")) {
+        ApplyFrame(obj.Frame(), frame);
+    } else {
+        // Without stored entries the published places still make the
+        // interface, in their rebuilt order.
+        obj.Frame().RebuildInterface();
+        obj.Frame().LayoutInterface();
+    }
     if (TPNObjekt* b = obj.Base(); b && baseFrame) ApplyFrame(b->Frame(), baseFrame);
     ResolvePathArcs(scope);
     --objectDepth_;

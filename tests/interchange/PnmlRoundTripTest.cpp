@@ -219,6 +219,26 @@ TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
     }
 }
 
+// Objects stored without their frame entries still publish their places:
+// nothing is dropped, and the second round gives the first one's text.
+TEST_F(PnmlRoundTrip, ObjectsWithoutStoredFramesRebuildTheirInterface) {
+    std::string text = ShowcaseText();
+    for (std::size_t at; (at = text.find("<qz:frame ")) != std::string::npos;) {
+        const std::size_t tagEnd = text.find('>', at);
+        const bool empty = text[tagEnd - 1] == '/';
+        const std::size_t end = empty ? tagEnd + 1 : text.find("</qz:frame>", at) + 11;
+        text.erase(at, end - at);
+    }
+    TPNObjekt once, twice;
+    const ImportResult r = PnmlImporter::ImportText(once, text);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+    EXPECT_EQ(once.Net().Count(), original.Net().Count());
+    const std::string first = PnmlExporter::ExportText(once);
+    ASSERT_TRUE(PnmlImporter::ImportText(twice, first).ok);
+    EXPECT_EQ(PnmlExporter::ExportText(twice), first);
+}
+
 TEST_F(PnmlRoundTrip, ArcsToInterfacePlacesThatAreGoneAreDroppedWithAWarning) {
     const std::string text = ShowcaseText();
     // The class no longer publishes "x".
