@@ -225,6 +225,21 @@ void ConflictResolver::KnowChosen() {
     chosenCursor_ = 0;
 }
 
+// A loser of a group (inline in the resolution; the trace out of line).
+inline void ConflictResolver::ThrowOut(std::uint32_t arc, StepMode mode) {
+    const ArcSlot& a = net_.arcs[arc];
+    TTransition& t = *net_.trans[a.trans].t;
+    t.busy = 0;
+    t.remainingTime = t.firingTime;
+    if (mode.animating) t.SetSelected(false);
+    if (tracing_) [[unlikely]] TraceThrowOut(a, t);
+}
+
+void ConflictResolver::TraceThrowOut(const ArcSlot& a, const TTransition& t) {
+    sink_->Trace("Rauswurf von Kante: " + a.place->name + "-" + t.name);
+    sink_->Trace("Rauswurf von " + t.name);
+}
+
 // The candidates of a group in conflict are its flagged transitions in arc
 // order, each taken once; every transition of the group loses its chosen
 // flag. With `flagged` (the group's arcs whose transitions were flagged when
@@ -307,17 +322,6 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
     if (lastWinner != kNone) RecheckAfterWinner(lastWinner, g, mode);
 }
 
-void ConflictResolver::ThrowOut(std::uint32_t arc, StepMode mode) {
-    const ArcSlot& a = net_.arcs[arc];
-    TTransition& t = *net_.trans[a.trans].t;
-    t.busy = 0;
-    t.remainingTime = t.firingTime;
-    if (mode.animating) t.SetSelected(false);
-    if (tracing_) {
-        sink_->Trace("Rauswurf von Kante: " + a.place->name + "-" + t.name);
-        sink_->Trace("Rauswurf von " + t.name);
-    }
-}
 
 void ConflictResolver::RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g, StepMode mode) {
     TraceSink* sink = sink_;

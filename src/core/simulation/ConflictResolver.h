@@ -71,6 +71,7 @@ private:
     void ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered,
                       const FlaggedArcs& flagged, StepMode mode);
     void ThrowOut(std::uint32_t arc, StepMode mode);
+    void TraceThrowOut(const ArcSlot& a, const TTransition& t);
     void RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g, StepMode mode);
     void ResetNextMarkings(std::vector<std::uint32_t>* lowered);
 

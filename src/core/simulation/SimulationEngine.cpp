@@ -240,14 +240,17 @@ bool TSimulationEngine::FireImmediate(const std::vector<std::uint32_t>* flagged)
         return true;
     }
     const StepMode mode = Mode();
+    const TransSlot* const trans = net_.trans.data();
+    Firing& firing = firing_;
     for (std::uint32_t s : list) {
-        if (net_.trans[s].t->fireFlag) firing_.Fire(s, mode);
+        const TransSlot& ts = trans[s];
+        if (ts.t->fireFlag) firing.Fire(ts, mode);
     }
     timeAdvanced = false;
     for (std::uint32_t s : net_.timed) {
-        TTransition& t = *net_.trans[s].t;
+        TTransition& t = *trans[s].t;
         if (!t.fireFlag) continue;
-        firing_.Fire(s, mode);
+        firing.Fire(trans[s], mode);
         t.busy = 0;
     }
     if (mode.animating) {
