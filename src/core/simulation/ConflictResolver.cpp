@@ -11,6 +11,9 @@
 
 namespace qz {
 
+ConflictResolver::ConflictResolver(SessionNet& net, EnablingIndex& index)
+    : net_(net), index_(index), services_(Platform()) {}
+
 void ConflictResolver::Clear() {
     groups_.clear();
     groupSlots_.clear();
@@ -90,9 +93,8 @@ std::size_t ConflictResolver::Build(TPNObjekt& root) {
 // The services a resolution uses, looked up once; without a seed the
 // generator is reseeded from the clock.
 void ConflictResolver::Begin(bool seeded) {
-    const PlatformServices& services = Platform();
-    random_ = services.random;
-    sink_ = services.trace;
+    random_ = services_.random;
+    sink_ = services_.trace;
     tracing_ = sink_->Enabled();
     if (!seeded) random_->SeedFromClock();
 }
@@ -225,6 +227,14 @@ void ConflictResolver::KnowChosen() {
     chosenCursor_ = 0;
 }
 
+// Removes entry i of the n candidates, keeping their order (a loop: the
+// lists are short, a library move would be a call).
+namespace {
+void Erase(std::uint32_t* candidates, std::size_t& n, std::size_t i) {
+    for (--n; i < n; ++i) candidates[i] = candidates[i + 1];
+}
+} // namespace
+
 // A loser of a group (inline in the resolution; the trace out of line).
 inline void ConflictResolver::ThrowOut(std::uint32_t arc, StepMode mode) {
     const ArcSlot& a = net_.arcs[arc];
@@ -309,13 +319,11 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
         }
         avail -= picked.weight;
         lastWinner = picked.trans;
-        std::copy(candidates + i + 1, candidates + n, candidates + i);
-        --n;
+        Erase(candidates, n, i);
         for (std::size_t j = n; j-- > 0;) {
             if (arcs[candidates[j]].weight > avail) {
                 ThrowOut(candidates[j], mode);
-                std::copy(candidates + j + 1, candidates + n, candidates + j);
-                --n;
+                Erase(candidates, n, j);
             }
         }
     }
