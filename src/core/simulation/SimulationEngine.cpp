@@ -165,6 +165,10 @@ bool TSimulationEngine::ImmediateFull() {
     return event;
 }
 
+// Immediate lists of more than this many words of 64 transitions are large
+// enough for their transitions to miss the cache.
+constexpr std::size_t kFetchFromWords = 8;
+
 // Only transitions whose structural part holds can be enabled; they are
 // visited in list order. No other transition of the list has its fire flag
 // set.
@@ -174,23 +178,48 @@ bool TSimulationEngine::ImmediateFlagged() {
     const std::size_t words = index_.ImmediateBits().size();
     const std::uint32_t* const immediate = net_.immediate.data();
     const TransSlot* const trans = net_.trans.data();
+    const bool timeAdvancedNow = timeAdvanced;
+    // Flags a transition whose structural part holds, if it is enabled.
+    auto flag = [this, trans, timeAdvancedNow](std::uint32_t s) {
+        const TransSlot& ts = trans[s];
+        TTransition& t = *ts.t;
+        if (t.busy || !EnablingIndex::Conditions(ts, timeAdvancedNow)) return false;
+        t.fireFlag = 1;
+        if (!maxSpeed) t.SetSelected(true);
+        if (!runToEvent && t.reservation) {
+            t.busy = 1;
+            t.started = 1;
+        }
+        return true;
+    };
     flagged_.clear();
     std::uint64_t any = 0;
-    for (std::size_t w = 0; w < words; ++w) {
-        any |= bits[w];
-        for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
-            const std::uint32_t s = immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
-            const TransSlot& ts = trans[s];
-            TTransition& t = *ts.t;
-            if (t.busy || !EnablingIndex::Conditions(ts, timeAdvanced)) continue;
-            t.fireFlag = 1;
-            if (!maxSpeed) t.SetSelected(true);
-            if (!runToEvent && t.reservation) {
-                t.busy = 1;
-                t.started = 1;
+    if (words <= kFetchFromWords) {
+        for (std::size_t w = 0; w < words; ++w) {
+            any |= bits[w];
+            for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
+                const std::uint32_t s = immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
+                if (flag(s)) flagged_.push_back(s);
             }
-            flagged_.push_back(s);
         }
+    } else {
+        // First the candidates, with the lines of their working fields
+        // fetched (the transitions of a large net lie far apart, and the
+        // misses overlap), then each in list order.
+        for (std::size_t w = 0; w < words; ++w) {
+            any |= bits[w];
+            for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
+                const std::uint32_t s = immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
+                __builtin_prefetch(&trans[s].t->value);
+                flagged_.push_back(s);
+            }
+        }
+        std::uint32_t* const candidates = flagged_.data();
+        std::size_t flagged = 0;
+        for (std::size_t k = 0, n = flagged_.size(); k < n; ++k) {
+            if (flag(candidates[k])) candidates[flagged++] = candidates[k];
+        }
+        flagged_.resize(flagged);
     }
     if (any == 0) deadGeneration_ = index_.Generation();
     if (flagged_.empty()) return false;
