@@ -21,10 +21,11 @@ class Window;
 
 enum class Alignment { Left, HorizontalCentre, Right, Top, VerticalCentre };
 
-inline constexpr const char* kDeleteNodesText =
-    "This deletes all selected objects and the assigned arcs..";
-inline constexpr const char* kDeleteArcsText = "This deletes all selected arcs..";
-inline constexpr const char* kDeleteOthersText = "This deletes all selected graphical objects...";
+// Arrays, not pointers to literals: each is one object in the whole program,
+// so a query's text can be told apart by its address.
+inline constexpr char kDeleteNodesText[] = "This deletes all selected objects and the assigned arcs..";
+inline constexpr char kDeleteArcsText[] = "This deletes all selected arcs..";
+inline constexpr char kDeleteOthersText[] = "This deletes all selected graphical objects...";
 
 // What deleting the selection of a net would do, found without changing
 // anything: the elements that would go (the selected ones except frames of
