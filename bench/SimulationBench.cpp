@@ -90,12 +90,24 @@ public:
         }
     }
 
+    // Place -> immediate transition -> next place, 4 elements a stage, and
+    // not a token: nothing is ever enabled.
+    void DeadChain(long elements) {
+        TPlatz* p = Place(0, false);
+        for (long i = 0; i < elements / 4; ++i) {
+            TTransition* t = Trans("0", false);
+            Arc(p, t);
+            p = Place(0, false);
+            Arc(t, p);
+        }
+    }
+
 private:
     TPNObjekt& net_;
     long places_ = 0, transitions_ = 0, arcs_ = 0;
 };
 
-enum class Kind { Ring, Conflicts, Tanks, Mixed };
+enum class Kind { Ring, Conflicts, Tanks, Mixed, Dead };
 
 void Step(benchmark::State& state, Kind kind) {
     SilentMessageBoxes boxes;
@@ -112,6 +124,7 @@ void Step(benchmark::State& state, Kind kind) {
     case Kind::Ring: g.DiscreteRing(n); break;
     case Kind::Conflicts: g.Conflicts(n); break;
     case Kind::Tanks: g.Tanks(n); break;
+    case Kind::Dead: g.DeadChain(n); break;
     case Kind::Mixed:
         g.DiscreteRing(n / 3);
         g.Conflicts(n / 3);
@@ -127,7 +140,11 @@ void Step(benchmark::State& state, Kind kind) {
     session.HighSpeedCheckBoxClick(true);
     session.engine.deferWorkingFields = true; // as a maximum-speed run steps
     for (int i = 0; i < 50; ++i) session.SimulationStep(); // settle
-    for (auto _ : state) benchmark::DoNotOptimize(session.SimulationStep());
+    if (kind == Kind::Dead) {
+        for (auto _ : state) benchmark::DoNotOptimize(session.engine.Step()); // the engine's step alone
+    } else {
+        for (auto _ : state) benchmark::DoNotOptimize(session.SimulationStep());
+    }
     state.counters["elements"] = static_cast<double>(net.Net().Count());
     state.counters["arcs"] = static_cast<double>(g.Arcs());
     state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
@@ -142,10 +159,13 @@ void BM_DiscreteRing(benchmark::State& s) { Step(s, Kind::Ring); }
 void BM_ConflictHeavy(benchmark::State& s) { Step(s, Kind::Conflicts); }
 void BM_ContinuousTanks(benchmark::State& s) { Step(s, Kind::Tanks); }
 void BM_Mixed(benchmark::State& s) { Step(s, Kind::Mixed); }
+// An empty time step: a net in which no transition is ever enabled (ns per step).
+void BM_DeadStep(benchmark::State& s) { Step(s, Kind::Dead); }
 
 BENCHMARK(BM_DiscreteRing)->Arg(1000)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_ConflictHeavy)->Arg(1000)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_ContinuousTanks)->Arg(1000)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_Mixed)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_DeadStep)->Arg(1000)->Arg(10000);
 
 } // namespace

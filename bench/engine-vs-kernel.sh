@@ -8,8 +8,12 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 bench=$(realpath "${1:-$repo/build-rel/bench/bench_Pnml}")
-nets_dir=$repo/../shared/bench-nets
-kernel_src=$repo/../shared/bench-kernel/flatkernel.cpp
+# The shared directory lies beside the checkout, or beside the directory of
+# worktrees (as bench_Pnml looks for it).
+shared=$repo/../shared
+[ -d "$shared" ] || shared=$repo/../../shared
+nets_dir=$shared/bench-nets
+kernel_src=$shared/bench-kernel/flatkernel.cpp
 [ -f "$kernel_src" ] || { echo "no reference kernel at $kernel_src" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -18,7 +22,7 @@ rounds=${ROUNDS:-3}
 nets=${NETS:-$(cd "$nets_dir" && ls *.pnml | sed 's/\.pnml$//')}
 
 engine() { # net -> firings/s
-  "$bench" --benchmark_filter="BM_Run/$1\$" --benchmark_format=csv 2> /dev/null |
+  "$bench" --benchmark_filter="BM_Run/$1(/|$)" --benchmark_format=csv 2> /dev/null |
     awk -F, 'NR == 1 { for (i = 1; i <= NF; ++i) if ($i == "\"firings/s\"") c = i } NR == 2 { printf "%.0f", $c }'
 }
 kernel() { # net steps -> firings/s

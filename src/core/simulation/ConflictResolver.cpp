@@ -11,6 +11,9 @@
 
 namespace qz {
 
+ConflictResolver::ConflictResolver(SessionNet& net, EnablingIndex& index)
+    : net_(net), index_(index), services_(Platform()) {}
+
 void ConflictResolver::Clear() {
     groups_.clear();
     groupSlots_.clear();
@@ -54,7 +57,7 @@ std::size_t ConflictResolver::Build(TPNObjekt& root) {
         auto it = groupOf.find(a.owner);
         a.ownerGroup = it == groupOf.end() ? -1 : it->second;
     }
-    candidates_.reserve(largest);
+    candidates_.assign(largest, 0);
 
     // The groups each slot takes part in, in group and arc order.
     std::vector<std::pair<std::uint32_t, std::uint64_t>> entries;
@@ -90,27 +93,52 @@ std::size_t ConflictResolver::Build(TPNObjekt& root) {
 // The services a resolution uses, looked up once; without a seed the
 // generator is reseeded from the clock.
 void ConflictResolver::Begin(bool seeded) {
-    const PlatformServices& services = Platform();
-    random_ = services.random;
-    sink_ = services.trace;
+    random_ = services_.random;
+    sink_ = services_.trace;
     tracing_ = sink_->Enabled();
     if (!seeded) random_->SeedFromClock();
+}
+
+// Whether the flagged arcs of a group need more than `avail` (and avail is
+// not 0): the weights summed in arc order in extended precision. Whole
+// weights below 2^32 are summed in doubles, which is exact for fewer than
+// 2^20 of them and so gives the same comparison. `position(n)` is the n-th
+// of the `count` group arcs looked at.
+template <class Position>
+[[gnu::always_inline]] inline bool ConflictResolver::InConflict(double avail, std::size_t count,
+                                                              Position position) const {
+    if (avail == 0) return false;
+    const ArcSlot* const arcs = net_.arcs.data();
+    TTransition* const* const trans = groupTrans_.data();
+    const std::uint32_t* const groupArcs = groupArcs_.data();
+    double need = 0;
+    bool small = count < (std::size_t{1} << 20);
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::uint32_t k = position(n);
+        if (!trans[k]->fireFlag) continue;
+        const ArcSlot& a = arcs[groupArcs[k]];
+        need += a.weightD;
+        small &= a.smallWeight != 0;
+    }
+    if (small) return avail < need;
+    long double exact = 0;
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::uint32_t k = position(n);
+        if (trans[k]->fireFlag) exact += arcs[groupArcs[k]].weight;
+    }
+    return static_cast<long double>(avail) < exact;
 }
 
 void ConflictResolver::ResolveAll(StepMode mode, bool seeded) {
     Begin(seeded);
     std::vector<std::uint32_t>* lowered = fullReset_ || tracing_ ? nullptr : &lowered_;
     lowered_.clear();
-    const ArcSlot* const arcs = net_.arcs.data();
-    TTransition* const* const trans = groupTrans_.data();
-    const std::uint32_t* const groupArcs = groupArcs_.data();
     for (const GroupSlot& g : groupSlots_) {
-        long double avail = *g.next;
-        long double need = 0;
-        for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
-            if (trans[k]->fireFlag) need += arcs[groupArcs[k]].weight;
+        const double avail = *g.next;
+        const std::uint32_t first = g.arc0;
+        if (!InConflict(avail, g.arc1 - first, [first](std::size_t n) { return first + static_cast<std::uint32_t>(n); })) {
+            continue;
         }
-        if (!(avail < need) || avail == 0) continue;
         ResolveGroup(g, avail, lowered, FlaggedArcs{0, nullptr, nullptr}, mode);
     }
     ResetNextMarkings(lowered);
@@ -153,18 +181,17 @@ void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged,
     // The chosen transitions are looked up before the first group in
     // conflict (nothing changes them before).
     bool chosenReady = false;
-    const ArcSlot* const arcs = net_.arcs.data();
-    for (std::size_t i = 0; i < touched_.size();) {
-        const auto group = static_cast<std::uint32_t>(touched_[i] >> 32);
+    for (std::size_t i = 0, n = touched_.size(); i < n;) {
+        const std::uint64_t* const entries = touched_.data();
+        const auto group = static_cast<std::uint32_t>(entries[i] >> 32);
         const GroupSlot& g = groupSlots_[group];
-        long double avail = *g.next;
-        long double need = 0;
+        const double avail = *g.next;
         const std::size_t first = i;
-        for (; i < touched_.size() && (touched_[i] >> 32) == group; ++i) {
-            const auto k = static_cast<std::uint32_t>(touched_[i]);
-            if (groupTrans_[k]->fireFlag) need += arcs[groupArcs_[k]].weight;
+        while (i < n && (entries[i] >> 32) == group) ++i;
+        const std::uint64_t* const group0 = entries + first;
+        if (!InConflict(avail, i - first, [group0](std::size_t k) { return static_cast<std::uint32_t>(group0[k]); })) {
+            continue;
         }
-        if (!(avail < need) || avail == 0) continue;
         if (!chosenReady) {
             KnowChosen();
             chosenReady = true;
@@ -200,6 +227,29 @@ void ConflictResolver::KnowChosen() {
     chosenCursor_ = 0;
 }
 
+// Removes entry i of the n candidates, keeping their order (a loop: the
+// lists are short, a library move would be a call).
+namespace {
+void Erase(std::uint32_t* candidates, std::size_t& n, std::size_t i) {
+    for (--n; i < n; ++i) candidates[i] = candidates[i + 1];
+}
+} // namespace
+
+// A loser of a group (inline in the resolution; the trace out of line).
+inline void ConflictResolver::ThrowOut(std::uint32_t arc, StepMode mode) {
+    const ArcSlot& a = net_.arcs[arc];
+    TTransition& t = *net_.trans[a.trans].t;
+    t.busy = 0;
+    t.remainingTime = t.firingTime;
+    if (mode.animating) t.SetSelected(false);
+    if (tracing_) [[unlikely]] TraceThrowOut(a, t);
+}
+
+void ConflictResolver::TraceThrowOut(const ArcSlot& a, const TTransition& t) {
+    sink_->Trace("Rauswurf von Kante: " + a.place->name + "-" + t.name);
+    sink_->Trace("Rauswurf von " + t.name);
+}
+
 // The candidates of a group in conflict are its flagged transitions in arc
 // order, each taken once; every transition of the group loses its chosen
 // flag. With `flagged` (the group's arcs whose transitions were flagged when
@@ -208,46 +258,54 @@ void ConflictResolver::KnowChosen() {
 void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered,
                                     const FlaggedArcs& flagged, StepMode mode) {
     RandomSource& random = *random_;
-    candidates_.clear();
+    // The collaborators in registers (short dependency chains per arc; the
+    // flag stores below would reload them). candidates_ has room for the
+    // largest group.
+    const ArcSlot* const arcs = net_.arcs.data();
+    const TransSlot* const trans = net_.trans.data();
+    TTransition* const* const groupTrans = groupTrans_.data();
+    const std::uint32_t* const groupArcs = groupArcs_.data();
+    std::uint32_t* const candidates = candidates_.data();
+    std::size_t n = 0;
     if (flagged.first) {
         // Groups are visited in ascending order.
-        while (chosenCursor_ < chosenGroups_.size() && (chosenGroups_[chosenCursor_] >> 32) < flagged.group) {
-            ++chosenCursor_;
+        const std::uint64_t* const chosen = chosenGroups_.data();
+        const std::size_t chosenCount = chosenGroups_.size();
+        std::size_t c = chosenCursor_;
+        while (c < chosenCount && (chosen[c] >> 32) < flagged.group) ++c;
+        for (; c < chosenCount && (chosen[c] >> 32) == flagged.group; ++c) {
+            trans[static_cast<std::uint32_t>(chosen[c])].t->chosen = 0;
         }
-        for (; chosenCursor_ < chosenGroups_.size() && (chosenGroups_[chosenCursor_] >> 32) == flagged.group;
-             ++chosenCursor_) {
-            net_.trans[static_cast<std::uint32_t>(chosenGroups_[chosenCursor_])].t->chosen = 0;
-        }
+        chosenCursor_ = c;
         for (const std::uint64_t* e = flagged.first; e != flagged.last; ++e) {
             const auto k = static_cast<std::uint32_t>(*e);
-            TTransition& t = *groupTrans_[k];
+            TTransition& t = *groupTrans[k];
             t.chosen = 0;
             if (t.fireFlag) {
-                candidates_.push_back(groupArcs_[k]);
+                candidates[n++] = groupArcs[k];
                 t.fireFlag = 0;
             }
         }
     } else {
         for (std::uint32_t k = g.arc0; k < g.arc1; ++k) {
-            TTransition& t = *groupTrans_[k];
+            TTransition& t = *groupTrans[k];
             t.chosen = 0;
             if (t.fireFlag) {
-                candidates_.push_back(groupArcs_[k]);
+                candidates[n++] = groupArcs[k];
                 t.fireFlag = 0;
             }
         }
     }
-    // The collaborators in registers (short dependency chains per arc).
-    const ArcSlot* const arcs = net_.arcs.data();
-    const TransSlot* const trans = net_.trans.data();
     EnablingIndex& index = index_;
+    const std::uint8_t* const cellIsGroup = cellIsGroup_.data();
+    const bool track = index.Incremental();
     std::uint32_t lastWinner = kNone;
-    while (!candidates_.empty()) {
-        const std::int32_t priority = trans[arcs[candidates_.front()].trans].t->priority;
+    while (n != 0) {
+        const std::int32_t priority = trans[arcs[candidates[0]].trans].t->priority;
         std::size_t k = 1;
-        while (k < candidates_.size() && trans[arcs[candidates_[k]].trans].t->priority == priority) ++k;
+        while (k < n && trans[arcs[candidates[k]].trans].t->priority == priority) ++k;
         const std::size_t i = k == 1 ? 0 : static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
-        const ArcSlot& picked = arcs[candidates_[i]];
+        const ArcSlot& picked = arcs[candidates[i]];
         const TransSlot& ws = trans[picked.trans];
         ws.t->fireFlag = 1;
         if (!ws.t->chosen && chosenKnown_) chosenList_.push_back(picked.trans);
@@ -256,33 +314,22 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
             const ArcSlot& a = arcs[j];
             if (a.kind != akNormal) continue;
             *a.next = a.ExactWith(*a.next) ? *a.next - a.weightD : Stored(*a.next - a.weight);
-            index.Touch(a.cell);
-            if (lowered && cellIsGroup_[a.cell]) lowered->push_back(a.cell);
+            if (track) index.Mark(a.cell);
+            if (lowered && cellIsGroup[a.cell]) lowered->push_back(a.cell);
         }
         avail -= picked.weight;
         lastWinner = picked.trans;
-        candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(i));
-        for (std::size_t j = candidates_.size(); j-- > 0;) {
-            if (arcs[candidates_[j]].weight > avail) {
-                ThrowOut(candidates_[j], mode);
-                candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(j));
+        Erase(candidates, n, i);
+        for (std::size_t j = n; j-- > 0;) {
+            if (arcs[candidates[j]].weight > avail) {
+                ThrowOut(candidates[j], mode);
+                Erase(candidates, n, j);
             }
         }
     }
     if (lastWinner != kNone) RecheckAfterWinner(lastWinner, g, mode);
 }
 
-void ConflictResolver::ThrowOut(std::uint32_t arc, StepMode mode) {
-    const ArcSlot& a = net_.arcs[arc];
-    TTransition& t = *net_.trans[a.trans].t;
-    t.busy = 0;
-    t.remainingTime = t.firingTime;
-    if (mode.animating) t.SetSelected(false);
-    if (tracing_) {
-        sink_->Trace("Rauswurf von Kante: " + a.place->name + "-" + t.name);
-        sink_->Trace("Rauswurf von " + t.name);
-    }
-}
 
 void ConflictResolver::RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g, StepMode mode) {
     TraceSink* sink = sink_;

@@ -8,6 +8,7 @@
 namespace qz {
 
 class EnablingIndex;
+struct PlatformServices;
 class RandomSource;
 class TPNObjekt;
 class TraceSink;
@@ -25,7 +26,7 @@ class TraceSink;
 // on, every group is walked and reported.
 class ConflictResolver {
 public:
-    ConflictResolver(SessionNet& net, EnablingIndex& index) : net_(net), index_(index) {}
+    ConflictResolver(SessionNet& net, EnablingIndex& index);
 
     // Builds the conflict groups of `root`'s hierarchy; returns their number.
     std::size_t Build(TPNObjekt& root);
@@ -65,10 +66,13 @@ private:
     };
 
     void Begin(bool seeded);
+    template <class Position>
+    bool InConflict(double avail, std::size_t count, Position position) const;
     void KnowChosen();
     void ResolveGroup(const GroupSlot& g, long double avail, std::vector<std::uint32_t>* lowered,
                       const FlaggedArcs& flagged, StepMode mode);
     void ThrowOut(std::uint32_t arc, StepMode mode);
+    void TraceThrowOut(const ArcSlot& a, const TTransition& t);
     void RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g, StepMode mode);
     void ResetNextMarkings(std::vector<std::uint32_t>* lowered);
 
@@ -93,7 +97,10 @@ private:
     std::vector<std::uint32_t> chosenList_;
     std::vector<std::uint64_t> chosenGroups_; // group << 32 | slot of the chosen ones, sorted
     std::size_t chosenCursor_ = 0;
-    // Services of the running resolution.
+    // The program's platform services (one object for the program's life,
+    // whose members a PlatformScope replaces) and those of the running
+    // resolution.
+    const PlatformServices& services_;
     RandomSource* random_ = nullptr;
     TraceSink* sink_ = nullptr;
     bool tracing_ = false; // touched_ holds every group arc of a flagged transition

@@ -84,6 +84,7 @@ inline bool ReaderOk(long double weight, long double capacity, ArcCondition c, d
 } // namespace
 
 void EnablingIndex::Clear() {
+    ++generation_;
     trans_ = nullptr;
     arcs_ = nullptr;
     cellArcs0_.clear();
@@ -115,6 +116,7 @@ void EnablingIndex::Clear() {
 
 // The readers of each cell, the positions of each slot in the immediate list.
 void EnablingIndex::Build() {
+    ++generation_;
     trans_ = net_.trans.data();
     arcs_ = net_.arcs.data();
     const std::vector<ArcSlot>& arcs = net_.arcs;
@@ -350,6 +352,7 @@ bool EnablingIndex::ArcOk(std::uint32_t arc) const {
 // or an arc whose weight changed (of every transition after a change outside
 // the engine).
 void EnablingIndex::Flush() {
+    ++generation_;
     if (!checksValid_) {
         for (std::uint32_t c : dirtyCells_) cellDirty_[c] = 0;
         dirtyCells_.Clear();
@@ -405,8 +408,10 @@ void EnablingIndex::Flush() {
             // The readers between the old and the new prefix changed; those
             // now inside it hold (fail, for inhibitors).
             const bool ok = (count > old) != (b == kInhibitorBlock);
+            const Hot hot = Arrays();
+            const CellReader* const readers = readers_.data();
             for (std::uint32_t k = lo + std::min(old, count); k < lo + std::max(old, count); ++k) {
-                FlipArc(readers_[k].arc, readers_[k].trans, ok);
+                hot.FlipArc(readers[k].arc, readers[k].trans, ok);
             }
         }
         for (std::uint32_t k = cb.start[kExactBlock]; k < cb.start[kExactBlock + 1]; ++k) {
@@ -461,11 +466,14 @@ void EnablingIndex::BuildCellSlots() {
 // Flush for a net re-checked whole: every transition reading a changed cell
 // and every stale one is checked again.
 void EnablingIndex::Recheck() {
+    const Hot hot = Arrays();
+    const std::uint32_t* const slots0 = cellSlots0_.data();
+    const std::uint32_t* const slots = cellSlots_.data();
     for (std::uint32_t c : dirtyCells_) {
         if (!CellChanged(c)) continue;
-        for (std::uint32_t k = cellSlots0_[c]; k < cellSlots0_[c + 1]; ++k) {
-            const std::uint32_t slot = cellSlots_[k];
-            SetCheck(slot, ChecksHold(slot));
+        for (std::uint32_t k = slots0[c]; k < slots0[c + 1]; ++k) {
+            const std::uint32_t slot = slots[k];
+            hot.SetCheck(slot, hot.ChecksHold(slot));
         }
     }
     dirtyCells_.Clear();

@@ -104,11 +104,16 @@ public:
     bool Kept(std::uint32_t slot) const { return check_[slot] != 0; }
     // Brings the kept structural parts up to date.
     void Update() {
-        if (!checksValid_ || !dirtyCells_.Empty() || !staleSlots_.empty()) Flush();
+        if (!Current()) Flush();
     }
+    // Whether the kept structural parts are up to date.
+    bool Current() const { return checksValid_ && dirtyCells_.Empty() && staleSlots_.empty(); }
     // Per position of the session's immediate list: its transition's
     // structural part holds (kept incrementally), 64 positions a word.
     const std::vector<std::uint64_t>& ImmediateBits() const { return immBits_; }
+    // Counts the updates that may have changed a structural part: equal
+    // counts mean equal ImmediateBits.
+    std::uint64_t Generation() const { return generation_; }
 
 private:
     struct CellReader {
@@ -153,6 +158,36 @@ private:
     static Check MakeCheck(ArcCondition c, const double* v, double threshold);
     ArcCondition ConditionOf(std::uint32_t arc) const;
 
+    // The arrays of the hot paths as raw pointers: a loop that writes flags
+    // through a local copy keeps them in registers (a byte store could
+    // change any member as far as the compiler knows). The arrays keep their
+    // sizes between Build and Clear.
+    struct Hot {
+        const EnablingIndex* index;
+        const std::uint32_t* checkStart;
+        const Check* checks;
+        std::uint8_t* check;
+        const std::uint32_t* immOne;
+        const std::uint32_t* immPos0;
+        const std::uint32_t* immPos;
+        std::uint64_t* immBits;
+        std::uint8_t* arcOk;
+        std::uint32_t* unsatisfied;
+
+        bool ChecksHold(std::uint32_t slot) const;
+        // The structural check of a slot and the bits of its positions in
+        // the immediate list, written whether they changed or not (without
+        // branching on the value).
+        void SetCheck(std::uint32_t slot, bool ok) const;
+        void FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok) const;
+    };
+    Hot Arrays() const {
+        auto* self = const_cast<EnablingIndex*>(this);
+        return Hot{this, checkStart_.data(), checks_.data(), self->check_.data(), immOne_.data(),
+                   immPos0_.data(), immPos_.data(), self->immBits_.data(), self->arcOk_.data(),
+                   self->unsatisfied_.data()};
+    }
+
     bool Structural(std::uint32_t slot) {
         Update();
         return check_[slot] != 0;
@@ -167,11 +202,10 @@ private:
     bool ExactCondition(std::uint32_t arc) const;
     bool ExactChecksHold(std::uint32_t first, std::uint32_t last) const;
     bool CellChanged(std::uint32_t cell);
-    void SetCheck(std::uint32_t slot, bool ok);
-    void FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok);
+    void SetCheck(std::uint32_t slot, bool ok) { Arrays().SetCheck(slot, ok); }
     void SetArcOk(std::uint32_t arc, std::uint32_t slot, bool ok) {
         if ((arcOk_[arc] != 0) == ok) return;
-        FlipArc(arc, slot, ok);
+        Arrays().FlipArc(arc, slot, ok);
     }
 
     const SessionNet& net_;
@@ -183,6 +217,7 @@ private:
     bool incremental_ = false;
     bool checksValid_ = false;  // check_ holds for every slot
     bool recheck_ = false;      // Flush re-checks the readers of a changed cell whole
+    std::uint64_t generation_ = 0;
 
     // Per cell.
     std::vector<std::uint32_t> cellArcs0_;  // range of a cell in readers_
@@ -220,8 +255,12 @@ inline constexpr std::uint32_t kManyPositions = kNone;  // immOne_: it stands th
 // condition, decided on double thresholds (lower bounds alone, then
 // intervals), then the conditions checked exactly.
 [[gnu::always_inline]] inline bool EnablingIndex::ChecksHold(std::uint32_t slot) const {
-    const std::uint32_t* b = checkStart_.data() + slot * kCheckParts;
-    const Check* c = checks_.data();
+    return Arrays().ChecksHold(slot);
+}
+
+[[gnu::always_inline]] inline bool EnablingIndex::Hot::ChecksHold(std::uint32_t slot) const {
+    const std::uint32_t* b = checkStart + slot * kCheckParts;
+    const Check* c = checks;
     for (const Check *k = c + b[0], *end = c + b[1]; k != end; ++k) {
         if (!(*k->v >= k->lo)) return false;
     }
@@ -231,7 +270,7 @@ inline constexpr std::uint32_t kManyPositions = kNone;  // immOne_: it stands th
         ok &= (v >= c[k].lo) & (v <= c[k].hi) & (v != c[k].unless);
     }
     if (!ok || b[2] == b[3]) return ok;
-    return ExactChecksHold(b[2], b[3]);
+    return index->ExactChecksHold(b[2], b[3]);
 }
 
 inline bool EnablingIndex::Inputs(const TransSlot& s) const {
@@ -282,27 +321,27 @@ inline bool EnablingIndex::Conditions(const TransSlot& s, bool timeAdvanced) {
 // The structural check of a slot and the bits of its positions in the
 // immediate list, written whether they changed or not (without branching on
 // the value).
-[[gnu::always_inline]] inline void EnablingIndex::SetCheck(std::uint32_t slot, bool ok) {
-    check_[slot] = ok ? 1 : 0;
+[[gnu::always_inline]] inline void EnablingIndex::Hot::SetCheck(std::uint32_t slot, bool ok) const {
+    check[slot] = ok ? 1 : 0;
     auto store = [this, ok](std::uint32_t position) {
-        std::uint64_t& word = immBits_[position / 64];
+        std::uint64_t& word = immBits[position / 64];
         const std::uint64_t bit = std::uint64_t{1} << (position % 64);
         word = (word & ~bit) | (ok ? bit : 0);
     };
-    const std::uint32_t one = immOne_[slot];
+    const std::uint32_t one = immOne[slot];
     if (one < kNoPosition) [[likely]] {
         store(one);
     } else if (one == kManyPositions) {
-        for (std::uint32_t k = immPos0_[slot]; k < immPos0_[slot + 1]; ++k) store(immPos_[k]);
+        for (std::uint32_t k = immPos0[slot]; k < immPos0[slot + 1]; ++k) store(immPos[k]);
     }
 }
 
 // An arc condition that changed: the count of failing conditions of its
 // slot and the slot's check follow.
-[[gnu::always_inline]] inline void EnablingIndex::FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok) {
-    arcOk_[arc] = ok ? 1 : 0;
-    const std::uint32_t failing = unsatisfied_[slot] + (ok ? std::uint32_t(-1) : 1u);
-    unsatisfied_[slot] = failing;
+[[gnu::always_inline]] inline void EnablingIndex::Hot::FlipArc(std::uint32_t arc, std::uint32_t slot, bool ok) const {
+    arcOk[arc] = ok ? 1 : 0;
+    const std::uint32_t failing = unsatisfied[slot] + (ok ? std::uint32_t(-1) : 1u);
+    unsatisfied[slot] = failing;
     SetCheck(slot, failing == 0);
 }
 

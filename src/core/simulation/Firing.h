@@ -20,8 +20,8 @@ public:
 
     // Fire: a discrete transition takes its inputs and (without reservation)
     // delivers its outputs; a continuous one moves its flow.
-    void Fire(std::uint32_t slot, StepMode mode) {
-        const TransSlot& s = net_.trans[slot];
+    void Fire(std::uint32_t slot, StepMode mode) { Fire(net_.trans[slot], mode); }
+    void Fire(const TransSlot& s, StepMode mode) {
         if (!mode.drawing && !s.continuous) {
             FireQuietly(s);
         } else {

@@ -56,11 +56,15 @@ struct ArcSlot {
     // The weight is a whole number below 2^52: added to or taken from a
     // whole marking below 2^52 it gives the exact result in doubles.
     std::uint8_t wholeWeight = 0;
+    // A whole weight below 2^32 in magnitude: sums of fewer than 2^20 of
+    // them are exact in doubles.
+    std::uint8_t smallWeight = 0;
     double weightD = 0;
 
     void SetWeight(long double w) {
         weight = w;
         wholeWeight = std::fabs(w) < kWholeLimit && w == std::trunc(w) ? 1 : 0;
+        smallWeight = wholeWeight && std::fabs(w) < 4294967296.0L ? 1 : 0;
         weightD = static_cast<double>(w);
     }
     // Whether m -/+ weight is exact in doubles (and so needs no rounding).

@@ -37,6 +37,7 @@ void TSimulationEngine::Clear() {
 }
 
 void TSimulationEngine::MarkingsChanged() {
+    quiet_ = false;
     seenWrites_ = TPlatz::markingWrites.load(std::memory_order_relaxed);
     index_.Invalidate();
     conflicts_.Invalidate();
@@ -88,6 +89,7 @@ void TSimulationEngine::Refresh() {
 
 // The places with an oscilloscope.
 void TSimulationEngine::CollectWatched() {
+    quiet_ = false;
     seenDiagrams_ = TPlatz::diagramChanges.load(std::memory_order_relaxed);
     watched_.clear();
     if (!root_) return;
@@ -100,11 +102,11 @@ void TSimulationEngine::CollectWatched() {
     });
 }
 
-void TSimulationEngine::Prepare() {
+[[gnu::always_inline]] inline void TSimulationEngine::Prepare() {
     if (inStep_) return; // prepared once by the step
-    if (TPlatz::markingWrites.load(std::memory_order_relaxed) != seenWrites_) MarkingsChanged();
+    if (TPlatz::markingWrites.load(std::memory_order_relaxed) != seenWrites_) [[unlikely]] MarkingsChanged();
     const bool use = incremental && net_.arcs.size() >= incrementalFromArcs;
-    if (use != index_.Incremental()) {
+    if (use != index_.Incremental()) [[unlikely]] {
         MarkingsChanged();
         index_.SetIncremental(use);
     }
@@ -136,43 +138,90 @@ void TSimulationEngine::Fire(TTransition& t) {
     const int s = net_.SlotOf(t);
     if (s < 0) return;
     Prepare();
+    quiet_ = false;
     firing_.Fire(static_cast<std::uint32_t>(s), Mode());
 }
 
 // ---------------------------------------------------------------------------
 // The immediate phase
 
-bool TSimulationEngine::ProcessImmediate() {
+bool TSimulationEngine::ProcessImmediate() { return Immediate(); }
+
+// The immediate phase, inline in the step: a dead net costs a few compares.
+[[gnu::always_inline]] inline bool TSimulationEngine::Immediate() {
     Prepare();
-    if (!index_.Incremental() || net_.listsOverlap || !flagsKnown_) {
-        const bool event = ProcessImmediateFull();
-        if (!net_.listsOverlap && !flagsKnown_) {
-            flagsKnown_ = std::none_of(net_.immediate.begin(), net_.immediate.end(),
-                                       [this](std::uint32_t s) { return net_.trans[s].t->fireFlag != 0; });
-        }
-        return event;
-    }
-    // Only transitions whose structural part holds can be enabled; they are
-    // visited in list order. No other transition of the list has its fire
-    // flag set.
+    if (!index_.Incremental() || net_.listsOverlap || !flagsKnown_) return ImmediateFull();
     index_.Update();
-    const std::vector<std::uint64_t>& bits = index_.ImmediateBits();
-    flagged_.clear();
-    for (std::size_t w = 0; w < bits.size(); ++w) {
-        for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
-            const std::uint32_t s = net_.immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
-            const TransSlot& ts = net_.trans[s];
-            TTransition& t = *ts.t;
-            if (t.busy || !EnablingIndex::Conditions(ts, timeAdvanced)) continue;
-            t.fireFlag = 1;
-            if (!maxSpeed) t.SetSelected(true);
-            if (!runToEvent && t.reservation) {
-                t.busy = 1;
-                t.started = 1;
-            }
-            flagged_.push_back(s);
-        }
+    if (index_.Generation() == deadGeneration_) return false;
+    return ImmediateFlagged();
+}
+
+bool TSimulationEngine::ImmediateFull() {
+    const bool event = ProcessImmediateFull();
+    if (!net_.listsOverlap && !flagsKnown_) {
+        flagsKnown_ = std::none_of(net_.immediate.begin(), net_.immediate.end(),
+                                   [this](std::uint32_t s) { return net_.trans[s].t->fireFlag != 0; });
     }
+    return event;
+}
+
+// Immediate lists of more than this many words of 64 transitions are large
+// enough for their transitions to miss the cache.
+constexpr std::size_t kFetchFromWords = 8;
+
+// Only transitions whose structural part holds can be enabled; they are
+// visited in list order. No other transition of the list has its fire flag
+// set.
+bool TSimulationEngine::ImmediateFlagged() {
+    // The arrays in registers (the flag stores would reload them).
+    const std::uint64_t* const bits = index_.ImmediateBits().data();
+    const std::size_t words = index_.ImmediateBits().size();
+    const std::uint32_t* const immediate = net_.immediate.data();
+    const TransSlot* const trans = net_.trans.data();
+    const bool timeAdvancedNow = timeAdvanced;
+    // Flags a transition whose structural part holds, if it is enabled.
+    auto flag = [this, trans, timeAdvancedNow](std::uint32_t s) {
+        const TransSlot& ts = trans[s];
+        TTransition& t = *ts.t;
+        if (t.busy || !EnablingIndex::Conditions(ts, timeAdvancedNow)) return false;
+        t.fireFlag = 1;
+        if (!maxSpeed) t.SetSelected(true);
+        if (!runToEvent && t.reservation) {
+            t.busy = 1;
+            t.started = 1;
+        }
+        return true;
+    };
+    flagged_.clear();
+    std::uint64_t any = 0;
+    if (words <= kFetchFromWords) {
+        for (std::size_t w = 0; w < words; ++w) {
+            any |= bits[w];
+            for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
+                const std::uint32_t s = immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
+                if (flag(s)) flagged_.push_back(s);
+            }
+        }
+    } else {
+        // First the candidates, with the lines of their working fields
+        // fetched (the transitions of a large net lie far apart, and the
+        // misses overlap), then each in list order.
+        for (std::size_t w = 0; w < words; ++w) {
+            any |= bits[w];
+            for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
+                const std::uint32_t s = immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
+                __builtin_prefetch(&trans[s].t->value);
+                flagged_.push_back(s);
+            }
+        }
+        std::uint32_t* const candidates = flagged_.data();
+        std::size_t flagged = 0;
+        for (std::size_t k = 0, n = flagged_.size(); k < n; ++k) {
+            if (flag(candidates[k])) candidates[flagged++] = candidates[k];
+        }
+        flagged_.resize(flagged);
+    }
+    if (any == 0) deadGeneration_ = index_.Generation();
     if (flagged_.empty()) return false;
     if (!conflicts_.Empty()) conflicts_.ResolveFlagged(flagged_, Mode(), seed.has_value());
     return FireImmediate(&flagged_);
@@ -220,14 +269,17 @@ bool TSimulationEngine::FireImmediate(const std::vector<std::uint32_t>* flagged)
         return true;
     }
     const StepMode mode = Mode();
+    const TransSlot* const trans = net_.trans.data();
+    Firing& firing = firing_;
     for (std::uint32_t s : list) {
-        if (net_.trans[s].t->fireFlag) firing_.Fire(s, mode);
+        const TransSlot& ts = trans[s];
+        if (ts.t->fireFlag) firing.Fire(ts, mode);
     }
     timeAdvanced = false;
     for (std::uint32_t s : net_.timed) {
-        TTransition& t = *net_.trans[s].t;
+        TTransition& t = *trans[s].t;
         if (!t.fireFlag) continue;
-        firing_.Fire(s, mode);
+        firing.Fire(trans[s], mode);
         t.busy = 0;
     }
     if (mode.animating) {
@@ -281,6 +333,10 @@ void TSimulationEngine::PublishWorkingFields() { continuousPhase_.PublishWorking
 // The step
 
 void TSimulationEngine::EvaluateWeights() {
+    if (!net_.formulaArcs.empty()) EvaluateFormulaWeights();
+}
+
+void TSimulationEngine::EvaluateFormulaWeights() {
     for (const auto& [edge, slot] : net_.formulaArcs) {
         if (!edge->isExpression) continue;
         const double v = edge->parser->Value();
@@ -313,7 +369,24 @@ void TSimulationEngine::RunTokenAnimation() {
     view.animateTokens(plan);
 }
 
+// Nothing a step looks at changed since a step that found the net dead and
+// had nothing else to do (the enabling index, marking writes outside the
+// engine, diagrams, the incremental setting, faults of a ComputeFlow).
+[[gnu::always_inline]] inline bool TSimulationEngine::Quiet() const {
+    return quiet_ && index_.Generation() == deadGeneration_ && index_.Current() && faults_.empty() &&
+           TPlatz::markingWrites.load(std::memory_order_relaxed) == seenWrites_ &&
+           TPlatz::diagramChanges.load(std::memory_order_relaxed) == seenDiagrams_ && incremental &&
+           net_.arcs.size() >= incrementalFromArcs && !inStep_;
+}
+
 bool TSimulationEngine::Step() {
+    if (Quiet()) {
+        sampleTime_ = root_->sampleTimeSeconds;
+        root_->modelTime = Stored(static_cast<long double>(root_->modelTime) + sampleTime_);
+        timeAdvanced = true;
+        return false;
+    }
+    quiet_ = false;
     if (!root_) return false;
     if (!deferWorkingFields) continuousPhase_.PublishPending();
     faults_.clear();
@@ -326,9 +399,9 @@ bool TSimulationEngine::Step() {
     const bool animating = showAnimations && !maxSpeed;
     firing_.inputAnimation.clear();
     firing_.outputAnimation.clear();
-    EvaluateWeights();
+    if (!net_.formulaArcs.empty()) EvaluateFormulaWeights();
     bool event = false;
-    if (!net_.immediate.empty()) event = ProcessImmediate();
+    if (!net_.immediate.empty()) event = Immediate();
     if (!event) {
         if (!net_.timed.empty()) event = ProcessTimed();
         if (TPlatz::diagramChanges.load(std::memory_order_relaxed) != seenDiagrams_) CollectWatched();
@@ -337,6 +410,9 @@ bool TSimulationEngine::Step() {
             if (!net_.continuous.empty()) ProcessContinuous();
             root_->modelTime = Stored(static_cast<long double>(root_->modelTime) + sampleTime_);
             timeAdvanced = true;
+            quiet_ = net_.formulaArcs.empty() && net_.timed.empty() && net_.continuous.empty() &&
+                     watched_.empty() && index_.Generation() == deadGeneration_ && index_.Current() &&
+                     firing_.inputAnimation.empty() && firing_.outputAnimation.empty();
         }
         if (animating) {
             RunTokenAnimation();

@@ -165,7 +165,12 @@ public:
 private:
     StepMode Mode() const { return StepMode{!maxSpeed, showAnimations && !maxSpeed, runToEvent, timeAdvanced}; }
     void Prepare();
+    bool Quiet() const;
+    bool Immediate();
+    bool ImmediateFull();
+    bool ImmediateFlagged();
     bool ProcessImmediateFull();
+    void EvaluateFormulaWeights();
     bool FireImmediate(const std::vector<std::uint32_t>* flagged);
     void NoteFaults(std::size_t before);
     void CollectWatched();
@@ -187,6 +192,14 @@ private:
     std::uint64_t seenWrites_ = 0;   // TPlatz::markingWrites when the engine last looked
     std::uint64_t seenDiagrams_ = 0; // TPlatz::diagramChanges when watched_ was collected
     bool flagsKnown_ = false; // no transition of the immediate list has its fire flag set between steps
+    // The index generation at which no structural part of the immediate
+    // list held (a dead net): until it changes, the immediate phase finds
+    // nothing without looking.
+    std::uint64_t deadGeneration_ = ~std::uint64_t{0};
+    // The last step found a dead net with nothing else to do (no weight
+    // formulas, timed or continuous transitions, or watched places): the
+    // next one only advances the time while nothing changed (Quiet).
+    bool quiet_ = false;
     bool inStep_ = false;     // Step has prepared the phases
 };
 
