@@ -2,18 +2,19 @@
 # Ensemble throughput against the number of worker processes: runs per
 # second of `quenzor-cli simulate --runs N --jobs J` for J = 1 and 2 (and
 # every core count up to nproc), alternating, median of three. The net is a
-# stochastic one whose run takes well over 100 ms; the figure is the CLI's
-# own (--stats: runs over the time the workers took).
+# stochastic one that stays live (a dead net steps in a few ns) and whose run
+# takes well over 100 ms; the figure is the CLI's own (--stats: runs over the
+# time the workers took).
 #
 #   bench/ensemble-scaling.sh [build-rel/src/cli/quenzor-cli]
 # NET, STEPS, RUNS and TRACE override the defaults below.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cli=$(realpath "${1:-$repo/build-rel/src/cli/quenzor-cli}")
-net=${NET:-$repo/../shared/bench-nets/Philosophers-PT-000100.pnml}
-steps=${STEPS:-200000}
+net=${NET:-$repo/../shared/bench-nets/Kanban-PT-00005.pnml}
+steps=${STEPS:-2000000}
 runs=${RUNS:-16}
-trace=${TRACE:-Think_1,Eat_1}
+trace=${TRACE:-P1,Pm1}
 [ -f "$net" ] || { echo "no net $net: give NET=FILE" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
