@@ -165,10 +165,6 @@ bool TSimulationEngine::ImmediateFull() {
     return event;
 }
 
-// Immediate lists of more than this many words of 64 transitions are large
-// enough for their transitions to miss the cache.
-constexpr std::size_t kFetchFromWords = 8;
-
 // Only transitions whose structural part holds can be enabled; they are
 // visited in list order. No other transition of the list has its fire flag
 // set.
@@ -194,32 +190,12 @@ bool TSimulationEngine::ImmediateFlagged() {
     };
     flagged_.clear();
     std::uint64_t any = 0;
-    if (words <= kFetchFromWords) {
-        for (std::size_t w = 0; w < words; ++w) {
-            any |= bits[w];
-            for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
-                const std::uint32_t s = immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
-                if (flag(s)) flagged_.push_back(s);
-            }
+    for (std::size_t w = 0; w < words; ++w) {
+        any |= bits[w];
+        for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
+            const std::uint32_t s = immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
+            if (flag(s)) flagged_.push_back(s);
         }
-    } else {
-        // First the candidates, with the lines of their working fields
-        // fetched (the transitions of a large net lie far apart, and the
-        // misses overlap), then each in list order.
-        for (std::size_t w = 0; w < words; ++w) {
-            any |= bits[w];
-            for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
-                const std::uint32_t s = immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(word))];
-                __builtin_prefetch(&trans[s].t->value);
-                flagged_.push_back(s);
-            }
-        }
-        std::uint32_t* const candidates = flagged_.data();
-        std::size_t flagged = 0;
-        for (std::size_t k = 0, n = flagged_.size(); k < n; ++k) {
-            if (flag(candidates[k])) candidates[flagged++] = candidates[k];
-        }
-        flagged_.resize(flagged);
     }
     if (any == 0) deadGeneration_ = index_.Generation();
     if (flagged_.empty()) return false;
