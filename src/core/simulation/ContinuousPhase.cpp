@@ -315,8 +315,12 @@ inline std::uint32_t* ContinuousPhase::FireFast(const FlowSlot& f, double sample
     for (; a != inputsEnd; ++a) {
         const long double v = *a->marking - flow;
         double d = static_cast<double>(v);
-        if (std::fabs(d) <= 2e-9 && std::fabs(v) < kEpsilon) [[unlikely]] d = 0;
-        d = ContinuousMarking(d);
+        // Within 2E-9 of the integer part: either snap may apply (below
+        // 2E-9 the integer part is 0).
+        if (std::fabs(d - WholeForSnap(d)) <= 2e-9) [[unlikely]] {
+            if (std::fabs(d) <= 2e-9 && std::fabs(v) < kEpsilon) d = 0;
+            d = ContinuousMarking(d);
+        }
         *a->marking = d;
         *a->next = d;
         if (!dirty[a->cell] && watched[a->cell]) [[unlikely]] *touch++ = a->cell;
@@ -407,10 +411,38 @@ void ContinuousPhase::PublishWorkingFields() {
     return enabled;
 }
 
+// The first pass: enabling and speed of every transition in list order, and
+// in an interleaved pass each firing as soon as fireAfter_ allows. With
+// kMaxSpeed the flags are known: deferred, kept and interleaved, no drawing.
+template <bool kMaxSpeed>
+ContinuousPhase::FirstPassEnd ContinuousPhase::FirstPass(double sampleTime, bool defer, bool drawing, bool kept,
+                                                         bool interleave) {
+    if constexpr (kMaxSpeed) {
+        defer = kept = interleave = true;
+        drawing = false;
+    }
+    const EnablingIndex& index = index_;
+    const FlowProgram& program = *program_;
+    const std::size_t n = flow_.size();
+    FirstPassEnd end{0, touchLater_.data(), 0};
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + kFlowAhead < n) {
+            const FlowSlot& ahead = flow_[i + kFlowAhead];
+            if (!defer) __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
+            if (const double* v = program.FirstVariable(i + kFlowAhead)) __builtin_prefetch(v);
+        }
+        if (Evaluate(index, flow_[i], i, defer, drawing, kept, sampleTime)) ++end.enabled;
+        if (!interleave) continue;
+        for (; end.fired <= i && fireAfter_[end.fired] <= i; ++end.fired) {
+            if (flow_[end.fired].fire) end.touch = FireFast(flow_[end.fired], sampleTime, end.touch);
+        }
+    }
+    return end;
+}
+
 void ContinuousPhase::ProcessFlow(StepMode mode, double sampleTime, const Options& options) {
     const bool drawing = mode.drawing;
     const std::size_t n = flow_.size();
-    const FlowProgram& program = *program_;
     // In a deferred run the transitions are not touched: their fire flags,
     // speeds and flows wait in flow_ for PublishWorkingFields.
     const bool defer = options.defer && deferrable_ && !drawing;
@@ -433,23 +465,18 @@ void ContinuousPhase::ProcessFlow(StepMode mode, double sampleTime, const Option
     stopRequest_ = options.stopRequest;
     faultsBefore_ = faults_->size();
     std::uint32_t* const touched = touchLater_.data();
-    std::uint32_t* touch = touched;
-    std::size_t fired = 0;
-    int count = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i + kFlowAhead < n) {
-            const FlowSlot& ahead = flow_[i + kFlowAhead];
-            if (!defer) __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
-            if (const double* v = program.FirstVariable(i + kFlowAhead)) __builtin_prefetch(v);
-        }
-        if (Evaluate(index, flow_[i], i, defer, drawing, kept, sampleTime)) ++count;
-        if (!interleave) continue;
-        for (; fired <= i && fireAfter_[fired] <= i; ++fired) {
-            if (flow_[fired].fire) touch = FireFast(flow_[fired], sampleTime, touch);
-        }
+    FirstPassEnd pass{0, touched, 0};
+    // A deferred interleaved run at "Max Speed" (how a fast run steps) takes
+    // the loop compiled for it.
+    if (defer && kept && interleave) {
+        pass = FirstPass<true>(sampleTime, defer, false, kept, interleave);
+    } else {
+        pass = FirstPass<false>(sampleTime, defer, drawing, kept, interleave);
     }
+    std::uint32_t* touch = pass.touch;
+    const std::size_t fired = pass.fired;
     if (defer) pending_ = true;
-    if (count == 0) return;
+    if (pass.enabled == 0) return;
     if (!fast) {
         for (const FlowSlot& f : flow_) {
             if (f.fire) Fire(f, drawing, sampleTime);

@@ -76,6 +76,13 @@ private:
     void OrderFirings();
     void ProcessList(StepMode mode, double sampleTime, std::vector<SimulationFault>& faults);
     void ProcessFlow(StepMode mode, double sampleTime, const Options& options);
+    struct FirstPassEnd {
+        std::size_t fired;     // the transitions fired so far, a prefix of flow_
+        std::uint32_t* touch;  // the end of the cells collected in touchLater_
+        int enabled;
+    };
+    template <bool kMaxSpeed>
+    FirstPassEnd FirstPass(double sampleTime, bool defer, bool drawing, bool kept, bool interleave);
     bool Evaluate(const EnablingIndex& index, FlowSlot& f, std::size_t i, bool defer, bool drawing, bool kept,
                   double sampleTime);
     void Show(std::uint32_t slot, bool enabled, bool stopRequest);

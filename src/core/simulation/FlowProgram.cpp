@@ -62,7 +62,8 @@ void FlowProgram::Build(const std::vector<const TCustomParser*>& parsers) {
     formulas_.reserve(parsers.size());
     std::size_t used = 1;
     for (const TCustomParser* p : parsers) {
-        Formula f{arena_.get(), nullptr, static_cast<std::uint32_t>(ops_.size()), 0, false};
+        Formula f{arena_.get(), nullptr, nullptr, nullptr, nullptr, static_cast<std::uint32_t>(ops_.size()), 0, false,
+                  kRecords};
         double* const arena = arena_.get() + used;
         const double* result = p ? p->ExportList(ops_, arena) : nullptr;
         if (result) {
@@ -87,8 +88,28 @@ void FlowProgram::Build(const std::vector<const TCustomParser*>& parsers) {
                 f.routinesOnly = true;
             }
         }
+        if (!f.routinesOnly) FindShape(f);
         formulas_.push_back(f);
     }
+}
+
+void FlowProgram::FindShape(Formula& f) const {
+    const TOperation* const op = ops_.data() + f.op0;
+    const std::uint32_t records = f.op1 - f.op0;
+    if (records == 0 || records > 2 || op[0].kind != kOpMultiply) return;
+    f.x = op[0].arg1;
+    f.y = op[0].arg2;
+    if (records == 1) {
+        f.shape = kProduct;
+        return;
+    }
+    const TOperation& second = op[1];
+    const double* const product = op[0].result;
+    if (second.kind != kOpAdd && second.kind != kOpSubtract) return;
+    if ((second.arg1 == product) == (second.arg2 == product)) return; // x*y must be read once
+    const bool first = second.arg1 == product;
+    f.z = first ? second.arg2 : second.arg1;
+    f.shape = second.kind == kOpAdd ? kProductPlus : first ? kProductMinus : kMinusProduct;
 }
 
 } // namespace qz

@@ -41,6 +41,15 @@ public:
     // routines raise them.
     double Value(std::size_t k) const {
         const Formula& f = formulas_[k];
+        if (f.shape != kRecords) {
+            // The records' arithmetic without walking them; a result that is
+            // not finite takes the records' way, which raises the fault.
+            const double p = *f.x * *f.y;
+            const double r = f.shape == kProduct ? p : f.shape == kProductPlus ? p + *f.z
+                                                   : f.shape == kProductMinus ? p - *f.z
+                                                                              : *f.z - p;
+            if (std::isfinite(p) && std::isfinite(r)) [[likely]] return r;
+        }
         const TOperation* op = ops_.data() + f.op0;
         const TOperation* const end = ops_.data() + f.op1;
         if (f.routinesOnly) {
@@ -62,11 +71,20 @@ public:
     bool ReadsOf(std::size_t k, std::vector<const double*>& reads) const;
 
 private:
+    // The common shapes of speed formulas, x*y and x*y followed by a sum or
+    // difference with z (two records with their kinds' own routines), are
+    // evaluated from the operands directly.
+    enum Shape : std::uint8_t { kRecords, kProduct, kProductPlus, kProductMinus, kMinusProduct };
+
     struct Formula {
         const double* result;   // where the value stands after the records ran
         const double* variable; // first variable operand, or nullptr
+        const double* x;        // the operands of a shape other than kRecords
+        const double* y;
+        const double* z;
         std::uint32_t op0, op1; // records in ops_
         bool routinesOnly;      // a record's routine is not its kind's own
+        Shape shape;
     };
 
     static void Run(const TOperation& op) {
@@ -98,6 +116,7 @@ private:
     std::size_t arenaSize_ = 0;
 
     bool Outside(const double* v) const;
+    void FindShape(Formula& f) const;
 };
 
 } // namespace qz

@@ -35,6 +35,8 @@ const char* const kFormulas[] = {
     "ADIVB", "AMODB", "SQRT(A)", "LN(A)", "EXP(A)", "SIN(A)*COS(B)", "MAX(A,B)-MIN(A,B)",
     "ABS(A)+HEAV(B)+SIGN(A)+ZERO(B)", "TRUNC(A)+PH(B)", "ARCTAN(A)+TAN(B)", "SINH(A)/COSH(B)",
     "SQR(A+1)", "((A+1)*(B-2)+SQR(A))/MAX(B,2^A)-A", "1/(A-1)", "A*1E308*10", "-(A+B)*(A-B)",
+    // Products alone and with a sum or difference, evaluated without the records.
+    "0.5*A+0.01", "A*B-1E308", "0.1-A*3", "2+B*A", "A*B+B", "1E308*A", "A*A-B",
 };
 
 const double kValues[] = {0.0, -0.0, 1.0, -1.0, 2.5, -3.75, 0.1, 1e-320, 1e308, -1e308, 7.0,
