@@ -20,6 +20,7 @@ bool RunsInline(std::uint8_t kind) {
 void FlowProgram::Clear() {
     ops_.clear();
     formulas_.clear();
+    variables_.clear();
     arena_.reset();
     arenaSize_ = 0;
 }
@@ -60,10 +61,10 @@ void FlowProgram::Build(const std::vector<const TCustomParser*>& parsers) {
     arena_[0] = 0.0;
     ops_.reserve(records);
     formulas_.reserve(parsers.size());
+    variables_.reserve(parsers.size());
     std::size_t used = 1;
     for (const TCustomParser* p : parsers) {
-        Formula f{arena_.get(), nullptr, nullptr, nullptr, nullptr, static_cast<std::uint32_t>(ops_.size()), 0, false,
-                  kRecords};
+        Formula f{arena_.get(), nullptr, nullptr, nullptr, static_cast<std::uint32_t>(ops_.size()), 0, false, kRecords};
         double* const arena = arena_.get() + used;
         const double* result = p ? p->ExportList(ops_, arena) : nullptr;
         if (result) {
@@ -76,11 +77,13 @@ void FlowProgram::Build(const std::vector<const TCustomParser*>& parsers) {
         auto isVariable = [&](const double* v) {
             return v && (std::less<const double*>()(v, own0) || !std::less<const double*>()(v, own1));
         };
-        for (std::uint32_t k = f.op0; k < f.op1 && !f.variable; ++k) {
-            if (isVariable(ops_[k].arg1)) f.variable = ops_[k].arg1;
-            else if (isVariable(ops_[k].arg2)) f.variable = ops_[k].arg2;
+        const double* variable = nullptr;
+        for (std::uint32_t k = f.op0; k < f.op1 && !variable; ++k) {
+            if (isVariable(ops_[k].arg1)) variable = ops_[k].arg1;
+            else if (isVariable(ops_[k].arg2)) variable = ops_[k].arg2;
         }
-        if (f.op0 == f.op1 && isVariable(f.result)) f.variable = f.result;
+        if (f.op0 == f.op1 && isVariable(f.result)) variable = f.result;
+        variables_.push_back(variable);
         for (std::uint32_t k = f.op0; k < f.op1; ++k) {
             const TOperation& op = ops_[k];
             if (RunsInline(op.kind) &&

@@ -62,7 +62,7 @@ public:
 
     // A variable formula k reads first (nullptr when it reads none), for
     // fetching it ahead of the evaluation.
-    const double* FirstVariable(std::size_t k) const { return formulas_[k].variable; }
+    const double* FirstVariable(std::size_t k) const { return variables_[k]; }
 
     // Appends to `reads` every storage outside the program that formula k
     // reads: the operands of its records and, for a formula that is a single
@@ -78,7 +78,6 @@ private:
 
     struct Formula {
         const double* result;   // where the value stands after the records ran
-        const double* variable; // first variable operand, or nullptr
         const double* x;        // the operands of a shape other than kRecords
         const double* y;
         const double* z;
@@ -112,6 +111,7 @@ private:
 
     std::vector<TOperation> ops_;
     std::vector<Formula> formulas_;
+    std::vector<const double*> variables_; // per formula, the first variable it reads
     std::unique_ptr<double[]> arena_; // [0] is the 0 of formulas without a list
     std::size_t arenaSize_ = 0;
 
