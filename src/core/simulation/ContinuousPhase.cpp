@@ -302,16 +302,21 @@ void ContinuousPhase::Fire(const FlowSlot& f, bool drawing, double sampleTime) {
     }
 }
 
+ContinuousPhase::FireArrays ContinuousPhase::Arrays() const {
+    return {arcs_.data(), index_.DirtyMarks(), index_.WatchedMarks()};
+}
+
 // The second pass at "Max Speed", for the arcs of continuous places: the
 // steps of Fire without drawing and without calls, so the flow stays in a
 // register.
-inline std::uint32_t* ContinuousPhase::FireFast(const FlowSlot& f, double sampleTime, std::uint32_t* touch) {
+inline std::uint32_t* ContinuousPhase::FireFast(const FlowSlot& f, FireArrays arrays, double sampleTime,
+                                                std::uint32_t* touch) {
     const long double flow =
         f.product ? static_cast<long double>(f.speed) * static_cast<long double>(sampleTime) : f.t->flow;
-    const FlowArc* a = arcs_.data() + f.arc0;
-    const FlowArc* const inputsEnd = arcs_.data() + f.arc1;
-    const std::uint8_t* const dirty = index_.DirtyMarks();
-    const std::uint8_t* const watched = index_.WatchedMarks();
+    const FlowArc* a = arrays.arcs + f.arc0;
+    const FlowArc* const inputsEnd = arrays.arcs + f.arc1;
+    const std::uint8_t* const dirty = arrays.dirty;
+    const std::uint8_t* const watched = arrays.watched;
     for (; a != inputsEnd; ++a) {
         const long double v = *a->marking - flow;
         double d = static_cast<double>(v);
@@ -326,7 +331,7 @@ inline std::uint32_t* ContinuousPhase::FireFast(const FlowSlot& f, double sample
         if (watched[a->cell] && !dirty[a->cell]) [[unlikely]] *touch++ = a->cell;
     }
     if (!f.outputs) return touch;
-    const FlowArc* const end = arcs_.data() + f.arc2;
+    const FlowArc* const end = arrays.arcs + f.arc2;
     for (; a != end; ++a) {
         const double d = ContinuousMarking(static_cast<double>(*a->marking + flow));
         *a->marking = d;
@@ -428,6 +433,9 @@ ContinuousPhase::FirstPassEnd ContinuousPhase::FirstPass(double sampleTime, bool
     const EnablingIndex& index = index_;
     const FlowProgram& program = *program_;
     const std::size_t n = flow_.size();
+    FlowSlot* const flow = flow_.data();
+    const std::uint32_t* const fireAfter = fireAfter_.data();
+    const FireArrays arrays = Arrays();
     FirstPassEnd end{0, touchLater_.data(), 0};
     for (std::size_t i = 0; i < n; ++i) {
         // The interleaved deferred pass runs faster without fetching ahead
@@ -437,10 +445,10 @@ ContinuousPhase::FirstPassEnd ContinuousPhase::FirstPass(double sampleTime, bool
             if (!defer) __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
             if (const double* v = program.FirstVariable(i + kFlowAhead)) __builtin_prefetch(v);
         }
-        if (Evaluate(index, flow_[i], i, defer, drawing, kept, sampleTime)) ++end.enabled;
+        if (Evaluate(index, flow[i], i, defer, drawing, kept, sampleTime)) ++end.enabled;
         if (!interleave) continue;
-        for (; end.fired <= i && fireAfter_[end.fired] <= i; ++end.fired) {
-            if (flow_[end.fired].fire) end.touch = FireFast(flow_[end.fired], sampleTime, end.touch);
+        for (; end.fired <= i && fireAfter[end.fired] <= i; ++end.fired) {
+            if (flow[end.fired].fire) end.touch = FireFast(flow[end.fired], arrays, sampleTime, end.touch);
         }
     }
     return end;
@@ -489,6 +497,7 @@ void ContinuousPhase::ProcessFlow(StepMode mode, double sampleTime, const Option
         }
         return;
     }
+    const FireArrays arrays = Arrays();
     for (std::size_t i = fired; i < n; ++i) {
         if (i + kFlowAhead < n) {
             const FlowSlot& ahead = flow_[i + kFlowAhead];
@@ -496,7 +505,7 @@ void ContinuousPhase::ProcessFlow(StepMode mode, double sampleTime, const Option
                 __builtin_prefetch(arcs_[k].marking, 1);
             }
         }
-        if (flow_[i].fire) touch = FireFast(flow_[i], sampleTime, touch);
+        if (flow_[i].fire) touch = FireFast(flow_[i], arrays, sampleTime, touch);
     }
     for (const std::uint32_t* c = touched; c != touch; ++c) index.Touch(*c);
 }

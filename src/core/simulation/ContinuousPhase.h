@@ -87,7 +87,14 @@ private:
                   double sampleTime);
     void Show(std::uint32_t slot, bool enabled, bool stopRequest);
     void Fire(const FlowSlot& f, bool drawing, double sampleTime);
-    std::uint32_t* FireFast(const FlowSlot& f, double sampleTime, std::uint32_t* touch);
+    // What FireFast reads besides the transition, taken once per pass.
+    struct FireArrays {
+        const FlowArc* arcs;
+        const std::uint8_t* dirty;
+        const std::uint8_t* watched;
+    };
+    FireArrays Arrays() const;
+    std::uint32_t* FireFast(const FlowSlot& f, FireArrays arrays, double sampleTime, std::uint32_t* touch);
     void Publish(FlowSlot& f);
     void PublishAll();
     static void Fault(TTransition& t, const char* what, std::vector<SimulationFault>& faults);
