@@ -368,10 +368,11 @@ void ContinuousPhase::PublishWorkingFields() {
 // The first pass for position i: enabling and speed, into the transition or
 // (deferred) into flow_. True when the transition is enabled.
 [[gnu::always_inline]] inline bool ContinuousPhase::Evaluate(const EnablingIndex& index, FlowSlot& f, std::size_t i,
-                                                             bool defer, bool drawing, bool kept, double sampleTime) {
+                                                             bool defer, bool drawing, const std::uint8_t* kept,
+                                                             double sampleTime) {
     if (defer && f.expression) {
         // As below, into flow_ instead of the transition.
-        const bool enabled = kept ? index.Kept(f.slot) : index.Enabled(f.slot, false);
+        const bool enabled = kept ? kept[f.slot] != 0 : index.Enabled(f.slot, false);
         f.fire = enabled;
         f.outputs = f.reservation == 0;
         if (!enabled) {
@@ -393,7 +394,7 @@ void ContinuousPhase::PublishWorkingFields() {
     }
     if (f.pending) Publish(f);
     TTransition& t = *f.t;
-    const bool enabled = kept ? index.Kept(f.slot) : index.Enabled(f.slot, false);
+    const bool enabled = kept ? kept[f.slot] != 0 : index.Enabled(f.slot, false);
     f.fire = enabled;
     if (enabled) {
         f.product = 0;
@@ -436,6 +437,7 @@ ContinuousPhase::FirstPassEnd ContinuousPhase::FirstPass(double sampleTime, bool
     FlowSlot* const flow = flow_.data();
     const std::uint32_t* const fireAfter = fireAfter_.data();
     const FireArrays arrays = Arrays();
+    const std::uint8_t* const keptMarks = kept ? index.KeptMarks() : nullptr;
     FirstPassEnd end{0, touchLater_.data(), 0};
     for (std::size_t i = 0; i < n; ++i) {
         // The interleaved deferred pass runs faster without fetching ahead
@@ -445,7 +447,7 @@ ContinuousPhase::FirstPassEnd ContinuousPhase::FirstPass(double sampleTime, bool
             if (!defer) __builtin_prefetch(&ahead.t->value, 1); // the line up to flow
             if (const double* v = program.FirstVariable(i + kFlowAhead)) __builtin_prefetch(v);
         }
-        if (Evaluate(index, flow[i], i, defer, drawing, kept, sampleTime)) ++end.enabled;
+        if (Evaluate(index, flow[i], i, defer, drawing, keptMarks, sampleTime)) ++end.enabled;
         if (!interleave) continue;
         for (; end.fired <= i && fireAfter[end.fired] <= i; ++end.fired) {
             if (flow[end.fired].fire) end.touch = FireFast(flow[end.fired], arrays, sampleTime, end.touch);

@@ -83,8 +83,9 @@ private:
     };
     template <bool kMaxSpeed>
     FirstPassEnd FirstPass(double sampleTime, bool defer, bool drawing, bool kept, bool interleave);
-    bool Evaluate(const EnablingIndex& index, FlowSlot& f, std::size_t i, bool defer, bool drawing, bool kept,
-                  double sampleTime);
+    // `kept`: the index's kept structural parts, or nullptr to check in full.
+    bool Evaluate(const EnablingIndex& index, FlowSlot& f, std::size_t i, bool defer, bool drawing,
+                  const std::uint8_t* kept, double sampleTime);
     void Show(std::uint32_t slot, bool enabled, bool stopRequest);
     void Fire(const FlowSlot& f, bool drawing, double sampleTime);
     // What FireFast reads besides the transition, taken once per pass.

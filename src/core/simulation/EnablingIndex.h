@@ -99,9 +99,9 @@ public:
         if (!incremental_) return Enabled(slot, false);
         return Structural(slot);
     }
-    // The kept structural part of a transition, as of the last Update (for
-    // loops that write no marking cell between).
-    bool Kept(std::uint32_t slot) const { return check_[slot] != 0; }
+    // The kept structural parts of the transitions, one byte a slot, as of
+    // the last Update (for loops that write no marking cell between).
+    const std::uint8_t* KeptMarks() const { return check_.data(); }
     // Brings the kept structural parts up to date.
     void Update() {
         if (!Current()) Flush();
