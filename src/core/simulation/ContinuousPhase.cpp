@@ -78,9 +78,12 @@ inline double WholeForSnap(double d) {
 #endif
 }
 
-// MarkingOfStored for a continuous place.
+// MarkingOfStored for a continuous place. A value this close to the
+// conversion's result is below 2^63 in magnitude, where the conversion is
+// std::trunc but for the sign of a zero.
 inline double ContinuousMarking(double d) {
-    if (std::fabs(d - WholeForSnap(d)) < 1e-9) [[unlikely]] d = std::trunc(d);
+    const double whole = WholeForSnap(d);
+    if (std::fabs(d - whole) < 1e-9) d = std::copysign(whole, d);
     return d;
 }
 
