@@ -43,12 +43,13 @@ public:
         const Formula& f = formulas_[k];
         if (f.shape != kRecords) {
             // The records' arithmetic without walking them; a result that is
-            // not finite takes the records' way, which raises the fault.
+            // not finite takes the records' way, which raises the fault (a
+            // product that is not finite gives no finite sum or difference).
             const double p = *f.x * *f.y;
             const double r = f.shape == kProduct ? p : f.shape == kProductPlus ? p + *f.z
                                                    : f.shape == kProductMinus ? p - *f.z
                                                                               : *f.z - p;
-            if (std::isfinite(p) && std::isfinite(r)) [[likely]] return r;
+            if (std::isfinite(r)) [[likely]] return r;
         }
         const TOperation* op = ops_.data() + f.op0;
         const TOperation* const end = ops_.data() + f.op1;
