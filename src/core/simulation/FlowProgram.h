@@ -19,8 +19,11 @@ namespace qz {
 // same order on the same storage, and the same routines for anything but the
 // four arithmetic operations and the negation, which run inline with the
 // routines' arithmetic and fall back to the routine whenever the routine
-// would raise a fault or treat its operands specially. Values are therefore
-// bit for bit those of TCustomParser::Value, faults the same exceptions.
+// would raise a fault or treat its operands specially. A product alone or
+// with a sum or difference is computed from the operands directly, the same
+// operations without storing the product, and takes the records' way when
+// the result is not finite. Values are therefore bit for bit those of
+// TCustomParser::Value, faults the same exceptions.
 //
 // The copy refers to the variables the parsers were compiled against: it must
 // be rebuilt before use whenever a parser may have been recompiled or
