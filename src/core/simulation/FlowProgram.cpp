@@ -64,7 +64,8 @@ void FlowProgram::Build(const std::vector<const TCustomParser*>& parsers) {
     variables_.reserve(parsers.size());
     std::size_t used = 1;
     for (const TCustomParser* p : parsers) {
-        Formula f{arena_.get(), nullptr, nullptr, nullptr, static_cast<std::uint32_t>(ops_.size()), 0, false, kRecords};
+        Formula f{arena_.get(), nullptr, nullptr, nullptr, static_cast<std::uint32_t>(ops_.size()), 0, false, kRecords,
+                  {0, 0}};
         double* const arena = arena_.get() + used;
         const double* result = p ? p->ExportList(ops_, arena) : nullptr;
         if (result) {
@@ -91,28 +92,38 @@ void FlowProgram::Build(const std::vector<const TCustomParser*>& parsers) {
                 f.routinesOnly = true;
             }
         }
-        if (!f.routinesOnly) FindShape(f);
         formulas_.push_back(f);
+        // formulas_ keeps its place from here on (reserved above).
+        if (!f.routinesOnly) FindShape(formulas_.back(), own0, own1);
     }
 }
 
-void FlowProgram::FindShape(Formula& f) const {
+void FlowProgram::FindShape(Formula& f, const double* own0, const double* own1) {
     const TOperation* const op = ops_.data() + f.op0;
     const std::uint32_t records = f.op1 - f.op0;
     if (records == 0 || records > 2 || op[0].kind != kOpMultiply) return;
-    f.x = op[0].arg1;
-    f.y = op[0].arg2;
+    const double* const product = op[0].result;
     if (records == 1) {
         f.shape = kProduct;
-        return;
+    } else {
+        const TOperation& second = op[1];
+        if (second.kind != kOpAdd && second.kind != kOpSubtract) return;
+        if ((second.arg1 == product) == (second.arg2 == product)) return; // x*y must be read once
+        const bool first = second.arg1 == product;
+        f.z = first ? second.arg2 : second.arg1;
+        f.shape = second.kind == kOpAdd ? kProductPlus : first ? kProductMinus : kMinusProduct;
     }
-    const TOperation& second = op[1];
-    const double* const product = op[0].result;
-    if (second.kind != kOpAdd && second.kind != kOpSubtract) return;
-    if ((second.arg1 == product) == (second.arg2 == product)) return; // x*y must be read once
-    const bool first = second.arg1 == product;
-    f.z = first ? second.arg2 : second.arg1;
-    f.shape = second.kind == kOpAdd ? kProductPlus : first ? kProductMinus : kMinusProduct;
+    f.x = op[0].arg1;
+    f.y = op[0].arg2;
+    // Numbers of the formula's own storage that no record writes are read
+    // from copies beside the operands.
+    const std::less<const double*> before;
+    auto number = [&](const double* v) {
+        return v && !before(v, own0) && before(v, own1) && v != product && v != f.result;
+    };
+    if (number(f.x)) f.x = &(f.numbers[0] = *f.x);
+    else if (number(f.y)) f.y = &(f.numbers[0] = *f.y);
+    if (number(f.z)) f.z = &(f.numbers[1] = *f.z);
 }
 
 } // namespace qz

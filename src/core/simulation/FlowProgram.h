@@ -88,6 +88,7 @@ private:
         std::uint32_t op0, op1; // records in ops_
         bool routinesOnly;      // a record's routine is not its kind's own
         Shape shape;
+        double numbers[2];      // copies of constant operands x or y, and z
     };
 
     static void Run(const TOperation& op) {
@@ -120,7 +121,7 @@ private:
     std::size_t arenaSize_ = 0;
 
     bool Outside(const double* v) const;
-    void FindShape(Formula& f) const;
+    void FindShape(Formula& f, const double* own0, const double* own1);
 };
 
 } // namespace qz
