@@ -1,6 +1,7 @@
 #include "simulation/ConflictResolver.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "common/NumberFormat.h"
@@ -27,6 +28,7 @@ void ConflictResolver::Clear() {
     posBits_.clear();
     posSummary_.clear();
     touched_.clear();
+    touchedCount_ = 0;
     lowered_.clear();
     candidates_.clear();
     chosenList_.clear();
@@ -81,6 +83,7 @@ std::size_t ConflictResolver::Build(TPNObjekt& root) {
         std::fill(groupOfPos_.begin() + groupSlots_[g].arc0, groupOfPos_.begin() + groupSlots_[g].arc1, g);
     }
     posBits_.assign((groupArcs_.size() + 63) / 64, 0);
+    touched_.assign(groupArcs_.size(), 0);
     posSummary_.assign((posBits_.size() + 63) / 64, 0);
     std::vector<std::uint8_t> immediate(slots, 0);
     for (std::uint32_t s : net_.immediate) immediate[s] = 1;
@@ -163,26 +166,29 @@ void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged,
     for (std::uint32_t s : groupedOthers_) {
         if (net_.trans[s].t->fireFlag) add(s);
     }
-    touched_.clear();
+    // Each group arc at most once: room for all of them.
+    std::uint64_t* const touched = touched_.data();
+    std::size_t count = 0;
     for (std::size_t sw = 0; sw < posSummary_.size(); ++sw) {
         for (std::uint64_t words = posSummary_[sw]; words != 0; words &= words - 1) {
             const std::size_t w = sw * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
             for (std::uint64_t bits = posBits_[w]; bits != 0; bits &= bits - 1) {
                 const auto pos = static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
-                touched_.push_back(static_cast<std::uint64_t>(groupOfPos_[pos]) << 32 | pos);
+                touched[count++] = static_cast<std::uint64_t>(groupOfPos_[pos]) << 32 | pos;
             }
             posBits_[w] = 0;
         }
         posSummary_[sw] = 0;
     }
+    touchedCount_ = count;
     std::vector<std::uint32_t>* lowered = tracing_ || fullReset_ ? nullptr : &lowered_;
     flaggedKnown_ = true;
     lowered_.clear();
     // The chosen transitions are looked up before the first group in
     // conflict (nothing changes them before).
     bool chosenReady = false;
-    for (std::size_t i = 0, n = touched_.size(); i < n;) {
-        const std::uint64_t* const entries = touched_.data();
+    for (std::size_t i = 0, n = count; i < n;) {
+        const std::uint64_t* const entries = touched;
         const auto group = static_cast<std::uint32_t>(entries[i] >> 32);
         const GroupSlot& g = groupSlots_[group];
         const double avail = *g.next;
@@ -196,7 +202,7 @@ void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged,
             KnowChosen();
             chosenReady = true;
         }
-        ResolveGroup(g, avail, lowered, FlaggedArcs{group, touched_.data() + first, touched_.data() + i}, mode);
+        ResolveGroup(g, avail, lowered, FlaggedArcs{group, touched + first, touched + i}, mode);
     }
     flaggedKnown_ = false;
     ResetNextMarkings(lowered);
@@ -300,32 +306,48 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
     const std::uint8_t* const cellIsGroup = cellIsGroup_.data();
     const bool track = index.Incremental();
     std::uint32_t lastWinner = kNone;
-    while (n != 0) {
-        const std::int32_t priority = trans[arcs[candidates[0]].trans].t->priority;
-        std::size_t k = 1;
-        while (k < n && trans[arcs[candidates[k]].trans].t->priority == priority) ++k;
-        const std::size_t i = k == 1 ? 0 : static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
-        const ArcSlot& picked = arcs[candidates[i]];
-        const TransSlot& ws = trans[picked.trans];
-        ws.t->fireFlag = 1;
-        if (!ws.t->chosen && chosenKnown_) chosenList_.push_back(picked.trans);
-        ws.t->chosen = 1;
-        for (std::uint32_t j = ws.in0; j < ws.in1; ++j) {
-            const ArcSlot& a = arcs[j];
-            if (a.kind != akNormal) continue;
-            *a.next = a.ExactWith(*a.next) ? *a.next - a.weightD : Stored(*a.next - a.weight);
-            if (track) index.Mark(a.cell);
-            if (lowered && cellIsGroup[a.cell]) lowered->push_back(a.cell);
-        }
-        avail -= picked.weight;
-        lastWinner = picked.trans;
-        Erase(candidates, n, i);
-        for (std::size_t j = n; j-- > 0;) {
-            if (arcs[candidates[j]].weight > avail) {
-                ThrowOut(candidates[j], mode);
-                Erase(candidates, n, j);
+    // Draws winners until no candidate is left, counting down what the
+    // place still holds in `left`; `weightOf` gives an arc's weight in the
+    // same type.
+    auto draw = [&](auto left, auto weightOf) {
+        while (n != 0) {
+            const std::int32_t priority = trans[arcs[candidates[0]].trans].t->priority;
+            std::size_t k = 1;
+            while (k < n && trans[arcs[candidates[k]].trans].t->priority == priority) ++k;
+            const std::size_t i = k == 1 ? 0 : static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
+            const ArcSlot& picked = arcs[candidates[i]];
+            const TransSlot& ws = trans[picked.trans];
+            ws.t->fireFlag = 1;
+            if (!ws.t->chosen && chosenKnown_) chosenList_.push_back(picked.trans);
+            ws.t->chosen = 1;
+            for (std::uint32_t j = ws.in0; j < ws.in1; ++j) {
+                const ArcSlot& a = arcs[j];
+                if (a.kind != akNormal) continue;
+                *a.next = a.ExactWith(*a.next) ? *a.next - a.weightD : Stored(*a.next - a.weight);
+                if (track) index.Mark(a.cell);
+                if (lowered && cellIsGroup[a.cell]) lowered->push_back(a.cell);
+            }
+            left -= weightOf(picked);
+            lastWinner = picked.trans;
+            Erase(candidates, n, i);
+            for (std::size_t j = n; j-- > 0;) {
+                if (weightOf(arcs[candidates[j]]) > left) {
+                    ThrowOut(candidates[j], mode);
+                    Erase(candidates, n, j);
+                }
             }
         }
+    };
+    // A whole amount and whole weights below 2^32 stay exact in doubles
+    // (fewer than 2^20 candidates), so the comparisons come out the same.
+    const double availD = static_cast<double>(avail);
+    bool whole = static_cast<long double>(availD) == avail && std::fabs(availD) < 4503599627370496.0 &&
+                 availD == std::trunc(availD) && n < (std::size_t{1} << 20);
+    for (std::size_t c = 0; c < n && whole; ++c) whole = arcs[candidates[c]].smallWeight != 0;
+    if (whole) {
+        draw(availD, [](const ArcSlot& a) { return a.weightD; });
+    } else {
+        draw(avail, [](const ArcSlot& a) { return a.weight; });
     }
     if (lastWinner != kNone) RecheckAfterWinner(lastWinner, g, mode);
 }
@@ -350,11 +372,12 @@ void ConflictResolver::RecheckAfterWinner(std::uint32_t winner, const GroupSlot&
         if (flaggedKnown_ && !tracing) {
             // Only transitions flagged when the resolution began can still be.
             const auto group = static_cast<std::uint64_t>(a.ownerGroup) << 32;
-            const auto from = std::lower_bound(touched_.begin(), touched_.end(), group);
-            const auto to = std::lower_bound(from, touched_.end(), group + (std::uint64_t{1} << 32));
             known = touched_.data();
-            k0 = static_cast<std::uint32_t>(from - touched_.begin());
-            k1 = static_cast<std::uint32_t>(to - touched_.begin());
+            const std::uint64_t* const end = known + touchedCount_;
+            const std::uint64_t* const from = std::lower_bound(known, end, group);
+            const std::uint64_t* const to = std::lower_bound(from, end, group + (std::uint64_t{1} << 32));
+            k0 = static_cast<std::uint32_t>(from - known);
+            k1 = static_cast<std::uint32_t>(to - known);
         }
         for (std::uint32_t n = k0; n < k1; ++n) {
             const std::uint32_t k = known ? static_cast<std::uint32_t>(known[n]) : n;

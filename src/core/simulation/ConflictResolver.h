@@ -88,7 +88,8 @@ private:
     std::vector<std::uint32_t> groupedOthers_;     // grouped slots outside the immediate list
     std::vector<std::uint32_t> groupOfPos_;        // per position in groupArcs_
     std::vector<std::uint64_t> posBits_, posSummary_; // scratch bitmap over groupArcs_
-    std::vector<std::uint64_t> touched_;           // scratch
+    std::vector<std::uint64_t> touched_;           // scratch, room for every group arc
+    std::size_t touchedCount_ = 0;
     std::vector<std::uint32_t> lowered_;           // scratch
     std::vector<std::uint32_t> candidates_;        // scratch
     bool fullReset_ = true;    // the next resolution resets every group's next marking
