@@ -8,38 +8,73 @@
 namespace qz::test {
 namespace {
 
-using Discrete = SimFixture;
+class Discrete : public SimFixture {
+protected:
+    // P (1 token) -> T -> P, and T -> Count; returns Count.
+    TPlatz* Loop(const char* function, TTransition** t = nullptr) {
+        TPlatz* p = b.Place("P", 1);
+        TPlatz* count = b.Place("Count", 0);
+        TTransition* tr = b.Trans("T", function);
+        b.Arc(p, tr);
+        b.Arc(tr, p);
+        b.Arc(tr, count);
+        if (t) *t = tr;
+        return count;
+    }
+    // P (`marking` tokens) -> T (firing time `function`) -> Q.
+    TTransition* Chain(double marking, const char* function) {
+        p = b.Place("P", marking);
+        q = b.Place("Q", 0);
+        TTransition* t = b.Trans("T", function);
+        b.Arc(p, t);
+        b.Arc(t, q);
+        return t;
+    }
+    // P (1 token) feeds T1 and T2 of the given priorities, which put into
+    // `out1` and `out2` when given.
+    void Race(int prio1, int prio2, TPlatz* out1 = nullptr, TPlatz* out2 = nullptr) {
+        p = b.Place("P", 1);
+        TTransition* t1 = b.Trans("T1", "0", false, prio1);
+        TTransition* t2 = b.Trans("T2", "0", false, prio2);
+        b.Arc(p, t1);
+        b.Arc(p, t2);
+        if (out1) b.Arc(t1, out1);
+        if (out2) b.Arc(t2, out2);
+    }
+    TPlatz* p = nullptr;
+    TPlatz* q = nullptr;
+};
 
 TEST_F(Discrete, EnablingRuleForDiscreteTransitions) {
-    // Input arc rows: normal and test arcs from discrete places need m != 0
-    // and w <= m + 1E-9; inhibitor arcs need m < w.
-    TPlatz* empty = b.Place("Empty", 0);
-    TPlatz* edge = b.Place("Edge", 2.9999999995, true);
-    TPlatz* below = b.Place("Below", 2.999999998, true);
-    TPlatz* one = b.Place("One", 1);
-    TTransition* zeroWeight = b.Trans("ZeroWeight", "0");
-    b.Arc(empty, zeroWeight, "0");
-    TTransition* testZero = b.Trans("TestZero", "0");
-    b.Arc(empty, testZero, "0", akTest);
-    TTransition* eps = b.Trans("Eps", "0");
-    b.Arc(edge, eps, "3", akTest);
-    TTransition* short_ = b.Trans("Short", "0");
-    b.Arc(below, short_, "3", akTest);
-    TTransition* inhibited = b.Trans("Inhibited", "0");
-    b.Arc(one, inhibited, "1", akInhibitor);
-    TTransition* free_ = b.Trans("Free", "0");
-    b.Arc(empty, free_, "1", akInhibitor);
-    TTransition* contZero = b.Trans("ContZero", "0");
-    TPlatz* cEmpty = b.Place("CEmpty", 0, true);
-    b.Arc(cEmpty, contZero, "0");
+    // Normal and test arcs from discrete places need m != 0 and
+    // w <= m + 1E-9; inhibitor arcs need m < w. Each row is a place feeding
+    // an immediate transition of its own.
+    const struct {
+        const char* name;
+        double marking;
+        bool continuous;
+        const char* weight;
+        std::uint8_t kind;
+        bool enabled;
+    } cases[] = {
+        {"ZeroWeight", 0, false, "0", akNormal, false},
+        {"TestZero", 0, false, "0", akTest, false},
+        {"Eps", 2.9999999995, true, "3", akTest, true},
+        {"Short", 2.999999998, true, "3", akTest, false},
+        {"Inhibited", 1, false, "1", akInhibitor, false},
+        {"Free", 0, false, "1", akInhibitor, true},
+        {"ContZero", 0, true, "0", akNormal, true}, // a continuous place at 0 passes weight 0
+    };
+    std::vector<TTransition*> ts;
+    for (const auto& c : cases) {
+        ts.push_back(b.Trans(c.name, "0"));
+        b.Arc(b.Place(std::string("P") + c.name, c.marking, c.continuous), ts.back(), c.weight, c.kind);
+    }
     Begin();
-    EXPECT_FALSE(Engine().IsEnabled(*zeroWeight));
-    EXPECT_FALSE(Engine().IsEnabled(*testZero));
-    EXPECT_TRUE(Engine().IsEnabled(*eps));
-    EXPECT_FALSE(Engine().IsEnabled(*short_));
-    EXPECT_FALSE(Engine().IsEnabled(*inhibited));
-    EXPECT_TRUE(Engine().IsEnabled(*free_));
-    EXPECT_TRUE(Engine().IsEnabled(*contZero)) << "a continuous place at 0 passes weight 0";
+    for (std::size_t i = 0; i < ts.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        EXPECT_EQ(Engine().IsEnabled(*ts[i]), cases[i].enabled);
+    }
 }
 
 TEST_F(Discrete, CapacityOfTheOutputPlace) {
@@ -61,12 +96,8 @@ TEST_F(Discrete, CapacityOfTheOutputPlace) {
 }
 
 TEST_F(Discrete, TimedTransitionFiresEveryFiringTimeWithoutAdvancingTime) {
-    TPlatz* p = b.Place("P", 1);
-    TPlatz* count = b.Place("Count", 0);
-    TTransition* t = b.Trans("T", "2");
-    b.Arc(p, t);
-    b.Arc(t, p);
-    b.Arc(t, count);
+    TTransition* t = nullptr;
+    TPlatz* count = Loop("2", &t);
     Begin();
     // Step at time 0 starts the timer; the step at 2 fires and keeps time at
     // 2; the next step at 2 restarts the full timer.
@@ -81,12 +112,14 @@ TEST_F(Discrete, TimedTransitionFiresEveryFiringTimeWithoutAdvancingTime) {
     EXPECT_EQ(FiringTimes(count, 7), (std::vector<double>{4, 6}));
 }
 
+TEST_F(Discrete, StepwiseFiresOncePerAdvanceOfTime) {
+    TPlatz* count = Loop("-1");
+    Begin();
+    EXPECT_EQ(FiringTimes(count, 3), (std::vector<double>{0, 1, 2, 3}));
+}
+
 TEST_F(Discrete, DisablingDropsTheTimer) {
-    TPlatz* p = b.Place("P", 1);
-    TPlatz* q = b.Place("Q", 0);
-    TTransition* t = b.Trans("T", "2");
-    b.Arc(p, t);
-    b.Arc(t, q);
+    TTransition* t = Chain(1, "2");
     Begin();
     Step(); // time 0: timer starts, runs down to 1
     EXPECT_EQ(t->remainingTime, 1);
@@ -99,12 +132,8 @@ TEST_F(Discrete, DisablingDropsTheTimer) {
 }
 
 TEST_F(Discrete, ReservationTakesTokensAtStartAndDeliversAfterTheDelay) {
-    TPlatz* p = b.Place("P", 2);
-    TPlatz* q = b.Place("Q", 0);
-    TTransition* t = b.Trans("T", "2");
+    TTransition* t = Chain(2, "2");
     t->reservation = 1;
-    b.Arc(p, t);
-    b.Arc(t, q);
     Begin();
     EXPECT_TRUE(Step()); // time 0: takes the token
     EXPECT_EQ(p->Marking(), 1);
@@ -120,17 +149,6 @@ TEST_F(Discrete, ReservationTakesTokensAtStartAndDeliversAfterTheDelay) {
     EXPECT_FALSE(t->busy);
     EXPECT_TRUE(Step()); // starts again at 2
     EXPECT_EQ(p->Marking(), 0);
-}
-
-TEST_F(Discrete, StepwiseFiresOncePerAdvanceOfTime) {
-    TPlatz* p = b.Place("P", 1);
-    TPlatz* count = b.Place("Count", 0);
-    TTransition* s = b.Trans("S", "-1");
-    b.Arc(p, s);
-    b.Arc(s, p);
-    b.Arc(s, count);
-    Begin();
-    EXPECT_EQ(FiringTimes(count, 3), (std::vector<double>{0, 1, 2, 3}));
 }
 
 TEST_F(Discrete, ImmediateFiringHoldsBackStepwiseUntilTimeAdvances) {
@@ -153,37 +171,23 @@ TEST_F(Discrete, ImmediateFiringHoldsBackStepwiseUntilTimeAdvances) {
 }
 
 TEST_F(Discrete, ZeroValuedTimeTextFiresEverySecondTimeStep) {
-    TPlatz* p = b.Place("P", 1);
-    TPlatz* count = b.Place("Count", 0);
-    TTransition* t = b.Trans("T", "0,0");
-    b.Arc(p, t);
-    b.Arc(t, p);
-    b.Arc(t, count);
+    TPlatz* count = Loop("0,0");
     Begin();
     ASSERT_EQ(Engine().Lists().timed.size(), 1u);
     EXPECT_EQ(FiringTimes(count, 6), (std::vector<double>{2, 4, 6}));
 }
 
 TEST_F(Discrete, ImmediateTransitionsThatReenableEachOtherNeverAdvanceTime) {
-    TPlatz* p = b.Place("P", 1);
-    TTransition* t = b.Trans("T", "0");
-    b.Arc(p, t);
-    b.Arc(t, p);
+    Loop("0");
     Begin();
     for (int i = 0; i < 50; ++i) EXPECT_TRUE(Step());
     EXPECT_EQ(Time(), 0);
 }
 
 TEST_F(Discrete, PriorityDecidesAConflict) {
-    TPlatz* p = b.Place("P", 1);
     TPlatz* high = b.Place("High", 0);
     TPlatz* low = b.Place("Low", 0);
-    TTransition* t1 = b.Trans("T1", "0", false, 1);
-    TTransition* t2 = b.Trans("T2", "0", false, 2);
-    b.Arc(p, t1);
-    b.Arc(t1, low);
-    b.Arc(p, t2);
-    b.Arc(t2, high);
+    Race(1, 2, low, high);
     platform.messages.Answer(MsgAnswer::Ok);
     Begin();
     EXPECT_EQ(platform.messages.Texts().back(), kConflictWarning);
@@ -196,15 +200,9 @@ TEST_F(Discrete, PriorityDecidesAConflict) {
 }
 
 TEST_F(Discrete, EqualPrioritiesAreDrawnAboutHalfAndHalf) {
-    TPlatz* p = b.Place("P", 1);
     TPlatz* a = b.Place("A", 0);
     TPlatz* c = b.Place("C", 0);
-    TTransition* t1 = b.Trans("T1", "0");
-    TTransition* t2 = b.Trans("T2", "0");
-    b.Arc(p, t1);
-    b.Arc(t1, a);
-    b.Arc(p, t2);
-    b.Arc(t2, c);
+    Race(1, 1, a, c);
     Begin();
     constexpr int kTrials = 1000;
     for (int trial = 0; trial < kTrials; ++trial) {
@@ -219,14 +217,8 @@ TEST_F(Discrete, EqualPrioritiesAreDrawnAboutHalfAndHalf) {
 }
 
 TEST_F(Discrete, ThrownOutTransitionIsTracedAndNextMarkingRestored) {
-    TPlatz* p = b.Place("P", 1);
     TPlatz* a = b.Place("A", 0);
-    TTransition* t1 = b.Trans("T1", "0");
-    TTransition* t2 = b.Trans("T2", "0");
-    b.Arc(p, t1);
-    b.Arc(t1, a);
-    b.Arc(p, t2);
-    b.Arc(t2, a);
+    Race(1, 1, a, a);
     Begin();
     platform.trace.Clear();
     platform.random.QueueNextInt(1);
@@ -240,11 +232,7 @@ TEST_F(Discrete, ThrownOutTransitionIsTracedAndNextMarkingRestored) {
 }
 
 TEST_F(Discrete, ASeededSessionIsNotReseededFromTheClock) {
-    TPlatz* p = b.Place("P", 1);
-    TTransition* t1 = b.Trans("T1", "0");
-    TTransition* t2 = b.Trans("T2", "0");
-    b.Arc(p, t1);
-    b.Arc(p, t2);
+    Race(1, 1);
     Engine().seed = 7;
     Begin();
     Step();
@@ -297,14 +285,9 @@ TEST_F(Discrete, LosersSharingAnotherInputPlaceAreRechecked) {
 }
 
 TEST_F(Discrete, DueTimerFiresEvenWhenItsInputsWereEmptied) {
-    TPlatz* p = b.Place("P", 1);
-    TPlatz* q = b.Place("Q", 0);
+    TTransition* t = Chain(1, "1");
     TPlatz* x = b.Place("X", 0);
-    TTransition* t = b.Trans("T", "1");
-    TTransition* i = b.Trans("I", "0");
-    b.Arc(p, t);
-    b.Arc(t, q);
-    b.Arc(x, i);
+    b.Arc(x, b.Trans("I", "0"));
     Begin();
     Step(); // timer runs out at once: due
     EXPECT_TRUE(t->fireFlag);
