@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "ModelTestSupport.h"
-#include "diagrams/Oscilloscope.h"
+#include "diagrams/TraceRecorder.h"
 #include "model/ConflictGroups.h"
 #include "model/TObjectFrame.h"
 #include "model/TObjekt.h"
@@ -352,22 +352,6 @@ TEST_F(NetListTest, ResetRestoresInitialState) {
     EXPECT_EQ(t->busy, 0);
 }
 
-class FakeOscilloscope : public Oscilloscope {
-public:
-    void AddSample(long double time, long double marking) override { samples.push_back({time, marking}); }
-    void ClearData() override { samples.clear(); }
-    void SetCurveOn(bool on) override { curveOn = on; }
-    void SetCaptions(const std::string& head, const std::string& y, int type) override {
-        headLine = head;
-        yAxis = y;
-        curveType = type;
-    }
-    std::vector<std::pair<long double, long double>> samples;
-    bool curveOn = false;
-    std::string headLine, yAxis;
-    int curveType = -1;
-};
-
 TEST_F(NetListTest, AnchoringBeforeADragPreventsAJump) {
     Settings().alignToGrid = true;
     Settings().gridSize = 20;
@@ -384,20 +368,19 @@ TEST_F(NetListTest, AnchoringBeforeADragPreventsAJump) {
 TEST_F(NetListTest, DiagramHooksOfAPlace) {
     TPlatz* p = b.Place("m1", 0, true);
     p->SetName("Tank");
-    auto* scope = new FakeOscilloscope;
+    auto* scope = new diagrams::TTraceRecorder;
+    scope->curveType = -1;
     p->SetDiagram(std::unique_ptr<Oscilloscope>(scope));
     p->UpdateOscilloscopeCaption();
-    EXPECT_EQ(scope->headLine, "Place: Tank");
-    EXPECT_EQ(scope->yAxis, "m1");
-    EXPECT_EQ(scope->curveType, 0);
+    EXPECT_EQ(std::tie(scope->headLine, scope->yAxisName, scope->curveType),
+              std::make_tuple(std::string("Place: Tank"), std::string("m1"), 0));
     p->SetMarking(2.5);
     root.RecordSamples(0.5);
-    ASSERT_EQ(scope->samples.size(), 1u);
-    EXPECT_EQ(scope->samples[0].first, 0.5L);
-    EXPECT_EQ(scope->samples[0].second, 2.5L);
+    ASSERT_EQ(scope->trace.Count(), 1);
+    EXPECT_EQ(std::make_pair(scope->trace.First()->x, scope->trace.First()->y), std::make_pair(0.5L, 2.5L));
     EXPECT_TRUE(scope->curveOn);
     root.ClearOscilloscopeData();
-    EXPECT_TRUE(scope->samples.empty());
+    EXPECT_EQ(scope->trace.Count(), 0);
     p->DetachOscilloscope(scope);
     EXPECT_EQ(p->Diagram(), nullptr);
     delete scope;
