@@ -90,9 +90,7 @@ protected:
 
 TEST_F(OldVersions, Version1HasNoLabelAndConnectsArcsByKey) {
     OldFile f;
-    f.w.I32(1);
-    f.w.I32(1);
-    f.w.I32(1);
+    for (int n : {1, 1, 1}) f.w.I32(n); // places, transitions, arcs
     f.Place("P1", "m1", 2, "1");
     f.Transition("T1", "-1", "1");
     f.KeyArc(0, 1);
@@ -119,9 +117,7 @@ TEST_F(OldVersions, Version1HasNoLabelAndConnectsArcsByKey) {
 TEST_F(OldVersions, Version1CountThatLooksLikeAStringTag) {
     // 12 places: the first byte is the long string tag.
     OldFile f;
-    f.w.I32(12);
-    f.w.I32(3);
-    f.w.I32(0);
+    for (int n : {12, 3, 0}) f.w.I32(n);
     for (int i = 0; i < 12; ++i) f.Place("P" + std::to_string(i), "m" + std::to_string(i), i, "1");
     for (int i = 0; i < 3; ++i) f.Transition("T" + std::to_string(i), "0", "1");
     f.w.TStr("");
