@@ -21,6 +21,12 @@ protected:
         b.Arc(p, t);
         out = b.Arc(t, q);
     }
+    // The timed net, started at "Max Speed" or on the timer.
+    void StartTimed(bool onTimer = false) {
+        TimedNet();
+        Begin();
+        if (onTimer) session.HighSpeedCheckBoxClick(false);
+    }
     TTraceRecorder* Watch(TPlatz* place) {
         auto r = std::make_unique<TTraceRecorder>();
         TTraceRecorder* raw = r.get();
@@ -41,8 +47,7 @@ protected:
 };
 
 TEST_F(RunControl, MaximumSpeedRunStopsAutomaticallyAtTheStopTime) {
-    TimedNet();
-    Begin();
+    StartTimed();
     session.evaluation = true;
     platform.clock.SetAutoAdvance(1);
     session.RunBtnClick();
@@ -70,8 +75,7 @@ TEST_F(RunControl, StatisticsTexts) {
 }
 
 TEST_F(RunControl, StopFromThePumpEndsAMaximumSpeedRun) {
-    TimedNet();
-    Begin();
+    StartTimed();
     platform.pump.onProcess = [&] {
         if (platform.pump.Calls() == 5) session.StopBtnClick();
     };
@@ -81,9 +85,7 @@ TEST_F(RunControl, StopFromThePumpEndsAMaximumSpeedRun) {
 }
 
 TEST_F(RunControl, TimerRunIgnoresTheAutomaticStop) {
-    TimedNet();
-    Begin();
-    session.HighSpeedCheckBoxClick(false);
+    StartTimed(true);
     session.StopZeitEditChange("1");
     session.RunBtnClick();
     EXPECT_TRUE(session.simulationTimer->Enabled());
@@ -99,8 +101,7 @@ TEST_F(RunControl, TimerRunIgnoresTheAutomaticStop) {
 }
 
 TEST_F(RunControl, RunToEventStopsBeforeTheFiring) {
-    TimedNet();
-    Begin();
+    StartTimed();
     session.RunToEventBtnClick();
     EXPECT_EQ(Time(), 2);
     EXPECT_TRUE(t->fireFlag);
@@ -113,9 +114,7 @@ TEST_F(RunControl, RunToEventStopsBeforeTheFiring) {
 }
 
 TEST_F(RunControl, RunToEventOnTheTimerStopsAtTheEventTick) {
-    TimedNet();
-    Begin();
-    session.HighSpeedCheckBoxClick(false);
+    StartTimed(true);
     session.RunToEventBtnClick();
     int ticks = 0;
     while (session.simulationTimer->Enabled() && ticks < 10) {
@@ -268,9 +267,7 @@ TEST_F(RunControl, DisplayButtonsAndInitNetDuringAMaximumSpeedRun) {
 }
 
 TEST_F(RunControl, DiagramOpenedDuringATimerRunRecordsFromTheNextTick) {
-    TimedNet();
-    Begin();
-    session.HighSpeedCheckBoxClick(false);
+    StartTimed(true);
     session.RunBtnClick();
     session.simulationTimer->onTick();
     TTraceRecorder* rq = Watch(q);
