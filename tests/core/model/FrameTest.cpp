@@ -222,6 +222,7 @@ TEST_F(FrameTest, ASecondFusionOntoAFollowerIsRefusedAndLeavesItsOwner) {
     // Rows: the connection kinds of the first and the second fusion arc
     // that end at one follower (an outer place for kind 2, else an interface place).
     for (const auto& [first, second] : {std::pair{2, 2}, {5, 5}, {5, 1}, {1, 5}}) {
+        SCOPED_TRACE(std::to_string(first) + " then " + std::to_string(second));
         TInterfacePlace* from1 = Ip(*Instance(), "level");
         TInterfacePlace* from2 = Ip(*Instance(), "level");
         TPlatz* outer1 = b.Place("outer1");
@@ -233,11 +234,10 @@ TEST_F(FrameTest, ASecondFusionOntoAFollowerIsRefusedAndLeavesItsOwner) {
         const TPlatz* owner = followerPlace->markingOwner;
         ASSERT_NE(owner, followerPlace);
         platform.messages.Clear();
-        EXPECT_EQ(ConnectArc(root.Net(), second == 1 ? static_cast<TGraphItem*>(outer2) : from2, follower), nullptr)
-            << first << " then " << second;
+        EXPECT_EQ(ConnectArc(root.Net(), second == 1 ? static_cast<TGraphItem*>(outer2) : from2, follower), nullptr);
         EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"Fusion not valid..."});
         root.ResolveFusion();
-        EXPECT_EQ(followerPlace->markingOwner, owner) << first << " then " << second;
+        EXPECT_EQ(followerPlace->markingOwner, owner);
     }
 }
 
