@@ -8,19 +8,20 @@
 namespace qz::test {
 namespace {
 
+// P (1 token) -> T -> P, and T -> Count; returns Count.
+TPlatz* Loop(NetBuilder& b, const char* function, TTransition** t = nullptr) {
+    TPlatz* p = b.Place("P", 1);
+    TPlatz* count = b.Place("Count", 0);
+    TTransition* tr = b.Trans("T", function);
+    b.Arc(p, tr);
+    b.Arc(tr, p);
+    b.Arc(tr, count);
+    if (t) *t = tr;
+    return count;
+}
+
 class Discrete : public SimFixture {
 protected:
-    // P (1 token) -> T -> P, and T -> Count; returns Count.
-    TPlatz* Loop(const char* function, TTransition** t = nullptr) {
-        TPlatz* p = b.Place("P", 1);
-        TPlatz* count = b.Place("Count", 0);
-        TTransition* tr = b.Trans("T", function);
-        b.Arc(p, tr);
-        b.Arc(tr, p);
-        b.Arc(tr, count);
-        if (t) *t = tr;
-        return count;
-    }
     // P (`marking` tokens) -> T (firing time `function`) -> Q.
     TTransition* Chain(double marking, const char* function) {
         p = b.Place("P", marking);
@@ -97,7 +98,7 @@ TEST_F(Discrete, CapacityOfTheOutputPlace) {
 
 TEST_F(Discrete, TimedTransitionFiresEveryFiringTimeWithoutAdvancingTime) {
     TTransition* t = nullptr;
-    TPlatz* count = Loop("2", &t);
+    TPlatz* count = Loop(b, "2", &t);
     Begin();
     // Step at time 0 starts the timer; the step at 2 fires and keeps time at
     // 2; the next step at 2 restarts the full timer.
@@ -113,7 +114,7 @@ TEST_F(Discrete, TimedTransitionFiresEveryFiringTimeWithoutAdvancingTime) {
 }
 
 TEST_F(Discrete, StepwiseFiresOncePerAdvanceOfTime) {
-    TPlatz* count = Loop("-1");
+    TPlatz* count = Loop(b, "-1");
     Begin();
     EXPECT_EQ(FiringTimes(count, 3), (std::vector<double>{0, 1, 2, 3}));
 }
@@ -171,14 +172,14 @@ TEST_F(Discrete, ImmediateFiringHoldsBackStepwiseUntilTimeAdvances) {
 }
 
 TEST_F(Discrete, ZeroValuedTimeTextFiresEverySecondTimeStep) {
-    TPlatz* count = Loop("0,0");
+    TPlatz* count = Loop(b, "0,0");
     Begin();
     ASSERT_EQ(Engine().Lists().timed.size(), 1u);
     EXPECT_EQ(FiringTimes(count, 6), (std::vector<double>{2, 4, 6}));
 }
 
 TEST_F(Discrete, ImmediateTransitionsThatReenableEachOtherNeverAdvanceTime) {
-    Loop("0");
+    Loop(b, "0");
     Begin();
     for (int i = 0; i < 50; ++i) EXPECT_TRUE(Step());
     EXPECT_EQ(Time(), 0);
@@ -240,7 +241,7 @@ TEST_F(Discrete, ASeededSessionIsNotReseededFromTheClock) {
 }
 
 TEST_F(Discrete, FiveTokensServeTwoOfThreeCompetitorsOfWeightTwo) {
-    TPlatz* p = b.Place("P", 5);
+    p = b.Place("P", 5);
     TPlatz* out = b.Place("Out", 0);
     std::vector<TTransition*> ts;
     for (const char* n : {"T1", "T2", "T3"}) {
@@ -261,8 +262,8 @@ TEST_F(Discrete, FiveTokensServeTwoOfThreeCompetitorsOfWeightTwo) {
 TEST_F(Discrete, LosersSharingAnotherInputPlaceAreRechecked) {
     // T1 and T2 compete for P; T2 (the winner) also takes Q's only token,
     // which U competes for too: U must not fire as well.
-    TPlatz* p = b.Place("P", 1);
-    TPlatz* q = b.Place("Q", 1);
+    p = b.Place("P", 1);
+    q = b.Place("Q", 1);
     TPlatz* out = b.Place("Out", 0);
     TTransition* t1 = b.Trans("T1", "0");
     TTransition* t2 = b.Trans("T2", "0", false, 2);
@@ -312,12 +313,7 @@ TEST(DecimalSampleTime, TimersRunOutInTheStepAtTheirFiringTime) {
         TPNObjekt root;
         root.sampleTimeSeconds = 0.1;
         NetBuilder b(root);
-        TPlatz* p = b.Place("P", 1);
-        TPlatz* count = b.Place("Count", 0);
-        TTransition* t = b.Trans("T", text);
-        b.Arc(p, t);
-        b.Arc(t, p);
-        b.Arc(t, count);
+        TPlatz* count = Loop(b, text);
         TSimulationSession session;
         ASSERT_EQ(StartSimulation(root, session), StartOutcome::Started);
         session.HighSpeedCheckBoxClick(true);
