@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "formula/Parser.h"
-#include "platform/Services.h"
+#include "FakePlatform.h"
 
 namespace qz {
 namespace {
@@ -156,19 +156,10 @@ TEST(Parser, Functions) {
     ExpectSyntaxErrors({"SINH2(1)", "COT(1)", "MAX(1)"});
 }
 
-class FixedRandom final : public RandomSource {
-public:
-    void Seed(std::uint64_t) override {}
-    void SeedFromClock() override {}
-    double Next01() override { return 0.25; }
-    int NextInt(int) override { return 0; }
-};
-
 TEST(Parser, RndScalesByRoundedArgument) {
-    FixedRandom random;
-    PlatformServices services{};
-    services.random = &random;
-    PlatformScope scope(services);
+    test::ScopedPlatform platform;
+    platform.random.QueueNext01(0.25);
+    platform.random.QueueNext01(0.25);
     EXPECT_EQ(Eval("RND(X)", 4.4), 1);
     EXPECT_EQ(Eval("RND(X)", 2.5), 0.5);  // round(2.5) = 2
 }
