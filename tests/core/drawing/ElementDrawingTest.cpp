@@ -45,6 +45,11 @@ protected:
         e->Draw();
     }
     std::vector<CanvasCall> Ellipses() const { return canvas.CallsOf("Ellipse"); }
+    // An arc from a place at (40, 100) to a transition at (`x`, 100).
+    TEdge* ArcTo(int x, const char* weight = "1") {
+        TPlatz* p = AddPlace(net, 40, 100, "P", "m");
+        return Connect(net, p, AddTransition(net, x, 100, "T"), akNormal, weight);
+    }
 };
 
 // ---- places ----------------------------------------------------------------
@@ -268,9 +273,7 @@ TEST_F(Drawing, PlaceEndsLieOnTheCircleAndFollowBendPoints) {
 // ---- arc drawing -----------------------------------------------------------
 
 TEST_F(Drawing, ArrowHeadAndInhibitorCircle) {
-    TPlatz* p = AddPlace(net, 40, 100, "P", "m");
-    TTransition* t = AddTransition(net, 100, 100, "T");
-    TEdge* a = Connect(net, p, t);
+    TEdge* a = ArcTo(100);
     Paint(a);
     auto lines = canvas.CallsOf("Polyline");
     ASSERT_EQ(lines.size(), 1u);
@@ -297,9 +300,7 @@ TEST_F(Drawing, ArrowHeadAndInhibitorCircle) {
 }
 
 TEST_F(Drawing, SelectedArcShowsBendSquaresAndBlueInsertionSquares) {
-    TPlatz* p = AddPlace(net, 40, 100, "P", "m");
-    TTransition* t = AddTransition(net, 200, 100, "T");
-    TEdge* a = Connect(net, p, t);
+    TEdge* a = ArcTo(200);
     a->selected = 1;
     Paint(a);
     // One insertion square at the midpoint of (55, 100) and (185, 100).
@@ -322,9 +323,7 @@ TEST_F(Drawing, SelectedArcShowsBendSquaresAndBlueInsertionSquares) {
 }
 
 TEST_F(Drawing, WeightLabelPositions) {
-    TPlatz* p = AddPlace(net, 40, 100, "P", "m");
-    TTransition* t = AddTransition(net, 200, 100, "T");
-    TEdge* a = Connect(net, p, t, akNormal, "12");
+    TEdge* a = ArcTo(200, "12");
     ASSERT_EQ(a->valueLabel->visible, 1);
     const int w = a->valueLabel->Width(), h = a->valueLabel->Height();
     auto paintWith = [&](std::vector<TPunkt> bends) {
