@@ -220,6 +220,7 @@ TEST_F(Refusals, NewerVersionsAndVersionsWithoutReaderAreNotRead) {
         {"1,47", unsupported},
     };
     for (const auto& [label, message] : cases) {
+        SCOPED_TRACE(label);
         BinaryWriter w;
         w.TStr(label);
         w.TStr("100");
@@ -231,9 +232,9 @@ TEST_F(Refusals, NewerVersionsAndVersionsWithoutReaderAreNotRead) {
         TPNObjekt root;
         root.fileVersion = "1,48";
         std::string status = "old";
-        EXPECT_FALSE(LoadNet(root, w.Bytes(), &status)) << label;
-        EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{message}) << label;
-        EXPECT_EQ(root.Net().Count(), 0u) << label;
+        EXPECT_FALSE(LoadNet(root, w.Bytes(), &status));
+        EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{message});
+        EXPECT_EQ(root.Net().Count(), 0u);
         if (std::string(label) == "3,0") {
             EXPECT_EQ(status, "") << "a newer version is not taken over";
             EXPECT_EQ(root.fileVersion, "1,48");
@@ -321,7 +322,8 @@ TEST_F(Refusals, HostileCountsAndNestingAreReadErrors) {
     places.TStr("N");
     places.I32(0);
     places.I32(100000);
-    for (const BinaryWriter* w : {&huge, &deep, &places}) {
+    for (const auto& [what, w] : {std::pair{"child count", &huge}, {"nesting", &deep}, {"place count", &places}}) {
+        SCOPED_TRACE(what);
         platform.messages.Clear();
         TPNObjekt root;
         LoadNet(root, w->Bytes());
