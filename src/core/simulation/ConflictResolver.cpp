@@ -1,7 +1,6 @@
 #include "simulation/ConflictResolver.h"
 
 #include <algorithm>
-#include <cmath>
 #include <unordered_map>
 
 #include "common/NumberFormat.h"
@@ -115,7 +114,7 @@ template <class Position>
     TTransition* const* const trans = groupTrans_.data();
     const std::uint32_t* const groupArcs = groupArcs_.data();
     double need = 0;
-    bool small = count < (std::size_t{1} << 20);
+    bool small = count < ArcSlot::kExactSmallSums;
     for (std::size_t n = 0; n < count; ++n) {
         const std::uint32_t k = position(n);
         if (!trans[k]->fireFlag) continue;
@@ -187,14 +186,13 @@ void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged,
     // The chosen transitions are looked up before the first group in
     // conflict (nothing changes them before).
     bool chosenReady = false;
-    for (std::size_t i = 0, n = count; i < n;) {
-        const std::uint64_t* const entries = touched;
-        const auto group = static_cast<std::uint32_t>(entries[i] >> 32);
+    for (std::size_t i = 0; i < count;) {
+        const auto group = static_cast<std::uint32_t>(touched[i] >> 32);
         const GroupSlot& g = groupSlots_[group];
         const double avail = *g.next;
         const std::size_t first = i;
-        while (i < n && (entries[i] >> 32) == group) ++i;
-        const std::uint64_t* const group0 = entries + first;
+        while (i < count && (touched[i] >> 32) == group) ++i;
+        const std::uint64_t* const group0 = touched + first;
         if (!InConflict(avail, i - first, [group0](std::size_t k) { return static_cast<std::uint32_t>(group0[k]); })) {
             continue;
         }
@@ -341,8 +339,7 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
     // A whole amount and whole weights below 2^32 stay exact in doubles
     // (fewer than 2^20 candidates), so the comparisons come out the same.
     const double availD = static_cast<double>(avail);
-    bool whole = static_cast<long double>(availD) == avail && std::fabs(availD) < 4503599627370496.0 &&
-                 availD == std::trunc(availD) && n < (std::size_t{1} << 20);
+    bool whole = static_cast<long double>(availD) == avail && ArcSlot::Whole(availD) && n < ArcSlot::kExactSmallSums;
     for (std::size_t c = 0; c < n && whole; ++c) whole = arcs[candidates[c]].smallWeight != 0;
     if (whole) {
         draw(availD, [](const ArcSlot& a) { return a.weightD; });
@@ -351,7 +348,6 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
     }
     if (lastWinner != kNone) RecheckAfterWinner(lastWinner, g, mode);
 }
-
 
 void ConflictResolver::RecheckAfterWinner(std::uint32_t winner, const GroupSlot& g, StepMode mode) {
     TraceSink* sink = sink_;

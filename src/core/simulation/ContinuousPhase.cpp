@@ -493,14 +493,11 @@ void ContinuousPhase::ProcessFlow(StepMode mode, double sampleTime, const Option
     stopRequest_ = options.stopRequest;
     faultsBefore_ = faults_->size();
     std::uint32_t* const touched = touchLater_.data();
-    FirstPassEnd pass{0, touched, 0};
     // A deferred interleaved run at "Max Speed" (how a fast run steps) takes
     // the loop compiled for it.
-    if (defer && kept && interleave) {
-        pass = FirstPass<true>(sampleTime, defer, false, kept, interleave);
-    } else {
-        pass = FirstPass<false>(sampleTime, defer, drawing, kept, interleave);
-    }
+    const FirstPassEnd pass = defer && kept && interleave
+                                  ? FirstPass<true>(sampleTime, defer, false, kept, interleave)
+                                  : FirstPass<false>(sampleTime, defer, drawing, kept, interleave);
     std::uint32_t* touch = pass.touch;
     const std::size_t fired = pass.fired;
     if (defer) pending_ = true;

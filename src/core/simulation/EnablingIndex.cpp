@@ -385,6 +385,8 @@ void EnablingIndex::Flush() {
     }
     constexpr auto kInhibitorBlock = static_cast<std::uint32_t>(ArcCondition::Inhibitor);
     constexpr auto kExactBlock = static_cast<std::size_t>(ArcCondition::Exact);
+    const Hot hot = Arrays();
+    const CellReader* const readers = readers_.data();
     for (std::uint32_t c : dirtyCells_) {
         if (!CellChanged(c)) continue;
         const double marking = cellSeen_[2 * c];
@@ -408,8 +410,6 @@ void EnablingIndex::Flush() {
             // The readers between the old and the new prefix changed; those
             // now inside it hold (fail, for inhibitors).
             const bool ok = (count > old) != (b == kInhibitorBlock);
-            const Hot hot = Arrays();
-            const CellReader* const readers = readers_.data();
             for (std::uint32_t k = lo + std::min(old, count); k < lo + std::max(old, count); ++k) {
                 hot.FlipArc(readers[k].arc, readers[k].trans, ok);
             }

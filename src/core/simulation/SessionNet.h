@@ -56,8 +56,8 @@ struct ArcSlot {
     // The weight is a whole number below 2^52: added to or taken from a
     // whole marking below 2^52 it gives the exact result in doubles.
     std::uint8_t wholeWeight = 0;
-    // A whole weight below 2^32 in magnitude: sums of fewer than 2^20 of
-    // them are exact in doubles.
+    // A whole weight below 2^32 in magnitude: sums of fewer than
+    // kExactSmallSums of them are exact in doubles.
     std::uint8_t smallWeight = 0;
     double weightD = 0;
 
@@ -68,11 +68,14 @@ struct ArcSlot {
         weightD = static_cast<double>(w);
     }
     // Whether m -/+ weight is exact in doubles (and so needs no rounding).
-    bool ExactWith(double m) const {
-        return wholeWeight && std::fabs(m) < static_cast<double>(kWholeLimit) &&
-               static_cast<double>(static_cast<std::int64_t>(m)) == m;
+    bool ExactWith(double m) const { return wholeWeight && Whole(m); }
+    // A whole number below 2^52 in magnitude.
+    static bool Whole(double m) {
+        return std::fabs(m) < static_cast<double>(kWholeLimit) && static_cast<double>(static_cast<std::int64_t>(m)) == m;
     }
     static constexpr long double kWholeLimit = 4503599627370496.0L; // 2^52
+    // Sums of fewer than this many small weights are exact in doubles.
+    static constexpr std::size_t kExactSmallSums = std::size_t{1} << 20;
 };
 
 struct TransSlot {

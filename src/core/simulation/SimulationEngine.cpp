@@ -165,6 +165,18 @@ bool TSimulationEngine::ImmediateFull() {
     return event;
 }
 
+// An enabled immediate transition will fire: shown selected unless at
+// "Max Speed"; with reservation it takes its inputs now and is busy until it
+// delivers.
+[[gnu::always_inline]] inline void TSimulationEngine::Flag(TTransition& t) const {
+    t.fireFlag = 1;
+    if (!maxSpeed) t.SetSelected(true);
+    if (!runToEvent && t.reservation) {
+        t.busy = 1;
+        t.started = 1;
+    }
+}
+
 // Only transitions whose structural part holds can be enabled; they are
 // visited in list order. No other transition of the list has its fire flag
 // set.
@@ -180,12 +192,7 @@ bool TSimulationEngine::ImmediateFlagged() {
         const TransSlot& ts = trans[s];
         TTransition& t = *ts.t;
         if (t.busy || !EnablingIndex::Conditions(ts, timeAdvancedNow)) return false;
-        t.fireFlag = 1;
-        if (!maxSpeed) t.SetSelected(true);
-        if (!runToEvent && t.reservation) {
-            t.busy = 1;
-            t.started = 1;
-        }
+        Flag(t);
         return true;
     };
     flagged_.clear();
@@ -222,12 +229,7 @@ bool TSimulationEngine::ProcessImmediateFull() {
         TTransition& t = *ts.t;
         if (t.busy || !EnablingIndex::Conditions(ts, timeAdvanced)) continue;
         flagged_.push_back(s);
-        t.fireFlag = 1;
-        if (!maxSpeed) t.SetSelected(true);
-        if (!runToEvent && t.reservation) {
-            t.busy = 1;
-            t.started = 1;
-        }
+        Flag(t);
     }
     if (flagged_.empty()) return false;
     if (!conflicts_.Empty()) conflicts_.ResolveAll(Mode(), seed.has_value());
@@ -308,10 +310,6 @@ void TSimulationEngine::PublishWorkingFields() { continuousPhase_.PublishWorking
 // ---------------------------------------------------------------------------
 // The step
 
-void TSimulationEngine::EvaluateWeights() {
-    if (!net_.formulaArcs.empty()) EvaluateFormulaWeights();
-}
-
 void TSimulationEngine::EvaluateFormulaWeights() {
     for (const auto& [edge, slot] : net_.formulaArcs) {
         if (!edge->isExpression) continue;
@@ -375,7 +373,7 @@ bool TSimulationEngine::Step() {
     const bool animating = showAnimations && !maxSpeed;
     firing_.inputAnimation.clear();
     firing_.outputAnimation.clear();
-    if (!net_.formulaArcs.empty()) EvaluateFormulaWeights();
+    EvaluateWeights();
     bool event = false;
     if (!net_.immediate.empty()) event = Immediate();
     if (!event) {
@@ -386,9 +384,9 @@ bool TSimulationEngine::Step() {
             if (!net_.continuous.empty()) ProcessContinuous();
             root_->modelTime = Stored(static_cast<long double>(root_->modelTime) + sampleTime_);
             timeAdvanced = true;
+            // Quiet() checks at the next step whether the net is still dead.
             quiet_ = net_.formulaArcs.empty() && net_.timed.empty() && net_.continuous.empty() &&
-                     watched_.empty() && index_.Generation() == deadGeneration_ && index_.Current() &&
-                     firing_.inputAnimation.empty() && firing_.outputAnimation.empty();
+                     watched_.empty() && firing_.inputAnimation.empty() && firing_.outputAnimation.empty();
         }
         if (animating) {
             RunTokenAnimation();

@@ -104,7 +104,9 @@ public:
     void PublishWorkingFields();
 
     // Evaluates the weight formulas (as a step does first).
-    void EvaluateWeights();
+    void EvaluateWeights() {
+        if (!net_.formulaArcs.empty()) EvaluateFormulaWeights();
+    }
     // Sets the model time to 0, resets the hierarchy to its initial state and
     // sets the time-advanced flag ("Init Net").
     void InitNet();
@@ -169,6 +171,7 @@ private:
     bool Immediate();
     bool ImmediateFull();
     bool ImmediateFlagged();
+    void Flag(TTransition& t) const;
     bool ProcessImmediateFull();
     void EvaluateFormulaWeights();
     bool FireImmediate(const std::vector<std::uint32_t>* flagged);
