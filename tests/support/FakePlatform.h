@@ -24,7 +24,6 @@ public:
         return now;
     }
     void Set(std::uint32_t ms) { now_ = ms; }
-    void Advance(std::uint32_t ms) { now_ += ms; }
     void SetAutoAdvance(std::uint32_t msPerReading) { step_ = msPerReading; }
     std::uint32_t Now() const { return now_; }
 

@@ -8,7 +8,6 @@
 #include <QQueue>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -71,19 +70,6 @@ void DialogAnswers::ChooseFile(const QString& path) {
             return;
         }
         dialog->selectFile(path);
-        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-    });
-}
-
-void DialogAnswers::Type(const std::optional<QString>& text) {
-    Then([text](QWidget* w) {
-        auto* dialog = qobject_cast<QInputDialog*>(w);
-        QVERIFY2(dialog, "an input query was expected");
-        if (!text) {
-            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-            return;
-        }
-        dialog->setTextValue(*text);
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
 }

@@ -28,9 +28,6 @@ public:
     void Press(const QString& button);
     // Chooses this file in the next file dialog; an empty path cancels it.
     void ChooseFile(const QString& path);
-    // Types this text into the next input query and accepts it; with no
-    // text it is cancelled.
-    void Type(const std::optional<QString>& text);
     // Runs an action on the next modal widget.
     void Then(std::function<void(QWidget*)> action);
 
