@@ -208,12 +208,9 @@ TEST_F(NetFileRoundTrip, HeaderNamesTheClassAndClassFilesKeepTheDocumentsVersion
     doc.root.enhancedFiringRule = 1;
     Bytes bytes = SaveNet(doc.root);
     NetFileHeader h = ReadNetHeader(bytes);
-    EXPECT_TRUE(h.ok);
-    EXPECT_EQ(h.name, "Plant");
-    EXPECT_EQ(h.baseName, "Tank");
+    EXPECT_EQ(std::tie(h.ok, h.name, h.baseName), std::make_tuple(true, std::string("Plant"), std::string("Tank")));
     h = ReadNetFileHeader(LibraryDirectory() + "Tank.pn");
-    EXPECT_EQ(h.name, "Tank");
-    EXPECT_EQ(h.baseName, "Empty Object");
+    EXPECT_EQ(std::tie(h.name, h.baseName), std::make_tuple(std::string("Tank"), std::string("Empty Object")));
     TPNObjekt loaded;
     ASSERT_TRUE(LoadNet(loaded, bytes));
     // The class files read on the way were saved with the rule off.

@@ -172,12 +172,7 @@ struct FullDocument {
         Connect(root, t2, Interface(*root.Base(), "level"));
 
         auto label = std::make_unique<TSchriftObjekt>();
-        TFont font;
-        font.name = "Courier New";
-        font.size = 12;
-        font.color = RGB(0x12, 0x34, 0x56);
-        font.style = 0b0101;
-        label->SetFont(font);
+        label->SetFont(TFont{"Courier New", 12, RGB(0x12, 0x34, 0x56), 0b0101});
         label->SetText("Plant|second line");
         label->visible = 1;
         AddMoved(root, std::move(label), 20, 500);
