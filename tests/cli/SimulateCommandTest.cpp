@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "CliTestSupport.h"
-#include "model/ObjectLibrary.h"
+#include "ScopedLibrary.h"
 #include "simulation/HeadlessRun.h"
 #include "simulation/SimulationSession.h"
 
@@ -120,15 +120,11 @@ TEST_F(Simulate, RunToEventStopsBeforeTheFiring) {
 
 TEST_F(Simulate, TracesPlacesInsideObjectsByPath) {
     // In process: a class built in memory instead of a library file.
-    TObjectLibrary& lib = ObjectLibrary();
-    lib.names = {"Tank"};
-    lib.files = {"Tank.pn"};
-    lib.loadClass = [](TPNObjekt& into, const std::string&) {
+    ScopedLibrary library;
+    library.Define("Tank", [](TPNObjekt& into) {
         NetBuilder nb(into);
-        TPlatz* level = nb.Place("Level", 1, true);
-        nb.Arc(level, nb.Trans("Drain", "1", true));
-        return true;
-    };
+        nb.Arc(nb.Place("Level", 1, true), nb.Trans("Drain", "1", true));
+    });
     TPNObjekt root;
     root.sampleTimeSeconds = 0.5;
     NetBuilder b(root);
@@ -160,7 +156,6 @@ TEST_F(Simulate, TracesPlacesInsideObjectsByPath) {
     options.steps.reset();
     root.sampleTimeSeconds = 0;
     EXPECT_EQ(RunHeadless(root, options, o, e), 2) << "a run that could never end is refused";
-    lib = TObjectLibrary{};
 }
 
 TEST_F(Simulate, RowsAreWrittenWhileTheRunGoesAndARunThatNeverAdvancesSaysWhy) {

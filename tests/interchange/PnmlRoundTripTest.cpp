@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
+#include "ScopedLibrary.h"
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
 #include "TempHome.h"
@@ -26,31 +27,16 @@ using examples::AddPlace;
 using examples::AddTransition;
 using examples::Connect;
 
-// Library classes made in memory: "Tank" publishes level, flow, x and y;
-// "Base" publishes level.
-class InMemoryLibrary {
-public:
-    InMemoryLibrary() {
-        TObjectLibrary& lib = ObjectLibrary();
-        saved_ = lib;
-        lib.names = {"Tank", "Base"};
-        lib.files = {"Tank.pn", "Base.pn"};
-        lib.loadClass = [](TPNObjekt& into, const std::string& file) {
-            const bool tank = file == "Tank.pn";
-            into.name = tank ? "Tank" : "Base";
-            int y = 40;
-            for (const char* v : tank ? std::vector<const char*>{"level", "flow", "x", "y"}
-                                      : std::vector<const char*>{"level"}) {
-                AddPlace(into.Net(), 60, y += 40, v, v, 0, std::string(v) == "flow")->SetInterfaceFlag(1);
-            }
-            return true;
-        };
-    }
-    ~InMemoryLibrary() { ObjectLibrary() = saved_; }
-
-private:
-    TObjectLibrary saved_;
-};
+// A library class made in memory, publishing `variables` ("flow" continuous).
+test::ScopedLibrary::Filler Publishing(const char* name, std::vector<const char*> variables) {
+    return [name, variables](TPNObjekt& into) {
+        into.name = name;
+        int y = 40;
+        for (const char* v : variables) {
+            AddPlace(into.Net(), 60, y += 40, v, v, 0, std::string(v) == "flow")->SetInterfaceFlag(1);
+        }
+    };
+}
 
 TInterfacePlace* Interface(TPNObjekt& obj, const std::string& var) {
     return obj.Frame().FindInterfacePlace(var);
@@ -130,8 +116,12 @@ void BuildShowcase(TPNObjekt& root) {
 }
 
 struct PnmlRoundTrip : ::testing::Test {
+    PnmlRoundTrip() {
+        library.Define("Tank", Publishing("Tank", {"level", "flow", "x", "y"}));
+        library.Define("Base", Publishing("Base", {"level"}));
+    }
     test::ScopedPlatform platform;
-    InMemoryLibrary library;
+    test::ScopedLibrary library;
     TPNObjekt original;
     std::string ShowcaseText() {
         BuildShowcase(original);

@@ -46,22 +46,7 @@ int CountOf(const std::string& hay, const std::string& needle) {
 
 } // namespace qz::test
 
-#include "model/ExampleNets.h"
-#include "model/ObjectLibrary.h"
-
 namespace qz::test {
-
-ScopedTankLibrary::ScopedTankLibrary() {
-    TObjectLibrary& lib = ObjectLibrary();
-    lib.names = {examples::kTankClass};
-    lib.files = {"Tank.pn"};
-    lib.loadClass = [](TPNObjekt& into, const std::string&) {
-        examples::BuildTankClass(into);
-        return true;
-    };
-}
-
-ScopedTankLibrary::~ScopedTankLibrary() { ObjectLibrary() = TObjectLibrary{}; }
 
 void BuildExample(const std::string& name, TPNObjekt& root) {
     if (name == "kinds") examples::BuildElementKinds(root);

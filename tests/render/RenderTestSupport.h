@@ -4,6 +4,8 @@
 #include <string>
 
 #include "FontSupport.h"
+#include "ScopedLibrary.h"
+#include "model/ExampleNets.h"
 #include "model/TPNObjekt.h"
 
 namespace qz::test {
@@ -32,12 +34,8 @@ namespace qz::test {
 
 // Makes the object library know the example class "Tank", built in memory,
 // for its lifetime.
-class ScopedTankLibrary {
-public:
-    ScopedTankLibrary();
-    ~ScopedTankLibrary();
-    ScopedTankLibrary(const ScopedTankLibrary&) = delete;
-    ScopedTankLibrary& operator=(const ScopedTankLibrary&) = delete;
+struct ScopedTankLibrary : ScopedLibrary {
+    ScopedTankLibrary() { Define(examples::kTankClass, examples::BuildTankClass); }
 };
 
 // Builds the named example ("kinds", "hybrid", "producer", "plant").

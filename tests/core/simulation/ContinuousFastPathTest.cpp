@@ -8,6 +8,7 @@
 
 #include "FakePlatform.h"
 #include "NetBuilder.h"
+#include "ScopedLibrary.h"
 #include "formula/FormulaBinding.h"
 #include "formula/Parser.h"
 #include "model/ObjectLibrary.h"
@@ -82,7 +83,6 @@ public:
         }
         EndSimulation(root_, session_);
         SimulationBusy() = false;
-        ObjectLibrary() = TObjectLibrary{};
         return log_;
     }
 
@@ -97,18 +97,14 @@ private:
             places_.push_back(b.Place("P" + std::to_string(i), Pick(4) * 0.5, continuous));
         }
         if (shape_.child) {
-            TObjectLibrary& lib = ObjectLibrary();
-            lib.names = {"Tank"};
-            lib.files = {"Tank.pn"};
-            lib.loadClass = [this](TPNObjekt& into, const std::string&) {
+            library_.Define("Tank", [this](TPNObjekt& into) {
                 NetBuilder nb(into);
                 TPlatz* level = nb.Place("LevelIn", 1.5, true);
                 TTransition* drain = nb.Trans("Drain", "LevelIn*0.3+RND(2)", true);
                 nb.Arc(level, drain);
                 inner_ = level;
                 continuous_.push_back(drain);
-                return true;
-            };
+            });
             TPNObjekt* tank = root_.AddChildObject("Tank_1", "Tank", 100, 100);
             ASSERT_NE(tank, nullptr);
             // A root place fused to the object's place: formulas of the root
@@ -213,6 +209,7 @@ private:
     }
 
     ScopedPlatform platform_;
+    ScopedLibrary library_;
     std::uint32_t seed_;
     Shape shape_;
     std::mt19937 gen_;
@@ -233,7 +230,8 @@ void ExpectSameLog(const std::vector<std::string>& reference, const std::vector<
 
 void Compare(const Shape& shape, std::uint32_t firstSeed, int nets, int steps) {
     for (std::uint32_t seed = firstSeed; seed < firstSeed + static_cast<std::uint32_t>(nets); ++seed) {
-        ExpectSameLog(Run(seed, shape, false).Go(steps), Run(seed, shape, true).Go(steps), "net " + std::to_string(seed));
+        const auto reference = Run(seed, shape, false).Go(steps);
+        ExpectSameLog(reference, Run(seed, shape, true).Go(steps), "net " + std::to_string(seed));
         if (::testing::Test::HasFatalFailure()) return;
     }
 }
