@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "FakePlatform.h"
-#include "NetBuilder.h"
 #include "ScopedLibrary.h"
+#include "SimFixture.h"
 #include "formula/FormulaBinding.h"
 #include "formula/Parser.h"
 #include "model/ObjectLibrary.h"
@@ -236,25 +235,6 @@ void Compare(const Shape& shape, std::uint32_t firstSeed, int nets, int steps) {
     }
 }
 
-// A root net and a session at "Max Speed" on the reference path or the fast one.
-struct Sim {
-    explicit Sim(bool flowProgram) {
-        SimulationBusy() = false;
-        session.engine.flowProgram = flowProgram;
-    }
-    ~Sim() {
-        EndSimulation(root, session);
-        SimulationBusy() = false;
-    }
-    void Start() {
-        EXPECT_EQ(StartSimulation(root, session), StartOutcome::Started);
-        session.HighSpeedCheckBoxClick(true);
-    }
-    ScopedPlatform platform;
-    TPNObjekt root;
-    TSimulationSession session;
-};
-
 TEST(ContinuousFastPath, FormulaSpeedsOfEveryShapeMatchTheParsersAtMaxSpeed) {
     Compare(Shape{}, 1, 60, 40);
 }
@@ -280,8 +260,9 @@ TEST(ContinuousFastPath, FusedPlacesOfObjectsAndEditsBetweenStepsMatch) {
 // while the speeds are still being taken, and must end every step exactly
 // as two separate passes do, with the same messages.
 std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors) {
-    Sim sim(flowProgram);
+    SimRun sim;
     auto& [platform, root, session] = sim;
+    session.engine.flowProgram = flowProgram;
     std::mt19937 gen(seed);
     auto pick = [&gen](std::uint32_t n) { return static_cast<int>(gen() % n); };
     root.enhancedFiringRule = static_cast<std::int32_t>(seed % 2);
@@ -306,7 +287,7 @@ std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors
         if (pick(8) != 0) b.Arc(t, tanks[static_cast<std::size_t>((i + 1) % n)]);
     }
     session.engine.incrementalFromArcs = seed % 3 == 0 ? 0 : 128;
-    sim.Start();
+    EXPECT_TRUE(sim.Start());
     session.engine.deferWorkingFields = seed % 4 < 2;
     std::vector<std::string> log;
     for (int step = 0; step < 25; ++step) {
@@ -346,7 +327,8 @@ TEST(ContinuousFastPath, ChainsFiringDuringTheFirstPassEndAsTwoPasses) {
 // precision, within 1E-9 of the integer part on the stored double) take the
 // same decisions on both paths.
 std::vector<std::string> SnapSweep(bool flowProgram, int& zeros) {
-    Sim sim(flowProgram);
+    SimRun sim;
+    sim.session.engine.flowProgram = flowProgram;
     sim.root.sampleTimeSeconds = 1;
     NetBuilder b{sim.root};
     TPlatz* in = b.Place("In", 0, true);
@@ -354,7 +336,7 @@ std::vector<std::string> SnapSweep(bool flowProgram, int& zeros) {
     TTransition* t = b.Trans("T", "1", true);
     b.Arc(in, t);
     b.Arc(t, out);
-    sim.Start();
+    EXPECT_TRUE(sim.Start());
     std::vector<std::string> log;
     zeros = 0;
     const long double ulp = 1E-9L * 0x1p-63L;

@@ -42,24 +42,21 @@ TEST_F(Continuous, TankMarkingsAfterSomeSteps) {
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.speed) + " weight " + r.weight + " rule " + std::to_string(r.rule) + " steps " +
                      std::to_string(r.steps));
-        TPNObjekt net;
-        net.sampleTimeSeconds = 0.1;
-        net.enhancedFiringRule = r.rule;
-        NetBuilder nb(net);
+        SimRun run;
+        run.root.sampleTimeSeconds = 0.1;
+        run.root.enhancedFiringRule = r.rule;
+        NetBuilder nb(run.root);
         TPlatz* a = nb.Place("In", r.level, true);
         TPlatz* z = nb.Place("Out", 0, true);
         TTransition* tr = nb.Trans("T", r.speed, true);
         nb.Arc(a, tr, r.weight);
         nb.Arc(tr, z, r.weight);
-        TSimulationSession s;
-        ASSERT_EQ(StartSimulation(net, s), StartOutcome::Started);
-        s.HighSpeedCheckBoxClick(true);
-        for (int i = 0; i < r.steps; ++i) EXPECT_FALSE(s.engine.Step()) << "no event";
+        ASSERT_TRUE(run.Start());
+        for (int i = 0; i < r.steps; ++i) EXPECT_FALSE(run.session.engine.Step()) << "no event";
         EXPECT_NEAR(a->Marking(), r.in, 1e-12);
         EXPECT_NEAR(z->Marking(), r.out, 1e-12);
-        EXPECT_NEAR(net.modelTime, 0.1 * r.steps, 1e-12);
+        EXPECT_NEAR(run.root.modelTime, 0.1 * r.steps, 1e-12);
         EXPECT_EQ(bool(tr->fireFlag), r.firing);
-        EndSimulation(net, s);
     }
 }
 
