@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "CliSupport.h"
+#include "Files.h"
 #include "NetBuilder.h"
 #include "TempHome.h"
-#include "common/FileSystem.h"
 #include "model/storage/NetFile.h"
 
 namespace qz::test {
@@ -24,11 +24,6 @@ inline CliRun Cli(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = cli::RunCli(args, out, err);
     return {code, out.str(), err.str()};
-}
-
-inline std::string ReadAll(const std::string& path) {
-    const auto data = fs::ReadFile(path);
-    return data ? std::string(data->begin(), data->end()) : "<missing>";
 }
 
 // A temporary home to save nets in.

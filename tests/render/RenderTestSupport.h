@@ -1,8 +1,8 @@
 #pragma once
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "Files.h"
 #include "FontSupport.h"
 #include "ScopedLibrary.h"
 #include "model/ExampleNets.h"
@@ -17,14 +17,6 @@ struct BuiltNet {
     std::unique_ptr<TPNObjekt> root = std::make_unique<TPNObjekt>();
 };
 
-// A fresh directory below the system's temporary directory.
-std::filesystem::path FreshDirectory(const std::string& name);
-
-// Runs a shell command; its exit status, with its output in `output`.
-int RunTool(const std::string& command, std::string* output = nullptr);
-bool ToolAvailable(const std::string& tool);
-
-std::string ReadText(const std::filesystem::path& p);
 // Occurrences of `needle` in `hay`.
 int CountOf(const std::string& hay, const std::string& needle);
 
