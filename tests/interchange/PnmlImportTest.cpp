@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "FakePlatform.h"
+#include "NetBuilder.h"
 #include "PnmlImporter.h"
 #include "VariableNameMaker.h"
 #include "formula/Parser.h"
@@ -25,11 +26,7 @@ std::string Wrap(const std::string& body,
 
 template <class T>
 std::vector<T*> All(const TPNObjekt& root, char k) {
-    std::vector<T*> out;
-    for (TGraphItem* e : root.Net().Elements()) {
-        if (e->Kind() == k) out.push_back(static_cast<T*>(e));
-    }
-    return out;
+    return test::ElementsOf<T>(root.Net(), k);
 }
 
 struct Fixture : ::testing::Test {

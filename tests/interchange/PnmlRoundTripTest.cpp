@@ -2,7 +2,10 @@
 // connection kind, objects with frames and fusions, document settings.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "FakePlatform.h"
+#include "NetBuilder.h"
 #include "ScopedLibrary.h"
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
@@ -26,6 +29,7 @@ namespace {
 using examples::AddPlace;
 using examples::AddTransition;
 using examples::Connect;
+using test::Interface;
 
 // A library class made in memory, publishing `variables` ("flow" continuous).
 test::ScopedLibrary::Filler Publishing(const char* name, std::vector<const char*> variables) {
@@ -36,10 +40,6 @@ test::ScopedLibrary::Filler Publishing(const char* name, std::vector<const char*
             AddPlace(into.Net(), 60, y += 40, v, v, 0, std::string(v) == "flow")->SetInterfaceFlag(1);
         }
     };
-}
-
-TInterfacePlace* Interface(TPNObjekt& obj, const std::string& var) {
-    return obj.Frame().FindInterfacePlace(var);
 }
 
 // A net with every element kind and connection kind.
@@ -149,22 +149,15 @@ TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
 
     // Fusions: the source side owns the marking.
     copy.ResolveFusion();
-    TPlatz* p1 = nullptr;
-    TPlatz* p2 = nullptr;
-    for (TGraphItem* e : copy.Net().Elements()) {
-        if (e->Kind() != kind::Place) continue;
-        auto* p = static_cast<TPlatz*>(e);
-        if (p->name == "Source") p1 = p;
-        if (p->name == "Sink") p2 = p;
-    }
+    std::map<std::string, TPlatz*> places;
+    for (TPlatz* p : test::ElementsOf<TPlatz>(copy.Net(), kind::Place)) places[p->name] = p;
+    TPlatz *p1 = places["Source"], *p2 = places["Sink"];
     ASSERT_TRUE(p1 && p2);
     EXPECT_EQ(Interface(tank1, "level")->innerPlace->markingOwner, p1);
     EXPECT_EQ(p2->markingOwner, Interface(tank2, "level")->innerPlace);
     EXPECT_EQ(Interface(tank2, "x")->innerPlace->markingOwner, Interface(tank1, "x")->innerPlace);
     // Kinds 3 and 4 hang on the inner places and are drawn at the interface places.
-    for (TGraphItem* e : copy.Net().Elements()) {
-        if (e->Kind() != kind::Arc) continue;
-        auto* a = static_cast<TEdge*>(e);
+    for (TEdge* a : test::ElementsOf<TEdge>(copy.Net(), kind::Arc)) {
         if (a->connectionKind == ConnectionKind::TransitionToInterface) {
             ASSERT_NE(a->interfaceTarget, nullptr);
             EXPECT_EQ(a->target, a->interfaceTarget->innerPlace);

@@ -97,10 +97,7 @@ std::vector<std::string> RunNet(std::uint32_t netSeed, const NetShape& shape, bo
     for (int i = 0; i < steps; ++i) {
         if (i % 13 == 7) {
             // A marking edited between steps, outside the engine.
-            std::vector<TPlatz*> places;
-            for (TGraphItem* e : root.Net().Elements()) {
-                if (e->Kind() == kind::Place) places.push_back(static_cast<TPlatz*>(e));
-            }
+            const std::vector<TPlatz*> places = ElementsOf<TPlatz>(root.Net(), kind::Place);
             places[outside() % places.size()]->SetMarking(static_cast<double>(outside() % 4));
         }
         // Some steps run to the event: winners keep their chosen flags.

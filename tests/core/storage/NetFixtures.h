@@ -88,10 +88,6 @@ inline TEdge* Connect(TPNObjekt& o, TGraphItem* from, TGraphItem* to, const std:
     return NetBuilder(o).Arc(from, to, weight);
 }
 
-inline TInterfacePlace* Interface(TPNObjekt& child, const std::string& var) {
-    return child.Frame().FindInterfacePlace(var);
-}
-
 // Writes the class "Tank" (publishing the places "level" and "flow"; with
 // `publishLevel` false only "flow") into the library directory of the
 // temporary home and rebuilds the library.
