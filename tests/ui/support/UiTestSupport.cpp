@@ -109,10 +109,15 @@ void LockedDirectory::Unlock() {
     std::remove((path_ + "/probe").c_str());
 }
 
-void WriteExampleNet(const std::string& path) {
+void WriteExampleNet(const std::string& path, void (*build)(TPNObjekt&)) {
     TPNObjekt root;
-    examples::BuildProducerConsumer(root);
+    (build ? build : examples::BuildProducerConsumer)(root);
     SaveNetFile(root, path);
+}
+
+QStringList ExampleNetIn(const UiHome& home, void (*build)(TPNObjekt&)) {
+    WriteExampleNet(home.PathOf("net.pn"), build);
+    return {home.QPathOf("net.pn")};
 }
 
 } // namespace qz::test

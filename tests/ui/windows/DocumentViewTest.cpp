@@ -38,8 +38,7 @@ struct Session {
     TDocForm* doc = nullptr;
 
     Session() {
-        test::WriteExampleNet(home.PathOf("net.pn"));
-        app = std::make_unique<TQuenzorApp>(QStringList{home.QPathOf("net.pn")}, TQuenzorApp::Options{0});
+        app = std::make_unique<TQuenzorApp>(test::ExampleNetIn(home), TQuenzorApp::Options{0});
         Main().show();
         doc = Main().ActiveDocument();
         doc->SubWindow()->resize(320, 330);
