@@ -3,12 +3,7 @@
 #include <fstream>
 
 #include "CliTestSupport.h"
-#include "TempHome.h"
 #include "model/TNetList.h"
-#include "model/TPNObjekt.h"
-#include "model/TPlatz.h"
-#include "model/TTransition.h"
-#include "model/storage/NetFile.h"
 
 #ifdef QZ_HAVE_INTERCHANGE
 #include "LoadAnyNet.h"
@@ -16,20 +11,12 @@
 namespace qz::test {
 namespace {
 
-class Convert : public ::testing::Test {
+class Convert : public CliTest {
 protected:
-    int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), "convert");
-        const CliRun r = Cli(args);
-        out = r.out;
-        err = r.err;
-        return r.code;
-    }
+    Convert() { command = "convert"; }
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(home.PathOf(name), std::ios::binary) << text;
     }
-    TempHome home;
-    std::string out, err;
 };
 
 constexpr const char* kPnml = R"(<pnml><net id="n" type="http://www.pnml.org/version-2009/grammar/ptnet">

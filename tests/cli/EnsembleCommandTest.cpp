@@ -12,10 +12,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include "NetBuilder.h"
 #include "CliTestSupport.h"
-#include "TempHome.h"
-#include "model/storage/NetFile.h"
 
 extern char** environ;
 
@@ -24,28 +21,8 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class Ensemble : public ::testing::Test {
+class Ensemble : public CliTest {
 protected:
-
-    std::string Save(TPNObjekt& net, const std::string& name) {
-        const std::string path = home.PathOf(name);
-        EXPECT_TRUE(SaveNetFile(net, path));
-        return path;
-    }
-    // A source puts a token on P every time unit; T1 and T2 compete for it.
-    std::string ConflictNet() {
-        TPNObjekt net;
-        NetBuilder b(net);
-        TPlatz* p = b.Place("P", 0);
-        TTransition* src = b.Trans("Src", "1");
-        b.Arc(src, p);
-        for (const char* name : {"A", "C"}) {
-            TTransition* t = b.Trans(std::string("T") + name, "0");
-            b.Arc(p, t);
-            b.Arc(t, b.Place(name, 0));
-        }
-        return Save(net, "conflict.pn");
-    }
     // The fields after "TIME,PLACE," in the statistics row of that sample.
     static std::vector<double> Row(const std::string& csv, const std::string& lead) {
         const std::size_t at = csv.find("\n" + lead + ",");
@@ -55,8 +32,6 @@ protected:
         for (std::string f; std::getline(row, f, ',');) fields.push_back(std::stod(f));
         return fields;
     }
-
-    TempHome home;
 };
 
 TEST_F(Ensemble, ConflictSplitsFairlyAndNeitherJobsNorPartsChangeTheFile) {
@@ -124,12 +99,9 @@ TEST_F(Ensemble, RunsStoppedByAnArithmeticErrorAreCountedNotAveraged) {
 // The example plant: Feed fills Tank_1.level by 1 a time unit.
 class PlantEnsemble : public Ensemble {
 protected:
-    void SetUp() override {
-        stdfs::copy(stdfs::path(QZ_SOURCE_DIR) / "examples", home.Path(), stdfs::copy_options::recursive);
-        ASSERT_EQ(Cli({"library", "--rebuild"}).code, cli::kExitOk);
-    }
-    CliRun Plant(const char* command, std::vector<std::string> args) {
-        args.insert(args.begin(), {command, home.PathOf("Plant.pn"), "--steps", "3", "--sample-time", "1",
+    void SetUp() override { CopyExamples(); }
+    CliRun Plant(const char* subcommand, std::vector<std::string> args) {
+        args.insert(args.begin(), {subcommand, home.PathOf("Plant.pn"), "--steps", "3", "--sample-time", "1",
                                    "--trace", "Tank_1.level", "--jobs", "2"});
         return Cli(args);
     }

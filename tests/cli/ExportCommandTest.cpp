@@ -5,10 +5,7 @@
 #include <tuple>
 
 #include "CliTestSupport.h"
-#include "TempHome.h"
 #include "model/TNetList.h"
-#include "model/TPNObjekt.h"
-#include "model/storage/NetFile.h"
 
 #ifdef QZ_HAVE_RENDER
 #include <QImage>
@@ -20,13 +17,9 @@ namespace {
 namespace stdfs = std::filesystem;
 
 // A program directory holding the bundled examples and their library.
-class ExampleHome : public ::testing::Test {
+class ExampleHome : public CliTest {
 protected:
-    TempHome home;
-    void SetUp() override {
-        stdfs::copy(stdfs::path(QZ_SOURCE_DIR) / "examples", home.Path(), stdfs::copy_options::recursive);
-        ASSERT_EQ(Cli({"library", "--rebuild"}).code, cli::kExitOk);
-    }
+    void SetUp() override { CopyExamples(); }
     std::string Example(const std::string& name) const { return home.PathOf(name + ".pn"); }
 };
 
@@ -56,10 +49,10 @@ TEST_F(ExampleHome, ExamplesCommandWritesNetsThatReadBackWhole) {
 TEST_F(ExampleHome, ExportsEveryExampleInEveryFormat) {
     for (const char* name : {"ElementKinds", "Hybrid", "ProducerConsumer", "Plant"}) {
         for (const char* ext : {".emf", ".wmf", ".svg", ".pdf", ".png"}) {
-            const std::string out = home.PathOf(std::string(name) + ext);
-            const CliRun r = Cli({"export", Example(name), out});
+            const std::string picture = home.PathOf(std::string(name) + ext);
+            const CliRun r = Cli({"export", Example(name), picture});
             EXPECT_EQ(r.code, cli::kExitOk) << name << ext << ": " << r.err;
-            EXPECT_GT(stdfs::file_size(out), 100u) << name << ext;
+            EXPECT_GT(stdfs::file_size(picture), 100u) << name << ext;
         }
     }
 }

@@ -3,56 +3,22 @@
 #include <cctype>
 #include <sstream>
 
-#include "NetBuilder.h"
 #include "CliTestSupport.h"
-#include "TempHome.h"
-#include "model/ObjectLibrary.h"
-#include "model/storage/NetFile.h"
+#include "ScopedLibrary.h"
 #include "simulation/HeadlessRun.h"
 #include "simulation/SimulationSession.h"
 
 namespace qz::test {
 namespace {
 
-class Simulate : public ::testing::Test {
+class Simulate : public CliTest {
 protected:
+    Simulate() { command = "simulate"; }
     ~Simulate() override { SimulationBusy() = false; }
-
-    std::string Save(TPNObjekt& net, const std::string& name) {
-        const std::string path = home.PathOf(name);
-        EXPECT_TRUE(SaveNetFile(net, path));
-        return path;
-    }
-    int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), "simulate");
-        const CliRun r = Cli(args);
-        out = r.out;
-        err = r.err;
-        return r.code;
-    }
-
-    TempHome home;
-    std::string out, err;
 };
 
 TEST_F(Simulate, SameSeedGivesTheSameCsv) {
-    // A source feeds P every time unit; T1 and T2 compete for each token.
-    TPNObjekt net;
-    net.sampleTimeSeconds = 1;
-    net.sampleTimeText = "1";
-    NetBuilder b(net);
-    TPlatz* p = b.Place("P", 0);
-    TPlatz* a = b.Place("A", 0);
-    TPlatz* c = b.Place("C", 0);
-    TTransition* src = b.Trans("Src", "1");
-    TTransition* t1 = b.Trans("T1", "0");
-    TTransition* t2 = b.Trans("T2", "0");
-    b.Arc(src, p);
-    b.Arc(p, t1);
-    b.Arc(t1, a);
-    b.Arc(p, t2);
-    b.Arc(t2, c);
-    const std::string file = Save(net, "conflict.pn");
+    const std::string file = ConflictNet();
     const auto csv = [&](const char* seed, const std::string& to) {
         EXPECT_EQ(Run({file, "--seed", seed, "--sample-time", "1", "--until", "200", "--trace", "all",
                        "--csv", to}), 0) << err;
@@ -154,15 +120,11 @@ TEST_F(Simulate, RunToEventStopsBeforeTheFiring) {
 
 TEST_F(Simulate, TracesPlacesInsideObjectsByPath) {
     // In process: a class built in memory instead of a library file.
-    TObjectLibrary& lib = ObjectLibrary();
-    lib.names = {"Tank"};
-    lib.files = {"Tank.pn"};
-    lib.loadClass = [](TPNObjekt& into, const std::string&) {
+    ScopedLibrary library;
+    library.Define("Tank", [](TPNObjekt& into) {
         NetBuilder nb(into);
-        TPlatz* level = nb.Place("Level", 1, true);
-        nb.Arc(level, nb.Trans("Drain", "1", true));
-        return true;
-    };
+        nb.Arc(nb.Place("Level", 1, true), nb.Trans("Drain", "1", true));
+    });
     TPNObjekt root;
     root.sampleTimeSeconds = 0.5;
     NetBuilder b(root);
@@ -194,7 +156,6 @@ TEST_F(Simulate, TracesPlacesInsideObjectsByPath) {
     options.steps.reset();
     root.sampleTimeSeconds = 0;
     EXPECT_EQ(RunHeadless(root, options, o, e), 2) << "a run that could never end is refused";
-    lib = TObjectLibrary{};
 }
 
 TEST_F(Simulate, RowsAreWrittenWhileTheRunGoesAndARunThatNeverAdvancesSaysWhy) {

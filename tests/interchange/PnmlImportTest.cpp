@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "FakePlatform.h"
+#include "NetBuilder.h"
 #include "PnmlImporter.h"
 #include "VariableNameMaker.h"
 #include "formula/Parser.h"
@@ -25,11 +26,7 @@ std::string Wrap(const std::string& body,
 
 template <class T>
 std::vector<T*> All(const TPNObjekt& root, char k) {
-    std::vector<T*> out;
-    for (TGraphItem* e : root.Net().Elements()) {
-        if (e->Kind() == k) out.push_back(static_cast<T*>(e));
-    }
-    return out;
+    return test::ElementsOf<T>(root.Net(), k);
 }
 
 struct Fixture : ::testing::Test {
@@ -70,29 +67,23 @@ TEST_F(PnmlImport, NestedPagesFlattenWithNamesMarkingsWeightsAndGraphics) {
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(r.warnings.empty());
     EXPECT_EQ(std::make_tuple(r.places, r.transitions, r.arcs), std::make_tuple(std::size_t{1}, std::size_t{1}, std::size_t{1}));
-    EXPECT_EQ(root.name, "Demo");
+    using S = std::string;
+    EXPECT_EQ(std::tie(root.name, root.timeUnit, root.sampleTimeText), std::make_tuple(S("Demo"), 1, S("100")));
     TPlatz* p = Place("Buffer");
     TTransition* t = Transition("Take");
     ASSERT_TRUE(p && t);
-    EXPECT_EQ(p->GetCenter(), (TPoint{100, 51}));
-    EXPECT_EQ(p->Marking(), 3);
-    EXPECT_EQ(p->variableName, "Buffer");
-    EXPECT_EQ(t->GetCenter(), (TPoint{200, 50}));
+    EXPECT_EQ(std::make_tuple(p->GetCenter(), p->Marking(), p->variableName),
+              std::make_tuple(TPoint{100, 51}, 3.0, S("Buffer")));
     // Stepwise by default: a token game plots over time.
-    EXPECT_EQ(t->functionText, "-1");
-    EXPECT_EQ(t->timed, 0);
+    EXPECT_EQ(std::make_tuple(t->GetCenter(), t->functionText, int{t->timed}), std::make_tuple(TPoint{200, 50}, S("-1"), 0));
     auto arcs = All<TEdge>(root, kind::Arc);
     ASSERT_EQ(arcs.size(), 1u);
     TEdge* a = arcs[0];
-    EXPECT_EQ(a->source, p);
-    EXPECT_EQ(a->target, t);
-    EXPECT_EQ(a->connectionKind, ConnectionKind::Plain);
-    EXPECT_EQ(a->weightText, "2");
+    EXPECT_EQ(std::make_tuple(a->source, a->target, a->connectionKind, a->weightText),
+              std::make_tuple(static_cast<TGraphItem*>(p), static_cast<TGraphItem*>(t), ConnectionKind::Plain, S("2")));
     EXPECT_EQ(a->bendPoints, (std::vector<TPunkt>{{150, 20}, {180, 20}}));
     EXPECT_EQ(p->OutEdgeList, std::vector<TEdge*>{a});
     EXPECT_EQ(t->InEdgeList, std::vector<TEdge*>{a});
-    EXPECT_EQ(root.timeUnit, 1);
-    EXPECT_EQ(root.sampleTimeText, "100");
 }
 
 TEST_F(PnmlImport, DeeplyNestedPagesDoNotExhaustTheStack) {

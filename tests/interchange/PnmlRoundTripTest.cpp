@@ -2,11 +2,15 @@
 // connection kind, objects with frames and fusions, document settings.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "FakePlatform.h"
+#include "NetBuilder.h"
+#include "ScopedLibrary.h"
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
 #include "TempHome.h"
-#include "model/FusionRules.h"
+#include "model/ExampleNets.h"
 #include "model/ObjectLibrary.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
@@ -22,58 +26,20 @@
 namespace qz::pnml {
 namespace {
 
-TPlatz* AddPlace(TPNObjekt& obj, const std::string& name, const std::string& var, int x, int y) {
-    auto p = std::make_unique<TPlatz>();
-    p->bounds = p->hit = {x - 15, y - 15, x + 15, y + 15};
-    p->SetName(name);
-    p->variableName = var;
-    return static_cast<TPlatz*>(obj.Net().Add(std::move(p)));
-}
+using examples::AddPlace;
+using examples::AddTransition;
+using examples::Connect;
+using test::Interface;
 
-TTransition* AddTransition(TPNObjekt& obj, const std::string& name, int x, int y) {
-    auto t = std::make_unique<TTransition>(&obj.Variables());
-    t->bounds = t->hit = {x - 15, y - 6, x + 15, y + 6};
-    t->SetName(name);
-    return static_cast<TTransition*>(obj.Net().Add(std::move(t)));
-}
-
-// An arc joined between the elements it is drawn between.
-TEdge* Connect(TPNObjekt& obj, TGraphItem* from, TGraphItem* to) {
-    auto* e = static_cast<TEdge*>(obj.Net().Add(std::make_unique<TEdge>(&obj.Variables())));
-    JoinArc(*e, from, to);
-    return e;
-}
-
-// Library classes made in memory: "Tank" publishes level, flow, x and y;
-// "Base" publishes level.
-class InMemoryLibrary {
-public:
-    InMemoryLibrary() {
-        TObjectLibrary& lib = ObjectLibrary();
-        saved_ = lib;
-        lib.names = {"Tank", "Base"};
-        lib.files = {"Tank.pn", "Base.pn"};
-        lib.loadClass = [](TPNObjekt& into, const std::string& file) {
-            const bool tank = file == "Tank.pn";
-            into.name = tank ? "Tank" : "Base";
-            int y = 40;
-            for (const char* v : tank ? std::vector<const char*>{"level", "flow", "x", "y"}
-                                      : std::vector<const char*>{"level"}) {
-                TPlatz* p = AddPlace(into, v, v, 60, y += 40);
-                p->continuous = std::string(v) == "flow";
-                p->SetInterfaceFlag(1);
-            }
-            return true;
-        };
-    }
-    ~InMemoryLibrary() { ObjectLibrary() = saved_; }
-
-private:
-    TObjectLibrary saved_;
-};
-
-TInterfacePlace* Interface(TPNObjekt& obj, const std::string& var) {
-    return obj.Frame().FindInterfacePlace(var);
+// A library class made in memory, publishing `variables` ("flow" continuous).
+test::ScopedLibrary::Filler Publishing(const char* name, std::vector<const char*> variables) {
+    return [name, variables](TPNObjekt& into) {
+        into.name = name;
+        int y = 40;
+        for (const char* v : variables) {
+            AddPlace(into.Net(), 60, y += 40, v, v, 0, std::string(v) == "flow")->SetInterfaceFlag(1);
+        }
+    };
 }
 
 // A net with every element kind and connection kind.
@@ -85,50 +51,38 @@ void BuildShowcase(TPNObjekt& root) {
     root.SetObjectName("Plant <A&B>");
     root.Frame().description = {"Class description", "  indented \"line\"  ", ""};
 
-    TPlatz* p1 = AddPlace(root, "Source", "src", 100, 100);
-    p1->SetInitialMarking(3);
-    p1->SetMarking(3);
+    TNetList& net = root.Net();
+    TPlatz* p1 = AddPlace(net, 100, 100, "Source", "src", 3);
     p1->capacity = 10;
     p1->SetSizeClass(1);
     p1->nameLabel->bounds = {10, 20, 60, 34};
     p1->nameLabel->userPositioned = 1;
     p1->SetInterfaceFlag(1);
-    TPlatz* c1 = AddPlace(root, "Level", "lvl", 300, 100);
-    c1->continuous = 1;
+    TPlatz* c1 = AddPlace(net, 300, 100, "Level", "lvl", 0, true);
     c1->SetInitialMarking(0.1L);
     c1->SetMarking(0.1);
-    TPlatz* p2 = AddPlace(root, "Sink", "snk", 500, 100);
+    TPlatz* p2 = AddPlace(net, 500, 100, "Sink", "snk");
 
-    TTransition* t1 = AddTransition(root, "Timed", 200, 100);
-    t1->SetFunctionText("2,5");
+    TTransition* t1 = AddTransition(net, 200, 100, "Timed", "2,5");
     t1->priority = 3;
     t1->reservation = 1;
-    TTransition* t2 = AddTransition(root, "Flow", 400, 100);
-    t2->continuous = 1;
-    t2->SetFunctionText("src*0.5");
+    TTransition* t2 = AddTransition(net, 400, 100, "Flow", "src*0.5", true);
     t2->SetSizeClass(4);
     t2->SetOrientation(0);
-    TTransition* t3 = AddTransition(root, "Step", 200, 300);
-    t3->SetFunctionText("-1");
+    TTransition* t3 = AddTransition(net, 200, 300, "Step", "-1");
     t3->valueLabel->visible = 0;
 
-    TEdge* a1 = Connect(root, p1, t1);
-    a1->SetWeightText("2");
-    a1->bendPoints = {{150, 60}, {180, 60}};
-    TEdge* a2 = Connect(root, p1, t3);
-    a2->arcKind = akInhibitor;
-    a2->SetWeightText("4");
-    TEdge* a3 = Connect(root, c1, t2);
-    a3->arcKind = akTest;
-    a3->SetWeightText("src/2");
-    Connect(root, t2, p2)->SetWeightText("1.5");
+    Connect(net, p1, t1, akNormal, "2")->bendPoints = {{150, 60}, {180, 60}};
+    Connect(net, p1, t3, akInhibitor, "4");
+    Connect(net, c1, t2, akTest, "src/2");
+    Connect(net, t2, p2, akNormal, "1.5");
 
     auto label = std::make_unique<TSchriftObjekt>();
     label->bounds = {20, 400, 0, 0};
     label->SetFont(TFont{"Courier New", 12, 0x0000FF, 3});
     label->SetText("Hello|<World> & \"you\"");
     label->visible = 1;
-    root.Net().Add(std::move(label));
+    net.Add(std::move(label));
     auto shape = std::make_unique<TObjekt>();
     shape->lineWidth = 3;
     shape->radius = 7;
@@ -136,8 +90,8 @@ void BuildShowcase(TPNObjekt& root) {
     shape->penMode = 4;
     shape->penStyle = 2;
     shape->SetBounds({5, 6, 7, 300});
-    root.Net().Add(std::move(shape));
-    root.Net().SendToBack(root.Net().At(root.Net().Count() - 1));
+    net.Add(std::move(shape));
+    net.SendToBack(net.At(net.Count() - 1));
 
     TPNObjekt* tank1 = root.AddChildObject("Tank_1", "Tank", 600, 50);
     TPNObjekt* tank2 = root.AddChildObject("Tank_2", "Tank", 600, 250);
@@ -150,21 +104,24 @@ void BuildShowcase(TPNObjekt& root) {
 
     // 1: place -> interface place; 2: interface place -> place; 3 and 4:
     // transition arcs on inner places; 5: interface place -> interface place.
-    TInterfacePlace* level1 = Interface(*tank1, "level");
-    Connect(root, p1, level1);
-    Connect(root, Interface(*tank2, "level"), p2);
-    Connect(root, t2, Interface(*tank1, "flow"));
-    Connect(root, Interface(*tank2, "flow"), t2);
-    Connect(root, Interface(*tank1, "x"), Interface(*tank2, "x"));
+    Connect(net, p1, Interface(*tank1, "level"));
+    Connect(net, Interface(*tank2, "level"), p2);
+    Connect(net, t2, Interface(*tank1, "flow"));
+    Connect(net, Interface(*tank2, "flow"), t2);
+    Connect(net, Interface(*tank1, "x"), Interface(*tank2, "x"));
     // And one on the base class's frame.
     TInterfacePlace* baseLevel = root.Base()->Frame().FindInterfacePlace("level");
     ASSERT_NE(baseLevel, nullptr);
-    Connect(root, t3, baseLevel);
+    Connect(net, t3, baseLevel);
 }
 
 struct PnmlRoundTrip : ::testing::Test {
+    PnmlRoundTrip() {
+        library.Define("Tank", Publishing("Tank", {"level", "flow", "x", "y"}));
+        library.Define("Base", Publishing("Base", {"level"}));
+    }
     test::ScopedPlatform platform;
-    InMemoryLibrary library;
+    test::ScopedLibrary library;
     TPNObjekt original;
     std::string ShowcaseText() {
         BuildShowcase(original);
@@ -192,22 +149,15 @@ TEST_F(PnmlRoundTrip, EveryElementAndConnectionKindComesBackTheSame) {
 
     // Fusions: the source side owns the marking.
     copy.ResolveFusion();
-    TPlatz* p1 = nullptr;
-    TPlatz* p2 = nullptr;
-    for (TGraphItem* e : copy.Net().Elements()) {
-        if (e->Kind() != kind::Place) continue;
-        auto* p = static_cast<TPlatz*>(e);
-        if (p->name == "Source") p1 = p;
-        if (p->name == "Sink") p2 = p;
-    }
+    std::map<std::string, TPlatz*> places;
+    for (TPlatz* p : test::ElementsOf<TPlatz>(copy.Net(), kind::Place)) places[p->name] = p;
+    TPlatz *p1 = places["Source"], *p2 = places["Sink"];
     ASSERT_TRUE(p1 && p2);
     EXPECT_EQ(Interface(tank1, "level")->innerPlace->markingOwner, p1);
     EXPECT_EQ(p2->markingOwner, Interface(tank2, "level")->innerPlace);
     EXPECT_EQ(Interface(tank2, "x")->innerPlace->markingOwner, Interface(tank1, "x")->innerPlace);
     // Kinds 3 and 4 hang on the inner places and are drawn at the interface places.
-    for (TGraphItem* e : copy.Net().Elements()) {
-        if (e->Kind() != kind::Arc) continue;
-        auto* a = static_cast<TEdge*>(e);
+    for (TEdge* a : test::ElementsOf<TEdge>(copy.Net(), kind::Arc)) {
         if (a->connectionKind == ConnectionKind::TransitionToInterface) {
             ASSERT_NE(a->interfaceTarget, nullptr);
             EXPECT_EQ(a->target, a->interfaceTarget->innerPlace);

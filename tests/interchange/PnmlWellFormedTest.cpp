@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "FakePlatform.h"
+#include "NetBuilder.h"
 #include "PnmlExporter.h"
 #include "PnmlImporter.h"
 #include "TempHome.h"
@@ -97,13 +98,11 @@ TEST(PnmlWellFormed, ExportsAreValidPlaceTransitionNetsWithOwnDataApart) {
     for (void (*build)(TPNObjekt&) : {examples::BuildElementKinds, examples::BuildHybrid}) {
         TPNObjekt root;
         build(root);
-        std::size_t places = 0, inhibitors = 0, tests = 0;
-        for (TGraphItem* e : root.Net().Elements()) {
-            places += e->Kind() == kind::Place;
-            if (e->Kind() == kind::Arc) {
-                inhibitors += static_cast<TEdge*>(e)->arcKind == akInhibitor;
-                tests += static_cast<TEdge*>(e)->arcKind == akTest;
-            }
+        const std::size_t places = test::ElementsOf(root.Net(), kind::Place).size();
+        std::size_t inhibitors = 0, tests = 0;
+        for (const TEdge* a : test::ElementsOf<TEdge>(root.Net(), kind::Arc)) {
+            inhibitors += a->arcKind == akInhibitor;
+            tests += a->arcKind == akTest;
         }
         ASSERT_GT(inhibitors + tests, 0u) << root.name;
         const std::string path = home.PathOf("valid.pnml"), labelled = home.PathOf("labelled.pnml");

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "FakePlatform.h"
 #include "NetPicture.h"
 #include "RecordingCanvas.h"
 #include "RenderTestSupport.h"
+#include "TempHome.h"
 #include "model/TNetList.h"
 #include "model/TPlatz.h"
 
@@ -39,9 +41,9 @@ protected:
     ScopedPlatform platform;
     ScopedTankLibrary library;
     BuiltNet net;
-    std::filesystem::path dir = FreshDirectory(std::string("readers-") + GetParam());
+    TempHome home;
+    std::filesystem::path dir = home.Path();
     void SetUp() override { BuildExample(GetParam(), *net.root); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::string Svg() const { return (dir / "out.svg").string(); }
     // Exports the net as `file` and returns the SVG `command` makes of it.
@@ -51,7 +53,7 @@ protected:
             << error;
         EXPECT_EQ(RunTool(command, &output), 0) << output;
         EXPECT_EQ(output.find("ERROR"), std::string::npos) << output;
-        return ReadText(Svg());
+        return ReadAll(Svg());
     }
     // Every circle, every text run and every place name the net draws (on
     // the recording canvas) is in the SVG.

@@ -4,12 +4,14 @@
 
 #include <QImage>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
 
 #include "FakePlatform.h"
 #include "NetPicture.h"
 #include "RenderTestSupport.h"
+#include "TempHome.h"
 #include "model/ExampleNets.h"
 #include "model/TNetList.h"
 #include "model/TPlatz.h"
@@ -28,8 +30,8 @@ protected:
     ScopedPlatform platform;
     ScopedTankLibrary library;
     BuiltNet net;
-    std::filesystem::path dir = FreshDirectory("pictures");
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    TempHome home;
+    std::filesystem::path dir = home.Path();
     std::string Path(const std::string& name) const { return (dir / name).string(); }
 };
 
@@ -105,7 +107,7 @@ TEST_F(PictureExport, ClipboardPictureIsTheMetafileOfTheSelection) {
     const auto bytes = render::SelectionMetafile(n, {}, &error);
     ASSERT_TRUE(bytes) << error;
     ASSERT_TRUE(ErstelleMetaFile(n, {}, Path("sel.emf")));
-    const std::string file = ReadText(dir / "sel.emf");
+    const std::string file = ReadAll(Path("sel.emf"));
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), file);
 }
 
@@ -120,9 +122,9 @@ TEST_F(PictureExport, EveryFormatWritesItsKindOfFile) {
     for (const auto& [name, head] : magic) {
         std::string error;
         ASSERT_TRUE(ExportNetPicture(net.root->Net(), Path(name), 1, &error)) << name << ": " << error;
-        EXPECT_EQ(ReadText(dir / name).substr(0, head.size()), head) << name;
+        EXPECT_EQ(ReadAll(Path(name)).substr(0, head.size()), head) << name;
     }
-    const std::string emf = ReadText(dir / "net.emf");
+    const std::string emf = ReadAll(Path("net.emf"));
     EXPECT_EQ(emf.substr(40, 4), " EMF");
 }
 
@@ -155,7 +157,7 @@ TEST_F(PictureExport, AFailedWriteKeepsTheOldPictureAndSaysWhy) {
         ::setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_FALSE(written) << name;
         EXPECT_NE(error.find("cannot write " + Path(name)), std::string::npos) << name << ": " << error;
-        EXPECT_EQ(ReadText(dir / name), "old picture") << name;
+        EXPECT_EQ(ReadAll(Path(name)), "old picture") << name;
     }
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 5) << "no temporary file is left";

@@ -1,42 +1,6 @@
 #include "RenderTestSupport.h"
 
-#include <array>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace qz::test {
-
-std::filesystem::path FreshDirectory(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("quenzor-render-" + name + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
-int RunTool(const std::string& command, std::string* output) {
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return -1;
-    std::array<char, 4096> buffer{};
-    std::string text;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) text.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    if (output) *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool ToolAvailable(const std::string& tool) { return RunTool("command -v " + tool) == 0; }
-
-std::string ReadText(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 int CountOf(const std::string& hay, const std::string& needle) {
     int n = 0;
@@ -46,22 +10,7 @@ int CountOf(const std::string& hay, const std::string& needle) {
 
 } // namespace qz::test
 
-#include "model/ExampleNets.h"
-#include "model/ObjectLibrary.h"
-
 namespace qz::test {
-
-ScopedTankLibrary::ScopedTankLibrary() {
-    TObjectLibrary& lib = ObjectLibrary();
-    lib.names = {examples::kTankClass};
-    lib.files = {"Tank.pn"};
-    lib.loadClass = [](TPNObjekt& into, const std::string&) {
-        examples::BuildTankClass(into);
-        return true;
-    };
-}
-
-ScopedTankLibrary::~ScopedTankLibrary() { ObjectLibrary() = TObjectLibrary{}; }
 
 void BuildExample(const std::string& name, TPNObjekt& root) {
     if (name == "kinds") examples::BuildElementKinds(root);

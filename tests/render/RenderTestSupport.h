@@ -1,9 +1,11 @@
 #pragma once
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "Files.h"
 #include "FontSupport.h"
+#include "ScopedLibrary.h"
+#include "model/ExampleNets.h"
 #include "model/TPNObjekt.h"
 
 namespace qz::test {
@@ -15,14 +17,6 @@ struct BuiltNet {
     std::unique_ptr<TPNObjekt> root = std::make_unique<TPNObjekt>();
 };
 
-// A fresh directory below the system's temporary directory.
-std::filesystem::path FreshDirectory(const std::string& name);
-
-// Runs a shell command; its exit status, with its output in `output`.
-int RunTool(const std::string& command, std::string* output = nullptr);
-bool ToolAvailable(const std::string& tool);
-
-std::string ReadText(const std::filesystem::path& p);
 // Occurrences of `needle` in `hay`.
 int CountOf(const std::string& hay, const std::string& needle);
 
@@ -32,12 +26,8 @@ namespace qz::test {
 
 // Makes the object library know the example class "Tank", built in memory,
 // for its lifetime.
-class ScopedTankLibrary {
-public:
-    ScopedTankLibrary();
-    ~ScopedTankLibrary();
-    ScopedTankLibrary(const ScopedTankLibrary&) = delete;
-    ScopedTankLibrary& operator=(const ScopedTankLibrary&) = delete;
+struct ScopedTankLibrary : ScopedLibrary {
+    ScopedTankLibrary() { Define(examples::kTankClass, examples::BuildTankClass); }
 };
 
 // Builds the named example ("kinds", "hybrid", "producer", "plant").

@@ -24,7 +24,6 @@ public:
         return now;
     }
     void Set(std::uint32_t ms) { now_ = ms; }
-    void Advance(std::uint32_t ms) { now_ += ms; }
     void SetAutoAdvance(std::uint32_t msPerReading) { step_ = msPerReading; }
     std::uint32_t Now() const { return now_; }
 
@@ -67,48 +66,22 @@ private:
     std::vector<std::string> lines_;
 };
 
-class FakeTimerFactory;
-
-// A timer that ticks only when the test says so.
+// A timer that never ticks by itself: tests call its handler.
 class FakeTimer : public Timer {
 public:
-    ~FakeTimer() override;
     void SetInterval(int ms) override { interval_ = ms; }
     int Interval() const override { return interval_; }
     void SetEnabled(bool on) override { enabled_ = on; }
     bool Enabled() const override { return enabled_; }
 
-    // Delivers one tick when enabled and a handler is set; false otherwise.
-    // The handler may destroy the timer.
-    bool Tick();
-
 private:
-    friend class FakeTimerFactory;
-    explicit FakeTimer(std::shared_ptr<std::vector<FakeTimer*>> registry)
-        : registry_(std::move(registry)) {}
-
-    std::shared_ptr<std::vector<FakeTimer*>> registry_;
     int interval_ = 1000;
     bool enabled_ = false;
 };
 
-// Creates fake timers and keeps track of the ones still alive, whoever owns
-// them.
 class FakeTimerFactory : public TimerFactory {
 public:
-    std::unique_ptr<Timer> CreateTimer() override;
-
-    // Timers still alive, in creation order.
-    const std::vector<FakeTimer*>& Timers() const { return *registry_; }
-    std::size_t CreatedCount() const { return created_; }
-    // Ticks every enabled timer once, in creation order; returns the number
-    // of ticks delivered. Timers destroyed by an earlier handler are skipped.
-    int TickAll();
-
-private:
-    std::shared_ptr<std::vector<FakeTimer*>> registry_ =
-        std::make_shared<std::vector<FakeTimer*>>();
-    std::size_t created_ = 0;
+    std::unique_ptr<Timer> CreateTimer() override { return std::make_unique<FakeTimer>(); }
 };
 
 // A message pump that counts its calls and runs an optional action, e.g. a

@@ -1,10 +1,13 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/FusionRules.h"
 #include "model/TEdge.h"
+#include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
+#include "model/TObjectFrame.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
 #include "model/TTransition.h"
@@ -57,5 +60,20 @@ public:
 private:
     TPNObjekt& object_;
 };
+
+// The elements of one kind (kind::Place, ...) of a net, in their order.
+template <class T = TGraphItem>
+std::vector<T*> ElementsOf(const TNetList& net, char k) {
+    std::vector<T*> out;
+    for (TGraphItem* e : net.Elements()) {
+        if (e->Kind() == k) out.push_back(static_cast<T*>(e));
+    }
+    return out;
+}
+
+// The interface place of an object for its published place `variable`.
+inline TInterfacePlace* Interface(TPNObjekt& object, const std::string& variable) {
+    return object.Frame().FindInterfacePlace(variable);
+}
 
 } // namespace qz::test

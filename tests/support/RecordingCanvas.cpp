@@ -87,9 +87,4 @@ std::vector<std::string> RecordingCanvas::Texts() const {
     return out;
 }
 
-void RecordingCanvas::Clear() {
-    calls_.clear();
-    mappings_.clear();
-}
-
 } // namespace qz::test

@@ -48,20 +48,16 @@ public:
     std::size_t Count(std::string_view op) const;
     // The texts of all TextOut calls, in order.
     std::vector<std::string> Texts() const;
-    // Every mapping the canvas was given, one entry per change.
-    const std::vector<TMapping>& MappingChanges() const { return mappings_; }
-    // Forgets the recorded calls and mapping changes; the state stays.
-    void Clear();
+    // Forgets the recorded calls; the state stays.
+    void Clear() { calls_.clear(); }
 
 protected:
     void DrawLine(TPoint from, TPoint to) override;
-    void MappingChanged() override { mappings_.push_back(Mapping()); }
 
 private:
     CanvasCall& Record(const char* op);
 
     std::vector<CanvasCall> calls_;
-    std::vector<TMapping> mappings_;
 };
 
 } // namespace qz::test

@@ -35,8 +35,6 @@ public:
     void Answer(MsgAnswer answer) { answers_.push_back(answer); }
     // Queues the result of the next input query (nullopt: cancelled).
     void AnswerInput(std::optional<std::string> result) { inputs_.push_back(std::move(result)); }
-    std::size_t PendingAnswers() const { return answers_.size(); }
-    std::size_t PendingInputs() const { return inputs_.size(); }
 
     const std::vector<ShownMessage>& Shown() const { return shown_; }
     const std::vector<InputRequest>& InputRequests() const { return requests_; }

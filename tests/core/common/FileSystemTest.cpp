@@ -10,17 +10,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Files.h"
 #include "TempHome.h"
 
 using namespace qz::fs;
 using qz::test::TempHome;
+using qz::test::ReadAll;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-    auto data = ReadFile(path);
-    return data ? std::string(data->begin(), data->end()) : "<missing>";
-}
 
 mode_t ModeOf(const std::string& path) {
     struct stat st {};
@@ -47,7 +44,7 @@ TEST(ProgramDirectory, FollowsQuenzorHomeElseTheExecutable) {
 TEST(ReadFile, ReadsWholeFilesWithinTheCap) {
     TempHome home;
     ASSERT_TRUE(WriteFileAtomically(home.PathOf("a.bin"), std::string("ab\0cd", 5)));
-    EXPECT_EQ(Slurp(home.PathOf("a.bin")), std::string("ab\0cd", 5));
+    EXPECT_EQ(ReadAll(home.PathOf("a.bin")), std::string("ab\0cd", 5));
     EXPECT_TRUE(ReadFile(home.PathOf("a.bin"), 5));
     EXPECT_FALSE(ReadFile(home.PathOf("a.bin"), 4));
     EXPECT_FALSE(ReadFile(home.PathOf("missing")));
@@ -70,10 +67,10 @@ TEST(WriteFileAtomically, ReplacesContentAndKeepsOrSetsTheMode) {
     EXPECT_EQ(ModeOf(target), 0644 & ~mask);
     ::chmod(target.c_str(), 0600);
     ASSERT_TRUE(WriteFileAtomically(target, "second"));
-    EXPECT_EQ(Slurp(target), "second");
+    EXPECT_EQ(ReadAll(target), "second");
     EXPECT_EQ(ModeOf(target), 0600u);
     ASSERT_TRUE(WriteFileAtomically(target, ""));
-    EXPECT_EQ(Slurp(target), "");
+    EXPECT_EQ(ReadAll(target), "");
     EXPECT_EQ(EntryCount(home.Path()), 1); // no temporary left behind
 }
 
@@ -115,7 +112,7 @@ TEST(WriteFileAtomically, FailureLeavesTheOldFileAndNoTemporary) {
         EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
         ::chmod(dir.c_str(), 0755);
     }
-    EXPECT_EQ(Slurp(target), "old");
+    EXPECT_EQ(ReadAll(target), "old");
     EXPECT_EQ(EntryCount(dir), 3); // keep.cfg, sub, fifo: no temporaries
 }
 
@@ -127,14 +124,14 @@ TEST(WriteFileAtomically, FollowsSymbolicLinks) {
     struct stat st {};
     ASSERT_EQ(::lstat(home.PathOf("link").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(Slurp(home.PathOf("real")), "new");
+    EXPECT_EQ(ReadAll(home.PathOf("real")), "new");
 }
 
 TEST(TextLines, WriteWindows1252WithCrLfAndReadBothLineEnds) {
     TempHome home;
     const std::string path = home.PathOf("Short-ToDo-Liste.Txt");
     ASSERT_TRUE(WriteTextLines(path, {"Größe 5 €", "", "last"}));
-    EXPECT_EQ(Slurp(path), "Gr\xF6\xDF" "e 5 \x80\r\n\r\nlast\r\n");
+    EXPECT_EQ(ReadAll(path), "Gr\xF6\xDF" "e 5 \x80\r\n\r\nlast\r\n");
     EXPECT_EQ(ReadTextLines(path), (std::vector<std::string>{"Größe 5 €", "", "last"}));
 
     auto roundTrip = [&](const std::string& bytes) {

@@ -31,11 +31,12 @@ protected:
         frame.SetCaption("Tank_1");
         frame.SetBounds({0, 0, 120, 90});
     }
-    void Paint() {
-        frame.SetCanvas(&canvas);
-        frame.SetShown(true);
+    void Paint(TObjectFrame* which = nullptr) {
+        TObjectFrame& f = which ? *which : frame;
+        f.SetCanvas(&canvas);
+        f.SetShown(true);
         canvas.Clear();
-        frame.Draw();
+        f.Draw();
     }
     TInterfacePlace& Ip(const char* variable) { return *frame.FindInterfacePlace(variable); }
 };
@@ -170,12 +171,8 @@ TEST_F(FrameDrawing, InheritedInterfacePlacesNameTheirObject) {
         derived.Frame().interfacePlaces.push_back(std::move(copy));
     }
     derived.Frame().LayoutInterface();
-    derived.Frame().SetShown(true);
-    derived.Frame().SetCanvas(&canvas);
-    canvas.Clear();
-    derived.Frame().Draw();
-    const auto texts = canvas.Texts();
-    EXPECT_EQ(texts[1], "Tank.level");
+    Paint(&derived.Frame());
+    EXPECT_EQ(canvas.Texts()[1], "Tank.level");
     EXPECT_EQ(canvas.CallsOf("Rectangle")[0].pen.color, colors::Gray);
 }
 

@@ -32,38 +32,16 @@ protected:
 
 } // namespace qz::test
 
-#include <functional>
-#include <map>
-
-#include "model/ObjectLibrary.h"
+#include "ScopedLibrary.h"
 #include "model/TInterfacePlace.h"
 #include "model/TObjectFrame.h"
 
 namespace qz::test {
 
-// A model test with an object library in memory: DefineClass registers a
-// class name and file, and loading that file runs the given filler on the
-// fresh base object. The program's library is restored afterwards.
+// A model test with an object library in memory (see ScopedLibrary).
 class LibraryTest : public ModelTest {
 protected:
-    using Filler = std::function<void(TPNObjekt&)>;
-
-    LibraryTest() : saved_(ObjectLibrary()) {
-        ObjectLibrary() = TObjectLibrary{};
-        ObjectLibrary().loadClass = [this](TPNObjekt& into, const std::string& file) {
-            auto it = classes_.find(file);
-            if (it == classes_.end()) return false;
-            it->second(into);
-            return true;
-        };
-    }
-    ~LibraryTest() override { ObjectLibrary() = saved_; }
-
-    void DefineClass(const std::string& name, Filler fill) {
-        ObjectLibrary().names.push_back(name);
-        ObjectLibrary().files.push_back(name + ".pn");
-        classes_[name + ".pn"] = std::move(fill);
-    }
+    void DefineClass(const std::string& name, ScopedLibrary::Filler fill) { library_.Define(name, std::move(fill)); }
 
     // A published place of `o`.
     static TPlatz* Published(TPNObjekt& o, const std::string& variable, long double initial = 0,
@@ -79,8 +57,7 @@ protected:
     }
 
 private:
-    TObjectLibrary saved_;
-    std::map<std::string, Filler> classes_;
+    ScopedLibrary library_;
 };
 
 } // namespace qz::test

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "FakePlatform.h"
-#include "NetBuilder.h"
+#include "ScopedLibrary.h"
+#include "SimFixture.h"
 #include "formula/FormulaBinding.h"
 #include "formula/Parser.h"
 #include "model/ObjectLibrary.h"
@@ -82,7 +82,6 @@ public:
         }
         EndSimulation(root_, session_);
         SimulationBusy() = false;
-        ObjectLibrary() = TObjectLibrary{};
         return log_;
     }
 
@@ -97,18 +96,14 @@ private:
             places_.push_back(b.Place("P" + std::to_string(i), Pick(4) * 0.5, continuous));
         }
         if (shape_.child) {
-            TObjectLibrary& lib = ObjectLibrary();
-            lib.names = {"Tank"};
-            lib.files = {"Tank.pn"};
-            lib.loadClass = [this](TPNObjekt& into, const std::string&) {
+            library_.Define("Tank", [this](TPNObjekt& into) {
                 NetBuilder nb(into);
                 TPlatz* level = nb.Place("LevelIn", 1.5, true);
                 TTransition* drain = nb.Trans("Drain", "LevelIn*0.3+RND(2)", true);
                 nb.Arc(level, drain);
                 inner_ = level;
                 continuous_.push_back(drain);
-                return true;
-            };
+            });
             TPNObjekt* tank = root_.AddChildObject("Tank_1", "Tank", 100, 100);
             ASSERT_NE(tank, nullptr);
             // A root place fused to the object's place: formulas of the root
@@ -213,6 +208,7 @@ private:
     }
 
     ScopedPlatform platform_;
+    ScopedLibrary library_;
     std::uint32_t seed_;
     Shape shape_;
     std::mt19937 gen_;
@@ -224,14 +220,18 @@ private:
     std::vector<std::string> log_;
 };
 
+// The logs of the reference run and of the fast path agree line by line.
+void ExpectSameLog(const std::vector<std::string>& reference, const std::vector<std::string>& fast,
+                   const std::string& what) {
+    ASSERT_EQ(reference.size(), fast.size()) << what;
+    for (std::size_t i = 0; i < reference.size(); ++i) ASSERT_EQ(reference[i], fast[i]) << what << ", line " << i;
+}
+
 void Compare(const Shape& shape, std::uint32_t firstSeed, int nets, int steps) {
     for (std::uint32_t seed = firstSeed; seed < firstSeed + static_cast<std::uint32_t>(nets); ++seed) {
         const auto reference = Run(seed, shape, false).Go(steps);
-        const auto fast = Run(seed, shape, true).Go(steps);
-        ASSERT_EQ(reference.size(), fast.size()) << "net " << seed;
-        for (std::size_t i = 0; i < reference.size(); ++i) {
-            ASSERT_EQ(reference[i], fast[i]) << "net " << seed << ", line " << i;
-        }
+        ExpectSameLog(reference, Run(seed, shape, true).Go(steps), "net " + std::to_string(seed));
+        if (::testing::Test::HasFatalFailure()) return;
     }
 }
 
@@ -260,11 +260,11 @@ TEST(ContinuousFastPath, FusedPlacesOfObjectsAndEditsBetweenStepsMatch) {
 // while the speeds are still being taken, and must end every step exactly
 // as two separate passes do, with the same messages.
 std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors) {
-    ScopedPlatform platform;
-    SimulationBusy() = false;
+    SimRun sim;
+    auto& [platform, root, session] = sim;
+    session.engine.flowProgram = flowProgram;
     std::mt19937 gen(seed);
     auto pick = [&gen](std::uint32_t n) { return static_cast<int>(gen() % n); };
-    TPNObjekt root;
     root.enhancedFiringRule = static_cast<std::int32_t>(seed % 2);
     root.sampleTimeSeconds = 0.1;
     NetBuilder b{root};
@@ -286,11 +286,8 @@ std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors
         b.Arc(tanks[static_cast<std::size_t>(i)], t);
         if (pick(8) != 0) b.Arc(t, tanks[static_cast<std::size_t>((i + 1) % n)]);
     }
-    TSimulationSession session;
-    session.engine.flowProgram = flowProgram;
     session.engine.incrementalFromArcs = seed % 3 == 0 ? 0 : 128;
-    EXPECT_EQ(StartSimulation(root, session), StartOutcome::Started);
-    session.HighSpeedCheckBoxClick(true);
+    EXPECT_TRUE(sim.Start());
     session.engine.deferWorkingFields = seed % 4 < 2;
     std::vector<std::string> log;
     for (int step = 0; step < 25; ++step) {
@@ -313,21 +310,14 @@ std::vector<std::string> Chain(bool flowProgram, std::uint32_t seed, int& errors
         fields += std::to_string(t->fireFlag) + std::to_string(t->errorMark) + Hex(t->flow) + " ";
     }
     log.push_back(fields);
-    EndSimulation(root, session);
-    SimulationBusy() = false;
     return log;
 }
 
 TEST(ContinuousFastPath, ChainsFiringDuringTheFirstPassEndAsTwoPasses) {
-    int errors = 0;
+    int errors = 0, ignored = 0;
     for (std::uint32_t seed = 1; seed <= 40; ++seed) {
-        int ignored = 0;
-        const auto reference = Chain(false, seed, ignored);
-        const auto fast = Chain(true, seed, errors);
-        ASSERT_EQ(reference.size(), fast.size());
-        for (std::size_t i = 0; i < reference.size(); ++i) {
-            ASSERT_EQ(reference[i], fast[i]) << "chain " << seed << ", line " << i;
-        }
+        ExpectSameLog(Chain(false, seed, ignored), Chain(true, seed, errors), "chain " + std::to_string(seed));
+        if (HasFatalFailure()) return;
     }
     EXPECT_GT(errors, 0) << "some speeds fail";
 }
@@ -337,20 +327,16 @@ TEST(ContinuousFastPath, ChainsFiringDuringTheFirstPassEndAsTwoPasses) {
 // precision, within 1E-9 of the integer part on the stored double) take the
 // same decisions on both paths.
 std::vector<std::string> SnapSweep(bool flowProgram, int& zeros) {
-    ScopedPlatform platform;
-    SimulationBusy() = false;
-    TPNObjekt root;
-    root.sampleTimeSeconds = 1;
-    NetBuilder b{root};
+    SimRun sim;
+    sim.session.engine.flowProgram = flowProgram;
+    sim.root.sampleTimeSeconds = 1;
+    NetBuilder b{sim.root};
     TPlatz* in = b.Place("In", 0, true);
     TPlatz* out = b.Place("Out", 0, true);
     TTransition* t = b.Trans("T", "1", true);
     b.Arc(in, t);
     b.Arc(t, out);
-    TSimulationSession session;
-    session.engine.flowProgram = flowProgram;
-    EXPECT_EQ(StartSimulation(root, session), StartOutcome::Started);
-    session.HighSpeedCheckBoxClick(true);
+    EXPECT_TRUE(sim.Start());
     std::vector<std::string> log;
     zeros = 0;
     const long double ulp = 1E-9L * 0x1p-63L;
@@ -360,25 +346,21 @@ std::vector<std::string> SnapSweep(bool flowProgram, int& zeros) {
                 in->SetMarking(base);
                 out->SetMarking(base);
                 t->value = sign * (1E-9L + k * ulp);
-                session.engine.Step();
+                sim.session.engine.Step();
                 log.push_back(Hex(in->Marking()) + " " + Hex(out->Marking()));
                 if (in->Marking() == 0 && base == 0) ++zeros;
             }
         }
     }
-    EndSimulation(root, session);
-    SimulationBusy() = false;
     return log;
 }
 
 TEST(ContinuousFastPath, SnapsNearZeroAndNearWholeNumbersMatch) {
     int referenceZeros = 0, fastZeros = 0;
     const auto reference = SnapSweep(false, referenceZeros);
-    const auto fast = SnapSweep(true, fastZeros);
     EXPECT_GT(referenceZeros, 0);
     EXPECT_LT(referenceZeros, static_cast<int>(reference.size()) / 3) << "the sweep crosses the boundary";
-    ASSERT_EQ(reference.size(), fast.size());
-    for (std::size_t i = 0; i < reference.size(); ++i) ASSERT_EQ(reference[i], fast[i]) << "case " << i;
+    ExpectSameLog(reference, SnapSweep(true, fastZeros), "snap sweep");
 }
 
 } // namespace

@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "FakePlatform.h"
-#include "NetBuilder.h"
-#include "simulation/SimulationSession.h"
+#include "SimFixture.h"
 
 // The engine keeps the structural part of the enabling rule per transition
 // and visits only the conflict groups of flagged transitions. These tests run
@@ -81,60 +79,50 @@ void BuildNet(TPNObjekt& root, std::uint32_t seed, const NetShape& shape) {
 // readers of a changed marking whole wherever the net allows it.
 std::vector<std::string> RunNet(std::uint32_t netSeed, const NetShape& shape, bool incremental,
                                 bool tracing, int steps, std::size_t recheckUpTo = 0) {
-    ScopedPlatform platform;
+    SimRun run;
+    auto& [platform, root, session] = run;
     platform.trace.SetEnabled(tracing);
-    SimulationBusy() = false;
     std::vector<std::string> log;
-    {
-        TPNObjekt root;
-        root.sampleTimeSeconds = 1;
-        BuildNet(root, netSeed, shape);
-        TSimulationSession session;
-        session.engine.seed = netSeed * 31u + 1u;
-        session.engine.incremental = incremental;
-        session.engine.incrementalFromArcs = 0;
-        session.engine.recheckUpTo = recheckUpTo;
-        if (StartSimulation(root, session) != StartOutcome::Started) {
-            log.push_back("not started");
-            return log;
-        }
-        session.HighSpeedCheckBoxClick(true);
-        std::mt19937 outside(netSeed);
-        for (int i = 0; i < steps; ++i) {
-            if (i % 13 == 7) {
-                // A marking edited between steps, outside the engine.
-                std::vector<TPlatz*> places;
-                for (TGraphItem* e : root.Net().Elements()) {
-                    if (e->Kind() == kind::Place) places.push_back(static_cast<TPlatz*>(e));
-                }
-                places[outside() % places.size()]->SetMarking(static_cast<double>(outside() % 4));
-            }
-            // Some steps run to the event: winners keep their chosen flags.
-            session.engine.runToEvent = i % 17 < 3;
-            platform.trace.Clear();
-            std::ostringstream line;
-            try {
-                line << session.engine.Step();
-            } catch (const std::exception& e) {
-                line << "error " << e.what();
-            }
-            line << " t=" << root.modelTime;
-            for (TGraphItem* e : root.Net().Elements()) {
-                if (e->Kind() == kind::Place) {
-                    const auto* p = static_cast<TPlatz*>(e);
-                    line << ' ' << p->name << '=' << p->Marking() << '/' << p->NextMarking();
-                } else if (e->Kind() == kind::Transition) {
-                    const auto* t = static_cast<TTransition*>(e);
-                    line << ' ' << t->name << ':' << int{t->fireFlag} << int{t->busy} << int{t->chosen}
-                         << int{t->started} << ',' << t->remainingTime << ',' << t->flow;
-                }
-            }
-            for (const std::string& l : platform.trace.Lines()) line << " | " << l;
-            log.push_back(line.str());
-        }
-        EndSimulation(root, session);
+    root.sampleTimeSeconds = 1;
+    BuildNet(root, netSeed, shape);
+    session.engine.seed = netSeed * 31u + 1u;
+    session.engine.incremental = incremental;
+    session.engine.incrementalFromArcs = 0;
+    session.engine.recheckUpTo = recheckUpTo;
+    if (!run.Start()) {
+        log.push_back("not started");
+        return log;
     }
-    SimulationBusy() = false;
+    std::mt19937 outside(netSeed);
+    for (int i = 0; i < steps; ++i) {
+        if (i % 13 == 7) {
+            // A marking edited between steps, outside the engine.
+            const std::vector<TPlatz*> places = ElementsOf<TPlatz>(root.Net(), kind::Place);
+            places[outside() % places.size()]->SetMarking(static_cast<double>(outside() % 4));
+        }
+        // Some steps run to the event: winners keep their chosen flags.
+        session.engine.runToEvent = i % 17 < 3;
+        platform.trace.Clear();
+        std::ostringstream line;
+        try {
+            line << session.engine.Step();
+        } catch (const std::exception& e) {
+            line << "error " << e.what();
+        }
+        line << " t=" << root.modelTime;
+        for (TGraphItem* e : root.Net().Elements()) {
+            if (e->Kind() == kind::Place) {
+                const auto* p = static_cast<TPlatz*>(e);
+                line << ' ' << p->name << '=' << p->Marking() << '/' << p->NextMarking();
+            } else if (e->Kind() == kind::Transition) {
+                const auto* t = static_cast<TTransition*>(e);
+                line << ' ' << t->name << ':' << int{t->fireFlag} << int{t->busy} << int{t->chosen}
+                     << int{t->started} << ',' << t->remainingTime << ',' << t->flow;
+            }
+        }
+        for (const std::string& l : platform.trace.Lines()) line << " | " << l;
+        log.push_back(line.str());
+    }
     return log;
 }
 

@@ -51,4 +51,23 @@ protected:
     TSimulationSession session;
 };
 
+// A root net with its own session and platform doubles, for tests that run
+// several nets one after another; the session ends with the object.
+struct SimRun {
+    SimRun() { SimulationBusy() = false; }
+    ~SimRun() {
+        if (session.Active()) EndSimulation(root, session);
+        SimulationBusy() = false;
+    }
+    // Starts the session at "Max Speed"; false when the start is refused.
+    bool Start() {
+        if (StartSimulation(root, session) != StartOutcome::Started) return false;
+        session.HighSpeedCheckBoxClick(true);
+        return true;
+    }
+    ScopedPlatform platform;
+    TPNObjekt root;
+    TSimulationSession session;
+};
+
 } // namespace qz::test

@@ -26,14 +26,6 @@ std::string Difference(const Bytes& a, const Bytes& b) {
     return out;
 }
 
-std::vector<TGraphItem*> OfKind(const TNetList& net, char k) {
-    std::vector<TGraphItem*> out;
-    for (TGraphItem* e : net.Elements()) {
-        if (e->Kind() == k) out.push_back(e);
-    }
-    return out;
-}
-
 TEdge* ArcOfKind(const TNetList& net, ConnectionKind connection, std::size_t nth = 0) {
     for (TGraphItem* e : net.Elements()) {
         if (e->Kind() == kind::Arc && static_cast<TEdge*>(e)->connectionKind == connection) {
@@ -75,17 +67,17 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     // Elements: the shape lies at the back, then the frames, then the rest.
     const TNetList& net = loaded.Net();
     EXPECT_EQ(net.At(0)->Kind(), kind::Shape);
-    EXPECT_EQ((std::vector<std::size_t>{OfKind(net, kind::Place).size(), OfKind(net, kind::Transition).size(),
-                                        OfKind(net, kind::Arc).size(), OfKind(net, kind::Frame).size()}),
+    EXPECT_EQ((std::vector<std::size_t>{ElementsOf(net, kind::Place).size(), ElementsOf(net, kind::Transition).size(),
+                                        ElementsOf(net, kind::Arc).size(), ElementsOf(net, kind::Frame).size()}),
               (std::vector<std::size_t>{3, 2, 10, 3}));
-    auto* p1 = static_cast<TPlatz*>(OfKind(net, kind::Place)[0]);
+    auto* p1 = ElementsOf<TPlatz>(net, kind::Place)[0];
     EXPECT_EQ(std::make_tuple(p1->name, p1->InitialMarking(), p1->capacity), std::make_tuple(S("P1"), 3.0L, 5.0L));
-    EXPECT_EQ(static_cast<TPlatz*>(OfKind(net, kind::Place)[2])->interfaceFlag, 1);
-    auto* t1 = static_cast<TTransition*>(OfKind(net, kind::Transition)[0]);
+    EXPECT_EQ(ElementsOf<TPlatz>(net, kind::Place)[2]->interfaceFlag, 1);
+    auto* t1 = ElementsOf<TTransition>(net, kind::Transition)[0];
     EXPECT_EQ(std::tie(t1->functionText, t1->priority, t1->reservation, t1->key), std::make_tuple(S("2,5"), 3, 1, 3));
-    auto* t2 = static_cast<TTransition*>(OfKind(net, kind::Transition)[1]);
+    auto* t2 = ElementsOf<TTransition>(net, kind::Transition)[1];
     EXPECT_EQ(std::tie(t2->orientation, t2->isExpression), std::make_tuple(0, 1));
-    auto* label = static_cast<TSchriftObjekt*>(OfKind(net, kind::Label)[0]);
+    auto* label = ElementsOf<TSchriftObjekt>(net, kind::Label)[0];
     EXPECT_EQ(label->Text(), "Plant|second line");
     EXPECT_EQ(std::tie(label->Font().name, label->Font().size, label->Font().color, label->Font().style),
               std::make_tuple(S("Courier New"), 12, RGB(0x12, 0x34, 0x56), 0b0101));
@@ -100,7 +92,7 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     ASSERT_EQ(ArcOfKind(net, ConnectionKind::PlaceToInterface)->target, Interface(tank1, "level"));
     EXPECT_EQ(Interface(tank1, "level")->innerPlace->markingOwner, p1);
     EXPECT_EQ(ArcOfKind(net, ConnectionKind::InterfaceToPlace)->source, Interface(tank1, "flow"));
-    EXPECT_EQ(static_cast<TPlatz*>(OfKind(net, kind::Place)[1])->link, Interface(tank1, "flow")->innerPlace);
+    EXPECT_EQ(ElementsOf<TPlatz>(net, kind::Place)[1]->link, Interface(tank1, "flow")->innerPlace);
     TEdge* a3 = ArcOfKind(net, ConnectionKind::TransitionToInterface);
     EXPECT_EQ(std::tie(a3->interfaceTarget, a3->target, a3->weightText),
               std::make_tuple(Interface(tank2, "level"), static_cast<TGraphItem*>(Interface(tank2, "level")->innerPlace),
@@ -208,12 +200,9 @@ TEST_F(NetFileRoundTrip, HeaderNamesTheClassAndClassFilesKeepTheDocumentsVersion
     doc.root.enhancedFiringRule = 1;
     Bytes bytes = SaveNet(doc.root);
     NetFileHeader h = ReadNetHeader(bytes);
-    EXPECT_TRUE(h.ok);
-    EXPECT_EQ(h.name, "Plant");
-    EXPECT_EQ(h.baseName, "Tank");
+    EXPECT_EQ(std::tie(h.ok, h.name, h.baseName), std::make_tuple(true, std::string("Plant"), std::string("Tank")));
     h = ReadNetFileHeader(LibraryDirectory() + "Tank.pn");
-    EXPECT_EQ(h.name, "Tank");
-    EXPECT_EQ(h.baseName, "Empty Object");
+    EXPECT_EQ(std::tie(h.name, h.baseName), std::make_tuple(std::string("Tank"), std::string("Empty Object")));
     TPNObjekt loaded;
     ASSERT_TRUE(LoadNet(loaded, bytes));
     // The class files read on the way were saved with the rule off.
@@ -233,9 +222,7 @@ TEST_F(NetFileRoundTrip, ReservationOnlySurvivesWhereTheFiringTimeAllowsIt) {
     TPNObjekt loaded;
     ASSERT_TRUE(LoadNet(loaded, SaveNet(root)));
     std::vector<int> reserving;
-    for (TGraphItem* e : loaded.Net().Elements()) {
-        if (e->Kind() == kind::Transition) reserving.push_back(static_cast<TTransition*>(e)->reservation);
-    }
+    for (TTransition* t : ElementsOf<TTransition>(loaded.Net(), kind::Transition)) reserving.push_back(t->reservation);
     EXPECT_EQ(reserving, (std::vector<int>{1, 0, 0, 0}));
 }
 

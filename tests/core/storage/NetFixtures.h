@@ -88,10 +88,6 @@ inline TEdge* Connect(TPNObjekt& o, TGraphItem* from, TGraphItem* to, const std:
     return NetBuilder(o).Arc(from, to, weight);
 }
 
-inline TInterfacePlace* Interface(TPNObjekt& child, const std::string& var) {
-    return child.Frame().FindInterfacePlace(var);
-}
-
 // Writes the class "Tank" (publishing the places "level" and "flow"; with
 // `publishLevel` false only "flow") into the library directory of the
 // temporary home and rebuilds the library.
@@ -172,12 +168,7 @@ struct FullDocument {
         Connect(root, t2, Interface(*root.Base(), "level"));
 
         auto label = std::make_unique<TSchriftObjekt>();
-        TFont font;
-        font.name = "Courier New";
-        font.size = 12;
-        font.color = RGB(0x12, 0x34, 0x56);
-        font.style = 0b0101;
-        label->SetFont(font);
+        label->SetFont(TFont{"Courier New", 12, RGB(0x12, 0x34, 0x56), 0b0101});
         label->SetText("Plant|second line");
         label->visible = 1;
         AddMoved(root, std::move(label), 20, 500);

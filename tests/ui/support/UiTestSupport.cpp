@@ -8,7 +8,6 @@
 #include <QQueue>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -75,19 +74,6 @@ void DialogAnswers::ChooseFile(const QString& path) {
     });
 }
 
-void DialogAnswers::Type(const std::optional<QString>& text) {
-    Then([text](QWidget* w) {
-        auto* dialog = qobject_cast<QInputDialog*>(w);
-        QVERIFY2(dialog, "an input query was expected");
-        if (!text) {
-            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-            return;
-        }
-        dialog->setTextValue(*text);
-        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-    });
-}
-
 UiHome::UiHome(bool withConfig) {
     if (withConfig) {
         ProgramSettings settings;
@@ -123,10 +109,15 @@ void LockedDirectory::Unlock() {
     std::remove((path_ + "/probe").c_str());
 }
 
-void WriteExampleNet(const std::string& path) {
+void WriteExampleNet(const std::string& path, void (*build)(TPNObjekt&)) {
     TPNObjekt root;
-    examples::BuildProducerConsumer(root);
+    (build ? build : examples::BuildProducerConsumer)(root);
     SaveNetFile(root, path);
+}
+
+QStringList ExampleNetIn(const UiHome& home, void (*build)(TPNObjekt&)) {
+    WriteExampleNet(home.PathOf("net.pn"), build);
+    return {home.QPathOf("net.pn")};
 }
 
 } // namespace qz::test

@@ -8,6 +8,9 @@
 
 class QWidget;
 
+namespace qz {
+class TPNObjekt;
+}
 namespace qz::ui {
 class QtPlatform;
 }
@@ -28,9 +31,6 @@ public:
     void Press(const QString& button);
     // Chooses this file in the next file dialog; an empty path cancels it.
     void ChooseFile(const QString& path);
-    // Types this text into the next input query and accepts it; with no
-    // text it is cancelled.
-    void Type(const std::optional<QString>& text);
     // Runs an action on the next modal widget.
     void Then(std::function<void(QWidget*)> action);
 
@@ -76,7 +76,9 @@ private:
     bool locked_ = false;
 };
 
-// Writes a small example net (two places, a transition, two arcs) to a file.
-void WriteExampleNet(const std::string& path);
+// Writes a small example net (by default the producer and consumer) to a file.
+void WriteExampleNet(const std::string& path, void (*build)(TPNObjekt&) = nullptr);
+// The same as net.pn in the home; the command line that opens it.
+QStringList ExampleNetIn(const UiHome& home, void (*build)(TPNObjekt&) = nullptr);
 
 } // namespace qz::test

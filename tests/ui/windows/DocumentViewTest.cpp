@@ -7,9 +7,9 @@
 #include <QToolButton>
 #include <QWheelEvent>
 #include <cmath>
-#include <fstream>
 #include <tuple>
 
+#include "Files.h"
 #include "UiTestSupport.h"
 #include "app/TActionSet.h"
 #include "app/TMainWindow.h"
@@ -38,8 +38,7 @@ struct Session {
     TDocForm* doc = nullptr;
 
     Session() {
-        test::WriteExampleNet(home.PathOf("net.pn"));
-        app = std::make_unique<TQuenzorApp>(QStringList{home.QPathOf("net.pn")}, TQuenzorApp::Options{0});
+        app = std::make_unique<TQuenzorApp>(test::ExampleNetIn(home), TQuenzorApp::Options{0});
         Main().show();
         doc = Main().ActiveDocument();
         doc->SubWindow()->resize(320, 330);
@@ -72,13 +71,7 @@ struct UnwritableExportTarget final : FileDialogs {
     }
 };
 
-std::string Head(const std::string& path, std::size_t n) {
-    std::ifstream in(path, std::ios::binary);
-    std::string s(n, '\0');
-    in.read(s.data(), static_cast<std::streamsize>(n));
-    s.resize(static_cast<std::size_t>(in.gcount()));
-    return s;
-}
+std::string Head(const std::string& path, std::size_t n) { return test::ReadAll(path).substr(0, n); }
 
 bool Inked(const QImage& image, const QRect& r) {
     for (int y = r.top(); y <= r.bottom(); ++y) {

@@ -24,14 +24,9 @@ using namespace qz::ui;
 
 namespace {
 
-QStringList NetIn(test::UiHome& home) {
-    test::WriteExampleNet(home.PathOf("net.pn"));
-    return {home.QPathOf("net.pn")};
-}
-
 // The options window shown over the example net, or over a new document.
 struct Options {
-    explicit Options(bool withNet = true) : app(withNet ? NetIn(home) : QStringList(), {0}) { window.show(); }
+    explicit Options(bool withNet = true) : app(withNet ? test::ExampleNetIn(home) : QStringList(), {0}) { window.show(); }
 
     test::UiHome home;
     TQuenzorApp app;

@@ -25,7 +25,6 @@
 #include "model/TPlatz.h"
 #include "model/TTransition.h"
 #include "platform/Services.h"
-#include "model/storage/NetFile.h"
 #include "settings/TOptionsWindow.h"
 #include "simulation/SimulationSession.h"
 #include "simulation/TSimuPanel.h"
@@ -36,13 +35,6 @@ using namespace qz::ui;
 namespace {
 
 using Builder = void (*)(TPNObjekt&);
-
-QStringList NetIn(test::UiHome& home, Builder build) {
-    TPNObjekt root;
-    build(root);
-    SaveNetFile(root, home.PathOf("net.pn"));
-    return {home.QPathOf("net.pn")};
-}
 
 // P (1 token) -> T (timed 2) -> Q, and R -> T weighing 1/(P-1): the first
 // evaluation of the weight divides by zero.
@@ -61,7 +53,7 @@ void Toggle(QWidget* w) {
 
 // A net open and in simulation mode (switched on as a screen reader does).
 struct Simulating {
-    explicit Simulating(Builder build = examples::BuildProducerConsumer) : app(NetIn(home, build), {0}) {
+    explicit Simulating(Builder build = nullptr) : app(test::ExampleNetIn(home, build), {0}) {
         Toggle(main.findChild<QToolButton*>(QStringLiteral("SimuButton")));
     }
     test::UiHome home;

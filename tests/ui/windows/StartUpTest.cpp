@@ -15,8 +15,7 @@ class StartUpTest : public QObject {
 private slots:
     void WindowsAreMadeInTheirOrderWithTheFileOfTheCommandLine() {
         test::UiHome home;
-        test::WriteExampleNet(home.PathOf("net.pn"));
-        TQuenzorApp app({home.QPathOf("net.pn")}, {0});
+        TQuenzorApp app(test::ExampleNetIn(home), {0});
         const QStringList expected{"TMainWindow",   "TFactoryWindow",  "TPropertyWindow",
                                    "TFormelEditor", "TOptionsWindow",  "TDocForm",
                                    "TErrorFenster", "TAboutWindow",    "TFarbenFenster",
