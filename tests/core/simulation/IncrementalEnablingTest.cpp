@@ -93,6 +93,8 @@ std::vector<std::string> RunNet(std::uint32_t netSeed, const NetShape& shape, bo
         log.push_back("not started");
         return log;
     }
+    // Odd nets fire as a drawn run does, even ones at "Max Speed".
+    session.engine.maxSpeed = netSeed % 2 == 0;
     std::mt19937 outside(netSeed);
     for (int i = 0; i < steps; ++i) {
         if (i % 13 == 7) {
