@@ -195,8 +195,9 @@ bool TSimulationEngine::ImmediateFlagged() {
         Flag(t);
         return true;
     };
-    // The candidates first, fetching their transitions' working fields
-    // (in large nets these are mostly cache misses, taken together).
+    // The candidates first, their transitions' working fields fetched
+    // together (in large nets these are mostly cache misses); then the
+    // enabled ones flagged, in list order.
     flagged_.clear();
     std::uint64_t any = 0;
     for (std::size_t w = 0; w < words; ++w) {
@@ -211,7 +212,11 @@ bool TSimulationEngine::ImmediateFlagged() {
         deadGeneration_ = index_.Generation();
         return false;
     }
-    std::erase_if(flagged_, [&flag](std::uint32_t s) { return !flag(s); });
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < flagged_.size(); ++i) {
+        if (flag(flagged_[i])) flagged_[n++] = flagged_[i];
+    }
+    flagged_.resize(n);
     if (flagged_.empty()) return false;
     if (!conflicts_.Empty()) conflicts_.ResolveFlagged(flagged_, Mode(), seed.has_value());
     return FireImmediate(&flagged_);
