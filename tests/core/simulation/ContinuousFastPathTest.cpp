@@ -46,7 +46,7 @@ std::string Hex(long double v) {
 class Run {
 public:
     Run(std::uint32_t seed, const Shape& shape, bool flowProgram)
-        : seed_(seed), shape_(shape), gen_(seed) {
+        : shape_(shape), gen_(seed) {
         session_.engine.flowProgram = flowProgram;
         session_.engine.seed = seed;
     }
@@ -209,7 +209,6 @@ private:
 
     ScopedPlatform platform_;
     ScopedLibrary library_;
-    std::uint32_t seed_;
     Shape shape_;
     std::mt19937 gen_;
     TPNObjekt root_;
