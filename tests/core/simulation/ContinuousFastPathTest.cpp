@@ -219,13 +219,6 @@ private:
     std::vector<std::string> log_;
 };
 
-// The logs of the reference run and of the fast path agree line by line.
-void ExpectSameLog(const std::vector<std::string>& reference, const std::vector<std::string>& fast,
-                   const std::string& what) {
-    ASSERT_EQ(reference.size(), fast.size()) << what;
-    for (std::size_t i = 0; i < reference.size(); ++i) ASSERT_EQ(reference[i], fast[i]) << what << ", line " << i;
-}
-
 void Compare(const Shape& shape, std::uint32_t firstSeed, int nets, int steps) {
     for (std::uint32_t seed = firstSeed; seed < firstSeed + static_cast<std::uint32_t>(nets); ++seed) {
         const auto reference = Run(seed, shape, false).Go(steps);

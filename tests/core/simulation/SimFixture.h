@@ -1,6 +1,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "FakePlatform.h"
 #include "NetBuilder.h"
 #include "settings/ProgramSettings.h"
@@ -43,5 +46,12 @@ protected:
 
     NetBuilder b{root};
 };
+
+// The logs of a reference run and of a faster path agree line by line.
+inline void ExpectSameLog(const std::vector<std::string>& reference, const std::vector<std::string>& fast,
+                          const std::string& what) {
+    ASSERT_EQ(reference.size(), fast.size()) << what;
+    for (std::size_t i = 0; i < reference.size(); ++i) ASSERT_EQ(reference[i], fast[i]) << what << ", line " << i;
+}
 
 } // namespace qz::test
