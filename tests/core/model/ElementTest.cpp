@@ -29,18 +29,6 @@ TEST_F(ElementTest, SetMarkingRoundsDiscreteHalfToEvenAndSnapsBothKinds) {
     }
 }
 
-TEST_F(ElementTest, MarkingsGoThroughTheMarkingOwner) {
-    TPlatz owner, follower;
-    follower.FuseTo(&owner);
-    follower.SetMarking(4);
-    follower.SetInitialMarking(7);
-    EXPECT_EQ(owner.Marking(), 4);
-    EXPECT_EQ(owner.InitialMarking(), 7);
-    owner.SetNextMarking(9);
-    EXPECT_EQ(follower.NextMarking(), 9);
-    EXPECT_EQ(follower.MarkingRef(), owner.MarkingRef());
-}
-
 // Each row starts from reservation 1 and timed 0. A discrete number is the
 // firing time: not above 0 drops the reservation, -1 means stepwise (not
 // timed). A continuous transition never reserves and is always timed.
@@ -267,7 +255,6 @@ TEST_F(ElementTest, ErrorMarkSelectsAndInvalidatingHiddenElementsIsReported) {
     TPlatz p;
     p.SetErrorMark(true);
     EXPECT_TRUE(p.selected);
-    EXPECT_TRUE(p.errorMark);
     p.Invalidate(nullptr);
     TTransition t(nullptr);
     t.Invalidate(nullptr);

@@ -16,9 +16,7 @@ protected:
             TPlatz* level = Published(o, "level", 5);
             Published(o, "flow", 0, true);
             NetBuilder nb{o};
-            TTransition* drain = nb.Trans("drain");
-            drain->priority = 2;
-            nb.Arc(level, drain);
+            nb.Arc(level, nb.Trans("drain", "0", false, 2));
         });
         root.name = "Plant";
     }
@@ -57,16 +55,12 @@ TEST_F(FrameTest, RebuildListsOwnPlacesThenTheBaseFramesPlaces) {
     EXPECT_EQ(f.interfacePlaces.size(), 2u) << "a destroyed place leaves the interface";
 }
 
-// The strip geometry itself is pinned by the frame drawing tests.
-TEST_F(FrameTest, SelectedPlacesChangeSideAndMoveWithinTheirOrder) {
+// Changing sides and the strip geometry are pinned by the frame drawing tests.
+TEST_F(FrameTest, SelectedPlacesMoveWithinTheirOrder) {
     TPNObjekt* t = Instance();
     TObjectFrame& f = t->Frame();
     TInterfacePlace* flow = Ip(*t, "flow");
     flow->selected = 1;
-    f.ToggleSideOfSelected();
-    EXPECT_EQ(flow->side, 1);
-    f.ToggleSideOfSelected();
-    EXPECT_EQ(flow->side, 0);
     f.MoveSelectedUp();
     EXPECT_EQ(f.interfacePlaces[0].get(), flow);
     f.MoveSelectedUp(); // already first: no change
@@ -354,10 +348,8 @@ TEST_F(FrameTest, ConflictGroupsGatherFusedPlacesAndInterfaceReaders) {
     TPNObjekt* t1 = Instance();
     TInterfacePlace* level1 = Ip(*t1, "level");
     TPlatz* owner = b.Place("owner");
-    TTransition* ta = b.Trans("Ta");
-    TTransition* tb = b.Trans("Tb");
-    ta->priority = 1;
-    tb->priority = 7;
+    TTransition* ta = b.Trans("Ta", "0", false, 1);
+    TTransition* tb = b.Trans("Tb", "0", false, 7);
     TEdge* own = b.Arc(owner, ta);
     ConnectArc(root.Net(), owner, level1);
     TEdge* reader = ConnectArc(root.Net(), level1, tb); // kind 4 on the inner place

@@ -65,8 +65,7 @@ TEST_F(ObjectTest, ObjectNumbersReuseGaps) {
     const int freed = a->Number();
     const int freedBase = a->Base()->Number();
     EXPECT_NE(freed, b->Number());
-    const std::size_t registered = root.Registry().size();
-    EXPECT_EQ(registered, 5u);
+    EXPECT_EQ(root.Registry().size(), 5u);
     root.Net().Remove(&a->Frame());
     EXPECT_EQ(root.Registry().size(), 3u);
     TPNObjekt* c = Place("Tank");

@@ -46,7 +46,7 @@ std::string Hex(long double v) {
 class Run {
 public:
     Run(std::uint32_t seed, const Shape& shape, bool flowProgram)
-        : seed_(seed), shape_(shape), gen_(seed) {
+        : shape_(shape), gen_(seed) {
         session_.engine.flowProgram = flowProgram;
         session_.engine.seed = seed;
     }
@@ -209,7 +209,6 @@ private:
 
     ScopedPlatform platform_;
     ScopedLibrary library_;
-    std::uint32_t seed_;
     Shape shape_;
     std::mt19937 gen_;
     TPNObjekt root_;
@@ -219,13 +218,6 @@ private:
     TPlatz* inner_ = nullptr;
     std::vector<std::string> log_;
 };
-
-// The logs of the reference run and of the fast path agree line by line.
-void ExpectSameLog(const std::vector<std::string>& reference, const std::vector<std::string>& fast,
-                   const std::string& what) {
-    ASSERT_EQ(reference.size(), fast.size()) << what;
-    for (std::size_t i = 0; i < reference.size(); ++i) ASSERT_EQ(reference[i], fast[i]) << what << ", line " << i;
-}
 
 void Compare(const Shape& shape, std::uint32_t firstSeed, int nets, int steps) {
     for (std::uint32_t seed = firstSeed; seed < firstSeed + static_cast<std::uint32_t>(nets); ++seed) {

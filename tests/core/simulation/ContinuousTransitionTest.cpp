@@ -42,8 +42,7 @@ TEST_F(Continuous, TankMarkingsAfterSomeSteps) {
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.speed) + " weight " + r.weight + " rule " + std::to_string(r.rule) + " steps " +
                      std::to_string(r.steps));
-        SimRun run;
-        run.root.sampleTimeSeconds = 0.1;
+        SimRun run; // sample time 0.1
         run.root.enhancedFiringRule = r.rule;
         NetBuilder nb(run.root);
         TPlatz* a = nb.Place("In", r.level, true);

@@ -78,13 +78,5 @@ TEST(EnablingThresholds, NonFiniteWeightsHaveNoThreshold) {
     EXPECT_TRUE(std::isnan(CapacityThreshold(static_cast<long double>(kInf), 1)));
 }
 
-TEST(EnablingThresholds, UsualWeightsGiveTheExpectedMarkings) {
-    // One token is enough for weight 1, and a little less than 1 counts too.
-    EXPECT_LT(TokensThreshold(1), 1.0);
-    EXPECT_GT(TokensThreshold(1), 1.0 - 2E-9);
-    EXPECT_EQ(InhibitorThreshold(2), 2.0);
-    EXPECT_EQ(CapacityThreshold(5, 2), 3.0);
-}
-
 } // namespace
 } // namespace qz

