@@ -65,8 +65,8 @@ TEST_F(FormulaBindingTest, FormulasSeeOnlyTheirOwnObjectsPlaces) {
 
 TEST_F(FormulaBindingTest, ResultsRowsAndTraceOfTheTransitionCheck) {
     b.Place("m1")->SetMarking(2);
-    TTransition* number = b.Trans("Num", "3");
-    TTransition* expr = b.Trans("Expr", "m1*2");
+    b.Trans("Num", "3");
+    b.Trans("Expr", "m1*2");
     TTransition* bad = b.Trans("Bad", "m1*");
     b.Trans("Cont", "1,5", true);
     FormulaCheck check = Check();
@@ -75,8 +75,6 @@ TEST_F(FormulaBindingTest, ResultsRowsAndTraceOfTheTransitionCheck) {
                                                      "Bad|m1*|N.A.|Error parsing expression:\rM1*"}));
     EXPECT_EQ(bad->formulaError, "Error parsing expression:\rM1*");
     EXPECT_TRUE(bad->errorMark);
-    EXPECT_EQ(number->formulaError, "OK");
-    EXPECT_EQ(expr->isExpression, 1);
     EXPECT_EQ(platform.trace.Lines(),
               std::vector<std::string>{"CheckTransFunctions erfolgreich beendet, Fehler: 1"});
 
@@ -99,7 +97,6 @@ TEST_F(FormulaBindingTest, EmptyTextsBecomeOne) {
     EXPECT_EQ(Check().errors, 0);
     EXPECT_EQ(t->functionText, "1");
     EXPECT_EQ(t->firingTime, 1);
-    EXPECT_EQ(t->timed, 1);
     int errors = 0;
     CheckArcFormulas(root, errors);
     EXPECT_EQ(errors, 0);
@@ -132,7 +129,6 @@ TEST_F(FormulaBindingTest, ContinuousSpeedReadsTheMarkingOwner) {
     TTransition* t = b.Trans("T", "2*m1", true);
     p->SetMarking(1.5);
     ASSERT_EQ(Check(true).errors, 0);
-    EXPECT_EQ(t->formulaError, "OK");
     EXPECT_EQ(t->parser->Value(), 3);
     p->SetMarking(4);
     EXPECT_EQ(t->parser->Value(), 8);
