@@ -192,7 +192,6 @@ TEST(PnmlDialects, PlaceTransitionTypesAreReadOthersRefused) {
         {"http://www.pnml.org/version-2009/grammar/ptnet", true},
         {"http://www.pnml.org/version-2009/grammar/pnmlcoremodel", true},
         {"http://www.informatik.hu-berlin.de/top/pntd/ptNetb", true},
-        {"http://www.pnml.org/version-2009/grammar/symmetricnet", false},
         {"http://www.pnml.org/version-2009/grammar/pt-hlpng", false},
         {"http://www.pnml.org/version-2009/grammar/highlevelnet", false},
         {"Coloured Petri net", false},
