@@ -88,43 +88,26 @@ protected:
     }
 };
 
+// 12 places: the first byte of the place count is the long string tag.
 TEST_F(OldVersions, Version1HasNoLabelAndConnectsArcsByKey) {
     OldFile f;
-    for (int n : {1, 1, 1}) f.w.I32(n); // places, transitions, arcs
-    f.Place("P1", "m1", 2, "1");
+    for (int n : {12, 1, 1}) f.w.I32(n); // places, transitions, arcs
+    for (int i = 0; i < 12; ++i) f.Place("P" + std::to_string(i), "m" + std::to_string(i), i + 2, "1");
     f.Transition("T1", "-1", "1");
-    f.KeyArc(0, 1);
+    f.KeyArc(0, 12);
     f.w.TStr("ignored");
     f.w.TInt(5);
     TPNObjekt root;
     Load(root, f, "1", "version1.pn");
-    ASSERT_EQ(root.Net().Count(), 3u);
+    ASSERT_EQ(root.Net().Count(), 14u);
     auto* p = static_cast<TPlatz*>(root.Net().At(0));
-    auto* t = static_cast<TTransition*>(root.Net().At(1));
-    auto* a = static_cast<TEdge*>(root.Net().At(2));
-    EXPECT_EQ(p->capacity, -1);
-    EXPECT_EQ(p->Marking(), 2);
-    EXPECT_EQ(p->hit, (TRect{100, 100, 130, 130}));
-    EXPECT_EQ(t->priority, 1);
-    EXPECT_EQ(t->timed, 0); // -1: stepwise, as SetFunctionText derives
-    EXPECT_EQ(t->orientation, 1);
-    EXPECT_EQ(a->source, p);
-    EXPECT_EQ(a->target, t);
+    auto* t = static_cast<TTransition*>(root.Net().At(12));
+    auto* a = static_cast<TEdge*>(root.Net().At(13));
+    EXPECT_EQ(std::make_tuple(p->capacity, p->Marking(), p->hit), std::make_tuple(-1.0L, 2.0, TRect{100, 100, 130, 130}));
+    EXPECT_EQ(std::make_tuple(t->priority, int{t->orientation}), std::make_tuple(1, 1));
+    EXPECT_EQ(std::make_tuple(a->source, a->target), std::make_tuple(static_cast<TGraphItem*>(p), static_cast<TGraphItem*>(t)));
     EXPECT_EQ(t->InEdgeList.front(), a);
     EXPECT_EQ(root.sampleTimeText, "100"); // the trailer is ignored
-}
-
-TEST_F(OldVersions, Version1CountThatLooksLikeAStringTag) {
-    // 12 places: the first byte is the long string tag.
-    OldFile f;
-    for (int n : {12, 3, 0}) f.w.I32(n);
-    for (int i = 0; i < 12; ++i) f.Place("P" + std::to_string(i), "m" + std::to_string(i), i, "1");
-    for (int i = 0; i < 3; ++i) f.Transition("T" + std::to_string(i), "0", "1");
-    f.w.TStr("");
-    f.w.TInt(0);
-    TPNObjekt root;
-    Load(root, f, "1");
-    EXPECT_EQ(root.Net().Count(), 15u);
 }
 
 TEST_F(OldVersions, Version144WithPointLabelReadsBehaviourBeforeTheLabels) {
