@@ -17,28 +17,11 @@ double Eval(const std::string& text, double x = 0) {
     return p.Value();
 }
 
-// Compiles `text` expecting the error type E and returns its message.
-template <class E>
-std::string CompileError(const std::string& text) {
-    TParser p;
+// What `run` throws as the error type E, for `text`.
+template <class E, class F>
+std::string Fault(const std::string& text, F run) {
     try {
-        p.SetExpression(text);
-    } catch (const E& e) {
-        EXPECT_FALSE(p.HasCompiledList());
-        EXPECT_EQ(p.Value(), 0.0);
-        return e.what();
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << text << ": unexpected error " << e.what();
-        return {};
-    }
-    ADD_FAILURE() << text << ": compiled";
-    return {};
-}
-
-template <class E>
-std::string EvalError(const std::string& text, double x = 0) {
-    try {
-        Eval(text, x);
+        run();
     } catch (const E& e) {
         return e.what();
     } catch (const std::exception& e) {
@@ -47,6 +30,22 @@ std::string EvalError(const std::string& text, double x = 0) {
     }
     ADD_FAILURE() << text << ": no fault";
     return {};
+}
+
+// Compiles `text` expecting the error type E and returns its message; the
+// parser is left without a list, evaluating to 0.
+template <class E>
+std::string CompileError(const std::string& text) {
+    TParser p;
+    const std::string what = Fault<E>(text, [&] { p.SetExpression(text); });
+    EXPECT_FALSE(p.HasCompiledList()) << text;
+    EXPECT_EQ(p.Value(), 0.0) << text;
+    return what;
+}
+
+template <class E>
+std::string EvalError(const std::string& text, double x = 0) {
+    return Fault<E>(text, [&] { Eval(text, x); });
 }
 
 // Rows of {formula, X, value}, checked exactly.
