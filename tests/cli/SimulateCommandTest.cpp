@@ -96,8 +96,6 @@ TEST_F(Simulate, ArithmeticErrorStopsTheRunWithStatusOne) {
 
 TEST_F(Simulate, RunToEventStopsBeforeTheFiring) {
     TPNObjekt net;
-    net.sampleTimeSeconds = 1;
-    net.sampleTimeText = "1";
     NetBuilder b(net);
     TPlatz* p = b.Place("P", 1);
     TPlatz* q = b.Place("Q", 0);
