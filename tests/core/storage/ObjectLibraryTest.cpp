@@ -68,14 +68,6 @@ TEST_F(Library, TreeGroupsByBaseAndSortsEveryLevel) {
     EXPECT_EQ(tree, expected);
 }
 
-TEST_F(Library, OpenClassReportsUnknownNames) {
-    ObjectLibrary().names = {"Tank"};
-    ObjectLibrary().files = {"/x/Tank.pn"};
-    EXPECT_EQ(ObjectLibrary().FileOfClass("Tank"), "/x/Tank.pn");
-    EXPECT_EQ(ObjectLibrary().FileOfClass("Pump"), std::nullopt);
-    EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"Object Pump not found..."});
-}
-
 TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
     WriteClass("Tank.pn", "Tank", "Empty Object");
     TPNObjekt doc; // "New Object" always asks
