@@ -129,16 +129,11 @@ TEST_F(NetFileRoundTrip, EmptyDocumentBytes) {
         return b;
     };
     Bytes expected;
-    auto add = [&expected](const Bytes& b) { expected.insert(expected.end(), b.begin(), b.end()); };
-    add(str("2,7"));
-    add(str("100"));
-    add({0x02, 0x01, 0x02, 0x00});
-    add(str("Empty Object"));
-    add(str("New Object"));
-    add(Bytes(4 + 20, 0));
-    add({0x02, 0x00});
-    add({0, 0, 0, 0, 0, 0, 0, 0, 120, 0, 0, 0, 90, 0, 0, 0});
-    add({0, 0, 0, 0, 2, 0, 0, 0, 0});
+    for (const Bytes& part : {str("2,7"), str("100"), Bytes{0x02, 0x01, 0x02, 0x00}, str("Empty Object"), str("New Object"),
+                              Bytes(4 + 20, 0), Bytes{0x02, 0x00}, Bytes{0, 0, 0, 0, 0, 0, 0, 0, 120, 0, 0, 0, 90, 0, 0, 0},
+                              Bytes{0, 0, 0, 0, 2, 0, 0, 0, 0}}) {
+        expected.insert(expected.end(), part.begin(), part.end());
+    }
     EXPECT_EQ(bytes, expected);
 
     TPNObjekt again;
