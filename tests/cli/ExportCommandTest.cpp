@@ -46,14 +46,13 @@ TEST_F(ExampleHome, ExamplesCommandWritesNetsThatReadBackWhole) {
 }
 
 #ifdef QZ_HAVE_RENDER
-TEST_F(ExampleHome, ExportsEveryExampleInEveryFormat) {
-    for (const char* name : {"ElementKinds", "Hybrid", "ProducerConsumer", "Plant"}) {
-        for (const char* ext : {".emf", ".wmf", ".svg", ".pdf", ".png"}) {
-            const std::string picture = home.PathOf(std::string(name) + ext);
-            const CliRun r = Cli({"export", Example(name), picture});
-            EXPECT_EQ(r.code, cli::kExitOk) << name << ext << ": " << r.err;
-            EXPECT_GT(stdfs::file_size(picture), 100u) << name << ext;
-        }
+// Every example in the metafile formats is drawn by the metafile reader tests.
+TEST_F(ExampleHome, ExportsInEveryFormat) {
+    for (const char* ext : {".emf", ".wmf", ".svg", ".pdf", ".png"}) {
+        const std::string picture = home.PathOf(std::string("plant") + ext);
+        const CliRun r = Cli({"export", Example("Plant"), picture});
+        EXPECT_EQ(r.code, cli::kExitOk) << ext << ": " << r.err;
+        EXPECT_GT(stdfs::file_size(picture), 100u) << ext;
     }
 }
 
@@ -63,8 +62,7 @@ TEST_F(ExampleHome, ScaleSizesThePng) {
     ASSERT_EQ(Cli({"export", Example("Hybrid"), two, "--scale", "2"}).code, cli::kExitOk);
     ASSERT_EQ(Cli({"export", Example("Hybrid"), home.PathOf("half.png"), "--scale", "0,5"}).code, cli::kExitOk);
     const QImage a(QString::fromStdString(one)), b(QString::fromStdString(two));
-    EXPECT_EQ(b.width(), 2 * a.width());
-    EXPECT_EQ(b.height(), 2 * a.height());
+    EXPECT_EQ(b.size(), 2 * a.size());
     EXPECT_EQ(QImage(QString::fromStdString(home.PathOf("half.png"))).width(), (a.width() + 1) / 2);
 }
 

@@ -181,6 +181,10 @@ struct FullDocument {
         shape->penStyle = 1;
         root.Net().Add(std::move(shape));
         root.Net().SendToBack(root.Net().At(root.Net().Count() - 1));
+        // A second shape in front of everything: read back behind the first.
+        auto front = std::make_unique<TObjekt>();
+        front->radius = 13;
+        root.Net().Add(std::move(front));
 
         root.Frame().description = {"The plant.", "Ä umlaut line"};
         root.Frame().RebuildInterface();

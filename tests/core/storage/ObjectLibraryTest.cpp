@@ -68,14 +68,6 @@ TEST_F(Library, TreeGroupsByBaseAndSortsEveryLevel) {
     EXPECT_EQ(tree, expected);
 }
 
-TEST_F(Library, OpenClassReportsUnknownNames) {
-    ObjectLibrary().names = {"Tank"};
-    ObjectLibrary().files = {"/x/Tank.pn"};
-    EXPECT_EQ(ObjectLibrary().FileOfClass("Tank"), "/x/Tank.pn");
-    EXPECT_EQ(ObjectLibrary().FileOfClass("Pump"), std::nullopt);
-    EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"Object Pump not found..."});
-}
-
 TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
     WriteClass("Tank.pn", "Tank", "Empty Object");
     TPNObjekt doc; // "New Object" always asks
@@ -84,13 +76,11 @@ TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
     platform.messages.AnswerInput("Boiler"); // free
     const auto path = AbstractCurrentObject(doc);
     ASSERT_EQ(path, home.Path() + "Objects/Boiler.pn");
-    ASSERT_EQ(platform.messages.InputRequests().size(), 2u);
-    EXPECT_EQ(platform.messages.InputRequests()[0].caption, "The object name alread exists.");
-    EXPECT_EQ(platform.messages.InputRequests()[0].prompt, "New Object Name:");
-    EXPECT_EQ(platform.messages.InputRequests()[0].initial, "New Object");
-    EXPECT_EQ(platform.messages.InputRequests()[1].initial, "Tank");
-    EXPECT_EQ(doc.name, "Boiler");
-    EXPECT_EQ(doc.fileName, *path);
+    const auto& asked = platform.messages.InputRequests();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(std::tie(asked[0].caption, asked[0].prompt, asked[0].initial, asked[1].initial),
+              std::make_tuple("The object name alread exists.", "New Object Name:", "New Object", "Tank"));
+    EXPECT_EQ(std::tie(doc.name, doc.fileName), std::make_tuple("Boiler", *path));
     EXPECT_GE(ObjectLibrary().IndexOf("Boiler"), 0);
 
     // A free name is taken without a question; cancelling stores nothing.
