@@ -123,9 +123,10 @@ TEST_F(NetFileRoundTrip, EmptyDocumentBytes) {
     root.timeUnit = 1;
     const Bytes bytes = SaveNet(root);
     ToCorpus("empty_document.pn", bytes);
-    auto str = [](std::string s) {
-        Bytes b{0x06, static_cast<std::uint8_t>(s.size())};
-        b.insert(b.end(), s.begin(), s.end());
+    auto str = [](const std::string& s) {
+        Bytes b(2 + s.size(), 0x06);
+        b[1] = static_cast<std::uint8_t>(s.size());
+        std::copy(s.begin(), s.end(), b.begin() + 2);
         return b;
     };
     Bytes expected;
