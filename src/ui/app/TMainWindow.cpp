@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -284,6 +285,9 @@ void TMainWindow::DockToolWindows() {
     propertyDock_ = dock(windows_.properties, "PropertyDock");
     factoryDock_ = dock(windows_.factory, "FactoryDock");
     splitDockWidget(propertyDock_, factoryDock_, Qt::Vertical);
+    // The window was laid out when it was shown, before it had docks: they
+    // are split once the window has made room for them.
+    if (laidOut_) QTimer::singleShot(0, this, [this] { LayoutWindows(false); });
     connect(windows_.navigator, &TOverviewForm::closed, this,
             [this] { actions_->operator[](Cmd::ShowOverview)->setChecked(false); });
     connect(windows_.errors, &TErrorFenster::errorWindowWanted, this,

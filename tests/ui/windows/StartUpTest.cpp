@@ -1,3 +1,4 @@
+#include <QDockWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -30,6 +31,11 @@ private slots:
         QVERIFY(doc);
         QCOMPARE(doc->windowTitle(), home.QPathOf("net.pn"));
         QCOMPARE(doc->StatusText(5), QStringLiteral("File version: 2,7"));
+        // The docks, made after the window was shown, share the left column
+        // about evenly.
+        const auto* properties = app.Main().findChild<QDockWidget*>(QStringLiteral("PropertyDock"));
+        const auto* factory = app.Main().findChild<QDockWidget*>(QStringLiteral("FactoryDock"));
+        QTRY_VERIFY(properties->height() > 100 && factory->height() * 2 > properties->height());
     }
 };
 
