@@ -10,6 +10,9 @@
 #include "model/TGraphItem.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
+#include "model/TTransition.h"
+#include "simulation/SimulationSession.h"
 
 namespace qz::pnml {
 namespace {
@@ -39,10 +42,15 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
-TEST(BenchNets, ImportWithTheCountsOfTheirReadme) {
-    // shared/ lies beside the checkout (or beside the worktree folder).
+// shared/ lies beside the checkout (or beside the worktree folder).
+std::filesystem::path BenchNetDir() {
     std::filesystem::path dir = QZ_SOURCE_DIR "/../shared/bench-nets";
     if (!std::filesystem::is_directory(dir)) dir = QZ_SOURCE_DIR "/../../shared/bench-nets";
+    return dir;
+}
+
+TEST(BenchNets, ImportWithTheCountsOfTheirReadme) {
+    const std::filesystem::path dir = BenchNetDir();
     if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no benchmark nets beside " << QZ_SOURCE_DIR;
     test::ScopedPlatform platform;
     for (const BenchNet& n : kNets) {
@@ -64,6 +72,46 @@ TEST(BenchNets, ImportWithTheCountsOfTheirReadme) {
         }
         EXPECT_EQ(std::make_tuple(places, transitions, arcs, inEntries, outEntries), expected) << n.name;
         EXPECT_TRUE(platform.messages.Shown().empty()) << n.name;
+    }
+}
+
+// Every marking and chosen flag after each of `steps` steps at "Max Speed".
+std::vector<std::string> RunAtMaxSpeed(const std::filesystem::path& file, bool flat, int steps) {
+    TPNObjekt root;
+    ImportOptions options;
+    options.timing = Timing::Immediate;
+    EXPECT_TRUE(PnmlImporter::ImportFile(root, file.string(), options).ok);
+    TSimulationSession session;
+    session.engine.seed = 5;
+    session.engine.flatDiscrete = flat;
+    session.engine.incrementalFromArcs = 0;
+    std::vector<std::string> log;
+    if (StartSimulation(root, session) != StartOutcome::Started) return log;
+    session.engine.maxSpeed = true;
+    for (int i = 0; i < steps; ++i) {
+        std::string line = std::to_string(session.engine.Step());
+        for (TGraphItem* e : root.Net().Elements()) {
+            if (e->Kind() == kind::Place) line += ' ' + std::to_string(static_cast<TPlatz*>(e)->NextMarking());
+            if (e->Kind() == kind::Transition) line += static_cast<TTransition*>(e)->chosen ? '*' : '.';
+        }
+        log.push_back(std::move(line));
+    }
+    EndSimulation(root, session);
+    return log;
+}
+
+// Plain nets at "Max Speed" run their immediate phase on dense arrays.
+TEST(BenchNets, RunOnDenseArraysAsOnTheGeneralPhases) {
+    const std::filesystem::path dir = BenchNetDir();
+    if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no benchmark nets beside " << QZ_SOURCE_DIR;
+    test::ScopedPlatform platform;
+    platform.trace.SetEnabled(false);
+    for (const BenchNet& n : kNets) {
+        if (n.arcs > 10000 || (kSanitized && n.arcs > 1000)) continue;
+        const std::filesystem::path file = dir / (std::string(n.name) + ".pnml");
+        const auto general = RunAtMaxSpeed(file, false, 500), flat = RunAtMaxSpeed(file, true, 500);
+        ASSERT_EQ(general.size(), flat.size()) << n.name;
+        for (std::size_t i = 0; i < general.size(); ++i) ASSERT_EQ(general[i], flat[i]) << n.name << ", step " << i;
     }
 }
 

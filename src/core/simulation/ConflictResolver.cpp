@@ -24,8 +24,7 @@ void ConflictResolver::Clear() {
     slotGroups_.clear();
     groupedOthers_.clear();
     groupOfPos_.clear();
-    posBits_.clear();
-    posSummary_.clear();
+    flaggedArcs_.Clear();
     touched_.clear();
     touchedCount_ = 0;
     lowered_.clear();
@@ -81,9 +80,8 @@ std::size_t ConflictResolver::Build(TPNObjekt& root) {
     for (std::uint32_t g = 0; g < groupSlots_.size(); ++g) {
         std::fill(groupOfPos_.begin() + groupSlots_[g].arc0, groupOfPos_.begin() + groupSlots_[g].arc1, g);
     }
-    posBits_.assign((groupArcs_.size() + 63) / 64, 0);
+    flaggedArcs_.Resize(groupArcs_.size());
     touched_.assign(groupArcs_.size(), 0);
-    posSummary_.assign((posBits_.size() + 63) / 64, 0);
     std::vector<std::uint8_t> immediate(slots, 0);
     for (std::uint32_t s : net_.immediate) immediate[s] = 1;
     for (std::uint32_t s = 0; s < slots; ++s) {
@@ -151,14 +149,10 @@ void ConflictResolver::ResolveAll(StepMode mode, bool seeded) {
 void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged, StepMode mode, bool seeded) {
     Begin(seeded);
     // The group arcs of the flagged transitions, in arc order (which is group
-    // order) without repeats: marked in a two-level bitmap over the arcs and
-    // read back in order.
+    // order) without repeats.
     auto add = [this](std::uint32_t s) {
         for (std::uint32_t k = slotGroups0_[s]; k < slotGroups0_[s + 1]; ++k) {
-            const auto pos = static_cast<std::uint32_t>(slotGroups_[k]);
-            std::uint64_t& word = posBits_[pos >> 6];
-            if (word == 0) posSummary_[pos >> 12] |= std::uint64_t{1} << ((pos >> 6) & 63);
-            word |= std::uint64_t{1} << (pos & 63);
+            flaggedArcs_.Mark(static_cast<std::uint32_t>(slotGroups_[k]));
         }
     };
     for (std::uint32_t s : flagged) add(s);
@@ -168,17 +162,10 @@ void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged,
     // Each group arc at most once: room for all of them.
     std::uint64_t* const touched = touched_.data();
     std::size_t count = 0;
-    for (std::size_t sw = 0; sw < posSummary_.size(); ++sw) {
-        for (std::uint64_t words = posSummary_[sw]; words != 0; words &= words - 1) {
-            const std::size_t w = sw * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
-            for (std::uint64_t bits = posBits_[w]; bits != 0; bits &= bits - 1) {
-                const auto pos = static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
-                touched[count++] = static_cast<std::uint64_t>(groupOfPos_[pos]) << 32 | pos;
-            }
-            posBits_[w] = 0;
-        }
-        posSummary_[sw] = 0;
-    }
+    const std::uint32_t* const groupOfPos = groupOfPos_.data();
+    flaggedArcs_.Drain([touched, groupOfPos, &count](std::uint32_t pos) {
+        touched[count++] = static_cast<std::uint64_t>(groupOfPos[pos]) << 32 | pos;
+    });
     touchedCount_ = count;
     std::vector<std::uint32_t>* lowered = tracing_ || fullReset_ ? nullptr : &lowered_;
     flaggedKnown_ = true;
@@ -230,14 +217,6 @@ void ConflictResolver::KnowChosen() {
     std::sort(chosenGroups_.begin(), chosenGroups_.end());
     chosenCursor_ = 0;
 }
-
-// Removes entry i of the n candidates, keeping their order (a loop: the
-// lists are short, a library move would be a call).
-namespace {
-void Erase(std::uint32_t* candidates, std::size_t& n, std::size_t i) {
-    for (--n; i < n; ++i) candidates[i] = candidates[i + 1];
-}
-} // namespace
 
 // A loser of a group (inline in the resolution; the trace out of line).
 inline void ConflictResolver::ThrowOut(std::uint32_t arc, StepMode mode) {
@@ -327,11 +306,11 @@ void ConflictResolver::ResolveGroup(const GroupSlot& g, long double avail, std::
             }
             left -= weightOf(picked);
             lastWinner = picked.trans;
-            Erase(candidates, n, i);
+            EraseKeepingOrder(candidates, n, i);
             for (std::size_t j = n; j-- > 0;) {
                 if (weightOf(arcs[candidates[j]]) > left) {
                     ThrowOut(candidates[j], mode);
-                    Erase(candidates, n, j);
+                    EraseKeepingOrder(candidates, n, j);
                 }
             }
         }

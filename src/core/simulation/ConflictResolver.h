@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/SimulationLists.h"
+#include "simulation/OrderedPositions.h"
 #include "simulation/SessionNet.h"
 
 namespace qz {
@@ -87,7 +88,7 @@ private:
     std::vector<std::uint64_t> slotGroups_;        // group << 32 | position in groupArcs_
     std::vector<std::uint32_t> groupedOthers_;     // grouped slots outside the immediate list
     std::vector<std::uint32_t> groupOfPos_;        // per position in groupArcs_
-    std::vector<std::uint64_t> posBits_, posSummary_; // scratch bitmap over groupArcs_
+    OrderedPositions flaggedArcs_;                 // scratch over groupArcs_
     std::vector<std::uint64_t> touched_;           // scratch, room for every group arc
     std::size_t touchedCount_ = 0;
     std::vector<std::uint32_t> lowered_;           // scratch

@@ -41,6 +41,9 @@ void TSimulationEngine::MarkingsChanged() {
     seenWrites_ = TPlatz::markingWrites.load(std::memory_order_relaxed);
     index_.Invalidate();
     conflicts_.Invalidate();
+    flat_.Invalidate();
+    flatActive_ = false;
+    flatDead_ = false;
     flagsKnown_ = false;
 }
 
@@ -69,6 +72,7 @@ void TSimulationEngine::Start(TPNObjekt& root) {
 
 std::size_t TSimulationEngine::BuildConflictGroups() {
     continuousPhase_.Invalidate(); // whether continuous transitions are grouped may change
+    flat_.Invalidate();
     if (!root_) {
         conflicts_.Clear();
         return 0;
@@ -138,6 +142,7 @@ void TSimulationEngine::Fire(TTransition& t) {
     const int s = net_.SlotOf(t);
     if (s < 0) return;
     Prepare();
+    LeaveFlat();
     quiet_ = false;
     firing_.Fire(static_cast<std::uint32_t>(s), Mode());
 }
@@ -147,10 +152,36 @@ void TSimulationEngine::Fire(TTransition& t) {
 
 bool TSimulationEngine::ProcessImmediate() { return Immediate(); }
 
+// Back to the general phases after flat ones: the index and the resolver
+// read the net again.
+void TSimulationEngine::LeaveFlat() {
+    if (flatActive_) [[unlikely]] MarkingsChanged();
+}
+
+// A plain net at "Max Speed" without a trace.
+[[gnu::noinline]] bool TSimulationEngine::ImmediateFlat() {
+    const PlatformServices& services = Platform();
+    flatActive_ = true;
+    flatDead_ = false;
+    if (!flat_.Step(*services.random, seed.has_value(), firing_.discreteFirings)) {
+        flatDead_ = true;
+        return false;
+    }
+    if (flat_.Overflowed()) LeaveFlat();
+    timeAdvanced = false;
+    return true;
+}
+
 // The immediate phase, inline in the step: a dead net costs a few compares.
 [[gnu::always_inline]] inline bool TSimulationEngine::Immediate() {
     Prepare();
-    if (!index_.Incremental() || net_.listsOverlap || !flagsKnown_) return ImmediateFull();
+    // (A change of the incremental setting ends a flat run in Prepare.)
+    if (!index_.Incremental()) return ImmediateFull();
+    if (maxSpeed && flatDiscrete && !runToEvent && flat_.Ready(conflicts_.Groups()) && !Platform().trace->Enabled()) {
+        return ImmediateFlat();
+    }
+    LeaveFlat();
+    if (net_.listsOverlap || !flagsKnown_) return ImmediateFull();
     index_.Update();
     if (index_.Generation() == deadGeneration_) return false;
     return ImmediateFlagged();
@@ -283,6 +314,7 @@ bool TSimulationEngine::FireImmediate(const std::vector<std::uint32_t>* flagged)
 
 void TSimulationEngine::ResolveConflicts() {
     Prepare();
+    LeaveFlat();
     conflicts_.ResolveAll(Mode(), seed.has_value());
 }
 
@@ -292,6 +324,7 @@ void TSimulationEngine::ResolveConflicts() {
 bool TSimulationEngine::ProcessTimed() {
     if (!root_) return false;
     Prepare();
+    LeaveFlat();
     const bool onlyFlagged = index_.Incremental() && flagsKnown_ && !net_.listsOverlap;
     return timedPhase_.Process(Mode(), sampleTime_, onlyFlagged, seed.has_value(), *root_);
 }
@@ -359,7 +392,7 @@ void TSimulationEngine::RunTokenAnimation() {
 // had nothing else to do (the enabling index, marking writes outside the
 // engine, diagrams, the incremental setting, faults of a ComputeFlow).
 [[gnu::always_inline]] inline bool TSimulationEngine::Quiet() const {
-    return quiet_ && index_.Generation() == deadGeneration_ && index_.Current() && faults_.empty() &&
+    return quiet_ && (flatDead_ || (index_.Generation() == deadGeneration_ && index_.Current())) && faults_.empty() &&
            TPlatz::markingWrites.load(std::memory_order_relaxed) == seenWrites_ &&
            TPlatz::diagramChanges.load(std::memory_order_relaxed) == seenDiagrams_ && incremental &&
            net_.arcs.size() >= incrementalFromArcs && !inStep_;

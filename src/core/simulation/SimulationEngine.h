@@ -8,6 +8,7 @@
 #include "simulation/ConflictResolver.h"
 #include "simulation/ContinuousPhase.h"
 #include "simulation/EnablingIndex.h"
+#include "simulation/FlatDiscretePhase.h"
 #include "simulation/Firing.h"
 #include "simulation/SessionNet.h"
 #include "simulation/SimulationView.h"
@@ -144,6 +145,10 @@ public:
     // at most this many arc conditions together; otherwise it follows each
     // arc condition (0: always).
     std::size_t recheckUpTo = 16;
+    // Whether the immediate phase of a plain net at "Max Speed" runs on
+    // dense arrays (FlatDiscretePhase) where the check is incremental. Off:
+    // the general phase (the reference the flat one is compared with).
+    bool flatDiscrete = true;
     // Whether the continuous phase takes its fast path (ContinuousPhase).
     // Off: each speed through its transition's parser and each firing
     // through Fire (the reference the fast path is compared with).
@@ -169,6 +174,8 @@ private:
     void Prepare();
     bool Quiet() const;
     bool Immediate();
+    bool ImmediateFlat();
+    void LeaveFlat();
     bool ImmediateFull();
     bool ImmediateFlagged();
     void Flag(TTransition& t) const;
@@ -188,6 +195,12 @@ private:
     Firing firing_{net_, index_};
     TimedPhase timedPhase_{net_, index_, conflicts_, firing_};
     ContinuousPhase continuousPhase_{net_, index_, conflicts_, firing_, view};
+    FlatDiscretePhase flat_{net_};
+    // The last immediate phase ran flat: the enabling index and the conflict
+    // resolver have not followed it.
+    bool flatActive_ = false;
+    // The last flat phase found no transition enabled (Quiet).
+    bool flatDead_ = false;
     std::vector<SimulationFault> faults_;
     std::vector<std::uint32_t> flagged_; // scratch of the immediate phase
     std::vector<TPlatz*> watched_;

@@ -21,6 +21,9 @@ struct NetShape {
     bool fusion = false;
     bool timedParts = false;
     bool formulaWeights = false;
+    // Only normal arcs and unbounded places (at "Max Speed" the immediate
+    // phase of such nets runs on dense arrays).
+    bool plain = false;
 };
 
 // Builds the same random net for the same seed.
@@ -32,7 +35,8 @@ void BuildNet(TPNObjekt& root, std::uint32_t seed, const NetShape& shape) {
     std::vector<TPlatz*> places;
     for (int i = 0; i < placeCount; ++i) {
         const bool continuous = shape.continuousParts && pick(5) == 0;
-        const long double capacity = pick(4) == 0 ? 2 + pick(4) : -1;
+        long double capacity = pick(4) == 0 ? 2 + pick(4) : -1;
+        if (shape.plain) capacity = -1;
         places.push_back(b.Place("P" + std::to_string(i), pick(4), continuous, capacity));
     }
     if (shape.fusion) {
@@ -62,7 +66,7 @@ void BuildNet(TPNObjekt& root, std::uint32_t seed, const NetShape& shape) {
         for (int k = 0; k < inputs; ++k) {
             std::string weight = std::to_string(1 + pick(2));
             if (shape.formulaWeights && pick(4) == 0) weight = "1+P" + std::to_string(pick(placeCount));
-            const int r = pick(8);
+            const int r = shape.plain ? 7 : pick(8);
             const std::uint8_t kind = r == 0 ? akInhibitor : r == 1 ? akTest : akNormal;
             b.Arc(places[static_cast<std::size_t>(pick(placeCount))], t, weight, kind);
         }
@@ -148,6 +152,10 @@ TEST(IncrementalEnabling, ImmediateNetsWithCapacitiesAndArcKindsMatchTheFullChec
 
 TEST(IncrementalEnabling, FusedPlacesAndFormulaWeightsMatchTheFullCheck) {
     Compare(NetShape{false, true, false, true}, 100, 40, 60);
+}
+
+TEST(IncrementalEnabling, PlainNetsOnDenseArraysMatchTheFullCheck) {
+    Compare(NetShape{false, true, false, false, true}, 300, 60, 80);
 }
 
 TEST(IncrementalEnabling, TimedStepwiseReservationAndContinuousPartsMatchTheFullCheck) {
