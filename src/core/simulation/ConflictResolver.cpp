@@ -150,22 +150,12 @@ void ConflictResolver::ResolveFlagged(const std::vector<std::uint32_t>& flagged,
     Begin(seeded);
     // The group arcs of the flagged transitions, in arc order (which is group
     // order) without repeats.
-    auto add = [this](std::uint32_t s) {
-        for (std::uint32_t k = slotGroups0_[s]; k < slotGroups0_[s + 1]; ++k) {
-            flaggedArcs_.Mark(static_cast<std::uint32_t>(slotGroups_[k]));
-        }
-    };
-    for (std::uint32_t s : flagged) add(s);
+    for (std::uint32_t s : flagged) MarkGroupArcs(s);
     for (std::uint32_t s : groupedOthers_) {
-        if (net_.trans[s].t->fireFlag) add(s);
+        if (net_.trans[s].t->fireFlag) MarkGroupArcs(s);
     }
-    // Each group arc at most once: room for all of them.
     std::uint64_t* const touched = touched_.data();
-    std::size_t count = 0;
-    const std::uint32_t* const groupOfPos = groupOfPos_.data();
-    flaggedArcs_.Drain([touched, groupOfPos, &count](std::uint32_t pos) {
-        touched[count++] = static_cast<std::uint64_t>(groupOfPos[pos]) << 32 | pos;
-    });
+    const std::size_t count = DrainGroupArcs(touched);
     touchedCount_ = count;
     std::vector<std::uint32_t>* lowered = tracing_ || fullReset_ ? nullptr : &lowered_;
     flaggedKnown_ = true;

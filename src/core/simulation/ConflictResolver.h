@@ -52,6 +52,33 @@ public:
     // those groups can be in conflict.
     void ResolveFlagged(const std::vector<std::uint32_t>& flagged, StepMode mode, bool seeded);
 
+    // The group tables, for a phase that resolves on arrays of its own
+    // (valid from Build to Clear): group g's arcs are the positions
+    // GroupArc0(g) to GroupArc0(g + 1) of GroupArcSlot.
+    std::uint32_t GroupCount() const { return static_cast<std::uint32_t>(groupSlots_.size()); }
+    std::uint32_t GroupCell(std::uint32_t g) const { return groupSlots_[g].cell; }
+    std::uint32_t GroupArc0(std::uint32_t g) const {
+        return g < groupSlots_.size() ? groupSlots_[g].arc0 : static_cast<std::uint32_t>(groupArcs_.size());
+    }
+    std::uint32_t GroupArcCount() const { return static_cast<std::uint32_t>(groupArcs_.size()); }
+    std::uint32_t GroupArcSlot(std::uint32_t position) const { return groupArcs_[position]; }
+    // Marks the group arcs of slot `s`; DrainGroupArcs writes the marked ones
+    // as group << 32 | position, in group and arc order, each once, to `out`
+    // (room for every group arc) and returns their number.
+    void MarkGroupArcs(std::uint32_t s) {
+        for (std::uint32_t k = slotGroups0_[s]; k < slotGroups0_[s + 1]; ++k) {
+            flaggedArcs_.Mark(static_cast<std::uint32_t>(slotGroups_[k]));
+        }
+    }
+    std::size_t DrainGroupArcs(std::uint64_t* out) {
+        std::size_t count = 0;
+        const std::uint32_t* const groupOfPos = groupOfPos_.data();
+        flaggedArcs_.Drain([out, groupOfPos, &count](std::uint32_t pos) {
+            out[count++] = static_cast<std::uint64_t>(groupOfPos[pos]) << 32 | pos;
+        });
+        return count;
+    }
+
 private:
     struct GroupSlot {
         double* marking; // the place's cells

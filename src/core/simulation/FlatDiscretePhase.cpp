@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/ConflictGroups.h"
 #include "model/TEdge.h"
 #include "model/TPlatz.h"
 #include "model/TTransition.h"
 #include "platform/Services.h"
+#include "simulation/ConflictResolver.h"
 
 namespace qz {
 
@@ -22,12 +22,12 @@ bool WholeBelow(double v, double low, double limit) { return v >= low && v < lim
 
 } // namespace
 
-bool FlatDiscretePhase::Ready(const std::vector<ConflictGroup>& groups) {
-    if (state_ == State::Unknown) state_ = Load(groups) ? State::Yes : State::No;
+bool FlatDiscretePhase::Ready() {
+    if (state_ == State::Unknown) state_ = Load() ? State::Yes : State::No;
     return state_ == State::Yes;
 }
 
-bool FlatDiscretePhase::Load(const std::vector<ConflictGroup>& groups) {
+bool FlatDiscretePhase::Load() {
     const SessionNet& net = net_;
     const std::size_t slots = net.trans.size(), cells = net.cellMarking.size();
     if (!net.timed.empty() || !net.continuous.empty() || net.listsOverlap || !net.formulaArcs.empty()) return false;
@@ -82,44 +82,26 @@ bool FlatDiscretePhase::Load(const std::vector<ConflictGroup>& groups) {
         readers0_.push_back(static_cast<std::uint32_t>(readers_.size()));
     }
 
-    // The conflict groups, their arcs in group order.
+    // Per group arc its transition and weight; per cell the group it heads.
     groupOfCell_.assign(cells, -1);
-    groupCell_.clear();
-    groupArcs0_.assign(1, 0);
-    groupArcs_.clear();
-    std::vector<std::pair<std::uint32_t, std::uint64_t>> entries;
-    for (const ConflictGroup& g : groups) {
-        const std::uint32_t cell = net.CellOf(g.place->MarkingRef());
-        if (cell == kNone) return false;
-        const auto group = static_cast<std::uint32_t>(groupCell_.size());
-        groupOfCell_[cell] = static_cast<std::int32_t>(group);
-        groupCell_.push_back(cell);
-        for (const TEdge* e : g.arcs) {
-            const std::uint32_t arc = net.ArcSlotOf(e);
-            if (arc == kNone) continue;
-            const ArcSlot& a = net.arcs[arc];
-            entries.emplace_back(a.trans, static_cast<std::uint64_t>(group) << 32 | groupArcs_.size());
-            groupArcs_.push_back(GroupArc{a.trans, a.weightD});
-        }
-        groupArcs0_.push_back(static_cast<std::uint32_t>(groupArcs_.size()));
+    groupCell_.resize(groups_.GroupCount());
+    groupArc0_.resize(groups_.GroupCount() + 1);
+    for (std::uint32_t g = 0; g <= groups_.GroupCount(); ++g) groupArc0_[g] = groups_.GroupArc0(g);
+    for (std::uint32_t g = 0; g < groups_.GroupCount(); ++g) {
+        groupCell_[g] = groups_.GroupCell(g);
+        if (groupCell_[g] == kNone) return false;
+        groupOfCell_[groupCell_[g]] = static_cast<std::int32_t>(g);
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    slotGroups0_.assign(slots + 1, 0);
-    slotGroups_.clear();
-    for (const auto& e : entries) {
-        ++slotGroups0_[e.first + 1];
-        slotGroups_.push_back(e.second);
+    groupArcs_.resize(groups_.GroupArcCount());
+    for (std::uint32_t k = 0; k < groupArcs_.size(); ++k) {
+        const ArcSlot& a = net.arcs[groups_.GroupArcSlot(k)];
+        groupArcs_[k] = GroupArc{a.trans, a.weightD};
     }
-    for (std::size_t s = 0; s < slots; ++s) slotGroups0_[s + 1] += slotGroups0_[s];
-
-    groupOfArc_.resize(groupArcs_.size());
-    for (std::uint32_t g = 0; g + 1 < groupArcs0_.size(); ++g) {
-        std::fill(groupOfArc_.begin() + groupArcs0_[g], groupOfArc_.begin() + groupArcs0_[g + 1], g);
-    }
-    flaggedArcs_.Resize(groupArcs_.size());
     touched_.assign(groupArcs_.size(), 0);
     std::size_t largest = 0;
-    for (std::size_t g = 0; g + 1 < groupArcs0_.size(); ++g) largest = std::max<std::size_t>(largest, groupArcs0_[g + 1] - groupArcs0_[g]);
+    for (std::uint32_t g = 0; g < groups_.GroupCount(); ++g) {
+        largest = std::max<std::size_t>(largest, groups_.GroupArc0(g + 1) - groups_.GroupArc0(g));
+    }
     candidates_.assign(largest, 0);
     seen_ = next_;
     dirty_.assign(cells, 0);
@@ -181,17 +163,9 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
     if (!groupCell_.empty()) {
         if (!seeded) random.SeedFromClock();
         // The group arcs of the flagged transitions in group and arc order.
-        for (std::uint32_t s : flagged_) {
-            for (std::uint32_t k = slotGroups0_[s]; k < slotGroups0_[s + 1]; ++k) {
-                flaggedArcs_.Mark(static_cast<std::uint32_t>(slotGroups_[k]));
-            }
-        }
+        for (std::uint32_t s : flagged_) groups_.MarkGroupArcs(s);
         std::uint64_t* const touched = touched_.data();
-        std::size_t count = 0;
-        const std::uint32_t* const groupOfArc = groupOfArc_.data();
-        flaggedArcs_.Drain([touched, groupOfArc, &count](std::uint32_t pos) {
-            touched[count++] = static_cast<std::uint64_t>(groupOfArc[pos]) << 32 | pos;
-        });
+        const std::size_t count = groups_.DrainGroupArcs(touched);
         touchedCount_ = count;
         lowered_.clear();
         for (std::size_t i = 0; i < count;) {
@@ -252,7 +226,9 @@ void FlatDiscretePhase::Resolve(std::uint32_t group, const std::uint64_t* first,
         if (fire_[a.slot]) need += a.weight;
     }
     if (!(avail < need)) return;
-    for (std::uint32_t k = groupArcs0_[group]; k < groupArcs0_[group + 1]; ++k) SetChosen(groupArcs_[k].slot, 0);
+    for (std::uint32_t k = groupArc0_[group]; k < groupArc0_[group + 1]; ++k) {
+        SetChosen(groupArcs_[k].slot, 0);
+    }
     std::uint32_t* const candidates = candidates_.data();
     std::size_t n = 0;
     for (const std::uint64_t* e = first; e != last; ++e) {

@@ -2,12 +2,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "simulation/OrderedPositions.h"
 #include "simulation/SessionNet.h"
 
 namespace qz {
 
-struct ConflictGroup;
+class ConflictResolver;
 class RandomSource;
 class TTransition;
 
@@ -22,13 +21,15 @@ class TTransition;
 // are written through to the model as they change.
 class FlatDiscretePhase {
 public:
-    explicit FlatDiscretePhase(const SessionNet& net) : net_(net) {}
+    // `groups`: the session's conflict groups, whose tables and scratch
+    // bitmap the phase shares.
+    FlatDiscretePhase(const SessionNet& net, ConflictResolver& groups) : net_(net), groups_(groups) {}
 
     // Markings, flags, weights or groups may have changed outside: the next
     // Ready reads the net again.
     void Invalidate() { state_ = State::Unknown; }
     // Whether the session's net is plain (read again after Invalidate).
-    bool Ready(const std::vector<ConflictGroup>& groups);
+    bool Ready();
     // One immediate phase: false when no transition was enabled. `seeded`:
     // without a seed the generator is reseeded from the clock before a
     // resolution, as the engine does.
@@ -48,7 +49,7 @@ private:
         double weight;
     };
 
-    bool Load(const std::vector<ConflictGroup>& groups);
+    bool Load();
     bool Enabled(std::uint32_t slot) const;
     bool Flagged(std::uint32_t slot) const;
     void SetEnabled(std::uint32_t slot, bool on);
@@ -58,6 +59,7 @@ private:
     void RecheckAfterWinner(std::uint32_t winner, std::uint32_t group);
 
     const SessionNet& net_;
+    ConflictResolver& groups_;
     State state_ = State::Unknown;
     // Per cell: the marking and next marking (mirrors of the model's), the
     // readers, the group it heads (or -1), the step's dirty mark.
@@ -70,23 +72,17 @@ private:
     // Per slot: inputs and outputs, position in the immediate list, flags.
     std::vector<std::uint32_t> in0_, out0_;
     std::vector<Arc> arcs_; // inputs then outputs of each slot
-    std::vector<TTransition*> trans_;
+    std::vector<TTransition*> trans_; // compact: priorities and chosen flags
     std::vector<std::uint32_t> positionOf_;
     std::vector<std::uint8_t> fire_, chosen_;
     std::vector<std::uint64_t> enabled_; // per position of the immediate list
-    // Per slot its group arcs (group << 32 | position in groupArcs_), in
-    // group order; per group its cell and arcs.
-    std::vector<std::uint32_t> slotGroups0_;
-    std::vector<std::uint64_t> slotGroups_;
-    std::vector<std::uint32_t> groupCell_, groupArcs0_;
+    // Per position of the resolver's group arcs: transition and weight.
     std::vector<GroupArc> groupArcs_;
+    std::vector<std::uint32_t> groupCell_, groupArc0_; // compact copies of the resolver's
     // Scratch of a step.
     std::vector<std::uint32_t> flagged_, lowered_, candidates_;
-    std::vector<std::uint64_t> touched_;
+    std::vector<std::uint64_t> touched_; // group << 32 | position, in group order
     std::size_t touchedCount_ = 0;
-    // The flagged group arcs, put in order, and the group of each arc.
-    OrderedPositions flaggedArcs_;
-    std::vector<std::uint32_t> groupOfArc_;
 };
 
 } // namespace qz

@@ -195,7 +195,7 @@ private:
     Firing firing_{net_, index_};
     TimedPhase timedPhase_{net_, index_, conflicts_, firing_};
     ContinuousPhase continuousPhase_{net_, index_, conflicts_, firing_, view};
-    FlatDiscretePhase flat_{net_};
+    FlatDiscretePhase flat_{net_, conflicts_};
     // The last immediate phase ran flat: the enabling index and the conflict
     // resolver have not followed it.
     bool flatActive_ = false;
