@@ -32,11 +32,10 @@ bool FlatDiscretePhase::Load() {
     const std::size_t slots = net.trans.size(), cells = net.cellMarking.size();
     if (!net.timed.empty() || !net.continuous.empty() || net.listsOverlap || !net.formulaArcs.empty()) return false;
     if (net.immediate.size() != slots) return false;
-    positionOf_.assign(slots, kNone);
-    for (std::uint32_t i = 0; i < slots; ++i) {
-        const std::uint32_t s = net.immediate[i];
-        if (positionOf_[s] != kNone) return false;
-        positionOf_[s] = i;
+    std::vector<std::uint8_t> listed(slots, 0);
+    for (const std::uint32_t s : net.immediate) {
+        if (listed[s]) return false;
+        listed[s] = 1;
     }
     marking_.resize(cells);
     next_.resize(cells);
@@ -46,8 +45,11 @@ bool FlatDiscretePhase::Load() {
         if (!WholeBelow(marking_[c], 0, kMarkingLimit) || !WholeBelow(next_[c], 0, kMarkingLimit)) return false;
     }
     in0_.assign(slots + 1, 0);
-    out0_.assign(slots, 0);
-    arcs_.clear();
+    out0_.assign(slots + 1, 0);
+    inCell_.clear();
+    inWeight_.clear();
+    outCell_.clear();
+    outWeight_.clear();
     trans_.assign(slots, nullptr);
     fire_.assign(slots, 0);
     chosen_.assign(slots, 0);
@@ -58,21 +60,27 @@ bool FlatDiscretePhase::Load() {
         if (ts.continuous || t.firingTime != 0 || t.remainingTime != 0 || t.reservation || t.busy || t.fireFlag) return false;
         trans_[s] = &t;
         chosen_[s] = t.chosen ? 1 : 0;
-        in0_[s] = static_cast<std::uint32_t>(arcs_.size());
+        in0_[s] = static_cast<std::uint32_t>(inCell_.size());
+        out0_[s] = static_cast<std::uint32_t>(outCell_.size());
         for (std::uint32_t i = ts.in0; i < ts.out1; ++i) {
             const ArcSlot& a = net.arcs[i];
-            if (i == ts.out0) out0_[s] = static_cast<std::uint32_t>(arcs_.size());
             if (a.kind != akNormal || a.placeContinuous || !WholeBelow(a.weightD, 1, kWeightLimit) ||
                 a.weight != static_cast<long double>(a.weightD)) {
                 return false;
             }
-            if (i >= ts.out0 && a.capacity != -1) return false;
-            if (i < ts.out0) readers[a.cell].push_back(s);
-            arcs_.push_back(Arc{a.cell, a.weightD});
+            if (i < ts.out0) {
+                readers[a.cell].push_back(s);
+                inCell_.push_back(a.cell);
+                inWeight_.push_back(a.weightD);
+            } else {
+                if (a.capacity != -1) return false;
+                outCell_.push_back(a.cell);
+                outWeight_.push_back(a.weightD);
+            }
         }
-        if (ts.out0 == ts.out1) out0_[s] = static_cast<std::uint32_t>(arcs_.size());
     }
-    in0_[slots] = static_cast<std::uint32_t>(arcs_.size());
+    in0_[slots] = static_cast<std::uint32_t>(inCell_.size());
+    out0_[slots] = static_cast<std::uint32_t>(outCell_.size());
     readers0_.assign(1, 0);
     readers_.clear();
     for (auto& r : readers) {
@@ -97,16 +105,50 @@ bool FlatDiscretePhase::Load() {
         const ArcSlot& a = net.arcs[groups_.GroupArcSlot(k)];
         groupArcs_[k] = GroupArc{a.trans, a.weightD};
     }
-    touched_.assign(groupArcs_.size(), 0);
+    slotGroup0_.assign(slots + 1, 0);
+    for (const GroupArc& a : groupArcs_) ++slotGroup0_[a.slot + 1];
+    for (std::size_t s = 0; s < slots; ++s) slotGroup0_[s + 1] += slotGroup0_[s];
+    slotGroups_.resize(groupArcs_.size());
+    {
+        std::vector<std::uint32_t> at(slotGroup0_.begin(), slotGroup0_.end() - 1);
+        for (std::uint32_t g = 0; g < groups_.GroupCount(); ++g) {
+            for (std::uint32_t k = groupArc0_[g]; k < groupArc0_[g + 1]; ++k) {
+                slotGroups_[at[groupArcs_[k].slot]++] = SlotGroup{g, k, groupArcs_[k].weight};
+            }
+        }
+    }
+    const std::size_t groupCount = groupCell_.size();
+    need_.assign(groupCount + 1, 0);
+    overdrawnGroup_.assign(groupCount + 1, 0);
+    chosenIn_.assign(groupCount + 1, 0);
+    groupCell_.push_back(0); // the last entry: no need, never overdrawn
+    groupOrNone_.resize(cells);
+    for (std::size_t c = 0; c < cells; ++c) {
+        groupOrNone_[c] = groupOfCell_[c] < 0 ? static_cast<std::uint32_t>(groupCount) : static_cast<std::uint32_t>(groupOfCell_[c]);
+    }
+    enabledArcs_.assign((groupArcs_.size() + 63) / 64, 0);
+    overdrawn_.Resize(groupCell_.size());
+    visit_.Resize(groupCell_.size());
+    for (std::uint32_t s = 0; s < slots; ++s) {
+        for (std::uint32_t k = slotGroup0_[s]; k < slotGroup0_[s + 1]; ++k) chosenIn_[slotGroups_[k].group] += chosen_[s];
+    }
     std::size_t largest = 0;
     for (std::uint32_t g = 0; g < groups_.GroupCount(); ++g) {
-        largest = std::max<std::size_t>(largest, groups_.GroupArc0(g + 1) - groups_.GroupArc0(g));
+        largest = std::max<std::size_t>(largest, groupArc0_[g + 1] - groupArc0_[g]);
     }
     candidates_.assign(largest, 0);
+    lowered_.clear();
+    lowered_.reserve(inCell_.size());
     seen_ = next_;
-    dirty_.assign(cells, 0);
-    dirtyCells_.clear();
-    enabled_.assign((slots + 63) / 64, 0);
+    step_ = 0;
+    touchedIn_.assign(cells, 0);
+    touched_.clear();
+    touched_.reserve(cells);
+    checkedIn_.assign(slots, 0);
+    enabled_.assign(slots, 0);
+    enabledList_.clear();
+    enabledList_.reserve(slots);
+    enabledAt_.assign(slots, 0);
     for (std::uint32_t s = 0; s < slots; ++s) SetEnabled(s, Enabled(s));
     return true;
 }
@@ -114,99 +156,105 @@ bool FlatDiscretePhase::Load() {
 // The rule on next markings: every input holds its weight (a weight of at
 // least 1 on a whole marking).
 inline bool FlatDiscretePhase::Enabled(std::uint32_t slot) const {
-    for (std::uint32_t k = in0_[slot]; k < out0_[slot]; ++k) {
-        if (!(next_[arcs_[k].cell] >= arcs_[k].weight)) return false;
+    for (std::uint32_t k = in0_[slot]; k < in0_[slot + 1]; ++k) {
+        if (!(next_[inCell_[k]] >= inWeight_[k])) return false;
     }
     return true;
 }
 
-inline bool FlatDiscretePhase::Flagged(std::uint32_t slot) const {
-    const std::uint32_t position = positionOf_[slot];
-    return (enabled_[position / 64] >> (position % 64)) & 1;
-}
-
 inline void FlatDiscretePhase::SetEnabled(std::uint32_t slot, bool on) {
-    const std::uint32_t position = positionOf_[slot];
-    std::uint64_t& word = enabled_[position / 64];
-    const std::uint64_t bit = std::uint64_t{1} << (position % 64);
-    word = (word & ~bit) | (on ? bit : 0);
+    if (enabled_[slot] == on) return;
+    enabled_[slot] = on;
+    for (std::uint32_t k = slotGroup0_[slot]; k < slotGroup0_[slot + 1]; ++k) {
+        const SlotGroup& e = slotGroups_[k];
+        need_[e.group] += on ? e.weight : -e.weight;
+        enabledArcs_[e.position / 64] ^= std::uint64_t{1} << (e.position % 64);
+        Reassess(e.group);
+    }
+    if (on) {
+        enabledAt_[slot] = static_cast<std::uint32_t>(enabledList_.size());
+        enabledList_.push_back(slot);
+        return;
+    }
+    const std::uint32_t last = enabledList_.back();
+    enabledList_[enabledAt_[slot]] = last;
+    enabledAt_[last] = enabledAt_[slot];
+    enabledList_.pop_back();
 }
 
 inline void FlatDiscretePhase::SetChosen(std::uint32_t slot, std::uint8_t on) {
     if (chosen_[slot] == on) return;
     chosen_[slot] = on;
     trans_[slot]->chosen = on;
+    for (std::uint32_t k = slotGroup0_[slot]; k < slotGroup0_[slot + 1]; ++k) chosenIn_[slotGroups_[k].group] += on ? 1 : -1;
 }
 
-inline void FlatDiscretePhase::Write(std::uint32_t cell, double marking, double next) {
-    marking_[cell] = marking;
-    next_[cell] = next;
-    *net_.cellMarking[cell] = marking;
-    *net_.cellNext[cell] = next;
-    if (!dirty_[cell]) {
-        dirty_[cell] = 1;
-        dirtyCells_.push_back(cell);
-    }
+
+inline void FlatDiscretePhase::Reassess(std::uint32_t group) {
+    const bool on = need_[group] > next_[groupCell_[group]];
+    if (overdrawnGroup_[group] == on) return;
+    overdrawnGroup_[group] = on;
+    overdrawn_.Set(group, on);
+}
+
+inline void FlatDiscretePhase::Touch(std::uint32_t cell) {
+    if (touchedIn_[cell] == step_) return;
+    touchedIn_[cell] = step_;
+    touched_.push_back(cell);
 }
 
 bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& firings) {
-    flagged_.clear();
-    const std::uint32_t* const immediate = net_.immediate.data();
-    for (std::size_t w = 0; w < enabled_.size(); ++w) {
-        for (std::uint64_t bits = enabled_[w]; bits != 0; bits &= bits - 1) {
-            flagged_.push_back(immediate[w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))]);
-        }
-    }
-    if (flagged_.empty()) return false;
-    for (std::uint32_t s : flagged_) fire_[s] = 1;
+    if (enabledList_.empty()) return false;
+    ++step_;
+    for (const std::uint32_t s : enabledList_) fire_[s] = 1;
 
-    if (!groupCell_.empty()) {
+    if (groupCell_.size() > 1) {
         if (!seeded) random.SeedFromClock();
-        // The group arcs of the flagged transitions in group and arc order.
-        for (std::uint32_t s : flagged_) groups_.MarkGroupArcs(s);
-        std::uint64_t* const touched = touched_.data();
-        const std::size_t count = groups_.DrainGroupArcs(touched);
-        touchedCount_ = count;
+        // The groups in group order whose enabled transitions need more
+        // than their next marking, and those a winner lowered since.
         lowered_.clear();
-        for (std::size_t i = 0; i < count;) {
-            const auto group = static_cast<std::uint32_t>(touched[i] >> 32);
-            const std::size_t first = i;
-            while (i < count && (touched[i] >> 32) == group) ++i;
-            Resolve(group, touched + first, touched + i, random);
-        }
-        for (std::uint32_t c : lowered_) Write(c, marking_[c], marking_[c]);
+        visit_.MarkAll(overdrawn_);
+        visit_.Drain([this, &random](std::uint32_t group) { Resolve(group, random); });
+        for (const std::uint32_t c : lowered_) next_[c] = marking_[c];
     }
 
     bool overflow = false;
-    for (std::uint32_t s : flagged_) {
+    for (const std::uint32_t s : enabledList_) {
         if (!fire_[s]) continue;
-        ++firings;
-        for (std::uint32_t k = in0_[s]; k < out0_[s]; ++k) {
-            const double m = marking_[arcs_[k].cell] - arcs_[k].weight;
-            Write(arcs_[k].cell, m, m);
-        }
-        if (in0_[s] != out0_[s]) SetChosen(s, 0);
-        for (std::uint32_t k = out0_[s]; k < in0_[s + 1]; ++k) {
-            const double m = marking_[arcs_[k].cell] + arcs_[k].weight;
-            overflow |= m >= kMarkingLimit;
-            Write(arcs_[k].cell, m, m);
-        }
         fire_[s] = 0;
+        ++firings;
+        for (std::uint32_t k = in0_[s]; k < in0_[s + 1]; ++k) {
+            const std::uint32_t c = inCell_[k];
+            Touch(c);
+            next_[c] = marking_[c] -= inWeight_[k];
+        }
+        if (in0_[s] != in0_[s + 1]) SetChosen(s, 0);
+        for (std::uint32_t k = out0_[s]; k < out0_[s + 1]; ++k) {
+            const std::uint32_t c = outCell_[k];
+            Touch(c);
+            next_[c] = marking_[c] += outWeight_[k];
+            overflow |= marking_[c] >= kMarkingLimit;
+        }
     }
-    // A rise can only enable the readers of a cell, a fall only disable
-    // them: the others keep their state.
-    for (std::uint32_t c : dirtyCells_) {
-        dirty_[c] = 0;
+    // Back to the model; a rise can only enable the readers of a cell, a
+    // fall only disable them, and a reader checked once this step has seen
+    // the final markings.
+    for (const std::uint32_t c : touched_) {
+        *net_.cellMarking[c] = marking_[c];
+        *net_.cellNext[c] = next_[c];
+        Reassess(groupOrNone_[c]);
         const double was = seen_[c], now = next_[c];
         if (now == was) continue;
         seen_[c] = now;
         const bool rise = now > was;
         for (std::uint32_t k = readers0_[c]; k < readers0_[c + 1]; ++k) {
             const std::uint32_t r = readers_[k];
-            if (Flagged(r) != rise) SetEnabled(r, Enabled(r));
+            if (enabled_[r] == rise || checkedIn_[r] == step_) continue;
+            checkedIn_[r] = step_;
+            SetEnabled(r, Enabled(r));
         }
     }
-    dirtyCells_.clear();
+    touched_.clear();
     if (overflow) state_ = State::No;
     return true;
 }
@@ -216,43 +264,61 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
 // by priority and at random until none is left, winners lowering the next
 // markings of their inputs, candidates heavier than what is left thrown
 // out; the groups of the last winner's other inputs are re-checked.
-void FlatDiscretePhase::Resolve(std::uint32_t group, const std::uint64_t* first, const std::uint64_t* last,
-                                RandomSource& random) {
+void FlatDiscretePhase::Resolve(std::uint32_t group, RandomSource& random) {
     const double avail = next_[groupCell_[group]];
     if (avail == 0) return;
-    double need = 0;
-    for (const std::uint64_t* e = first; e != last; ++e) {
-        const GroupArc& a = groupArcs_[static_cast<std::uint32_t>(*e)];
-        if (fire_[a.slot]) need += a.weight;
-    }
-    if (!(avail < need)) return;
-    for (std::uint32_t k = groupArc0_[group]; k < groupArc0_[group + 1]; ++k) {
-        SetChosen(groupArcs_[k].slot, 0);
-    }
+    // The group's arcs from enabled transitions, in arc order.
+    const std::uint32_t arc0 = groupArc0_[group], arc1 = groupArc0_[group + 1];
+    if (arc0 == arc1) return;
     std::uint32_t* const candidates = candidates_.data();
     std::size_t n = 0;
-    for (const std::uint64_t* e = first; e != last; ++e) {
-        const auto k = static_cast<std::uint32_t>(*e);
-        const std::uint32_t s = groupArcs_[k].slot;
-        if (!fire_[s]) continue;
-        candidates[n++] = k;
-        fire_[s] = 0;
+    double need = 0;
+    for (std::uint32_t w = arc0 / 64; w <= (arc1 - 1) / 64; ++w) {
+        std::uint64_t bits = enabledArcs_[w];
+        if (w == arc0 / 64) bits &= ~std::uint64_t{0} << (arc0 % 64);
+        if (w == (arc1 - 1) / 64 && arc1 % 64 != 0) bits &= ~(~std::uint64_t{0} << (arc1 % 64));
+        for (; bits != 0; bits &= bits - 1) {
+            const auto k = static_cast<std::uint32_t>(w * 64 + static_cast<std::uint32_t>(__builtin_ctzll(bits)));
+            if (!fire_[groupArcs_[k].slot]) continue;
+            candidates[n++] = k;
+            need += groupArcs_[k].weight;
+        }
     }
+    if (!(avail < need)) return;
+    if (chosenIn_[group] != 0) {
+        for (std::uint32_t k = arc0; k < arc1; ++k) SetChosen(groupArcs_[k].slot, 0);
+    }
+    // Each transition once, at its first arc.
+    std::size_t kept = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        const std::uint32_t s = groupArcs_[candidates[j]].slot;
+        if (!fire_[s]) continue;
+        fire_[s] = 0;
+        candidates[kept++] = candidates[j];
+    }
+    n = kept;
     double left = avail;
     std::uint32_t lastWinner = kNone;
     while (n != 0) {
-        const std::int32_t priority = trans_[groupArcs_[candidates[0]].slot]->priority;
-        std::size_t k = 1;
-        while (k < n && trans_[groupArcs_[candidates[k]].slot]->priority == priority) ++k;
-        const std::size_t i = k == 1 ? 0 : static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
+        std::size_t i = 0;
+        if (n > 1) {
+            const std::int32_t priority = trans_[groupArcs_[candidates[0]].slot]->priority;
+            std::size_t k = 1;
+            while (k < n && trans_[groupArcs_[candidates[k]].slot]->priority == priority) ++k;
+            if (k > 1) i = static_cast<std::size_t>(random.NextInt(static_cast<int>(k)));
+        }
         const GroupArc& picked = groupArcs_[candidates[i]];
         const std::uint32_t s = picked.slot;
         fire_[s] = 1;
         SetChosen(s, 1);
-        for (std::uint32_t j = in0_[s]; j < out0_[s]; ++j) {
-            const std::uint32_t c = arcs_[j].cell;
-            Write(c, marking_[c], next_[c] - arcs_[j].weight);
-            if (groupOfCell_[c] >= 0) lowered_.push_back(c);
+        for (std::uint32_t j = in0_[s]; j < in0_[s + 1]; ++j) {
+            const std::uint32_t c = inCell_[j];
+            Touch(c);
+            next_[c] -= inWeight_[j];
+            const std::int32_t lowered = groupOfCell_[c];
+            if (lowered < 0) continue;
+            lowered_.push_back(c);
+            if (static_cast<std::uint32_t>(lowered) > group) visit_.Mark(static_cast<std::uint32_t>(lowered));
         }
         left -= picked.weight;
         lastWinner = s;
@@ -268,16 +334,12 @@ void FlatDiscretePhase::Resolve(std::uint32_t group, const std::uint64_t* first,
 // were not chosen keep their fire flag only while still enabled on the
 // lowered next markings.
 void FlatDiscretePhase::RecheckAfterWinner(std::uint32_t winner, std::uint32_t group) {
-    const std::uint64_t* const begin = touched_.data();
-    const std::uint64_t* const end = begin + touchedCount_;
-    for (std::uint32_t j = in0_[winner]; j < out0_[winner]; ++j) {
-        const std::uint32_t c = arcs_[j].cell;
-        if (c == groupCell_[group] || groupOfCell_[c] < 0) continue;
-        const auto q = static_cast<std::uint64_t>(groupOfCell_[c]) << 32;
-        const std::uint64_t* from = std::lower_bound(begin, end, q);
-        const std::uint64_t* to = std::lower_bound(from, end, q + (std::uint64_t{1} << 32));
-        for (; from != to; ++from) {
-            const std::uint32_t u = groupArcs_[static_cast<std::uint32_t>(*from)].slot;
+    for (std::uint32_t j = in0_[winner]; j < in0_[winner + 1]; ++j) {
+        const std::uint32_t c = inCell_[j];
+        const std::int32_t other = groupOfCell_[c];
+        if (c == groupCell_[group] || other < 0) continue;
+        for (std::uint32_t k = groupArc0_[other]; k < groupArc0_[other + 1]; ++k) {
+            const std::uint32_t u = groupArcs_[k].slot;
             if (u == winner || chosen_[u] || !fire_[u]) continue;
             fire_[u] = Enabled(u) ? 1 : 0;
         }

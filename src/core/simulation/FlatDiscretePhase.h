@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "simulation/OrderedPositions.h"
 #include "simulation/SessionNet.h"
 
 namespace qz {
@@ -40,49 +41,64 @@ public:
 
 private:
     enum class State { Unknown, Yes, No };
-    struct Arc {
-        std::uint32_t cell;
-        double weight;
-    };
     struct GroupArc {
         std::uint32_t slot;
+        double weight;
+    };
+    struct SlotGroup {
+        std::uint32_t group, position;
         double weight;
     };
 
     bool Load();
     bool Enabled(std::uint32_t slot) const;
-    bool Flagged(std::uint32_t slot) const;
     void SetEnabled(std::uint32_t slot, bool on);
     void SetChosen(std::uint32_t slot, std::uint8_t on);
-    void Write(std::uint32_t cell, double marking, double next);
-    void Resolve(std::uint32_t group, const std::uint64_t* first, const std::uint64_t* last, RandomSource& random);
+    void Touch(std::uint32_t cell);
+    void Reassess(std::uint32_t group);
+    void Resolve(std::uint32_t group, RandomSource& random);
     void RecheckAfterWinner(std::uint32_t winner, std::uint32_t group);
 
     const SessionNet& net_;
     ConflictResolver& groups_;
     State state_ = State::Unknown;
-    // Per cell: the marking and next marking (mirrors of the model's), the
-    // readers, the group it heads (or -1), the step's dirty mark.
+    std::uint64_t step_ = 0; // stamps of the current step
+    // Per cell: the marking and next marking (mirrors of the model's,
+    // written back once a step), the readers, the group it heads (or -1).
     std::vector<double> marking_, next_;
     std::vector<double> seen_; // next marking when its readers were last checked
     std::vector<std::uint32_t> readers0_, readers_;
     std::vector<std::int32_t> groupOfCell_;
-    std::vector<std::uint8_t> dirty_;
-    std::vector<std::uint32_t> dirtyCells_;
-    // Per slot: inputs and outputs, position in the immediate list, flags.
-    std::vector<std::uint32_t> in0_, out0_;
-    std::vector<Arc> arcs_; // inputs then outputs of each slot
+    std::vector<std::uint64_t> touchedIn_; // step that changed the cell
+    std::vector<std::uint32_t> touched_;
+    // Per slot: inputs and outputs, flags, the enabled ones in any order
+    // (the order of a step's firings and checks leaves no trace).
+    std::vector<std::uint32_t> in0_, inCell_, out0_, outCell_;
+    std::vector<double> inWeight_, outWeight_;
     std::vector<TTransition*> trans_; // compact: priorities and chosen flags
-    std::vector<std::uint32_t> positionOf_;
-    std::vector<std::uint8_t> fire_, chosen_;
-    std::vector<std::uint64_t> enabled_; // per position of the immediate list
-    // Per position of the resolver's group arcs: transition and weight.
+    std::vector<std::uint8_t> enabled_, fire_, chosen_;
+    std::vector<std::uint32_t> enabledList_, enabledAt_;
+    std::vector<std::uint64_t> checkedIn_; // step that last checked the slot
+    // Per position of the resolver's group arcs: transition and weight; per
+    // slot its groups with the weights it needs there.
     std::vector<GroupArc> groupArcs_;
     std::vector<std::uint32_t> groupCell_, groupArc0_; // compact copies of the resolver's
+    std::vector<std::uint32_t> slotGroup0_;
+    std::vector<SlotGroup> slotGroups_;
+    // Per group: what its enabled transitions need, whether that is more
+    // than the next marking (the only groups a step can find in conflict,
+    // with those whose cell a winner lowers), how many of its transitions
+    // are chosen. The last entries stand for cells outside every group.
+    std::vector<double> need_;
+    std::vector<std::uint8_t> overdrawnGroup_;
+    std::vector<std::uint32_t> chosenIn_;
+    std::vector<std::uint32_t> groupOrNone_; // per cell: its group or the last entry
+    OrderedPositions overdrawn_;
+    // Per position of the group arcs: whether its transition is enabled.
+    std::vector<std::uint64_t> enabledArcs_;
     // Scratch of a step.
-    std::vector<std::uint32_t> flagged_, lowered_, candidates_;
-    std::vector<std::uint64_t> touched_; // group << 32 | position, in group order
-    std::size_t touchedCount_ = 0;
+    OrderedPositions visit_;
+    std::vector<std::uint32_t> lowered_, candidates_;
 };
 
 } // namespace qz

@@ -24,18 +24,40 @@ public:
         if (word == 0) summary_[position >> 12] |= std::uint64_t{1} << ((position >> 6) & 63);
         word |= std::uint64_t{1} << (position & 63);
     }
-    // Calls `f(position)` for every marked position in ascending order.
+    void Set(std::uint32_t position, bool on) {
+        if (on) {
+            Mark(position);
+            return;
+        }
+        std::uint64_t& word = bits_[position >> 6];
+        word &= ~(std::uint64_t{1} << (position & 63));
+        if (word == 0) summary_[position >> 12] &= ~(std::uint64_t{1} << ((position >> 6) & 63));
+    }
+    // Marks the positions of `other` (of the same bound).
+    void MarkAll(const OrderedPositions& other) {
+        for (std::size_t sw = 0; sw < other.summary_.size(); ++sw) {
+            summary_[sw] |= other.summary_[sw];
+            for (std::uint64_t words = other.summary_[sw]; words != 0; words &= words - 1) {
+                const std::size_t w = sw * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
+                bits_[w] |= other.bits_[w];
+            }
+        }
+    }
+    // Calls `f(position)` for every marked position in ascending order; `f`
+    // may mark positions above the one it was called for, which are then
+    // handed back in turn.
     template <class F>
     void Drain(F&& f) {
         for (std::size_t sw = 0; sw < summary_.size(); ++sw) {
-            for (std::uint64_t words = summary_[sw]; words != 0; words &= words - 1) {
-                const std::size_t w = sw * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
-                for (std::uint64_t bits = bits_[w]; bits != 0; bits &= bits - 1) {
-                    f(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))));
+            while (summary_[sw] != 0) {
+                const std::size_t w = sw * 64 + static_cast<std::size_t>(__builtin_ctzll(summary_[sw]));
+                while (bits_[w] != 0) {
+                    const auto bit = static_cast<std::size_t>(__builtin_ctzll(bits_[w]));
+                    bits_[w] &= bits_[w] - 1;
+                    f(static_cast<std::uint32_t>(w * 64 + bit));
                 }
-                bits_[w] = 0;
+                summary_[sw] &= ~(std::uint64_t{1} << (w & 63));
             }
-            summary_[sw] = 0;
         }
     }
 
