@@ -259,6 +259,21 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
     return true;
 }
 
+// Calls `f(position)` for the group's arcs from enabled transitions, in arc
+// order.
+template <class F>
+inline void FlatDiscretePhase::ForEnabledArcs(std::uint32_t group, F&& f) const {
+    const std::uint32_t arc0 = groupArc0_[group], arc1 = groupArc0_[group + 1];
+    if (arc0 == arc1) return;
+    const std::uint32_t last = (arc1 - 1) / 64;
+    for (std::uint32_t w = arc0 / 64; w <= last; ++w) {
+        std::uint64_t bits = enabledArcs_[w];
+        if (w == arc0 / 64) bits &= ~std::uint64_t{0} << (arc0 % 64);
+        if (w == last && arc1 % 64 != 0) bits &= ~(~std::uint64_t{0} << (arc1 % 64));
+        for (; bits != 0; bits &= bits - 1) f(w * 64 + static_cast<std::uint32_t>(__builtin_ctzll(bits)));
+    }
+}
+
 // A group whose flagged arcs need more than its next marking: every
 // transition of the group loses its chosen flag; the flagged ones are drawn
 // by priority and at random until none is left, winners lowering the next
@@ -267,26 +282,17 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
 void FlatDiscretePhase::Resolve(std::uint32_t group, RandomSource& random) {
     const double avail = next_[groupCell_[group]];
     if (avail == 0) return;
-    // The group's arcs from enabled transitions, in arc order.
-    const std::uint32_t arc0 = groupArc0_[group], arc1 = groupArc0_[group + 1];
-    if (arc0 == arc1) return;
     std::uint32_t* const candidates = candidates_.data();
     std::size_t n = 0;
     double need = 0;
-    for (std::uint32_t w = arc0 / 64; w <= (arc1 - 1) / 64; ++w) {
-        std::uint64_t bits = enabledArcs_[w];
-        if (w == arc0 / 64) bits &= ~std::uint64_t{0} << (arc0 % 64);
-        if (w == (arc1 - 1) / 64 && arc1 % 64 != 0) bits &= ~(~std::uint64_t{0} << (arc1 % 64));
-        for (; bits != 0; bits &= bits - 1) {
-            const auto k = static_cast<std::uint32_t>(w * 64 + static_cast<std::uint32_t>(__builtin_ctzll(bits)));
-            if (!fire_[groupArcs_[k].slot]) continue;
-            candidates[n++] = k;
-            need += groupArcs_[k].weight;
-        }
-    }
+    ForEnabledArcs(group, [&](std::uint32_t k) {
+        if (!fire_[groupArcs_[k].slot]) return;
+        candidates[n++] = k;
+        need += groupArcs_[k].weight;
+    });
     if (!(avail < need)) return;
     if (chosenIn_[group] != 0) {
-        for (std::uint32_t k = arc0; k < arc1; ++k) SetChosen(groupArcs_[k].slot, 0);
+        for (std::uint32_t k = groupArc0_[group]; k < groupArc0_[group + 1]; ++k) SetChosen(groupArcs_[k].slot, 0);
     }
     // Each transition once, at its first arc.
     std::size_t kept = 0;
@@ -338,11 +344,11 @@ void FlatDiscretePhase::RecheckAfterWinner(std::uint32_t winner, std::uint32_t g
         const std::uint32_t c = inCell_[j];
         const std::int32_t other = groupOfCell_[c];
         if (c == groupCell_[group] || other < 0) continue;
-        for (std::uint32_t k = groupArc0_[other]; k < groupArc0_[other + 1]; ++k) {
+        ForEnabledArcs(static_cast<std::uint32_t>(other), [&](std::uint32_t k) {
             const std::uint32_t u = groupArcs_[k].slot;
-            if (u == winner || chosen_[u] || !fire_[u]) continue;
+            if (u == winner || chosen_[u] || !fire_[u]) return;
             fire_[u] = Enabled(u) ? 1 : 0;
-        }
+        });
     }
 }
 

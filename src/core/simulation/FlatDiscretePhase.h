@@ -56,6 +56,8 @@ private:
     void SetChosen(std::uint32_t slot, std::uint8_t on);
     void Touch(std::uint32_t cell);
     void Reassess(std::uint32_t group);
+    template <class F>
+    void ForEnabledArcs(std::uint32_t group, F&& f) const;
     void Resolve(std::uint32_t group, RandomSource& random);
     void RecheckAfterWinner(std::uint32_t winner, std::uint32_t group);
 
