@@ -22,7 +22,11 @@ bool WholeBelow(double v, double low, double limit) { return v >= low && v < lim
 
 } // namespace
 
-bool FlatDiscretePhase::Ready() {
+bool FlatDiscretePhase::Ready(std::size_t trackingFrom) {
+    if (trackingFrom != trackingFrom_) [[unlikely]] {
+        trackingFrom_ = trackingFrom;
+        state_ = State::Unknown;
+    }
     if (state_ == State::Unknown) state_ = Load() ? State::Yes : State::No;
     return state_ == State::Yes;
 }
@@ -44,6 +48,7 @@ bool FlatDiscretePhase::Load() {
         next_[c] = *net.cellNext[c];
         if (!WholeBelow(marking_[c], 0, kMarkingLimit) || !WholeBelow(next_[c], 0, kMarkingLimit)) return false;
     }
+    tracking_ = slots >= trackingFrom_;
     in0_.assign(slots + 1, 0);
     out0_.assign(slots + 1, 0);
     inCell_.clear();
@@ -165,11 +170,13 @@ inline bool FlatDiscretePhase::Enabled(std::uint32_t slot) const {
 inline void FlatDiscretePhase::SetEnabled(std::uint32_t slot, bool on) {
     if (enabled_[slot] == on) return;
     enabled_[slot] = on;
-    for (std::uint32_t k = slotGroup0_[slot]; k < slotGroup0_[slot + 1]; ++k) {
-        const SlotGroup& e = slotGroups_[k];
-        need_[e.group] += on ? e.weight : -e.weight;
-        enabledArcs_[e.position / 64] ^= std::uint64_t{1} << (e.position % 64);
-        Reassess(e.group);
+    if (tracking_) {
+        for (std::uint32_t k = slotGroup0_[slot]; k < slotGroup0_[slot + 1]; ++k) {
+            const SlotGroup& e = slotGroups_[k];
+            enabledArcs_[e.position / 64] ^= std::uint64_t{1} << (e.position % 64);
+            need_[e.group] += on ? e.weight : -e.weight;
+            Reassess(e.group);
+        }
     }
     if (on) {
         enabledAt_[slot] = static_cast<std::uint32_t>(enabledList_.size());
@@ -186,6 +193,7 @@ inline void FlatDiscretePhase::SetChosen(std::uint32_t slot, std::uint8_t on) {
     if (chosen_[slot] == on) return;
     chosen_[slot] = on;
     trans_[slot]->chosen = on;
+    if (!tracking_) return;
     for (std::uint32_t k = slotGroup0_[slot]; k < slotGroup0_[slot + 1]; ++k) chosenIn_[slotGroups_[k].group] += on ? 1 : -1;
 }
 
@@ -210,10 +218,17 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
 
     if (groupCell_.size() > 1) {
         if (!seeded) random.SeedFromClock();
-        // The groups in group order whose enabled transitions need more
-        // than their next marking, and those a winner lowered since.
+        // In group order: the groups whose enabled transitions need more
+        // than their next marking (while tracking; else every group of an
+        // enabled transition), and those a winner lowered since.
         lowered_.clear();
-        visit_.MarkAll(overdrawn_);
+        if (tracking_) {
+            visit_.MarkAll(overdrawn_);
+        } else {
+            for (const std::uint32_t s : enabledList_) {
+                for (std::uint32_t k = slotGroup0_[s]; k < slotGroup0_[s + 1]; ++k) visit_.Mark(slotGroups_[k].group);
+            }
+        }
         visit_.Drain([this, &random](std::uint32_t group) { Resolve(group, random); });
         for (const std::uint32_t c : lowered_) next_[c] = marking_[c];
     }
@@ -242,7 +257,7 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
     for (const std::uint32_t c : touched_) {
         *net_.cellMarking[c] = marking_[c];
         *net_.cellNext[c] = next_[c];
-        Reassess(groupOrNone_[c]);
+        if (tracking_) Reassess(groupOrNone_[c]);
         const double was = seen_[c], now = next_[c];
         if (now == was) continue;
         seen_[c] = now;
@@ -260,10 +275,15 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
 }
 
 // Calls `f(position)` for the group's arcs from enabled transitions, in arc
-// order.
+// order; without tracking, for all its arcs (small groups: the callers skip
+// transitions without a fire flag, which only enabled ones have).
 template <class F>
 inline void FlatDiscretePhase::ForEnabledArcs(std::uint32_t group, F&& f) const {
     const std::uint32_t arc0 = groupArc0_[group], arc1 = groupArc0_[group + 1];
+    if (!tracking_) {
+        for (std::uint32_t k = arc0; k < arc1; ++k) f(k);
+        return;
+    }
     if (arc0 == arc1) return;
     const std::uint32_t last = (arc1 - 1) / 64;
     for (std::uint32_t w = arc0 / 64; w <= last; ++w) {
@@ -291,7 +311,7 @@ void FlatDiscretePhase::Resolve(std::uint32_t group, RandomSource& random) {
         need += groupArcs_[k].weight;
     });
     if (!(avail < need)) return;
-    if (chosenIn_[group] != 0) {
+    if (!tracking_ || chosenIn_[group] != 0) {
         for (std::uint32_t k = groupArc0_[group]; k < groupArc0_[group + 1]; ++k) SetChosen(groupArcs_[k].slot, 0);
     }
     // Each transition once, at its first arc.

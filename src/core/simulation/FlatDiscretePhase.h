@@ -29,8 +29,10 @@ public:
     // Markings, flags, weights or groups may have changed outside: the next
     // Ready reads the net again.
     void Invalidate() { state_ = State::Unknown; }
-    // Whether the session's net is plain (read again after Invalidate).
-    bool Ready();
+    // Whether the session's net is plain (read again after Invalidate, or
+    // when `trackingFrom`, the number of transitions from which the groups
+    // in conflict are kept up to date, changes).
+    bool Ready(std::size_t trackingFrom);
     // One immediate phase: false when no transition was enabled. `seeded`:
     // without a seed the generator is reseeded from the clock before a
     // resolution, as the engine does.
@@ -64,6 +66,8 @@ private:
     const SessionNet& net_;
     ConflictResolver& groups_;
     State state_ = State::Unknown;
+    std::size_t trackingFrom_ = 0;
+    bool tracking_ = false; // whether need_ and overdrawn_ are kept up to date
     std::uint64_t step_ = 0; // stamps of the current step
     // Per cell: the marking and next marking (mirrors of the model's,
     // written back once a step), the readers, the group it heads (or -1).
@@ -87,16 +91,18 @@ private:
     std::vector<std::uint32_t> groupCell_, groupArc0_; // compact copies of the resolver's
     std::vector<std::uint32_t> slotGroup0_;
     std::vector<SlotGroup> slotGroups_;
-    // Per group: what its enabled transitions need, whether that is more
-    // than the next marking (the only groups a step can find in conflict,
-    // with those whose cell a winner lowers), how many of its transitions
-    // are chosen. The last entries stand for cells outside every group.
+    // While tracking, per group: what its enabled transitions need, whether
+    // that is more than the next marking (the only groups a step can find in
+    // conflict, with those whose cell a winner lowers), how many of its
+    // transitions are chosen. The last entries stand for cells outside every
+    // group.
     std::vector<double> need_;
     std::vector<std::uint8_t> overdrawnGroup_;
     std::vector<std::uint32_t> chosenIn_;
     std::vector<std::uint32_t> groupOrNone_; // per cell: its group or the last entry
     OrderedPositions overdrawn_;
-    // Per position of the group arcs: whether its transition is enabled.
+    // While tracking, per position of the group arcs: whether its
+    // transition is enabled.
     std::vector<std::uint64_t> enabledArcs_;
     // Scratch of a step.
     OrderedPositions visit_;

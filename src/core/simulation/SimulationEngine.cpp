@@ -177,7 +177,7 @@ void TSimulationEngine::LeaveFlat() {
     Prepare();
     // (A change of the incremental setting ends a flat run in Prepare.)
     if (!index_.Incremental()) return ImmediateFull();
-    if (maxSpeed && flatDiscrete && !runToEvent && flat_.Ready() && !Platform().trace->Enabled()) {
+    if (maxSpeed && flatDiscrete && !runToEvent && flat_.Ready(flatTrackingFrom) && !Platform().trace->Enabled()) {
         return ImmediateFlat();
     }
     LeaveFlat();

@@ -149,6 +149,11 @@ public:
     // dense arrays (FlatDiscretePhase) where the check is incremental. Off:
     // the general phase (the reference the flat one is compared with).
     bool flatDiscrete = true;
+    // From this many transitions the flat phase keeps the set of conflict
+    // groups whose enabled transitions need more than their marking up to
+    // date as enabling changes; below it, each step visits the groups of
+    // the enabled transitions (cheaper where few are enabled).
+    std::size_t flatTrackingFrom = 256;
     // Whether the continuous phase takes its fast path (ContinuousPhase).
     // Off: each speed through its transition's parser and each firing
     // through Fire (the reference the fast path is compared with).

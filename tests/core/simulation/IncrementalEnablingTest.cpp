@@ -37,7 +37,9 @@ void BuildNet(TPNObjekt& root, std::uint32_t seed, const NetShape& shape) {
         const bool continuous = shape.continuousParts && pick(5) == 0;
         long double capacity = pick(4) == 0 ? 2 + pick(4) : -1;
         if (shape.plain) capacity = -1;
-        places.push_back(b.Place("P" + std::to_string(i), pick(4), continuous, capacity));
+        // Plain nets hold more: groups whose marking falls below what their
+        // still enabled readers need.
+        places.push_back(b.Place("P" + std::to_string(i), pick(shape.plain ? 8 : 4), continuous, capacity));
     }
     if (shape.fusion) {
         for (int k = 0; k < 2; ++k) {
@@ -93,6 +95,8 @@ std::vector<std::string> RunNet(std::uint32_t netSeed, const NetShape& shape, bo
     session.engine.incremental = incremental;
     session.engine.incrementalFromArcs = 0;
     session.engine.recheckUpTo = recheckUpTo;
+    // A third of the plain nets keep their groups in conflict up to date.
+    session.engine.flatTrackingFrom = netSeed % 3 == 0 ? 0 : 256;
     if (!run.Start()) {
         log.push_back("not started");
         return log;
