@@ -62,6 +62,8 @@ public:
     }
     std::uint32_t GroupArcCount() const { return static_cast<std::uint32_t>(groupArcs_.size()); }
     std::uint32_t GroupArcSlot(std::uint32_t position) const { return groupArcs_[position]; }
+
+private:
     // Marks the group arcs of slot `s`; DrainGroupArcs writes the marked ones
     // as group << 32 | position, in group and arc order, each once, to `out`
     // (room for every group arc) and returns their number.
@@ -78,8 +80,6 @@ public:
         });
         return count;
     }
-
-private:
     struct GroupSlot {
         double* marking; // the place's cells
         double* next;
