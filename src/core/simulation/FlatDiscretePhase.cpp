@@ -62,7 +62,9 @@ bool FlatDiscretePhase::Load() {
     for (std::uint32_t s = 0; s < slots; ++s) {
         const TransSlot& ts = net.trans[s];
         TTransition& t = *ts.t;
-        if (ts.continuous || t.firingTime != 0 || t.remainingTime != 0 || t.reservation || t.busy || t.fireFlag) return false;
+        if (ts.continuous || t.firingTime != 0 || t.remainingTime != 0 || t.reservation || t.busy || t.fireFlag) {
+            return false;
+        }
         trans_[s] = &t;
         chosen_[s] = t.chosen ? 1 : 0;
         in0_[s] = static_cast<std::uint32_t>(inCell_.size());
@@ -129,13 +131,16 @@ bool FlatDiscretePhase::Load() {
     groupCell_.push_back(0); // the last entry: no need, never overdrawn
     groupOrNone_.resize(cells);
     for (std::size_t c = 0; c < cells; ++c) {
-        groupOrNone_[c] = groupOfCell_[c] < 0 ? static_cast<std::uint32_t>(groupCount) : static_cast<std::uint32_t>(groupOfCell_[c]);
+        const std::int32_t g = groupOfCell_[c];
+        groupOrNone_[c] = g < 0 ? static_cast<std::uint32_t>(groupCount) : static_cast<std::uint32_t>(g);
     }
     enabledArcs_.assign((groupArcs_.size() + 63) / 64, 0);
     overdrawn_.Resize(groupCell_.size());
     visit_.Resize(groupCell_.size());
     for (std::uint32_t s = 0; s < slots; ++s) {
-        for (std::uint32_t k = slotGroup0_[s]; k < slotGroup0_[s + 1]; ++k) chosenIn_[slotGroups_[k].group] += chosen_[s];
+        for (std::uint32_t k = slotGroup0_[s]; k < slotGroup0_[s + 1]; ++k) {
+            chosenIn_[slotGroups_[k].group] += chosen_[s];
+        }
     }
     std::size_t largest = 0;
     for (std::uint32_t g = 0; g < groups_.GroupCount(); ++g) {
@@ -194,9 +199,10 @@ inline void FlatDiscretePhase::SetChosen(std::uint32_t slot, std::uint8_t on) {
     chosen_[slot] = on;
     trans_[slot]->chosen = on;
     if (!tracking_) return;
-    for (std::uint32_t k = slotGroup0_[slot]; k < slotGroup0_[slot + 1]; ++k) chosenIn_[slotGroups_[k].group] += on ? 1 : -1;
+    for (std::uint32_t k = slotGroup0_[slot]; k < slotGroup0_[slot + 1]; ++k) {
+        chosenIn_[slotGroups_[k].group] += on ? 1 : -1;
+    }
 }
-
 
 inline void FlatDiscretePhase::Reassess(std::uint32_t group) {
     const bool on = need_[group] > next_[groupCell_[group]];

@@ -15,15 +15,16 @@ class TTransition;
 // transition immediate and without reservation, every place discrete,
 // every arc a normal arc of constant whole weight from 1 to 2^20, no
 // capacities on output places, no weight formulas, whole markings below
-// 2^50. It follows the engine's rule step for step (flags in list order,
-// conflict groups in group order, winners lowering next markings, the last
-// winner's other groups re-checked, fire order) and draws the same random
-// numbers, so a run is the same bit for bit; the markings and chosen flags
-// are written through to the model as they change.
+// 2^50. It follows the engine's rule step for step (conflict groups in
+// group order, candidates in arc order, winners lowering next markings, the
+// last winner's other groups re-checked) and draws the same random numbers,
+// so a run is the same bit for bit; the order in which the enabled
+// transitions are flagged and fired leaves no trace in such a net. Chosen
+// flags are written through to the model as they change, markings once a
+// step.
 class FlatDiscretePhase {
 public:
-    // `groups`: the session's conflict groups, whose tables and scratch
-    // bitmap the phase shares.
+    // `groups`: the session's conflict groups, whose tables the phase reads.
     FlatDiscretePhase(const SessionNet& net, ConflictResolver& groups) : net_(net), groups_(groups) {}
 
     // Markings, flags, weights or groups may have changed outside: the next
