@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "model/TEdge.h"
 #include "model/TPlatz.h"
@@ -126,9 +127,12 @@ bool FlatDiscretePhase::Load() {
     }
     const std::size_t groupCount = groupCell_.size();
     need_.assign(groupCount + 1, 0);
+    // Two arcs from one place can take a marking below zero: the last entry
+    // stays below every next marking.
+    need_[groupCount] = -std::numeric_limits<double>::infinity();
     overdrawnGroup_.assign(groupCount + 1, 0);
     chosenIn_.assign(groupCount + 1, 0);
-    groupCell_.push_back(0); // the last entry: no need, never overdrawn
+    groupCell_.push_back(0); // the last entry: never overdrawn
     groupOrNone_.resize(cells);
     for (std::size_t c = 0; c < cells; ++c) {
         const std::int32_t g = groupOfCell_[c];
@@ -248,6 +252,7 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
             const std::uint32_t c = inCell_[k];
             Touch(c);
             next_[c] = marking_[c] -= inWeight_[k];
+            overflow |= marking_[c] <= -kMarkingLimit;
         }
         if (in0_[s] != in0_[s + 1]) SetChosen(s, 0);
         for (std::uint32_t k = out0_[s]; k < out0_[s + 1]; ++k) {
