@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "model/TEdge.h"
 #include "model/TPlatz.h"
@@ -125,19 +124,8 @@ bool FlatDiscretePhase::Load() {
             }
         }
     }
-    const std::size_t groupCount = groupCell_.size();
-    need_.assign(groupCount + 1, 0);
-    // Two arcs from one place can take a marking below zero: the last entry
-    // stays below every next marking.
-    need_[groupCount] = -std::numeric_limits<double>::infinity();
-    overdrawnGroup_.assign(groupCount + 1, 0);
-    chosenIn_.assign(groupCount + 1, 0);
-    groupCell_.push_back(0); // the last entry: never overdrawn
-    groupOrNone_.resize(cells);
-    for (std::size_t c = 0; c < cells; ++c) {
-        const std::int32_t g = groupOfCell_[c];
-        groupOrNone_[c] = g < 0 ? static_cast<std::uint32_t>(groupCount) : static_cast<std::uint32_t>(g);
-    }
+    need_.assign(groupCell_.size(), 0);
+    chosenIn_.assign(groupCell_.size(), 0);
     enabledArcs_.assign((groupArcs_.size() + 63) / 64, 0);
     overdrawn_.Resize(groupCell_.size());
     visit_.Resize(groupCell_.size());
@@ -210,9 +198,7 @@ inline void FlatDiscretePhase::SetChosen(std::uint32_t slot, std::uint8_t on) {
 
 inline void FlatDiscretePhase::Reassess(std::uint32_t group) {
     const bool on = need_[group] > next_[groupCell_[group]];
-    if (overdrawnGroup_[group] == on) return;
-    overdrawnGroup_[group] = on;
-    overdrawn_.Set(group, on);
+    if (overdrawn_.Contains(group) != on) overdrawn_.Set(group, on);
 }
 
 inline void FlatDiscretePhase::Touch(std::uint32_t cell) {
@@ -226,7 +212,7 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
     ++step_;
     for (const std::uint32_t s : enabledList_) fire_[s] = 1;
 
-    if (groupCell_.size() > 1) {
+    if (!groupCell_.empty()) {
         if (!seeded) random.SeedFromClock();
         // In group order: the groups whose enabled transitions need more
         // than their next marking (while tracking; else every group of an
@@ -268,7 +254,7 @@ bool FlatDiscretePhase::Step(RandomSource& random, bool seeded, std::uint64_t& f
     for (const std::uint32_t c : touched_) {
         *net_.cellMarking[c] = marking_[c];
         *net_.cellNext[c] = next_[c];
-        if (tracking_) Reassess(groupOrNone_[c]);
+        if (tracking_ && groupOfCell_[c] >= 0) Reassess(static_cast<std::uint32_t>(groupOfCell_[c]));
         const double was = seen_[c], now = next_[c];
         if (now == was) continue;
         seen_[c] = now;

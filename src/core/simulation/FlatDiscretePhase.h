@@ -95,13 +95,10 @@ private:
     // While tracking, per group: what its enabled transitions need, whether
     // that is more than the next marking (the only groups a step can find in
     // conflict, with those whose cell a winner lowers), how many of its
-    // transitions are chosen. The last entries stand for cells outside every
-    // group.
+    // transitions are chosen.
     std::vector<double> need_;
-    std::vector<std::uint8_t> overdrawnGroup_;
-    std::vector<std::uint32_t> chosenIn_;
-    std::vector<std::uint32_t> groupOrNone_; // per cell: its group or the last entry
     OrderedPositions overdrawn_;
+    std::vector<std::uint32_t> chosenIn_;
     // While tracking, per position of the group arcs: whether its
     // transition is enabled.
     std::vector<std::uint64_t> enabledArcs_;

@@ -24,6 +24,7 @@ public:
         if (word == 0) summary_[position >> 12] |= std::uint64_t{1} << ((position >> 6) & 63);
         word |= std::uint64_t{1} << (position & 63);
     }
+    bool Contains(std::uint32_t position) const { return (bits_[position >> 6] >> (position & 63)) & 1; }
     void Set(std::uint32_t position, bool on) {
         if (on) {
             Mark(position);
