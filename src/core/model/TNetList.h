@@ -19,7 +19,7 @@ class TPlatz;
 class TVariableTable;
 class Window;
 
-enum class Alignment { Left, HorizontalCentre, Right, Top, VerticalCentre };
+enum class Alignment { Left, HorizontalCentre, Right, Top, VerticalCentre, Bottom };
 
 // Arrays, not pointers to literals: each is one object in the whole program,
 // so a query's text can be told apart by its address.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Geometry.h"
 #include "model/SimulationLists.h"
 
 namespace qz {
@@ -81,6 +82,10 @@ public:
     std::size_t CombinedCount() const;
 
     TPNObjekt* FindChildByName(const std::string& name) const;
+    // The element of a document's view at a world point: the own net's
+    // (TNetList::ElementAt), else this object's own frame where it is shown
+    // (the frame of a class opened in a window of its own).
+    TGraphItem* FindElementAt(TPoint p) const;
     // "Object.variable": the interface place of that child's (or base's)
     // frame whose inner place has that variable name.
     TInterfacePlace* FindInterfacePlaceByPath(const std::string& path) const;
