@@ -14,10 +14,10 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-#include "app/TActionSet.h"
+#include "workspace/TActionSet.h"
 #include "app/TMainWindow.h"
 #include "app/TQuenzorApp.h"
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 #include "common/FileSystem.h"
 #include "common/NumberFormat.h"
 #include "model/storage/NetFile.h"

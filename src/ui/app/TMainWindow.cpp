@@ -19,10 +19,11 @@
 #include <QToolButton>
 
 #include "app/TAboutWindow.h"
-#include "app/TActionSet.h"
+#include "app/TDebugWindow.h"
+#include "workspace/TActionSet.h"
 #include "app/THelpWindow.h"
 #include "app/TResourceWindow.h"
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 #include "editor/TDocForm.h"
 #include "editor/TExportForm.h"
 #include "editor/TOverviewForm.h"
@@ -42,6 +43,7 @@
 #include "settings/TOptionsWindow.h"
 #include "simulation/TSimuPanel.h"
 #include "widgets/Pictures.h"
+#include "widgets/WindowAccessibility.h"
 
 namespace qz::ui {
 
@@ -60,6 +62,7 @@ bool IsViewTool(Cmd c) {
 } // namespace
 
 TMainWindow::TMainWindow(TWorkspace& workspace) : workspace_(workspace) {
+    ExposeToolWindowsAsWindows();
     setObjectName(QStringLiteral("TMainWindow"));
     setWindowTitle(QString::fromLatin1(kMainCaption));
     setAccessibleName(windowTitle());
@@ -214,6 +217,10 @@ void TMainWindow::Connect() {
     on(Cmd::ExportGraphic, [this] { ExportGraphic1Click(); });
     on(Cmd::Exit, [this] { Beenden1Click(); });
     on(Cmd::SelectAll, [this] { SelectAll1Click(); });
+    on(Cmd::Properties, [this] {
+        windows_.options->show();
+        windows_.options->raise();
+    });
     on(Cmd::Options, [this] {
         windows_.options->show();
         windows_.options->raise();
@@ -223,6 +230,70 @@ void TMainWindow::Connect() {
             if (TDocForm* d = ActiveDocument()) (d->*f)();
         });
     };
+    // The document commands of the Edit and Arrange menus and the popups.
+    for (auto [c, f] : std::initializer_list<std::pair<Cmd, void (TDocForm::*)()>>{
+             {Cmd::Copy, &TDocForm::KopierenClick},
+             {Cmd::Paste, &TDocForm::EinfuegenClick},
+             {Cmd::DocPaste, &TDocForm::DocPasteClick},
+             {Cmd::Duplicate, &TDocForm::TransDuplicateClick},
+             {Cmd::Delete, &TDocForm::ItemsDeleteClick},
+             {Cmd::Undo, &TDocForm::UndoClick},
+             {Cmd::Redo, &TDocForm::RedoClick},
+             {Cmd::NewPlace, &TDocForm::NewPlaceClick},
+             {Cmd::NewTransition, &TDocForm::NewTransitionClick},
+             {Cmd::NewArc, &TDocForm::NewArc1Click},
+             {Cmd::NewLabel, &TDocForm::NewLabelClick},
+             {Cmd::NewObject, &TDocForm::NewObjectClick},
+             {Cmd::ToFront, &TDocForm::ToFrontClick},
+             {Cmd::ToBack, &TDocForm::ToBackClick},
+             {Cmd::ArrangeName, &TDocForm::NamenClick},
+             {Cmd::ArrangeWeight, &TDocForm::NamenClick},
+             {Cmd::Turn, &TDocForm::TurnClick},
+             {Cmd::ChangeDirection, &TDocForm::Richtungtauschen1Click},
+             {Cmd::DeleteAllPoints, &TDocForm::AllePunkteLschen1Click},
+             {Cmd::DeletePoint, &TDocForm::PunktLschenClick},
+             {Cmd::NamePlaces, &TDocForm::allePltzeautomatischbezeichnen1Click},
+             {Cmd::NameTransitions, &TDocForm::alleTransitionenautomatischbezeichnen1Click},
+             {Cmd::NameObjects, &TDocForm::alleObjekteautomatischbezeichnen1Click},
+             {Cmd::InitNet, &TDocForm::Initialisieren1Click},
+             {Cmd::InitNetAndDiagrams, &TDocForm::InitAll1Click},
+             {Cmd::EditMode, &TDocForm::EditierModusClick},
+             {Cmd::Step, &TDocForm::Schritt1Click},
+             {Cmd::RunToNextEvent, &TDocForm::RuntoNextEvent1Click},
+             {Cmd::ChangeSide, &TDocForm::ChangeSideClick},
+             {Cmd::BringUp, &TDocForm::BringUpClick},
+             {Cmd::BringDown, &TDocForm::BringDownClick},
+             {Cmd::InitSize, &TDocForm::InitSizeClick},
+         }) {
+        onActive(c, f);
+    }
+    const auto onActiveWith = [on, this](Cmd c, auto call) {
+        on(c, [this, call] {
+            if (TDocForm* d = ActiveDocument()) call(*d);
+        });
+    };
+    const std::pair<Cmd, Alignment> alignments[] = {
+        {Cmd::AlignLeft, Alignment::Left},         {Cmd::AlignHMiddle, Alignment::HorizontalCentre},
+        {Cmd::AlignRight, Alignment::Right},       {Cmd::AlignUpper, Alignment::Top},
+        {Cmd::AlignVMiddle, Alignment::VerticalCentre}, {Cmd::AlignDown, Alignment::Bottom}};
+    for (auto [c, alignment] : alignments) onActiveWith(c, [alignment](TDocForm& d) { d.AlignClick(alignment); });
+    const Cmd sizes[] = {Cmd::SizeVerySmall, Cmd::SizeSmall, Cmd::SizeNormal, Cmd::SizeLarge, Cmd::SizeVeryLarge};
+    for (int i = 0; i < 5; ++i) onActiveWith(sizes[i], [i](TDocForm& d) { d.SizeClick(i); });
+    const Cmd arcKinds[] = {Cmd::NormalArc, Cmd::InhibitorArc, Cmd::TestArc};
+    for (std::uint8_t k = 0; k < 3; ++k) onActiveWith(arcKinds[k], [k](TDocForm& d) { d.ArcTypeClick(k); });
+    connect(a[Cmd::ShowOnlyUsed], &QAction::triggered, this, [this](bool checked) {
+        if (TDocForm* d = ActiveDocument()) d->ShowOnlyUsedClick(checked);
+    });
+    // The diagnostics that Ctrl+Shift+D shows.
+    on(Cmd::DebugInfos, [this] {
+        if (windows_.debug) windows_.debug->show();
+    });
+    on(Cmd::DebugInformations, [this] {
+        if (windows_.options) windows_.options->ShowDebugPage();
+    });
+    on(Cmd::ShowObjects, [this] {
+        if (windows_.resources) windows_.resources->show();
+    });
     onActive(Cmd::ZoomIn, &TDocForm::Vergrern1Click);
     onActive(Cmd::ZoomOut, &TDocForm::Verkleinern1Click);
     onActive(Cmd::OneToOne, &TDocForm::N111Click);
@@ -265,7 +336,13 @@ void TMainWindow::Connect() {
             windows_.navigator->hide();
         }
     });
-    for (Cmd c : kToolCommands) on(c, [this, c] { ChooseTool(c); });
+    // Toggled on, not triggered: the keyboard and a screen reader's
+    // "Toggle" choose a tool too.
+    for (Cmd c : kToolCommands) {
+        connect(a[c], &QAction::toggled, this, [this, c](bool down) {
+            if (down) ChooseTool(c);
+        });
+    }
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         if (auto* form = sub ? qobject_cast<TDocForm*>(sub->widget()) : nullptr) DocumentActivated(*form);
     });
@@ -451,11 +528,7 @@ void TMainWindow::ExportGraphic1Click() {
 }
 
 void TMainWindow::SelectAll1Click() {
-    TDocForm* form = ActiveDocument();
-    if (!form || !form->Document().Net()) return;
-    form->Document().Net()->SelectAll();
-    form->InvalidateWindow();
-    UpdateCommands();
+    if (TDocForm* form = ActiveDocument()) form->allesmarkieren1Click();
 }
 
 void TMainWindow::Beenden1Click() {
@@ -645,9 +718,13 @@ void TMainWindow::UpdateCommands() {
         const TDocument& doc = form->Document();
         x.simulationMode = doc.simulationMode;
         x.previousView = doc.view.PreviousAvailable();
+        x.editable = doc.editingEnabled;
         x.selection = doc.Net() && doc.Net()->SelectedCount() > 0;
-        x.anchor = x.selection;
+        x.anchor = doc.anchor != nullptr;
+        x.canUndo = doc.History().CanUndo();
+        x.canRedo = doc.History().CanRedo();
     }
+    x.engineRunning = workspace_.EngineLoopRunning();
     x.clipboardFilled = !workspace_.clipboard.empty();
     actions_->Update(x);
 }

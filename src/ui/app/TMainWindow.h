@@ -3,8 +3,9 @@
 #include <functional>
 #include <string>
 
-#include "app/Commands.h"
-#include "app/TAppWindows.h"
+#include "workspace/Commands.h"
+#include "workspace/MainFrame.h"
+#include "workspace/TAppWindows.h"
 
 class QActionGroup;
 class QDockWidget;
@@ -27,15 +28,15 @@ inline constexpr const char* kValueModeLocked =
 // document windows, the two docked tool windows (properties above the object
 // library), the file commands with their questions, the simulation switch,
 // window arrangement, and the configuration written on exit.
-class TMainWindow final : public QMainWindow {
+class TMainWindow final : public QMainWindow, public MainFrame {
     Q_OBJECT
 public:
     explicit TMainWindow(TWorkspace& workspace);
     ~TMainWindow() override;
 
-    TWorkspace& Workspace() { return workspace_; }
-    TActionSet& Actions() { return *actions_; }
-    TAppWindows& Windows() { return windows_; }
+    TWorkspace& Workspace() override { return workspace_; }
+    TActionSet& Actions() override { return *actions_; }
+    TAppWindows& Windows() override { return windows_; }
     QMdiArea* WorkArea() const { return mdi_; }
     // Docks the property window and the object library window.
     void DockToolWindows();
@@ -43,11 +44,11 @@ public:
     void TakeOptionItems();
 
     // Documents.
-    TDocForm* ActiveDocument() const;
-    std::vector<TDocForm*> Documents() const;
+    TDocForm* ActiveDocument() const override;
+    std::vector<TDocForm*> Documents() const override;
     // Whether the window still shows an open document (commands that were
     // deferred check this before they act).
-    bool IsOpen(const TDocForm* form) const;
+    bool IsOpen(const TDocForm* form) const override;
     // "New": an empty document window.
     TDocForm* NewDocument();
     // Opens a net file in a new document window; null when nothing could be
@@ -66,33 +67,33 @@ public:
     void Beenden1Click();
     // Other commands.
     void ShowValuesBtnClick();
-    void SimuButtonClick(bool down);
+    void SimuButtonClick(bool down) override;
     void ArrangeAll1Click();
     void AbstractObject1Click();
     void Help1Click();
     void SelectAll1Click();
 
     // The simulation controls follow a document's mode.
-    void SetSimulationControls(bool on);
+    void SetSimulationControls(bool on) override;
     bool SimulationControls() const { return simulationControls_; }
     // A document entered or left simulation mode.
-    void SimulationModeChanged(TDocForm& form);
+    void SimulationModeChanged(TDocForm& form) override;
     // A document zoomed: status text, "Previous", ranges, repaint.
-    void ZoomChanged(TDocForm& form);
+    void ZoomChanged(TDocForm& form) override;
     // A document became the active one.
-    void DocumentActivated(TDocForm& form);
+    void DocumentActivated(TDocForm& form) override;
     // The close question of a document and, unless cancelled, its closing
     // steps; true when the window may close.
-    bool CloseDocumentQuery(TDocForm& form);
+    bool CloseDocumentQuery(TDocForm& form) override;
 
-    bool ShowValuesDown() const;
+    bool ShowValuesDown() const override;
     // The "Show Variables or Values" button down or up, with its glyph.
-    void SetShowValuesButton(bool down);
+    void SetShowValuesButton(bool down) override;
     // The tool (cursor number) chosen on the tool bar or tool page.
-    int CurrentTool() const { return currentTool_; }
-    void ChooseTool(Cmd tool);
+    int CurrentTool() const override { return currentTool_; }
+    void ChooseTool(Cmd tool) override;
     // Recomputes which commands are enabled.
-    void UpdateCommands();
+    void UpdateCommands() override;
     // Writes the configuration file.
     bool SaveOptions();
 

@@ -10,7 +10,7 @@
 #include "app/TDebugWindow.h"
 #include "app/THelpWindow.h"
 #include "app/TLogWindow.h"
-#include "app/TActionSet.h"
+#include "workspace/TActionSet.h"
 #include "app/TMainWindow.h"
 #include "app/TResourceWindow.h"
 #include "app/TSplashWindow.h"

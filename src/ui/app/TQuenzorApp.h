@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 
 namespace qz::ui {
 

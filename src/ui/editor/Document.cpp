@@ -4,10 +4,11 @@
 #include <sstream>
 
 #include "LoadAnyNet.h"
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 #include "common/FileSystem.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
 #include "model/storage/FileVersion.h"
 #include "model/storage/NetFile.h"
 #include "platform/Services.h"
@@ -94,12 +95,100 @@ void TDocument::SetFileName(const std::string& path) {
     shortName_ = ShortNameOf(path);
     if (root_) root_->fileName = path;
     modified_ = false;
+    history_.MarkSaved();
     Changed();
 }
 
 void TDocument::SetModified(bool on) {
     modified_ = on;
-    if (on) status[0] = "Changed";
+    if (on) {
+        status[0] = "Changed";
+        // Within a command the change becomes its undo step; any other
+        // change makes a state that no undo step leads back to.
+        if (changeDepth_ > 0) {
+            changeSeen_ = true;
+        } else {
+            history_.Changed();
+        }
+    } else {
+        history_.MarkSaved();
+    }
+    Changed();
+}
+
+void TDocument::BeginChange(const std::string& what) {
+    if (changeDepth_++ > 0 || !root_ || simulationMode) return;
+    changeName_ = what;
+    changeSeen_ = false;
+    changeImage_ = TakeImage();
+}
+
+void TDocument::EndChange() {
+    if (changeDepth_ == 0 || --changeDepth_ > 0) return;
+    if (changeSeen_ && changeImage_) history_.Record(std::move(changeName_), std::move(*changeImage_));
+    changeImage_.reset();
+    changeSeen_ = false;
+}
+
+DocumentImage TDocument::TakeImage() const {
+    DocumentImage image;
+    if (!root_) return image;
+    // Writing the image is no save: the document keeps its version label.
+    const std::string version = root_->fileVersion;
+    image.net = SaveNet(*root_);
+    root_->fileVersion = version;
+    root_->ForEachNet([&image](TNetList& net) {
+        for (TGraphItem* e : net.Elements()) {
+            if (e->Kind() == kind::Place) image.markings.push_back(static_cast<TPlatz*>(e)->Marking());
+        }
+    });
+    image.modelTime = root_->modelTime;
+    return image;
+}
+
+bool TDocument::RestoreImage(const DocumentImage& image) {
+    if (!root_) return false;
+    const std::string fileName = root_->fileName, version = root_->fileVersion, classFile = root_->classFile;
+    const bool damaged = root_->readWithErrors;
+    current = anchor = nullptr;
+    root_->Clear();
+    const bool ok = LoadNet(*root_, image.net);
+    root_->fileName = fileName;
+    root_->fileVersion = version;
+    root_->classFile = classFile;
+    root_->readWithErrors = damaged;
+    std::size_t i = 0;
+    root_->ForEachNet([&image, &i](TNetList& net) {
+        for (TGraphItem* e : net.Elements()) {
+            if (e->Kind() == kind::Place && i < image.markings.size()) {
+                static_cast<TPlatz*>(e)->SetMarking(image.markings[i++]);
+            }
+        }
+    });
+    root_->modelTime = image.modelTime;
+    root_->Net().SetShowValues(showValues_);
+    return ok;
+}
+
+bool TDocument::Undo() {
+    if (!root_ || simulationMode || changeDepth_ > 0 || !history_.CanUndo()) return false;
+    const std::optional<DocumentImage> image = history_.Undo(TakeImage());
+    RestoreImage(*image);
+    FollowHistory();
+    return true;
+}
+
+bool TDocument::Redo() {
+    if (!root_ || simulationMode || changeDepth_ > 0 || !history_.CanRedo()) return false;
+    const std::optional<DocumentImage> image = history_.Redo(TakeImage());
+    RestoreImage(*image);
+    FollowHistory();
+    return true;
+}
+
+void TDocument::FollowHistory() {
+    modified_ = history_.Modified();
+    status[0] = modified_ ? "Changed" : "";
     Changed();
 }
 
@@ -136,6 +225,7 @@ bool TDocument::LoadDocument(const std::string& path) {
     UpdateSampleTimeSeconds(*root_);
     workspace_.lastVersion = version;
     root_->Net().SetShowValues(showValues_);
+    history_.Clear();
     SetFileName(path);
     status[5] = FileVersionText(version);
     Changed();
@@ -214,6 +304,8 @@ bool TDocument::QueryClose() {
 void TDocument::Reset() {
     // A closed document no longer counts among the open ones.
     workspace_.Unregister(this);
+    current = anchor = nullptr;
+    history_.Clear();
     root_.reset();
     fileName_.clear();
     shortName_.clear();

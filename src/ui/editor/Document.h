@@ -2,11 +2,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "editor/UndoHistory.h"
 #include "editor/ViewState.h"
 
 namespace qz {
+class TGraphItem;
 class TNetList;
 class TPNObjekt;
 class Window;
@@ -71,6 +74,10 @@ public:
     bool simulationMode = false;
     bool topLevel = true;
     bool editingEnabled = true;
+    // The element the property window shows, and the element last picked
+    // (the reference of the alignment commands); either may be null.
+    TGraphItem* current = nullptr;
+    TGraphItem* anchor = nullptr;
     // Status panels 0 .. 5.
     std::array<std::string, 6> status;
     TViewState view;
@@ -89,6 +96,23 @@ public:
     // no longer counts among the workspace's documents).
     void Reset();
 
+    // Undo. A changing command brackets itself with BeginChange and
+    // EndChange; the image taken at the outermost BeginChange becomes an
+    // undo step when SetModified(true) was called in between. Nothing is
+    // recorded in simulation mode.
+    UndoHistory& History() { return history_; }
+    const UndoHistory& History() const { return history_; }
+    void BeginChange(const std::string& what);
+    void EndChange();
+    // Takes back (does again) the last step; false when there is none. The
+    // net is read back from its image: every element is new.
+    bool Undo();
+    bool Redo();
+    DocumentImage TakeImage() const;
+    // Puts the net back as the image holds it; the file name, version and
+    // read-with-errors mark of the document stay.
+    bool RestoreImage(const DocumentImage& image);
+
     // Set by the window: something shown (caption, status texts) changed.
     std::function<void()> changed;
     // Set by the window: a save starts (the progress bar runs).
@@ -96,6 +120,8 @@ public:
 
 private:
     void Changed();
+    // The modified flag and status text follow an undo or redo.
+    void FollowHistory();
     bool WriteTo(const std::string& path);
 
     TWorkspace& workspace_;
@@ -105,6 +131,11 @@ private:
     std::string shortName_;
     bool modified_ = false;
     bool showValues_ = false;
+    UndoHistory history_;
+    int changeDepth_ = 0;
+    bool changeSeen_ = false;
+    std::string changeName_;
+    std::optional<DocumentImage> changeImage_;
 };
 
 } // namespace qz::ui

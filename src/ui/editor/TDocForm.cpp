@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPointer>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -15,18 +18,31 @@
 #include <cmath>
 
 #include "NetPicture.h"
-#include "app/TMainWindow.h"
-#include "app/Workspace.h"
+#include "editor/DocumentCommands.h"
+#include "editor/EditGestures.h"
+#include "editor/InPlaceEdit.h"
+#include "editor/PopupMenus.h"
+#include "editor/TInPlaceEditor.h"
 #include "editor/TOverviewForm.h"
+#include "editor/TPropertyWindow.h"
+#include "model/TEdge.h"
 #include "model/TNetList.h"
 #include "model/TObjectFrame.h"
+#include "model/TObjekt.h"
 #include "model/TPNObjekt.h"
+#include "model/TSchriftObjekt.h"
 #include "platform/QtWindowSurface.h"
 #include "platform/Services.h"
 #include "settings/ProgramSettings.h"
+#include "settings/TOptionsWindow.h"
 #include "simulation/TSimuPanel.h"
 #include "widgets/Pictures.h"
+#include "widgets/TResizeFrame.h"
 #include "widgets/TStatusPanels.h"
+#include "workspace/MainFrame.h"
+#include "workspace/TActionSet.h"
+#include "workspace/TAppWindows.h"
+#include "workspace/Workspace.h"
 
 namespace qz::ui {
 
@@ -34,8 +50,6 @@ namespace {
 
 constexpr int kBottomPanelHeight = 17;
 constexpr const char* kExportFilter = "*.wmf|*.wmf|*.emf|*.emf|*.svg|*.svg|*.pdf|*.pdf|*.png|*.png";
-// Cursor numbers of the view tools.
-constexpr int kHandTool = 11, kZoomInTool = 13, kZoomOutTool = 14, kZoomAreaTool = 15;
 // Scrolling by wheel or arrow buttons moves this many pixels per step.
 constexpr int kScrollStep = 20;
 
@@ -54,7 +68,7 @@ std::string ExportFailedText(const std::string& path, const std::string& reason)
 
 } // namespace
 
-TDocForm::TDocForm(TMainWindow& main, QWidget* parent)
+TDocForm::TDocForm(MainFrame& main, QWidget* parent)
     : QWidget(parent), main_(main), surface_(std::make_unique<QtWindowSurface>("TDocForm")) {
     setObjectName(QStringLiteral("TDocForm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -119,6 +133,16 @@ TDocForm::TDocForm(TMainWindow& main, QWidget* parent)
         RefreshStatus();
     };
     document_->saving = [this] { StartSaveProgress(); };
+    EditorHost& host = *this;
+    gestures_ = std::make_unique<EditGestures>(*document_, host);
+    commands_ = std::make_unique<DocumentCommands>(*document_, host);
+    editor_ = new TInPlaceEditor(client_);
+    connect(editor_, &TInPlaceEditor::accepted, this, [this] { InPlaceAccepted(); });
+    connect(editor_, &TInPlaceEditor::cancelled, this, [this] { InPlaceCancelled(); });
+    shapeFrame_ = new TResizeFrame(client_);
+    shapeFrame_->setToolTip(QString::fromLatin1(kResizeFrameHint));
+    connect(shapeFrame_, &TResizeFrame::finished, this, [this] { HideShape(); });
+    setFocusProxy(client_);
     setWindowIcon(NamedIcon(QStringLiteral("New")));
     RefreshCaption();
     RefreshStatus();
@@ -126,6 +150,8 @@ TDocForm::TDocForm(TMainWindow& main, QWidget* parent)
 
 TDocForm::~TDocForm() {
     // The net's elements point at the surface: free them first.
+    gestures_.reset();
+    commands_.reset();
     document_.reset();
 }
 
@@ -157,9 +183,15 @@ void TDocForm::SetSimulationMode(bool on) {
 }
 
 void TDocForm::SetTool(int cursorNumber) {
-    tool_ = cursorNumber;
+    gestures_->SetTool(cursorNumber);
     client_->setCursor(ToolCursor(cursorNumber));
 }
+
+int TDocForm::Tool() const { return gestures_->Tool(); }
+
+bool TDocForm::DraggingSelection() const { return gestures_->DraggingSelection(); }
+
+bool TDocForm::InPlaceEditorOpen() const { return editor_->IsOpen(); }
 
 QString TDocForm::StatusText(int panel) const { return status_->Text(panel); }
 
@@ -279,7 +311,7 @@ void TDocForm::DrawGrid(QPainter& p, const QRect& window, const QRect& viewport)
 void TDocForm::FormPaint() {
     TNetList* net = document_->Net();
     if (!net) return;
-    if (!draggingSelection) FormResize();
+    if (!DraggingSelection()) FormResize();
     ApplyViewMapping();
     surface_->BeginRedraw();
     QPainter& p = surface_->Painter();
@@ -373,46 +405,96 @@ void TDocForm::SaveTimerTimer() {
     status_->show();
 }
 
-void TDocForm::FormMouseDown(QMouseEvent* e) {
-    TNetList* net = document_->Net();
-    if (e->button() != Qt::LeftButton || !net) return;
+
+// ---------------------------------------------------------------------------
+// Mouse and keys
+
+namespace {
+
+PointerEvent Pointer(const QMouseEvent* e) {
     const QPoint at = e->position().toPoint();
-    switch (tool_) {
-    case kZoomInTool:
-    case kZoomOutTool:
-        document_->view.ZoomAt(tool_ == kZoomInTool, at.x(), at.y());
-        main_.ZoomChanged(*this);
-        break;
-    case kHandTool:
-    case kZoomAreaTool:
-        net->DeselectAll();
-        InvalidateWindow();
-        rubberBand_ = true;
-        pressPoint_ = lastPoint_ = at;
-        break;
-    default: break;
+    return {at.x(), at.y(), (e->modifiers() & Qt::ShiftModifier) != 0, (e->modifiers() & Qt::AltModifier) != 0};
+}
+
+MouseButton ButtonOf(const QMouseEvent* e) {
+    switch (e->button()) {
+    case Qt::LeftButton: return MouseButton::Left;
+    case Qt::RightButton: return MouseButton::Right;
+    default: return MouseButton::Middle;
     }
+}
+
+} // namespace
+
+void TDocForm::FormMouseDown(QMouseEvent* e) {
+    if (!document_->Net()) return;
+    // The net does not change under a running maximum-speed loop; its popup
+    // commands wait for the loop to end.
+    if (main_.Workspace().EngineLoopRunning() && e->button() != Qt::RightButton) return;
+    ApplyViewMapping();
+    gestures_->Press(ButtonOf(e), Pointer(e));
 }
 
 void TDocForm::FormMouseMove(QMouseEvent* e) {
-    if (!rubberBand_) return;
-    lastPoint_ = e->position().toPoint();
-    client_->update();
+    if (!document_->Net()) return;
+    gestures_->Move(Pointer(e));
 }
 
 void TDocForm::FormMouseUp(QMouseEvent* e) {
-    if (!rubberBand_) return;
-    rubberBand_ = false;
-    client_->update();
-    const QPoint at = e->position().toPoint();
-    if (tool_ == kHandTool) {
-        document_->view.Hand(pressPoint_.x(), pressPoint_.y(), at.x(), at.y());
-        SyncScrollBars();
-        InvalidateWindow();
-        emit viewChanged();
-    } else if (tool_ == kZoomAreaTool) {
-        if (document_->view.ZoomArea({pressPoint_.x(), pressPoint_.y(), at.x(), at.y()})) main_.ZoomChanged(*this);
+    if (!document_->Net()) return;
+    if (main_.Workspace().EngineLoopRunning() && !gestures_->Active()) return;
+    gestures_->Release(ButtonOf(e), Pointer(e));
+    main_.UpdateCommands();
+}
+
+void TDocForm::FormDblClick(QMouseEvent* e) {
+    if (!document_->Net() || e->button() != Qt::LeftButton || main_.Workspace().EngineLoopRunning()) return;
+    if (!document_->editingEnabled) return;
+    if (shapeFrame_->isVisible()) {
+        HideShape();
+        return;
     }
+    const InPlaceEdit edit =
+        ChooseInPlaceEdit(document_->current, Tool(), document_->ShowValues(), document_->simulationMode);
+    if (!edit.Open()) return;
+    if (edit.leavesSimulation) {
+        LeaveSimulation();
+        if (document_->simulationMode || !main_.IsOpen(this)) return;
+    }
+    OpenInPlaceEditor(edit);
+}
+
+void TDocForm::FormKeyDown(QKeyEvent* e) {
+    const Qt::KeyboardModifiers m = e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    const auto enabled = [this](Cmd c) { return main_.Actions()[c]->isEnabled(); };
+    TNetList* net = document_->Net();
+    if (!net) return;
+    if (e->key() == Qt::Key_Delete && m == Qt::NoModifier) {
+        if (net->SelectedCount() > 0) ItemsDeleteClick();
+    } else if (m == Qt::ControlModifier && e->key() == Qt::Key_C && enabled(Cmd::Copy)) {
+        SetStatusText(kCopyReady);
+        KopierenClick();
+    } else if (m == Qt::ControlModifier && e->key() == Qt::Key_V && enabled(Cmd::Paste)) {
+        SetStatusText(kPasteReady);
+        EinfuegenClick();
+    } else if (m == Qt::ControlModifier && e->key() == Qt::Key_D && enabled(Cmd::Duplicate)) {
+        SetStatusText(kDuplicateReady);
+        TransDuplicateClick();
+    } else if (m == Qt::ControlModifier && e->key() == Qt::Key_A && enabled(Cmd::SelectAll)) {
+        allesmarkieren1Click();
+    } else if (m == Qt::ControlModifier && e->key() == Qt::Key_Z) {
+        UndoClick();
+    } else if ((m == Qt::ControlModifier && e->key() == Qt::Key_Y) ||
+               (m == (Qt::ControlModifier | Qt::ShiftModifier) && e->key() == Qt::Key_Z)) {
+        RedoClick();
+    } else if (m == (Qt::ControlModifier | Qt::ShiftModifier) && e->key() == Qt::Key_D) {
+        for (Cmd c : {Cmd::DebugInfos, Cmd::DebugInformations, Cmd::ShowObjects}) main_.Actions()[c]->setVisible(true);
+        if (TOptionsWindow* options = main_.Windows().options) options->ShowDebugPage();
+    } else {
+        e->ignore();
+        return;
+    }
+    e->accept();
 }
 
 void TDocForm::FormMouseWheel(QWheelEvent* e) {
@@ -442,18 +524,23 @@ void TDocForm::PaintClient() {
     inPaintEvent_ = false;
     QPainter p(client_);
     surface_->Present(p);
-    if (!rubberBand_) return;
-    // The band inverts what it crosses where the platform can, so that it
-    // shows on any colour.
+    DrawOverlay(p);
+}
+
+void TDocForm::DrawOverlay(QPainter& p) {
+    const Overlay& o = gestures_->CurrentOverlay();
+    if (o.kind == Overlay::Kind::None) return;
+    // Bands, outlines and connect lines invert what they cross where the
+    // platform can, so that they show on any colour.
     if (p.paintEngine() && p.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
         p.setCompositionMode(QPainter::RasterOp_NotDestination);
     }
     p.setPen(QPen(Qt::black, 0, Qt::DotLine));
     p.setBrush(Qt::NoBrush);
-    if (tool_ == kHandTool) {
-        p.drawLine(pressPoint_, lastPoint_);
+    if (o.kind == Overlay::Kind::Line) {
+        p.drawLine(o.x0, o.y0, o.x1, o.y1);
     } else {
-        p.drawRect(QRect(pressPoint_, lastPoint_).normalized());
+        p.drawRect(QRect(QPoint(o.x0, o.y0), QPoint(o.x1, o.y1)).normalized());
     }
 }
 
@@ -468,10 +555,369 @@ bool TDocForm::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseButtonPress: FormMouseDown(static_cast<QMouseEvent*>(e)); return true;
     case QEvent::MouseMove: FormMouseMove(static_cast<QMouseEvent*>(e)); return true;
     case QEvent::MouseButtonRelease: FormMouseUp(static_cast<QMouseEvent*>(e)); return true;
+    case QEvent::MouseButtonDblClick: FormDblClick(static_cast<QMouseEvent*>(e)); return true;
+    case QEvent::KeyPress: FormKeyDown(static_cast<QKeyEvent*>(e)); return e->isAccepted();
     case QEvent::Wheel: FormMouseWheel(static_cast<QWheelEvent*>(e)); return true;
     case QEvent::FocusIn: main_.DocumentActivated(*this); return false;
     default: return false;
     }
+}
+
+// ---------------------------------------------------------------------------
+// What the gestures and commands ask of the window
+
+void TDocForm::SelectElement(TGraphItem* e) {
+    TDocument& d = *document_;
+    if (d.anchor && d.anchor != e) d.anchor->SetHighlight(false);
+    d.current = e;
+    d.anchor = e;
+    if (e) {
+        if (TNetList* net = d.Net(); net && !e->selected && net->IndexOf(e) < net->Count()) net->SetSelected(e, true);
+        if (TPropertyWindow* p = main_.Windows().properties) p->RefreshList();
+    } else if (TPropertyWindow* p = main_.Windows().properties) {
+        p->ForgetSelection();
+    }
+    main_.UpdateCommands();
+}
+
+void TDocForm::SetCurrentElement(TGraphItem* e) {
+    document_->current = e;
+    if (!e) {
+        if (TPropertyWindow* p = main_.Windows().properties) p->ForgetSelection();
+    }
+}
+
+TGraphItem* TDocForm::CurrentElement() const { return document_->current; }
+
+void TDocForm::SelectionChanged() { main_.UpdateCommands(); }
+
+void TDocForm::ClearProperties() {
+    if (TPropertyWindow* p = main_.Windows().properties) p->ForgetSelection();
+}
+
+bool TDocForm::TextEditorOpen() const { return editor_->IsOpen(); }
+
+bool TDocForm::ResizeFrameOpen() const { return shapeFrame_->isVisible(); }
+
+void TDocForm::CloseTextEditor() { InPlaceCancelled(); }
+
+void TDocForm::CommitResizeFrame() { HideShape(); }
+
+void TDocForm::Modified() {
+    document_->SetModified(true);
+    if (TPropertyWindow* p = main_.Windows().properties) p->RefreshList();
+    main_.UpdateCommands();
+}
+
+void TDocForm::ShowValues() {
+    if (!document_->ShowValues()) SetShowValues(true);
+}
+
+void TDocForm::RefreshPropertyList() {
+    if (TPropertyWindow* p = main_.Windows().properties) p->RefreshList();
+}
+
+void TDocForm::Redraw() { InvalidateWindow(); }
+
+void TDocForm::OverlayChanged() { client_->update(); }
+
+void TDocForm::ChooseSelectTool() {
+    main_.Actions()[Cmd::SelectTool]->setChecked(true);
+    main_.ChooseTool(Cmd::SelectTool);
+    SetTool(tool::Select);
+}
+
+void TDocForm::ZoomAt(bool in, int x, int y) {
+    document_->view.ZoomAt(in, x, y);
+    main_.ZoomChanged(*this);
+}
+
+void TDocForm::ZoomArea(const TRect& pixels) {
+    if (document_->view.ZoomArea(pixels)) main_.ZoomChanged(*this);
+}
+
+void TDocForm::Hand(int x0, int y0, int x1, int y1) {
+    document_->view.Hand(x0, y0, x1, y1);
+    SyncScrollBars();
+    InvalidateWindow();
+    emit viewChanged();
+}
+
+void TDocForm::ShowPopup(const PopupChoice& choice, int x, int y) {
+    TActionSet& actions = main_.Actions();
+    const bool debugItems = actions[Cmd::DebugInfos]->isVisible();
+    if (choice.element && choice.element->Kind() == kind::Frame) {
+        actions[Cmd::ShowOnlyUsed]->setChecked(static_cast<TObjectFrame*>(choice.element)->showOnlyUsed != 0);
+    }
+    main_.UpdateCommands();
+    QMenu popup(this);
+    popup.setObjectName(QStringLiteral("PopupMenu"));
+    popup.setAccessibleName(QStringLiteral("Popup menu"));
+    std::vector<QMenu*> open{&popup};
+    for (const PopupEntry& entry : EntriesOf(choice.menu)) {
+        QMenu* menu = open.back();
+        switch (entry.kind) {
+        case PopupEntry::Kind::Separator: menu->addSeparator(); break;
+        case PopupEntry::Kind::EndSubmenu:
+            if (open.size() > 1) open.pop_back();
+            break;
+        case PopupEntry::Kind::Submenu: {
+            const CommandInfo& info = InfoOf(entry.command);
+            QMenu* sub = menu->addMenu(QString::fromLatin1(info.text));
+            sub->setObjectName(QString::fromLatin1(info.objectName));
+            sub->setAccessibleName(sub->title());
+            sub->menuAction()->setVisible(PopupItemVisible(entry.command, choice, debugItems));
+            sub->menuAction()->setEnabled(actions[entry.command]->isEnabled());
+            open.push_back(sub);
+            break;
+        }
+        case PopupEntry::Kind::Item:
+            if (PopupItemVisible(entry.command, choice, debugItems)) menu->addAction(actions[entry.command]);
+            break;
+        }
+    }
+    popup.exec(client_->mapToGlobal(QPoint(x, y)));
+}
+
+void TDocForm::LeaveSimulation() {
+    if (!document_->simulationMode) return;
+    // As "Edit Modus": the simulation button is released.
+    main_.Actions()[Cmd::Simulation]->setChecked(false);
+}
+
+void TDocForm::SetStatusText(const std::string& text) {
+    document_->status[0] = text;
+    status_->SetText(0, QString::fromStdString(text));
+}
+
+void TDocForm::ReloadProperties() { RefreshPropertyList(); }
+
+QRect TDocForm::WorldToClient(const TRect& r) const {
+    const double s = TViewState::Scale();
+    const TPoint o = document_->view.Origin();
+    const auto px = [s](int v, int origin) { return int(std::lround((v - origin) / s)); };
+    return QRect(QPoint(px(r.left, o.x), px(r.top, o.y)), QPoint(px(r.right, o.x), px(r.bottom, o.y)));
+}
+
+void TDocForm::WhenIdle(std::function<void(TDocForm&)> command) {
+    QPointer<TDocForm> self(this);
+    main_.Workspace().RunWhenIdle([self, command = std::move(command)] {
+        if (self && self->Document().Root() && self->Main().IsOpen(self)) command(*self);
+    });
+}
+
+// ---------------------------------------------------------------------------
+// In-place editors
+
+void TDocForm::OpenInPlaceEditor(const InPlaceEdit& edit) {
+    if (edit.editor == InPlaceEdit::Editor::ResizeFrame) {
+        auto* shape = static_cast<TObjekt*>(edit.element);
+        resizedShape_ = shape;
+        // The object makes room for its frame.
+        shape->placed = 0;
+        InvalidateWindow();
+        shapeFrame_->ShowOver(WorldToClient(shape->bounds), shape->shapeKind == skRoundRect,
+                              int(std::lround(shape->radius / TViewState::Scale())));
+        return;
+    }
+    // A free label makes room for its editor.
+    if (edit.label) {
+        edit.label->visible = 0;
+        InvalidateWindow();
+    }
+    editor_->Open(edit, WorldToClient(edit.world).topLeft(), TViewState::Scale());
+}
+
+void TDocForm::InPlaceAccepted() {
+    if (!editor_->IsOpen()) return;
+    const InPlaceEdit edit = editor_->Edit();
+    const std::string text = editor_->Text();
+    if (edit.label) edit.label->visible = 1;
+    document_->BeginChange("Edit");
+    const bool taken = ApplyInPlaceText(edit, text);
+    if (taken) Modified();
+    document_->EndChange();
+    if (!taken) {
+        // Refused: the user corrects the text.
+        if (edit.label) edit.label->visible = 0;
+        return;
+    }
+    editor_->Close();
+    // A changed time, speed or weight takes effect in edit mode.
+    if (edit.target == InPlaceEdit::Target::DelayOrSpeed || edit.target == InPlaceEdit::Target::Weight) {
+        LeaveSimulation();
+    }
+    ReloadProperties();
+    InvalidateWindow();
+}
+
+void TDocForm::InPlaceCancelled() {
+    if (!editor_->IsOpen()) return;
+    if (TSchriftObjekt* label = editor_->Edit().label) label->visible = 1;
+    editor_->Close();
+    ReloadProperties();
+    InvalidateWindow();
+}
+
+void TDocForm::HideShape() {
+    if (!shapeFrame_->isVisible()) return;
+    shapeFrame_->hide();
+    TGraphItem* shape = resizedShape_;
+    resizedShape_ = nullptr;
+    TNetList* net = document_->Net();
+    if (!shape || !net || net->IndexOf(shape) >= net->Count()) return;
+    static_cast<TObjekt*>(shape)->placed = 1;
+    const QRect r = shapeFrame_->Rect();
+    const TPoint a = ScreenToWorld(r.left(), r.top());
+    const TPoint b = ScreenToWorld(r.right() + 1, r.bottom() + 1);
+    if (TRect{a.x, a.y, b.x, b.y} != shape->bounds) {
+        document_->BeginChange("Resize");
+        shape->SetBounds({a.x, a.y, b.x, b.y});
+        Modified();
+        document_->EndChange();
+    }
+    InvalidateWindow();
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void TDocForm::NewPlaceClick() { main_.Actions()[Cmd::DPlaceTool]->trigger(); }
+void TDocForm::NewTransitionClick() { main_.Actions()[Cmd::DTransTool]->trigger(); }
+void TDocForm::NewArc1Click() { main_.Actions()[Cmd::ArcTool]->trigger(); }
+void TDocForm::NewLabelClick() { main_.Actions()[Cmd::LabelTool]->trigger(); }
+void TDocForm::NewObjectClick() { main_.Actions()[Cmd::ShapeTool]->trigger(); }
+
+void TDocForm::KopierenClick() {
+    // The picture of the selection goes to the system clipboard too.
+    if (const auto picture = ErstelleMetaFile()) Platform().clipboard->SetMetafile(picture->data(), picture->size());
+    commands_->Copy();
+    main_.UpdateCommands();
+}
+
+void TDocForm::EinfuegenClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->Paste(); });
+}
+
+void TDocForm::DocPasteClick() {
+    const TPoint at = gestures_->PopupWorld();
+    WhenIdle([at](TDocForm& d) { d.commands_->PasteAt(at); });
+}
+
+void TDocForm::TransDuplicateClick() {
+    WhenIdle([](TDocForm& d) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        d.commands_->Duplicate();
+        d.RefreshPropertyList();
+        QApplication::restoreOverrideCursor();
+    });
+}
+
+void TDocForm::ItemsDeleteClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->Delete(); });
+}
+
+void TDocForm::allesmarkieren1Click() { commands_->SelectAll(); }
+
+void TDocForm::UndoClick() {
+    WhenIdle([](TDocForm& d) {
+        if (d.document_->Undo()) d.NetReplaced();
+    });
+}
+
+void TDocForm::RedoClick() {
+    WhenIdle([](TDocForm& d) {
+        if (d.document_->Redo()) d.NetReplaced();
+    });
+}
+
+void TDocForm::NetReplaced() {
+    gestures_->Reset();
+    editor_->Close();
+    shapeFrame_->hide();
+    resizedShape_ = nullptr;
+    if (TPropertyWindow* p = main_.Windows().properties) {
+        p->ForgetSelection();
+        if (p->Net() == document_->Net()) p->SetNet(document_->Net(), &document_->Root()->Variables());
+        p->RefreshList();
+    }
+    emit netReplaced();
+    FormResize();
+    InvalidateWindow();
+    RefreshCaption();
+    RefreshStatus();
+    main_.UpdateCommands();
+}
+
+void TDocForm::ToFrontClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->ToFront(); });
+}
+void TDocForm::ToBackClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->ToBack(); });
+}
+void TDocForm::NamenClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->ArrangeLabel(); });
+}
+void TDocForm::AlignClick(Alignment a) {
+    WhenIdle([a](TDocForm& d) { d.commands_->Align(a); });
+}
+void TDocForm::SizeClick(int sizeClass) {
+    WhenIdle([sizeClass](TDocForm& d) { d.commands_->SetSizeClass(sizeClass); });
+}
+void TDocForm::TurnClick() {
+    const TPoint at = gestures_->PopupWorld();
+    WhenIdle([at](TDocForm& d) { d.commands_->Turn(at); });
+}
+void TDocForm::Richtungtauschen1Click() {
+    WhenIdle([](TDocForm& d) { d.commands_->ChangeDirection(); });
+}
+void TDocForm::ArcTypeClick(std::uint8_t arcKind) {
+    WhenIdle([arcKind](TDocForm& d) { d.commands_->SetArcKind(arcKind); });
+}
+void TDocForm::AllePunkteLschen1Click() {
+    WhenIdle([](TDocForm& d) { d.commands_->DeleteAllPoints(); });
+}
+void TDocForm::PunktLschenClick() {
+    const BendHit bend = gestures_->PopupBendHit();
+    if (bend.kind != BendHit::Kind::Point) return;
+    WhenIdle([index = bend.point](TDocForm& d) { d.commands_->DeletePoint(index); });
+}
+void TDocForm::allePltzeautomatischbezeichnen1Click() {
+    WhenIdle([](TDocForm& d) { d.commands_->NamePlaces(); });
+}
+void TDocForm::alleTransitionenautomatischbezeichnen1Click() {
+    WhenIdle([](TDocForm& d) { d.commands_->NameTransitions(); });
+}
+void TDocForm::alleObjekteautomatischbezeichnen1Click() {
+    WhenIdle([](TDocForm& d) { d.commands_->NameObjects(); });
+}
+void TDocForm::ChangeSideClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->ChangeSide(); });
+}
+void TDocForm::BringUpClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->BringUp(); });
+}
+void TDocForm::BringDownClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->BringDown(); });
+}
+void TDocForm::ShowOnlyUsedClick(bool on) {
+    WhenIdle([on](TDocForm& d) { d.commands_->SetShowOnlyUsed(on); });
+}
+void TDocForm::InitSizeClick() {
+    WhenIdle([](TDocForm& d) { d.commands_->InitSize(); });
+}
+
+void TDocForm::EditierModusClick() {
+    main_.ChooseTool(Cmd::SelectTool);
+    LeaveSimulation();
+}
+
+void TDocForm::Schritt1Click() {
+    if (TSimuPanel* panel = main_.Windows().simulation) panel->StepBtnClick();
+}
+
+void TDocForm::RuntoNextEvent1Click() {
+    if (TSimuPanel* panel = main_.Windows().simulation) panel->RunToEventBtnClick();
 }
 
 void TDocForm::Initialisieren1Click() {

@@ -3,11 +3,14 @@
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "editor/Document.h"
+#include "editor/EditorHost.h"
+#include "model/TNetList.h"
 
 class QMdiSubWindow;
 class QProgressBar;
@@ -18,26 +21,36 @@ class QPainter;
 
 namespace qz::ui {
 
-class TMainWindow;
+class DocumentCommands;
+class EditGestures;
+class MainFrame;
+class TInPlaceEditor;
+class TResizeFrame;
 class TStatusPanels;
 class QtWindowSurface;
+struct InPlaceEdit;
 
 // A document window: shows one net, with the program-wide scale and its own
-// scrolling, the grid, the status bar and the save progress bar, and is the
-// surface the simulation animates. The document it shows (file, modes,
-// view arithmetic, file commands) is a TDocument; this window translates
-// events and paints through the core's canvas.
-class TDocForm final : public QWidget {
+// scrolling, the grid, the status bar and the save progress bar; the surface
+// on which the net is drawn by hand and which the simulation animates. The
+// document it shows (file, modes, view arithmetic, file commands, undo) is a
+// TDocument, the mouse gestures are EditGestures and the editing commands
+// DocumentCommands; this window translates events, paints through the
+// core's canvas and shows the in-place editors and popups.
+class TDocForm final : public QWidget, private EditorHost {
     Q_OBJECT
 public:
-    explicit TDocForm(TMainWindow& main, QWidget* parent = nullptr);
+    explicit TDocForm(MainFrame& main, QWidget* parent = nullptr);
     ~TDocForm() override;
 
     TDocument& Document() { return *document_; }
     const TDocument& Document() const { return *document_; }
-    TMainWindow& Main() { return main_; }
+    MainFrame& Main() { return main_; }
     QtWindowSurface& WindowSurface() { return *surface_; }
     QWidget* ClientArea() const { return client_; }
+    EditGestures& Gestures() { return *gestures_; }
+    TInPlaceEditor& InPlaceEditor() { return *editor_; }
+    TResizeFrame& ResizeFrame() { return *shapeFrame_; }
     // The frame the main window's work area gives this window.
     QMdiSubWindow* SubWindow() const;
 
@@ -49,7 +62,7 @@ public:
     void SetSimulationMode(bool on);
     // The editing tool (cursor number) of this document.
     void SetTool(int cursorNumber);
-    int Tool() const { return tool_; }
+    int Tool() const;
 
     // Status panel texts.
     QString StatusText(int panel) const;
@@ -57,7 +70,7 @@ public:
     void RefreshCaption();
 
     // The view.
-    void FormResize();
+    void FormResize() override;
     void InvalidateWindow();
     // Sets the current world-to-screen mapping on the window's canvas.
     void ApplyViewMapping();
@@ -70,9 +83,8 @@ public:
     TPoint ScreenToWorld(int x, int y) const;
     // The program-wide scale changed: status text, ranges, repaint.
     void ScaleChanged();
-    // Set by the editing tools while a selection is dragged: painting then
-    // leaves the scroll ranges as they are.
-    bool draggingSelection = false;
+    // A selection is dragged: painting leaves the scroll ranges as they are.
+    bool DraggingSelection() const;
 
     // Zoom commands.
     void Vergrern1Click();
@@ -86,67 +98,145 @@ public:
     std::optional<std::vector<std::uint8_t>> ErstelleMetaFile(std::string* error = nullptr);
 
     // Whether an in-place value or label editor is open (the value display
-    // may not change then); the editors say so when they open and close.
-    bool InPlaceEditorOpen() const { return inPlaceEditorOpen_; }
-    void SetInPlaceEditorOpen(bool on) { inPlaceEditorOpen_ = on; }
+    // may not change then).
+    bool InPlaceEditorOpen() const;
 
     // The close question; true when the window may close.
     bool CloseQuery();
 
-    // Mouse gestures of the view tools (the editing tools plug in here).
+    // Mouse and keys on the net.
     void FormMouseDown(QMouseEvent* e);
     void FormMouseMove(QMouseEvent* e);
     void FormMouseUp(QMouseEvent* e);
+    void FormDblClick(QMouseEvent* e);
+    void FormKeyDown(QKeyEvent* e);
     // The wheel scrolls; with Ctrl it zooms by the zoom steps about the
     // pointer.
     void FormMouseWheel(QWheelEvent* e);
+
+    // The element becomes the current and anchor element (null: none).
+    void SelectElement(TGraphItem* e) override;
+
+    // The commands of the popups and of the main window's Edit and Arrange
+    // menus. Those that change the net wait for a running maximum-speed
+    // loop to end.
+    void NewPlaceClick();
+    void NewTransitionClick();
+    void NewArc1Click();
+    void NewLabelClick();
+    void NewObjectClick();
+    void KopierenClick();
+    void EinfuegenClick();
+    void DocPasteClick();
+    void TransDuplicateClick();
+    void ItemsDeleteClick();
+    void allesmarkieren1Click();
+    void UndoClick();
+    void RedoClick();
+    void ToFrontClick();
+    void ToBackClick();
+    void NamenClick();
+    void AlignClick(Alignment a);
+    void SizeClick(int sizeClass);
+    void TurnClick();
+    void Richtungtauschen1Click();
+    void ArcTypeClick(std::uint8_t arcKind);
+    void AllePunkteLschen1Click();
+    void PunktLschenClick();
+    void allePltzeautomatischbezeichnen1Click();
+    void alleTransitionenautomatischbezeichnen1Click();
+    void alleObjekteautomatischbezeichnen1Click();
+    void EditierModusClick();
+    void Schritt1Click();
+    void RuntoNextEvent1Click();
+    void ChangeSideClick();
+    void BringUpClick();
+    void BringDownClick();
+    void ShowOnlyUsedClick(bool on);
+    void InitSizeClick();
+    // "Init Net" and "Init Net and Diagramms": the net back to its initial
+    // markings (and the diagrams emptied), with or without a session.
+    void Initialisieren1Click();
+    void InitAll1Click();
+    // Commits the resize frame of a graphical object.
+    void HideShape();
 
     // The save progress bar (runs while a file is written).
     void StartSaveProgress();
 
 signals:
     void viewChanged();
+    // The net was read anew (undo, redo): every element is new, windows
+    // that point at elements attach again.
+    void netReplaced();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // EditorHost.
+    void SetCurrentElement(TGraphItem* e) override;
+    TGraphItem* CurrentElement() const override;
+    void SelectionChanged() override;
+    void ClearProperties() override;
+    bool TextEditorOpen() const override;
+    bool ResizeFrameOpen() const override;
+    void CloseTextEditor() override;
+    void CommitResizeFrame() override;
+    void Modified() override;
+    void ShowValues() override;
+    void RefreshPropertyList() override;
+    void Redraw() override;
+    void OverlayChanged() override;
+    void ChooseSelectTool() override;
+    void ZoomAt(bool in, int x, int y) override;
+    void ZoomArea(const TRect& pixels) override;
+    void Hand(int x0, int y0, int x1, int y1) override;
+    void ShowPopup(const PopupChoice& choice, int x, int y) override;
+    void LeaveSimulation() override;
+    void SetStatusText(const std::string& text) override;
+    void ReloadProperties() override;
+
+    // Runs a command on this document now, or when a running maximum-speed
+    // loop has ended (if the document is still open then).
+    void WhenIdle(std::function<void(TDocForm&)> command);
+    // The in-place editors.
+    void OpenInPlaceEditor(const InPlaceEdit& edit);
+    void InPlaceAccepted();
+    void InPlaceCancelled();
+    QRect WorldToClient(const TRect& r) const;
+    // After undo or redo: the net is new.
+    void NetReplaced();
     void SyncScrollBars();
     void ScrollBarsMoved();
     void SaveTimerTimer();
     void DrawGrid(QPainter& p, const QRect& window, const QRect& viewport);
+    void DrawOverlay(QPainter& p);
     // The world rectangle the client shows under the current mapping.
     TRect VisibleWorld() const;
     void PaintClient();
 
-    TMainWindow& main_;
+    MainFrame& main_;
     std::unique_ptr<QtWindowSurface> surface_;
     std::unique_ptr<TDocument> document_;
+    std::unique_ptr<EditGestures> gestures_;
+    std::unique_ptr<DocumentCommands> commands_;
     QWidget* client_ = nullptr;
     QScrollBar* hScroll_ = nullptr;
     QScrollBar* vScroll_ = nullptr;
     TStatusPanels* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QTimer* saveTimer_ = nullptr;
-    int tool_ = 0;
+    TInPlaceEditor* editor_ = nullptr;
+    TResizeFrame* shapeFrame_ = nullptr;
+    TGraphItem* resizedShape_ = nullptr;
     bool syncing_ = false;
     bool inPaintEvent_ = false;
-    bool inPlaceEditorOpen_ = false;
     int wheelZoom_ = 0; // angle not yet turned into zoom steps
-    // Rubber band of the hand and zoom-area tools (client pixels), drawn
-    // over the picture.
-    bool rubberBand_ = false;
-    QPoint pressPoint_, lastPoint_;
     // One row of grid dots in device pixels, drawn at every dot row; kept
     // from paint to paint.
     QImage gridRow_;
-
-public:
-    // "Init Net" and "Init Net and Diagramms": the net back to its initial
-    // markings (and the diagrams emptied), with or without a session.
-    void Initialisieren1Click();
-    void InitAll1Click();
 };
 
 } // namespace qz::ui

@@ -21,8 +21,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/TMainWindow.h"
-#include "app/Workspace.h"
+#include "workspace/MainFrame.h"
+#include "workspace/TAppWindows.h"
+#include "workspace/Workspace.h"
 #include "common/NumberFormat.h"
 #include "editor/TDocForm.h"
 #include "model/TPNObjekt.h"

@@ -16,9 +16,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/TActionSet.h"
-#include "app/TMainWindow.h"
-#include "app/Workspace.h"
+#include "workspace/TActionSet.h"
+#include "workspace/MainFrame.h"
+#include "workspace/TAppWindows.h"
+#include "workspace/Workspace.h"
 #include "editor/TDocForm.h"
 #include "editor/TPropertyWindow.h"
 #include "model/TEdge.h"
@@ -72,7 +73,7 @@ void SetCaption(QToolButton* b, const std::string& caption) {
 
 void ReportError(const std::exception& e) { Platform().messages->Error(e.what()); }
 
-TSimuPanel::TSimuPanel(TMainWindow& main, QWidget* parent)
+TSimuPanel::TSimuPanel(MainFrame& main, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
       main_(main),
       workspace_(main.Workspace()) {

@@ -22,7 +22,7 @@ class QToolButton;
 namespace qz::ui {
 
 class TDocForm;
-class TMainWindow;
+class MainFrame;
 class TStatusPanels;
 class TWorkspace;
 
@@ -35,7 +35,7 @@ class TWorkspace;
 class TSimuPanel final : public QWidget {
     Q_OBJECT
 public:
-    TSimuPanel(TMainWindow& main, QWidget* parent);
+    TSimuPanel(MainFrame& main, QWidget* parent);
     ~TSimuPanel() override;
 
     // The document entered simulation mode (its session has started).
@@ -81,7 +81,7 @@ private:
     // A display button: selects what `show` finds and redraws.
     void Display(void (*button)(TSimulationSession&));
 
-    TMainWindow& main_;
+    MainFrame& main_;
     // Outlives the main window, which destroys this panel with it.
     TWorkspace& workspace_;
     QPointer<TDocForm> form_;

@@ -11,7 +11,7 @@
 
 #include "Files.h"
 #include "UiTestSupport.h"
-#include "app/TActionSet.h"
+#include "workspace/TActionSet.h"
 #include "app/TMainWindow.h"
 #include "app/TQuenzorApp.h"
 #include "editor/TDocForm.h"

@@ -4,7 +4,7 @@
 #include "UiTestSupport.h"
 #include "app/TMainWindow.h"
 #include "app/TQuenzorApp.h"
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 #include "common/FileSystem.h"
 #include "editor/TDocForm.h"
 #include "model/ExampleNets.h"

@@ -13,10 +13,10 @@
 #include <QToolButton>
 
 #include "UiTestSupport.h"
-#include "app/TActionSet.h"
+#include "workspace/TActionSet.h"
 #include "app/TMainWindow.h"
 #include "app/TQuenzorApp.h"
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 #include "editor/TDocForm.h"
 #include "model/ExampleNets.h"
 #include "model/TEdge.h"

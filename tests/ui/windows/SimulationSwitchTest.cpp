@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
-#include "app/TActionSet.h"
+#include "workspace/TActionSet.h"
 #include "app/TMainWindow.h"
 #include "app/TQuenzorApp.h"
 #include "common/FileSystem.h"

@@ -1,4 +1,4 @@
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "app/TActionSet.h"
+#include "workspace/TActionSet.h"
 
 #include <QAction>
 #include <QToolButton>
@@ -15,7 +15,7 @@ TActionSet::TActionSet(QWidget* owner) : QObject(owner) {
         a->setText(QString::fromLatin1(*c.text ? c.text : c.hint));
         if (*c.hint) a->setToolTip(QString::fromLatin1(c.hint));
         if (*c.shortcut) {
-            a->setShortcut(QKeySequence(QString::fromLatin1(c.shortcut)));
+            a->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(c.shortcut)));
             a->setShortcutContext(Qt::ApplicationShortcut);
         }
         if (*c.icon) a->setIcon(NamedIcon(QString::fromLatin1(c.icon)));

@@ -2,7 +2,7 @@
 #include <QObject>
 #include <array>
 
-#include "app/Commands.h"
+#include "workspace/Commands.h"
 
 class QAction;
 class QToolButton;

@@ -1,0 +1,54 @@
+#pragma once
+#include <vector>
+
+#include "workspace/Commands.h"
+
+namespace qz::ui {
+
+class TActionSet;
+class TDocForm;
+class TWorkspace;
+struct TAppWindows;
+
+// The main window as the other windows see it: the shared state, the
+// actions of the commands, the windows that exist once, and the few steps
+// in which a document window or a tool window hands over to the main window.
+class MainFrame {
+public:
+    virtual ~MainFrame() = default;
+
+    virtual TWorkspace& Workspace() = 0;
+    virtual TActionSet& Actions() = 0;
+    virtual TAppWindows& Windows() = 0;
+
+    // The open document windows, in creation order, and the active one.
+    virtual std::vector<TDocForm*> Documents() const = 0;
+    virtual TDocForm* ActiveDocument() const = 0;
+    // Whether the window still shows an open document (deferred commands
+    // check this before they act).
+    virtual bool IsOpen(const TDocForm* form) const = 0;
+
+    // The tool chosen on the tool bar or tool page (a cursor number), and
+    // choosing one as its button would.
+    virtual int CurrentTool() const = 0;
+    virtual void ChooseTool(Cmd tool) = 0;
+    // The "Show Variables or Values" button.
+    virtual bool ShowValuesDown() const = 0;
+    virtual void SetShowValuesButton(bool down) = 0;
+    // The simulation switch: pressed (down) or released as its button
+    // would be; the controls following a document's mode.
+    virtual void SimuButtonClick(bool down) = 0;
+    virtual void SetSimulationControls(bool on) = 0;
+
+    // A document entered or left simulation mode, zoomed, became active.
+    virtual void SimulationModeChanged(TDocForm& form) = 0;
+    virtual void ZoomChanged(TDocForm& form) = 0;
+    virtual void DocumentActivated(TDocForm& form) = 0;
+    // The close question of a document and, unless cancelled, its closing
+    // steps; true when the window may close.
+    virtual bool CloseDocumentQuery(TDocForm& form) = 0;
+    // Something the commands depend on changed (selection, clipboard, undo).
+    virtual void UpdateCommands() = 0;
+};
+
+} // namespace qz::ui
