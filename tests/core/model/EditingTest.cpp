@@ -1,0 +1,71 @@
+// The editor's operations on the model: creating, whole tokens, connecting,
+// bend points, pasting and moving what was pasted.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "ModelTestSupport.h"
+#include "model/BendPoints.h"
+#include "model/Connecting.h"
+#include "model/ElementCreation.h"
+#include "model/Pasting.h"
+#include "model/TObjekt.h"
+#include "model/TSchriftObjekt.h"
+
+namespace qz::test {
+namespace {
+
+using K = NewElementKind;
+
+class EditingTest : public LibraryTest {
+protected:
+    TPNObjekt root;
+    NetBuilder b{root};
+    TNetList& net = root.Net();
+    std::vector<std::unique_ptr<TGraphItem>> clipboard;
+
+    void Copy(std::initializer_list<TGraphItem*> items) {
+        for (TGraphItem* e : items) net.SetSelected(e, true);
+        net.CopySelected(clipboard);
+    }
+};
+
+TEST_F(EditingTest, NewElementsTakeTheClickedCornerAndTheNextFreeNames) {
+    const struct { K kind; TPoint click; bool grid; TPoint corner; } corners[] = {
+        {K::DiscretePlace, {47, 33}, true, {40, 40}}, {K::ContinuousPlace, {47, 33}, false, {32, 18}},
+        {K::Shape, {-30, 10}, true, {-40, 0}}, {K::DiscreteTransition, {47, 33}, true, {60, 40}},
+        {K::ContinuousTransition, {47, 33}, false, {47, 33}}, {K::Label, {47, 33}, true, {47, 33}}};
+    for (const auto& c : corners) EXPECT_EQ(NewElementCorner(c.kind, c.click, {62, 48}, c.grid, 20), c.corner);
+
+    b.Place("m1")->SetName("P1");
+    b.Place("m2")->SetName("P3");
+    b.Trans("T2");
+    const struct { K kind; TRect hit; std::string name, variableOrSpeed; } made[] = {
+        {K::DiscretePlace, {40, 40, 70, 70}, "P2", "m3"}, {K::ContinuousPlace, {0, 0, 30, 30}, "P4", "m4"},
+        {K::DiscreteTransition, {40, 40, 70, 52}, "T1", "0"},
+        {K::ContinuousTransition, {0, 0, 30, 12}, "T3", "1"}};
+    for (const auto& c : made) {
+        TGraphItem* e = CreateElement(net, c.kind, {c.hit.left, c.hit.top}, true);
+        auto* p = static_cast<TPlatz*>(e);
+        auto* t = static_cast<TTransition*>(e);
+        const bool place = e->Kind() == kind::Place;
+        const bool continuous = c.kind == K::ContinuousPlace || c.kind == K::ContinuousTransition;
+        EXPECT_EQ(std::make_tuple(e->bounds, e->hit, e->continuous != 0, !place || p->showValues),
+                  std::make_tuple(c.hit, c.hit, continuous, true));
+        EXPECT_EQ(place ? std::tie(p->name, p->variableName) : std::tie(t->name, t->functionText),
+                  std::tie(c.name, c.variableOrSpeed));
+    }
+    TGraphItem* shape = CreateElement(net, K::Shape, {5, 6}, false);
+    EXPECT_EQ(std::make_pair(net.At(0), shape->hit), std::make_pair(shape, TRect{5, 6, 105, 106}));
+}
+
+TEST_F(EditingTest, WholeTokensGrowTheInitialMarkingOnlyWhileEditing) {
+    TPlatz* p = b.Place("m", 2);
+    p->SetMarking(7);
+    AddWholeToken(*p, false); // 3, 3
+    AddWholeToken(*p, true);
+    EXPECT_EQ(std::make_pair(double(p->InitialMarking()), p->Marking()), std::make_pair(3.0, 4.0));
+}
+
+} // namespace
+} // namespace qz::test
