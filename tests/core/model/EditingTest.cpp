@@ -67,5 +67,41 @@ TEST_F(EditingTest, WholeTokensGrowTheInitialMarkingOnlyWhileEditing) {
     EXPECT_EQ(std::make_pair(double(p->InitialMarking()), p->Marking()), std::make_pair(3.0, 4.0));
 }
 
+// Each case runs on the arcs the cases before it made.
+TEST_F(EditingTest, ArcsAreMadeOncePerDirectionAndFramesStandForTheirSelectedPlace) {
+    DefineClass("Tank", [](TPNObjekt& o) {
+        Published(o, "level", 5);
+        Published(o, "flow", 0, true);
+    });
+    TPNObjekt* tank = root.AddChildObject("Tank_1", "Tank", 200, 0);
+    TObjectFrame* frame = &tank->Frame();
+    TInterfacePlace *level = Ip(*tank, "level"), *flow = Ip(*tank, "flow");
+    TPlatz *p = b.Place("p"), *c = b.Place("c", 0, true);
+    TTransition *t = b.Trans("T1"), *u = b.Trans("T2", "1", true);
+    const struct { TGraphItem *from, *to; TInterfacePlace* selected; bool enhanced;
+                   const char *message, *weight; /* null: nothing is made */ } cases[] = {
+        {p, t, nullptr, false, nullptr, "1"}, {p, t, nullptr, false, kConnectionExists, nullptr},
+        {t, p, nullptr, true, nullptr, "1"}, {c, u, nullptr, true, nullptr, "1E-6"},
+        {c, t, nullptr, false, nullptr, "1"},
+        {t, frame, level, false, nullptr, "1"}, {t, frame, level, false, kConnectionExists, nullptr},
+        {frame, t, level, false, nullptr, "1"}, {frame, u, nullptr, false, nullptr, nullptr},
+        {p, frame, flow, false, kFusionNotValid, nullptr}};
+    for (const auto& x : cases) {
+        SCOPED_TRACE(&x - cases);
+        for (auto& ip : frame->interfacePlaces) ip->selected = ip.get() == x.selected;
+        net.SetSelected(p, true);
+        platform.messages.Clear();
+        TEdge* arc = ConnectElements(net, x.from, x.to, x.enhanced);
+        EXPECT_EQ(platform.messages.Texts(),
+                  x.message ? std::vector<std::string>{x.message} : std::vector<std::string>{});
+        ASSERT_EQ(arc != nullptr, x.weight != nullptr);
+        if (!arc) continue;
+        EXPECT_EQ(std::make_pair(arc->DrawnSource(), arc->DrawnTarget()),
+                  std::make_pair(x.from == frame ? x.selected : x.from, x.to == frame ? x.selected : x.to));
+        EXPECT_EQ(std::make_tuple(arc->weightText, arc->valueLabel->visible != 0, p->selected),
+                  std::make_tuple(std::string(x.weight), x.from == c && x.enhanced, std::uint8_t{0}));
+    }
+}
+
 } // namespace
 } // namespace qz::test
