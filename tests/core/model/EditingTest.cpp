@@ -103,5 +103,27 @@ TEST_F(EditingTest, ArcsAreMadeOncePerDirectionAndFramesStandForTheirSelectedPla
     }
 }
 
+TEST_F(EditingTest, PointsHitBendPointsFirstThenTheNearestSegmentBox) {
+    b.Place()->SetBounds({0, 0, 30, 30});
+    TTransition* t = b.Trans();
+    t->SetBounds({100, 9, 130, 21});
+    TEdge* arc = b.Arc(net.At(0), t); // (30, 15) -> (100, 15)
+    using H = BendHit::Kind;
+    const std::vector<TPunkt> none, two{{60, 60}, {80, 60}}, back{{60, 80}, {20, 80}};
+    const struct { const std::vector<TPunkt>& bends; TPoint p; H kind; int index; } cases[] = {
+        {none, {27, 12}, H::Segment, 1}, {none, {50, 19}, H::None, 0}, // widened by 3 around y = 15
+        // (25, 25) -> (60, 60) -> (80, 60) -> (110, 21)
+        {two, {62, 57}, H::Point, 0}, {two, {83, 63}, H::Point, 1}, {two, {70, 61}, H::Segment, 2},
+        // (23, 27) -> (60, 80) -> (20, 80) -> (106, 21): in the boxes of 1 and 3, nearer to 3
+        {back, {50, 55}, H::Segment, 3}};
+    for (const auto& c : cases) {
+        arc->bendPoints = c.bends;
+        arc->geometryValid = 0;
+        const BendHit h = HitBendPoint(*arc, c.p);
+        EXPECT_EQ(std::make_pair(h.kind, h.kind == H::Point ? int(h.point) : h.segment),
+                  std::make_pair(c.kind, c.index));
+    }
+}
+
 } // namespace
 } // namespace qz::test
