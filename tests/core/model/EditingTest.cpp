@@ -125,5 +125,58 @@ TEST_F(EditingTest, PointsHitBendPointsFirstThenTheNearestSegmentBox) {
     }
 }
 
+TEST_F(EditingTest, EachPasteRenamesItsPlacesWordByWordAndLiesTwoGridsFurther) {
+    EXPECT_EQ(ReplaceWholeWord("(a1)+A1^A1-A1/A1,A1;A1*XA1+A1X", "A1", "X"), "(X)+X^X-X/X,X;X*XA1+A1X");
+    TPlatz *a1 = b.Place("A1"), *a10 = b.Place("A10");
+    a10->SetBounds({100, 0, 130, 30});
+    TTransition* t = b.Trans("T", "A1*A10");
+    TEdge* arc = b.Arc(a10, t, "a10+1");
+    arc->valueLabel->visible = 0;
+    Copy({net.Add(std::make_unique<TObjekt>()), a1, a10, t, arc});
+    std::set<std::string> variables{"A1", "A10"};
+    for (int paste = 1, d = 40; paste <= 2; ++paste, d += 40) {
+        const std::vector<TGraphItem*> pasted = PasteClipboard(net, clipboard);
+        ASSERT_EQ(pasted.size(), 5u);
+        auto *p1 = static_cast<TPlatz*>(pasted[0]), *p10 = static_cast<TPlatz*>(pasted[1]);
+        if (p1->name != "A1") std::swap(p1, p10); // each copy turns the order of the nodes
+        EXPECT_EQ(std::make_pair(p1->hit, p10->hit),
+                  std::make_pair(a1->hit.Offset(d, d), a10->hit.Offset(d, d)));
+        const std::string &v1 = p1->variableName, &v10 = p10->variableName;
+        EXPECT_TRUE(variables.insert(v1).second && variables.insert(v10).second) << "new to the net";
+        EXPECT_EQ(static_cast<TTransition*>(pasted[2])->functionText, v1 + "*" + v10);
+        auto* pa = static_cast<TEdge*>(pasted[3]);
+        EXPECT_EQ(std::make_pair(pa->weightText, pa->valueLabel->visible),
+                  std::make_pair(v10 + "+1", std::uint8_t{0}));
+        EXPECT_EQ(net.At(0), pasted[4]) << "the shape goes behind everything";
+        EXPECT_EQ(net.SelectedCount(), 5u) << "the earlier selection is cleared";
+    }
+}
+
+// Into another net A1 becomes A2 while A2 becomes A3: the new A2 is not renamed again.
+TEST_F(EditingTest, RenamedVariablesAreNotRenamedAgain) {
+    Copy({b.Place("A2"), b.Place("A1"), b.Trans("T", "A1+A2")});
+    TPNObjekt other;
+    NetBuilder{other}.Place("A1");
+    PasteClipboard(other.Net(), clipboard);
+    EXPECT_EQ(ElementsOf<TTransition>(other.Net(), kind::Transition).at(0)->functionText, "A2+A3");
+}
+
+TEST_F(EditingTest, MovingTakesTheExtentToTheCornerAndArcsAlong) {
+    TPlatz* p = b.Place();
+    p->SetBounds({100, 100, 130, 130});
+    p->nameLabel->SetBounds({90, 80, 110, 93});
+    p->nameLabel->userPositioned = 1;
+    TTransition* t = b.Trans();
+    t->SetBounds({200, 100, 230, 112});
+    t->nameLabel->visible = t->valueLabel->visible = 0;
+    TEdge* arc = b.Arc(p, t);
+    arc->bendPoints = {{160, 150}};
+    MoveElementsTo(net, {arc, p, t}, {10, 20});
+    EXPECT_EQ(std::make_tuple(p->hit, p->nameLabel->hit, t->bounds),
+              std::make_tuple(TRect{20, 40, 50, 70}, TRect{10, 20, 30, 33}, TRect{120, 40, 150, 52}));
+    EXPECT_EQ(std::make_pair(arc->bendPoints.at(0), arc->StartPoint()),
+              std::make_pair(TPunkt{80, 90}, TPoint{46, 64}));
+}
+
 } // namespace
 } // namespace qz::test
