@@ -13,7 +13,7 @@ class TNetList;
 
 // Replaces every whole-word occurrence of `word` in a formula text by
 // `replacement`: an occurrence whose neighbours are the start or end of the
-// text or one of ( ) * + - / ^ , (formulas are read without regard to
+// text or one of ( ) * + - / ^ , ; (formulas are read without regard to
 // case, and so is the word).
 std::string ReplaceWholeWord(std::string_view text, std::string_view word, std::string_view replacement);
 

@@ -489,6 +489,7 @@ void TNetList::AlignSelected(const TGraphItem* reference, Alignment a) {
         case Alignment::Right: dx = ref.right - h.right; break;
         case Alignment::Top: dy = ref.top - h.top; break;
         case Alignment::VerticalCentre: dy = (ref.top + ref.bottom) / 2 - (h.top + h.bottom) / 2; break;
+        case Alignment::Bottom: dy = ref.bottom - h.bottom; break;
         }
         e->SetBounds(h.Offset(dx, dy));
         for (TSchriftObjekt* l : {e->nameLabel.get(), e->valueLabel.get()}) {

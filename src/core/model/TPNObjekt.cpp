@@ -256,6 +256,12 @@ TGraphItem* TPNObjekt::ElementAt(std::size_t i) const {
     return base_ ? base_->ElementAt(i - net_->Count()) : nullptr;
 }
 
+TGraphItem* TPNObjekt::FindElementAt(TPoint p) const {
+    if (TGraphItem* e = net_->ElementAt(p)) return e;
+    if (frame_->shown && frame_->HitTest(p)) return frame_.get();
+    return nullptr;
+}
+
 TPNObjekt* TPNObjekt::FindChildByName(const std::string& n) const {
     if (base_ && n == baseName) return base_.get();
     for (const auto& child : net_->Children()) {

@@ -198,6 +198,9 @@ TEST_F(NetListTest, AlignmentsUseTheReferenceEdges) {
     net.AlignSelected(ref, Alignment::VerticalCentre);
     EXPECT_EQ(t->GetCenter().y, 120);
     EXPECT_EQ(p->GetCenter(), (TPoint{120, 120}));
+    net.AlignSelected(ref, Alignment::Bottom);
+    EXPECT_EQ(t->hit, (TRect{105, 128, 135, 140}));
+    EXPECT_EQ(p->hit.bottom, 140);
     EXPECT_EQ(ref->hit, (TRect{100, 100, 140, 140}));
 }
 
