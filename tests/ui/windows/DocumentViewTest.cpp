@@ -259,7 +259,15 @@ private slots:
 
         test::DialogAnswers answers;
         answers.Press(QStringLiteral("OK"));
-        s.doc->SetInPlaceEditorOpen(true);
+        // A double click on a place opens its value editor.
+        TGraphItem* place = nullptr;
+        for (TGraphItem* e : s.doc->Document().Net()->Elements()) {
+            if (!place && e->Kind() == kind::Place) place = e;
+        }
+        const TPoint centre = place->GetCenter();
+        QTest::mouseClick(s.Client(), Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+        QTest::mouseDClick(s.Client(), Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+        QVERIFY(s.doc->InPlaceEditorOpen());
         QTest::mouseClick(s.Button("ShowValuesBtn"), Qt::LeftButton);
         QCOMPARE(answers.Texts(), QStringList{QStringLiteral(
                                       "This mode is not changable now because\nyou just edit a value or label.")});
