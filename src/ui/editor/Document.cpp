@@ -125,9 +125,11 @@ void TDocument::BeginChange(const std::string& what) {
 
 void TDocument::EndChange() {
     if (changeDepth_ == 0 || --changeDepth_ > 0) return;
-    if (changeSeen_ && changeImage_) history_.Record(std::move(changeName_), std::move(*changeImage_));
+    const bool recorded = changeSeen_ && changeImage_;
+    if (recorded) history_.Record(std::move(changeName_), std::move(*changeImage_));
     changeImage_.reset();
     changeSeen_ = false;
+    if (recorded) Changed();
 }
 
 DocumentImage TDocument::TakeImage() const {

@@ -164,8 +164,14 @@ void EditGestures::PressOnElement(TGraphItem* hit, const PointerEvent& e, TPoint
     TNetList& net = *doc_.Net();
     if (host_.TextEditorOpen() || host_.ResizeFrameOpen()) return;
     if (e.shift) {
+        // The element goes in or out of the selection; picked, it is the
+        // current element.
         net.SetSelected(hit, !hit->selected);
-        host_.SetCurrentElement(hit->selected ? hit : nullptr);
+        if (hit->selected) {
+            host_.SelectElement(hit);
+        } else {
+            host_.SetCurrentElement(nullptr);
+        }
         host_.SelectionChanged();
         host_.Redraw();
         return;

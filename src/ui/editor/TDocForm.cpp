@@ -131,6 +131,8 @@ TDocForm::TDocForm(MainFrame& main, QWidget* parent)
     document_->changed = [this] {
         RefreshCaption();
         RefreshStatus();
+        // Undo and redo follow the steps.
+        main_.UpdateCommands();
     };
     document_->saving = [this] { StartSaveProgress(); };
     EditorHost& host = *this;
@@ -178,6 +180,14 @@ void TDocForm::SetSimulationMode(bool on) {
         main_.SetSimulationControls(false);
     } else {
         document_->simulationMode = on;
+    }
+    if (document_->simulationMode) {
+        // The session works on the net as it is: what was drawn before
+        // cannot be taken back any more, and no gesture or editor runs on.
+        document_->History().Clear();
+        gestures_->Reset();
+        InPlaceCancelled();
+        HideShape();
     }
     main_.SimulationModeChanged(*this);
 }
