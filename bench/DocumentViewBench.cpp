@@ -17,6 +17,8 @@
 #include "settings/ConfigFile.h"
 #include "settings/ProgramSettings.h"
 #include "app/TQuenzorApp.h"
+#include "editor/UndoHistory.h"
+#include <QMouseEvent>
 #include "editor/TDocForm.h"
 #include "model/ExampleNets.h"
 #include "model/TNetList.h"
@@ -110,5 +112,78 @@ void BM_RepaintVisiblePartAtOneToOne(benchmark::State& state) {
     Repaint(state, view);
 }
 BENCHMARK(BM_RepaintVisiblePartAtOneToOne)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// Undo: the image of a net taken before each changing command, and a net put
+// back from its image (read into the same document).
+void BM_UndoImage(benchmark::State& state) {
+    App();
+    LargeView view(static_cast<int>(state.range(0)));
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const DocumentImage image = view.doc->Document().TakeImage();
+        bytes = image.Bytes();
+        benchmark::DoNotOptimize(image.net.data());
+    }
+    state.counters["elements"] = static_cast<double>(view.Net().Count());
+    state.counters["image_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_UndoImage)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_UndoRestore(benchmark::State& state) {
+    App();
+    LargeView view(static_cast<int>(state.range(0)));
+    const DocumentImage image = view.doc->Document().TakeImage();
+    for (auto _ : state) view.doc->Document().RestoreImage(image);
+    state.counters["elements"] = static_cast<double>(view.Net().Count());
+}
+BENCHMARK(BM_UndoRestore)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Dragging a selection of 1 000 elements across the view, without the grid:
+// each iteration is one mouse move and the repaint it asks for. The rate of
+// repaints is 1 / time per iteration.
+void Drag(benchmark::State& state, MovingDetail mode) {
+    App();
+    LargeView view(10000);
+    view.doc->N111Click();
+    Settings().alignToGrid = false;
+    Settings().movingDetail = mode;
+    std::size_t selected = 0;
+    TGraphItem* grip = nullptr;
+    for (TGraphItem* e : view.Net().Elements()) {
+        if (selected == 1000 || e->Kind() == kind::Arc) continue;
+        view.Net().SetSelected(e, true);
+        if (!grip) grip = e;
+        ++selected;
+    }
+    const TPoint c = grip->GetCenter();
+    const QPoint at(c.x, c.y);
+    QWidget* client = view.doc->ClientArea();
+    const auto send = [client](QEvent::Type type, QPoint p, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, p, client->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(client, &e);
+    };
+    view.doc->RepaintNow();
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton);
+    int step = 0;
+    for (auto _ : state) {
+        ++step;
+        send(QEvent::MouseMove, at + QPoint(step % 200, step % 100), Qt::LeftButton);
+        view.doc->RepaintNow();
+    }
+    send(QEvent::MouseButtonRelease, at + QPoint(step % 200, step % 100), Qt::NoButton);
+    state.counters["selected"] = static_cast<double>(selected);
+    state.counters["repaints_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    Settings() = ProgramSettings{};
+}
+
+void BM_DragThousandQuick(benchmark::State& state) { Drag(state, MovingDetail::Quick); }
+BENCHMARK(BM_DragThousandQuick)->Unit(benchmark::kMillisecond);
+
+void BM_DragThousandDetail(benchmark::State& state) { Drag(state, MovingDetail::Detail); }
+BENCHMARK(BM_DragThousandDetail)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -550,6 +550,7 @@ bool TMainWindow::CloseDocumentQuery(TDocForm& form) {
     if (windows_.properties) windows_.properties->ForgetSelection();
     TDocument& doc = form.Document();
     if (doc.topLevel && !doc.QueryClose()) return false;
+    form.CloseEditors();
     workspace_.clipboard.clear();
     if (doc.simulationMode || (workspace_.SimulatedDocument() == &doc)) {
         workspace_.EndSimulationOf(doc);

@@ -185,9 +185,7 @@ void TDocForm::SetSimulationMode(bool on) {
         // The session works on the net as it is: what was drawn before
         // cannot be taken back any more, and no gesture or editor runs on.
         document_->History().Clear();
-        gestures_->Reset();
-        InPlaceCancelled();
-        HideShape();
+        CloseEditors();
     }
     main_.SimulationModeChanged(*this);
 }
@@ -578,7 +576,6 @@ bool TDocForm::eventFilter(QObject* watched, QEvent* e) {
 
 void TDocForm::SelectElement(TGraphItem* e) {
     TDocument& d = *document_;
-    if (d.anchor && d.anchor != e) d.anchor->SetHighlight(false);
     d.current = e;
     d.anchor = e;
     if (e) {
@@ -839,6 +836,12 @@ void TDocForm::RedoClick() {
     WhenIdle([](TDocForm& d) {
         if (d.document_->Redo()) d.NetReplaced();
     });
+}
+
+void TDocForm::CloseEditors() {
+    gestures_->Reset();
+    InPlaceCancelled();
+    HideShape();
 }
 
 void TDocForm::NetReplaced() {

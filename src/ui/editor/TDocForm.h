@@ -160,6 +160,9 @@ public:
     void InitAll1Click();
     // Commits the resize frame of a graphical object.
     void HideShape();
+    // Ends a running gesture and closes the in-place editors (the label or
+    // value editor without taking its text; the resize frame with it).
+    void CloseEditors();
 
     // The save progress bar (runs while a file is written).
     void StartSaveProgress();

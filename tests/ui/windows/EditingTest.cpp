@@ -1,7 +1,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QMdiSubWindow>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -13,6 +15,7 @@
 #include "app/TQuenzorApp.h"
 #include "editor/DocumentCommands.h"
 #include "editor/TDocForm.h"
+#include "editor/TInPlaceEditor.h"
 #include "model/ExampleNets.h"
 #include "model/TEdge.h"
 #include "model/TNetList.h"
@@ -313,6 +316,54 @@ private slots:
         QVERIFY(s.Image() == after);
         QVERIFY(s.doc->Document().Modified());
         QVERIFY(!s.Action(Cmd::Redo)->isEnabled());
+    }
+
+    void InPlaceEditorsTakeTheirTextOnEnterOnly() {
+        Editing s;
+        s.Build();
+        s.Tool("Labels");
+        s.Click({100, 250});
+        auto* label = s.First<TSchriftObjekt>(kind::Label);
+        const auto doubleClick = [&s](const TGraphItem* e) {
+            s.Click(At(e));
+            QTest::mouseDClick(s.Client(), Qt::LeftButton, {}, At(e));
+        };
+        doubleClick(label);
+        QPlainTextEdit* memo = s.doc->InPlaceEditor().Memo();
+        QVERIFY(memo->isVisible());
+        memo->selectAll();
+        QTest::keyClicks(memo, QStringLiteral("one"));
+        QTest::keyClick(memo, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(memo, QStringLiteral("two"));
+        QTest::keyClick(memo, Qt::Key_Return);
+        QCOMPARE(QString::fromStdString(label->Text()), QStringLiteral("one|two"));
+        QVERIFY(!s.doc->InPlaceEditorOpen());
+        // A place's variable: a name that is taken is refused and the editor
+        // stays; Escape leaves the old name.
+        auto* p = s.First<TPlatz>(kind::Place);
+        doubleClick(p);
+        QLineEdit* edit = s.doc->InPlaceEditor().ValueEdit();
+        QVERIFY(edit->isVisible());
+        test::DialogAnswers answers;
+        answers.Press(QStringLiteral("OK"));
+        edit->setText(QStringLiteral("q"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(answers.Texts(), QStringList{QStringLiteral("This variable name already exists.")});
+        QVERIFY(edit->isVisible());
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QVERIFY(!edit->isVisible());
+        QCOMPARE(p->variableName, std::string("p"));
+        // Its value while the values are shown: "." is typed as ",".
+        s.doc->SetShowValues(true);
+        doubleClick(p);
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("2.x5"));
+        QCOMPARE(edit->text(), QStringLiteral("2,5"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(double(p->InitialMarking()), 2.5);
+        // One step per taken text (the net is read anew: every element too).
+        s.Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(double(s.First<TPlatz>(kind::Place)->InitialMarking()), 0.0);
     }
 
     void BadInputLosesNothing() {
