@@ -190,5 +190,30 @@ TEST(EditGestures, CreatingToolsMakeOneElementPerClickAndLabelsFallBackToSelect)
     EXPECT_EQ(d.doc.History().UndoName(), "New Label");
 }
 
+TEST(DocumentCommands, AlignmentToTheAnchorInEachDirection) {
+    const struct {
+        Alignment a;
+        int left, top; // of B after aligning A and B to A
+    } cases[] = {{Alignment::Left, 45, 40},  {Alignment::HorizontalCentre, 45, 40},
+                 {Alignment::Right, 45, 40}, {Alignment::Top, 140, 45},
+                 {Alignment::VerticalCentre, 140, 45}, {Alignment::Bottom, 140, 45}};
+    for (const auto& c : cases) {
+        Drawn d;
+        d.Click(50, 50);
+        // One element: nothing to arrange.
+        d.commands.Align(c.a);
+        EXPECT_EQ(d.Messages().Texts(), std::vector<std::string>{kNothingToArrange});
+        d.Click(150, 50, true);
+        d.Click(50, 50, true);
+        d.Click(50, 50, true);
+        ASSERT_EQ(d.doc.anchor, d.a);
+        d.commands.Align(c.a);
+        EXPECT_EQ(d.b->hit.left, c.left);
+        EXPECT_EQ(d.b->hit.top, c.top);
+        EXPECT_EQ(d.a->hit.left, 45);
+        EXPECT_EQ(d.doc.History().UndoName(), "Align");
+    }
+}
+
 } // namespace
 } // namespace qz::ui::test

@@ -32,6 +32,8 @@ TEST(PopupMenus, EachElementKindOpensItsMenu) {
     TEdge* plain = e.build.Arc(p, t);
     auto* label = static_cast<TSchriftObjekt*>(e.Net().Add(std::make_unique<TSchriftObjekt>()));
     auto* shape = static_cast<TObjekt*>(e.Net().Add(std::make_unique<TObjekt>()));
+    TPNObjekt instance(e.doc.Root()), base(e.doc.Root());
+    base.Frame().inherited = 1;
     const struct {
         TGraphItem* element;
         bool simulating;
@@ -40,7 +42,8 @@ TEST(PopupMenus, EachElementKindOpensItsMenu) {
         {nullptr, false, PopupMenu::Document}, {nullptr, true, PopupMenu::Simulation},
         {p, false, PopupMenu::Place},          {t, true, PopupMenu::Transition},
         {plain, false, PopupMenu::Arc},        {label, false, PopupMenu::Object},
-        {shape, false, PopupMenu::Object},
+        {shape, false, PopupMenu::Object},     {&instance.Frame(), false, PopupMenu::Frame},
+        {&base.Frame(), true, PopupMenu::InheritedFrame},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ChoosePopup(c.element, {}, c.simulating).menu, c.menu);
