@@ -172,17 +172,13 @@ bool TDocument::RestoreImage(const DocumentImage& image) {
     return ok;
 }
 
-bool TDocument::Undo() {
-    if (!root_ || simulationMode || changeDepth_ > 0 || !history_.CanUndo()) return false;
-    const std::optional<DocumentImage> image = history_.Undo(TakeImage());
-    RestoreImage(*image);
-    FollowHistory();
-    return true;
-}
+bool TDocument::Undo() { return Step(true); }
 
-bool TDocument::Redo() {
-    if (!root_ || simulationMode || changeDepth_ > 0 || !history_.CanRedo()) return false;
-    const std::optional<DocumentImage> image = history_.Redo(TakeImage());
+bool TDocument::Redo() { return Step(false); }
+
+bool TDocument::Step(bool back) {
+    if (!root_ || simulationMode || changeDepth_ > 0 || !(back ? history_.CanUndo() : history_.CanRedo())) return false;
+    const std::optional<DocumentImage> image = back ? history_.Undo(TakeImage()) : history_.Redo(TakeImage());
     RestoreImage(*image);
     FollowHistory();
     return true;

@@ -120,6 +120,8 @@ public:
 
 private:
     void Changed();
+    // An undo (back) or redo step.
+    bool Step(bool back);
     // The modified flag and status text follow an undo or redo.
     void FollowHistory();
     bool WriteTo(const std::string& path);

@@ -244,51 +244,37 @@ void DocumentCommands::NameObjects() {
 // ---------------------------------------------------------------------------
 // Frames
 
-void DocumentCommands::ChangeSide() {
+template <class F>
+void DocumentCommands::ChangeFrame(const std::string& what, F change) {
     if (auto* frame = As<TObjectFrame>(doc_.current, kind::Frame)) {
-        Change("Change Side", [&] {
-            frame->ToggleSideOfSelected();
+        Change(what, [&] {
+            change(*frame);
             return true;
         });
     }
+}
+
+void DocumentCommands::ChangeSide() {
+    ChangeFrame("Change Side", [](TObjectFrame& f) { f.ToggleSideOfSelected(); });
 }
 
 void DocumentCommands::BringUp() {
-    if (auto* frame = As<TObjectFrame>(doc_.current, kind::Frame)) {
-        Change("Bring Up", [&] {
-            frame->MoveSelectedUp();
-            return true;
-        });
-    }
+    ChangeFrame("Bring Up", [](TObjectFrame& f) { f.MoveSelectedUp(); });
 }
 
 void DocumentCommands::BringDown() {
-    if (auto* frame = As<TObjectFrame>(doc_.current, kind::Frame)) {
-        Change("Bring Down", [&] {
-            frame->MoveSelectedDown();
-            return true;
-        });
-    }
+    ChangeFrame("Bring Down", [](TObjectFrame& f) { f.MoveSelectedDown(); });
 }
 
 void DocumentCommands::SetShowOnlyUsed(bool on) {
-    if (auto* frame = As<TObjectFrame>(doc_.current, kind::Frame)) {
-        Change("Show Only Used Attributes", [&] {
-            frame->SetShowOnlyUsed(on ? 1 : 0);
-            return true;
-        });
-    }
+    ChangeFrame("Show Only Used Attributes", [on](TObjectFrame& f) { f.SetShowOnlyUsed(on ? 1 : 0); });
 }
 
 void DocumentCommands::InitSize() {
-    if (auto* frame = As<TObjectFrame>(doc_.current, kind::Frame)) {
-        Change("Init Size", [&] {
-            frame->InitSize();
-            InvalidateArcsOf(*frame);
-            for (auto& ip : frame->interfacePlaces) InvalidateArcsOf(*ip);
-            return true;
-        });
-    }
+    ChangeFrame("Init Size", [](TObjectFrame& f) {
+        f.InitSize();
+        for (auto& ip : f.interfacePlaces) InvalidateArcsOf(*ip);
+    });
 }
 
 } // namespace qz::ui

@@ -76,6 +76,9 @@ private:
     // it changed the net.
     template <class F>
     void Change(const std::string& what, F change);
+    // A change of the current element's frame.
+    template <class F>
+    void ChangeFrame(const std::string& what, F change);
 
     TDocument& doc_;
     EditorHost& host_;

@@ -476,7 +476,11 @@ void TDocForm::FormKeyDown(QKeyEvent* e) {
     const Qt::KeyboardModifiers m = e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
     const auto enabled = [this](Cmd c) { return main_.Actions()[c]->isEnabled(); };
     TNetList* net = document_->Net();
-    if (!net) return;
+    // Nothing changes the net under a gesture that holds its elements.
+    if (!net || gestures_->Active()) {
+        e->ignore();
+        return;
+    }
     if (e->key() == Qt::Key_Delete && m == Qt::NoModifier) {
         if (net->SelectedCount() > 0) ItemsDeleteClick();
     } else if (m == Qt::ControlModifier && e->key() == Qt::Key_C && enabled(Cmd::Copy)) {

@@ -93,15 +93,7 @@ bool TInPlaceEditor::MemoKeyPress(QKeyEvent* e) {
         memo_->insertPlainText(QStringLiteral("\n"));
         return true;
     }
-    if (IsEnter(e)) {
-        emit accepted();
-        return true;
-    }
-    if (e->key() == Qt::Key_Escape) {
-        emit cancelled();
-        return true;
-    }
-    return false;
+    return EnterOrEscape(e);
 }
 
 void TInPlaceEditor::MemoTextChange() {
@@ -113,7 +105,9 @@ void TInPlaceEditor::MemoTextChange() {
     memo_->resize(size.width, size.height);
 }
 
-bool TInPlaceEditor::EditKeyPress(QKeyEvent* e) {
+bool TInPlaceEditor::EditKeyPress(QKeyEvent* e) { return EnterOrEscape(e); }
+
+bool TInPlaceEditor::EnterOrEscape(QKeyEvent* e) {
     if (IsEnter(e)) {
         emit accepted();
         return true;

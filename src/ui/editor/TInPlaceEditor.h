@@ -50,6 +50,8 @@ private:
     void MemoTextChange();
     bool EditKeyPress(QKeyEvent* e);
     void EditChange();
+    // Enter takes the text, Escape leaves it.
+    bool EnterOrEscape(QKeyEvent* e);
 
     QWidget* client_;
     QPlainTextEdit* memo_;

@@ -36,23 +36,21 @@ const std::string& UndoHistory::UndoName() const { return undo_.empty() ? kNone 
 const std::string& UndoHistory::RedoName() const { return redo_.empty() ? kNone : redo_.back().what; }
 
 std::optional<DocumentImage> UndoHistory::Undo(DocumentImage current) {
-    if (undo_.empty()) return std::nullopt;
-    Step step = std::move(undo_.back());
-    undo_.pop_back();
-    bytes_ += current.Bytes();
-    bytes_ -= step.image.Bytes();
-    redo_.push_back({step.what, std::move(current), state_});
-    state_ = step.state;
-    return std::move(step.image);
+    return Move(undo_, redo_, std::move(current));
 }
 
 std::optional<DocumentImage> UndoHistory::Redo(DocumentImage current) {
-    if (redo_.empty()) return std::nullopt;
-    Step step = std::move(redo_.back());
-    redo_.pop_back();
+    return Move(redo_, undo_, std::move(current));
+}
+
+std::optional<DocumentImage> UndoHistory::Move(std::vector<Step>& from, std::vector<Step>& to,
+                                               DocumentImage current) {
+    if (from.empty()) return std::nullopt;
+    Step step = std::move(from.back());
+    from.pop_back();
     bytes_ += current.Bytes();
     bytes_ -= step.image.Bytes();
-    undo_.push_back({step.what, std::move(current), state_});
+    to.push_back({step.what, std::move(current), state_});
     state_ = step.state;
     return std::move(step.image);
 }

@@ -62,6 +62,9 @@ private:
         std::uint64_t state = 0;
     };
     void Trim();
+    // The last step of `from` is taken: its image is returned, `current`
+    // goes to `to` with the state the document leaves.
+    std::optional<DocumentImage> Move(std::vector<Step>& from, std::vector<Step>& to, DocumentImage current);
 
     std::size_t maxSteps_, maxBytes_;
     std::vector<Step> undo_, redo_;
