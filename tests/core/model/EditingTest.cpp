@@ -1,4 +1,4 @@
-// The editor's operations on the model: creating, whole tokens, connecting,
+// The editor's operations on the model: creating, connecting,
 // bend points, pasting and moving what was pasted.
 #include <gtest/gtest.h>
 
@@ -57,14 +57,6 @@ TEST_F(EditingTest, NewElementsTakeTheClickedCornerAndTheNextFreeNames) {
     }
     TGraphItem* shape = CreateElement(net, K::Shape, {5, 6}, false);
     EXPECT_EQ(std::make_pair(net.At(0), shape->hit), std::make_pair(shape, TRect{5, 6, 105, 106}));
-}
-
-TEST_F(EditingTest, WholeTokensGrowTheInitialMarkingOnlyWhileEditing) {
-    TPlatz* p = b.Place("m", 2);
-    p->SetMarking(7);
-    AddWholeToken(*p, false); // 3, 3
-    AddWholeToken(*p, true);
-    EXPECT_EQ(std::make_pair(double(p->InitialMarking()), p->Marking()), std::make_pair(3.0, 4.0));
 }
 
 // Each case runs on the arcs the cases before it made.
