@@ -610,11 +610,14 @@ void TMainWindow::ChooseTool(Cmd tool) {
 }
 
 void TMainWindow::SetSimulationControls(bool on) {
+    // Entering or leaving simulation mode hands the select tool; activating a
+    // document in edit mode keeps the tool the user chose.
+    const bool changed = on != simulationControls_;
     simulationControls_ = on;
     TActionSet& a = *actions_;
     const QSignalBlocker block(a[Cmd::Simulation]);
     a[Cmd::Simulation]->setChecked(on);
-    a[Cmd::SelectTool]->setChecked(true);
+    if (on || changed) a[Cmd::SelectTool]->setChecked(true);
     if (on) {
         ChooseTool(Cmd::SelectTool);
         if (TDocForm* form = ActiveDocument()) form->SetTool(0);

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QMenu>
@@ -154,6 +155,21 @@ private slots:
         QCOMPARE(s.doc->StatusText(0), QStringLiteral("Changed"));
         // Places and transitions stay in the hand; labels and shapes do not.
         QCOMPARE(s.doc->Tool() != 0, kind == "P" || kind == "T");
+    }
+
+    void AToolStaysChosenAcrossDocumentsUntilASimulationStarts() {
+        Editing s;
+        s.Build();
+        s.Tool("Labels");
+        TDocForm* second = s.Main().NewDocument();
+        s.Main().WorkArea()->setActiveSubWindow(s.doc->SubWindow());
+        QCOMPARE(s.doc->Tool(), 6);
+        QCOMPARE(second->Tool(), 6);
+        QVERIFY(s.Action(Cmd::LabelTool)->isChecked());
+        test::DialogAnswers answers;
+        s.StartSimulation(answers);
+        QCOMPARE(s.doc->Tool(), 0);
+        QVERIFY(s.Action(Cmd::SelectTool)->isChecked());
     }
 
     void ShiftClicksAndTheFirstMoveOfAnArcSegment() {
