@@ -23,6 +23,7 @@
 #include "editor/InPlaceEdit.h"
 #include "editor/PopupMenus.h"
 #include "editor/TInPlaceEditor.h"
+#include "editor/TPopupMenu.h"
 #include "editor/TOverviewForm.h"
 #include "editor/TPropertyWindow.h"
 #include "model/TEdge.h"
@@ -661,32 +662,7 @@ void TDocForm::ShowPopup(const PopupChoice& choice, int x, int y) {
         actions[Cmd::ShowOnlyUsed]->setChecked(static_cast<TObjectFrame*>(choice.element)->showOnlyUsed != 0);
     }
     main_.UpdateCommands();
-    QMenu popup(this);
-    popup.setObjectName(QStringLiteral("PopupMenu"));
-    popup.setAccessibleName(QStringLiteral("Popup menu"));
-    std::vector<QMenu*> open{&popup};
-    for (const PopupEntry& entry : EntriesOf(choice.menu)) {
-        QMenu* menu = open.back();
-        switch (entry.kind) {
-        case PopupEntry::Kind::Separator: menu->addSeparator(); break;
-        case PopupEntry::Kind::EndSubmenu:
-            if (open.size() > 1) open.pop_back();
-            break;
-        case PopupEntry::Kind::Submenu: {
-            const CommandInfo& info = InfoOf(entry.command);
-            QMenu* sub = menu->addMenu(QString::fromLatin1(info.text));
-            sub->setObjectName(QString::fromLatin1(info.objectName));
-            sub->setAccessibleName(sub->title());
-            sub->menuAction()->setVisible(PopupItemVisible(entry.command, choice, debugItems));
-            sub->menuAction()->setEnabled(actions[entry.command]->isEnabled());
-            open.push_back(sub);
-            break;
-        }
-        case PopupEntry::Kind::Item:
-            if (PopupItemVisible(entry.command, choice, debugItems)) menu->addAction(actions[entry.command]);
-            break;
-        }
-    }
+    TPopupMenu popup(choice, actions, debugItems, this);
     popup.exec(client_->mapToGlobal(QPoint(x, y)));
 }
 
