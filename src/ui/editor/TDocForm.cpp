@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPointer>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
