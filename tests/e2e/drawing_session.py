@@ -102,8 +102,7 @@ def open_editor(s):
     Objects" again, which would undo the first tool chosen."""
     s.window("Quenzor 2.7a")
     s.wait(("frame", "internal frame"), name="Editor")
-    wait_for("the start-up picture to close",
-             lambda: s.find(("filler", "window", "frame"), name="Quenzor") is None, 20)
+    s.wait_start_picture_closed()
     node = s.wait(("filler",), name="Net")
     view = NetView(node)
     view.click(EMPTY)
