@@ -15,9 +15,11 @@ QZ_PACKAGES=(
   # PNML interchange
   libpugixml-dev
   # the window: Qt Widgets (in qt6-base-dev), its X11 platform plugin, and the
-  # end-to-end test under a private X server, driven through the
-  # accessibility tree
+  # end-to-end tests under a private X server, driven through the
+  # accessibility tree, with real pointer clicks and drags (xdotool) and
+  # screenshots (imagemagick)
   qt6-qpa-plugins xvfb x11-utils xauth dbus-x11 at-spi2-core python3-pyatspi e2fsprogs
+  xdotool imagemagick
 )
 
 # The one-node cluster of the Slurm test (scripts/slurm/test-cluster.sh).

@@ -6,7 +6,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-QZ_PACKAGES+=(imagemagick)
 qz_install_deps
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_UI=ON >/dev/null
 cmake --build build -j "${JOBS:-$(nproc)}" --target quenzor quenzor-cli

@@ -114,10 +114,21 @@ class Session:
     def window(self, title, seconds=15.0):
         return self.wait(("frame", "dialog", "window", "alert"), name=title, seconds=seconds)
 
-    def answer_if_asked(self, button, seconds=3.0):
-        """Presses the button of a message box when one appears in time."""
+    def wait_start_picture_closed(self):
+        """The picture shown at start-up lies over the main window for a
+        few seconds."""
+        wait_for("the start-up picture to close",
+                 lambda: self.find(("filler", "window", "frame"), name="Quenzor") is None, 20)
+
+    def answer_if_asked(self, button, seconds=3.0, prefix=None):
+        """Presses the button of a message box when one appears in time: one
+        titled "Quenzor", or one whose name (its question) starts with
+        prefix."""
         try:
-            box = self.wait(("dialog", "alert"), name="Quenzor", seconds=seconds)
+            if prefix is None:
+                box = self.wait(("dialog", "alert"), name="Quenzor", seconds=seconds)
+            else:
+                box = self.wait(("dialog", "alert"), prefix=prefix, seconds=seconds)
         except Failure:
             return False
         self.press(button, within=box)

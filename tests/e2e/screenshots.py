@@ -1,11 +1,13 @@
 """Takes screenshots of the real window for people to look at: the example
-plant open, the simulation panel during a run, and the options window.
-The pictures go to the directory named by QZ_SCREENSHOTS."""
+plant open, the simulation panel during a run, the options window, and a
+net being drawn: an arc being connected and a selection made with a rubber
+band. The pictures go to the directory named by QZ_SCREENSHOTS."""
 import os
 import subprocess
 import time
 
 from desktop import Session, main
+from drawing_session import ARCS, draw_arc, draw_elements, open_editor
 
 
 def shot(name):
@@ -18,7 +20,8 @@ def test(app, cli, home):
     s = Session(app, [os.path.join(home, "Plant.pn")])
     try:
         s.window("Quenzor 2.7a")
-        time.sleep(1.5)
+        s.wait_start_picture_closed()
+        time.sleep(1)
         shot("1-plant")
         s.press("Start")
         s.answer_if_asked("OK")
@@ -32,6 +35,27 @@ def test(app, cli, home):
         s.window("Options")
         time.sleep(1)
         shot("3-options")
+    finally:
+        s.proc.kill()
+        s.proc.wait()
+
+    s = Session(app, [])
+    try:
+        view = open_editor(s)
+        draw_elements(s, view)
+        s.press("Arcs")
+        draw_arc(s, view, ARCS[0], 5)
+        draw_arc(s, view, ARCS[1], 6)
+
+        def connecting():
+            time.sleep(1)
+            shot("4-drawing-arc")
+        draw_arc(s, view, ARCS[2], 7, hold=connecting)
+        # A rubber band around the continuous place and transition.
+        s.press("Select Objects")
+        view.drag((40, 40), (360, 170))
+        time.sleep(1)
+        shot("5-drawing-selection")
     finally:
         s.proc.kill()
 
