@@ -340,7 +340,22 @@ void TMainWindow::Connect() {
     // "Toggle" choose a tool too.
     for (Cmd c : kToolCommands) {
         connect(a[c], &QAction::toggled, this, [this, c](bool down) {
-            if (down) ChooseTool(c);
+            if (down) {
+                ChooseTool(c);
+                return;
+            }
+            // Toggled off by a screen reader rather than by choosing another
+            // tool (which is checked only after this one is released): the
+            // tool stays chosen.
+            QMetaObject::invokeMethod(
+                this,
+                [this, c] {
+                    const QList<QAction*> tools = toolGroup_->actions();
+                    if (std::none_of(tools.begin(), tools.end(), [](const QAction* t) { return t->isChecked(); })) {
+                        (*actions_)[c]->setChecked(true);
+                    }
+                },
+                Qt::QueuedConnection);
         });
     }
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {

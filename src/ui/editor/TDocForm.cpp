@@ -661,8 +661,10 @@ void TDocForm::ShowPopup(const PopupChoice& choice, int x, int y) {
         actions[Cmd::ShowOnlyUsed]->setChecked(static_cast<TObjectFrame*>(choice.element)->showOnlyUsed != 0);
     }
     main_.UpdateCommands();
-    TPopupMenu popup(choice, actions, debugItems, this);
-    popup.exec(client_->mapToGlobal(QPoint(x, y)));
+    // Not modal: whatever happens while it is open (the document may even
+    // close), the menu goes with its window.
+    auto* popup = new TPopupMenu(choice, actions, debugItems, this);
+    popup->popup(client_->mapToGlobal(QPoint(x, y)));
 }
 
 void TDocForm::LeaveSimulation() {

@@ -7,13 +7,17 @@ namespace qz::ui {
 
 class TActionSet;
 
-// A popup menu of a document window, made of the shared actions of its
+// A popup menu of a document window, made from the actions of its
 // commands: the entries of the chosen menu, with the items that choice
-// shows and the submenus enabled as their commands are.
+// shows, and the submenus enabled as their commands are.
 class TPopupMenu final : public QMenu {
     Q_OBJECT
 public:
+    // The menu deletes itself when it closes.
     TPopupMenu(const PopupChoice& choice, TActionSet& actions, bool debugItems, QWidget* parent);
+
+private:
+    void AddItem(QMenu* menu, QAction* command);
 };
 
 } // namespace qz::ui

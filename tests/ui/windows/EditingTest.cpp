@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
@@ -112,13 +113,11 @@ QString PopupAt(Editing& s, QPoint at) {
             if (a->menu()) read(a->menu());
         }
     };
-    QTimer::singleShot(0, [&] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            read(menu);
-            menu->close();
-        }
-    });
     QTest::mouseClick(s.Client(), Qt::RightButton, {}, at);
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        read(menu);
+        menu->close();
+    }
     return items.trimmed();
 }
 
@@ -161,6 +160,11 @@ private slots:
         Editing s;
         s.Build();
         s.Tool("Labels");
+        // A screen reader's toggle on the chosen tool leaves it chosen.
+        auto* labels = s.Main().findChild<QToolButton*>(QStringLiteral("Labels"));
+        QAccessible::queryAccessibleInterface(labels)->actionInterface()->doAction(
+            QAccessibleActionInterface::toggleAction());
+        QTRY_VERIFY(s.Action(Cmd::LabelTool)->isChecked());
         TDocForm* second = s.Main().NewDocument();
         s.Main().WorkArea()->setActiveSubWindow(s.doc->SubWindow());
         QCOMPARE(s.doc->Tool(), 6);
