@@ -346,13 +346,13 @@ void TMainWindow::Connect() {
             }
             // Toggled off by a screen reader rather than by choosing another
             // tool (which is checked only after this one is released): the
-            // tool stays chosen.
+            // chosen tool stays checked.
             QMetaObject::invokeMethod(
                 this,
-                [this, c] {
+                [this] {
                     const QList<QAction*> tools = toolGroup_->actions();
                     if (std::none_of(tools.begin(), tools.end(), [](const QAction* t) { return t->isChecked(); })) {
-                        (*actions_)[c]->setChecked(true);
+                        (*actions_)[ToolCommandOf(currentTool_)]->setChecked(true);
                     }
                 },
                 Qt::QueuedConnection);
