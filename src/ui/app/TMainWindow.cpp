@@ -217,14 +217,13 @@ void TMainWindow::Connect() {
     on(Cmd::ExportGraphic, [this] { ExportGraphic1Click(); });
     on(Cmd::Exit, [this] { Beenden1Click(); });
     on(Cmd::SelectAll, [this] { SelectAll1Click(); });
-    on(Cmd::Properties, [this] {
-        windows_.options->show();
-        windows_.options->raise();
-    });
-    on(Cmd::Options, [this] {
-        windows_.options->show();
-        windows_.options->raise();
-    });
+    // "Properties" of the popups opens the options window as "Options" does.
+    for (Cmd c : {Cmd::Options, Cmd::Properties}) {
+        on(c, [this] {
+            windows_.options->show();
+            windows_.options->raise();
+        });
+    }
     const auto onActive = [on, this](Cmd c, void (TDocForm::*f)()) {
         on(c, [this, f] {
             if (TDocForm* d = ActiveDocument()) (d->*f)();

@@ -413,7 +413,6 @@ void TDocForm::SaveTimerTimer() {
     status_->show();
 }
 
-
 // ---------------------------------------------------------------------------
 // Mouse and keys
 
