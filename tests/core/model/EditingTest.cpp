@@ -46,9 +46,9 @@ TEST_F(EditingTest, NewElementsTakeTheClickedCornerAndTheNextFreeNames) {
         {K::ContinuousTransition, {0, 0, 30, 12}, "T3", "1"}};
     for (const auto& c : made) {
         TGraphItem* e = CreateElement(net, c.kind, {c.hit.left, c.hit.top}, true);
-        auto* p = static_cast<TPlatz*>(e);
-        auto* t = static_cast<TTransition*>(e);
         const bool place = e->Kind() == kind::Place;
+        auto* p = place ? static_cast<TPlatz*>(e) : nullptr;
+        auto* t = place ? nullptr : static_cast<TTransition*>(e);
         const bool continuous = c.kind == K::ContinuousPlace || c.kind == K::ContinuousTransition;
         EXPECT_EQ(std::make_tuple(e->bounds, e->hit, e->continuous != 0, !place || p->showValues),
                   std::make_tuple(c.hit, c.hit, continuous, true));
