@@ -174,6 +174,29 @@ std::string CheckFormulaInEditor(const std::string& text, const TNetList& net) {
     return result;
 }
 
+std::optional<std::string> FormulaError(const std::string& text, const TNetList& net) {
+    if (num::ParseNumber(text)) return std::nullopt;
+    // Only the names matter: every one refers to the same scratch value.
+    double scratch = 0;
+    TVariableTable table;
+    table.Add("Time", &scratch);
+    table.Add("STime", &scratch);
+    for (TGraphItem* e : net.Elements()) {
+        if (e->Kind() == kind::Place) table.Add(static_cast<const TPlatz*>(e)->variableName, &scratch);
+    }
+    TParser parser;
+    parser.SetVariables(&table);
+    std::optional<std::string> error;
+    try {
+        parser.SetExpression(text);
+    } catch (const EMathParserError& e) {
+        error = e.what();
+    }
+    parser.SetExpression("");
+    parser.SetVariables(nullptr);
+    return error;
+}
+
 bool SetPlaceVariableName(TPlatz& place, const std::string& newName) {
     // Blanks go first: the name that is stored is the one that must be free.
     std::string cleaned = newName;

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,12 @@ void ReleaseFormulas(TPNObjekt& root);
 // names of the net's places; shows and returns the error message, or
 // "No errors in formula".
 std::string CheckFormulaInEditor(const std::string& text, const TNetList& net);
+
+// Whether a formula text would compile where it stands: a number, or an
+// expression over "Time", "STime" and the variable names of the places of
+// `net` (the names a simulation registers for its object). Nothing is
+// shown; the parser's message, or nothing when it compiles.
+std::optional<std::string> FormulaError(const std::string& text, const TNetList& net);
 
 // Renames a place's variable: refused ("This variable name already exists.")
 // when another place of the same net has exactly that name; blanks removed.

@@ -67,7 +67,7 @@ void TQuenzorApp::CreateWindows(const QString& file) {
     made(main_.get());
     m.show();
     made(w.factory = new TFactoryWindow(&m));
-    made(w.properties = new TPropertyWindow(&m));
+    made(w.properties = new TPropertyWindow(m, &m));
     made(w.formulaEditor = new TFormelEditor(&m));
     made(w.options = new TOptionsWindow(&m));
     m.TakeOptionItems();

@@ -132,6 +132,12 @@ void TDocument::EndChange() {
     if (recorded) Changed();
 }
 
+bool TDocument::DiffersFromBeginning() const {
+    if (!changeImage_) return false;
+    const DocumentImage now = TakeImage();
+    return now.net != changeImage_->net || now.markings != changeImage_->markings;
+}
+
 DocumentImage TDocument::TakeImage() const {
     DocumentImage image;
     if (!root_) return image;

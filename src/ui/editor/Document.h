@@ -104,6 +104,9 @@ public:
     const UndoHistory& History() const { return history_; }
     void BeginChange(const std::string& what);
     void EndChange();
+    // Within a change: whether the net differs from the image its outermost
+    // BeginChange took (false in simulation mode, where none is taken).
+    bool DiffersFromBeginning() const;
     // Takes back (does again) the last step; false when there is none. The
     // net is read back from its image: every element is new.
     bool Undo();

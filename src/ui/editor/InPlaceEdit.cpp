@@ -5,15 +5,13 @@
 
 #include "common/NumberFormat.h"
 #include "editor/EditGestures.h"
-#include "formula/FormulaBinding.h"
-#include "model/PropertyEdits.h"
+#include "editor/ElementEdits.h"
 #include "model/TEdge.h"
 #include "model/TObjectFrame.h"
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
-#include "platform/Services.h"
 
 namespace qz::ui {
 
@@ -97,30 +95,14 @@ bool ApplyInPlaceText(const InPlaceEdit& edit, const std::string& text) {
     if (!e) return false;
     switch (edit.target) {
     case InPlaceEdit::Target::LabelText: static_cast<TSchriftObjekt*>(e)->SetText(text); return true;
-    case InPlaceEdit::Target::Name:
-        if (e->Kind() == kind::Place) static_cast<TPlatz*>(e)->SetName(text);
-        if (e->Kind() == kind::Transition) static_cast<TTransition*>(e)->SetName(text);
-        return true;
-    case InPlaceEdit::Target::PlaceMarking: {
-        const std::optional<long double> v = InitialTokensFromText(text.empty() ? "0" : text);
-        if (!v) {
-            Platform().messages->Error("\"" + text + "\" is not valid !");
-            return false;
-        }
-        SetInitialTokens(*static_cast<TPlatz*>(e), *v);
-        return true;
-    }
-    case InPlaceEdit::Target::PlaceVariable:
-        return SetPlaceVariableName(*static_cast<TPlatz*>(e), text);
-    case InPlaceEdit::Target::DelayOrSpeed: SetDelayOrSpeedText(*static_cast<TTransition*>(e), text); return true;
-    case InPlaceEdit::Target::Weight: {
-        auto* arc = static_cast<TEdge*>(e);
-        if (text != arc->weightText) arc->SetWeightText(text);
-        return true;
-    }
+    case InPlaceEdit::Target::Name: return EditName(*e, text);
+    case InPlaceEdit::Target::PlaceMarking: return EditInitialTokens(*static_cast<TPlatz*>(e), text.empty() ? "0" : text);
+    case InPlaceEdit::Target::PlaceVariable: return EditVariable(*static_cast<TPlatz*>(e), text);
+    case InPlaceEdit::Target::DelayOrSpeed: return EditDelayOrSpeed(*static_cast<TTransition*>(e), text);
+    case InPlaceEdit::Target::Weight: return EditWeight(*static_cast<TEdge*>(e), text);
     case InPlaceEdit::Target::ObjectName: {
         auto* frame = static_cast<TObjectFrame*>(e);
-        return frame->object && frame->object->SetObjectName(text);
+        return frame->object && EditObjectName(*frame->object, text);
     }
     case InPlaceEdit::Target::None: return false;
     }

@@ -579,21 +579,30 @@ bool TDocForm::eventFilter(QObject* watched, QEvent* e) {
 
 void TDocForm::SelectElement(TGraphItem* e) {
     TDocument& d = *document_;
+    TPropertyWindow* properties = main_.Windows().properties;
+    // What was typed for the element before is taken first.
+    if (properties && d.current != e) properties->SavePending();
     d.current = e;
     d.anchor = e;
     if (e) {
         if (TNetList* net = d.Net(); net && !e->selected && net->IndexOf(e) < net->Count()) net->SetSelected(e, true);
-        if (TPropertyWindow* p = main_.Windows().properties) p->RefreshList();
-    } else if (TPropertyWindow* p = main_.Windows().properties) {
-        p->ForgetSelection();
+        if (properties) properties->Selected(e);
+    } else if (properties) {
+        properties->Deselected();
     }
     main_.UpdateCommands();
 }
 
 void TDocForm::SetCurrentElement(TGraphItem* e) {
+    TPropertyWindow* properties = main_.Windows().properties;
+    if (properties && document_->current != e) properties->SavePending();
     document_->current = e;
-    if (!e) {
-        if (TPropertyWindow* p = main_.Windows().properties) p->ForgetSelection();
+    if (properties) {
+        if (e) {
+            properties->Selected(e);
+        } else {
+            properties->Deselected();
+        }
     }
 }
 
@@ -602,7 +611,7 @@ TGraphItem* TDocForm::CurrentElement() const { return document_->current; }
 void TDocForm::SelectionChanged() { main_.UpdateCommands(); }
 
 void TDocForm::ClearProperties() {
-    if (TPropertyWindow* p = main_.Windows().properties) p->ForgetSelection();
+    if (TPropertyWindow* p = main_.Windows().properties) p->Deselected();
 }
 
 bool TDocForm::TextEditorOpen() const { return editor_->IsOpen(); }
@@ -677,7 +686,16 @@ void TDocForm::SetStatusText(const std::string& text) {
     status_->SetText(0, QString::fromStdString(text));
 }
 
-void TDocForm::ReloadProperties() { RefreshPropertyList(); }
+void TDocForm::ReloadProperties() {
+    if (TPropertyWindow* p = main_.Windows().properties) {
+        if (document_->current) {
+            p->Selected(document_->current);
+        } else {
+            p->Deselected();
+        }
+        p->RefreshValues();
+    }
+}
 
 QRect TDocForm::WorldToClient(const TRect& r) const {
     const double s = TViewState::Scale();

@@ -275,7 +275,7 @@ void TSimuPanel::BindView(TDocForm& form) {
         if (f) f->InvalidateWindow();
     };
     v.refreshPropertyList = [this] {
-        if (TPropertyWindow* p = main_.Windows().properties) p->RefreshList();
+        if (TPropertyWindow* p = main_.Windows().properties) p->RefreshValues();
     };
     v.animateTokens = [this, f](const TokenAnimation& plan) {
         if (f && Settings().animateDiscrete) AnimateTokens(*f, plan);
