@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QTabWidget>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -17,9 +19,9 @@
 #include "settings/ConfigFile.h"
 #include "settings/ProgramSettings.h"
 #include "app/TQuenzorApp.h"
-#include "editor/UndoHistory.h"
-#include <QMouseEvent>
 #include "editor/TDocForm.h"
+#include "editor/TPropertyWindow.h"
+#include "editor/UndoHistory.h"
 #include "model/ExampleNets.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -185,5 +187,36 @@ BENCHMARK(BM_DragThousandQuick)->Unit(benchmark::kMillisecond);
 
 void BM_DragThousandDetail(benchmark::State& state) { Drag(state, MovingDetail::Detail); }
 BENCHMARK(BM_DragThousandDetail)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The property window's tables over a 10 000-element net: listed anew (after
+// an edit), and their values shown again after a simulation step, with the
+// places table in view.
+void BM_PropertyTablesFill(benchmark::State& state) {
+    App();
+    LargeView view(10000);
+    TPropertyWindow& properties = *view.quenzor.Main().Windows().properties;
+    properties.Pages()->setCurrentIndex(1);
+    for (auto _ : state) properties.RefreshList();
+    state.counters["elements"] = static_cast<double>(view.Net().Count());
+}
+BENCHMARK(BM_PropertyTablesFill)->Unit(benchmark::kMillisecond);
+
+void BM_PropertyTablesAfterStep(benchmark::State& state) {
+    App();
+    LargeView view(10000);
+    TPropertyWindow& properties = *view.quenzor.Main().Windows().properties;
+    properties.Pages()->setCurrentIndex(1);
+    properties.RefreshList();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        properties.RefreshValues();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_PropertyTablesAfterStep)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -137,7 +137,11 @@ QTableView* TPropertyWindow::BuildTablePage(Table table, const char* objectName,
     auto* view = Named(new QTableView(page), objectName, title);
     model = new TElementTableModel(tables_, table, view);
     model->saveRow = [this, table](std::size_t row, const std::vector<std::string>& cells) {
-        return SaveRow(table, row, cells);
+        switch (table) {
+        case Table::Places: return SavePlaces(row, cells);
+        case Table::Transitions: return SaveTransitions(row, cells);
+        default: return SaveEdges(row, cells);
+        }
     };
     view->setModel(model);
     view->verticalHeader()->hide();
@@ -221,7 +225,21 @@ void TPropertyWindow::Selected(TGraphItem* e) {
     RefreshValues();
 }
 
-void TPropertyWindow::Deselected() { Selected(nullptr); }
+void TPropertyWindow::Deselected() { FormSelected(); }
+
+void TPropertyWindow::FormSelected() { Selected(nullptr); }
+
+bool TPropertyWindow::SavePlaces(std::size_t row, const std::vector<std::string>& cells) {
+    return SaveRow(Table::Places, row, cells);
+}
+
+bool TPropertyWindow::SaveTransitions(std::size_t row, const std::vector<std::string>& cells) {
+    return SaveRow(Table::Transitions, row, cells);
+}
+
+bool TPropertyWindow::SaveEdges(std::size_t row, const std::vector<std::string>& cells) {
+    return SaveRow(Table::Arcs, row, cells);
+}
 
 void TPropertyWindow::ForgetSelection() {
     grid_.Clear();
@@ -263,6 +281,9 @@ void TPropertyWindow::FillValueCell(int row, const PropertyRow& r) {
         connect(box, &QComboBox::textActivated, this, [this, row](const QString& text) { BoxChosen(row, text); });
         connect(box->lineEdit(), &QLineEdit::returnPressed, this,
                 [this, row, box] { BoxChosen(row, box->currentText()); });
+        // Escape and a double click are the box's own (see eventFilter).
+        box->lineEdit()->setProperty("row", row);
+        box->lineEdit()->installEventFilter(this);
         properties_->setCellWidget(row, 1, box);
     } else {
         auto* value = new QTableWidgetItem(Q(r.value));
@@ -294,6 +315,27 @@ void TPropertyWindow::FillValueCell(int row, const PropertyRow& r) {
         layout->addWidget(button);
     }
     properties_->setCellWidget(row, 2, tools);
+}
+
+bool TPropertyWindow::eventFilter(QObject* watched, QEvent* e) {
+    const QVariant row = watched->property("row");
+    auto* line = qobject_cast<QLineEdit*>(watched);
+    auto* box = line ? qobject_cast<QComboBox*>(line->parentWidget()) : nullptr;
+    if (!row.isValid() || !box) return TToolWindow::eventFilter(watched, e);
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+        // Escape shows the element as it is.
+        QMetaObject::invokeMethod(this, [this] { Selected(grid_.Element()); }, Qt::QueuedConnection);
+        return true;
+    }
+    if (e->type() == QEvent::MouseButtonDblClick && box->count() > 0) {
+        // A double click steps to the next choice (after the last, the
+        // first) and takes it.
+        const int next = (box->findText(box->currentText()) + 1) % box->count();
+        const QString text = box->itemText(next);
+        QMetaObject::invokeMethod(this, [this, r = row.toInt(), text] { BoxChosen(r, text); }, Qt::QueuedConnection);
+        return true;
+    }
+    return TToolWindow::eventFilter(watched, e);
 }
 
 void TPropertyWindow::RefreshList() {
@@ -440,7 +482,7 @@ bool TPropertyWindow::SaveRow(Table table, std::size_t row, const std::vector<st
         return false;
     }
     const bool ok = Change([&] { return tables_.SaveRow(table, row, cells); });
-    if (ok && table != Table::Places && d->Document().simulationMode) d->EditierModusClick();
+    if (ok && d->Document().simulationMode) d->EditierModusClick();
     if (ok && grid_.Element()) Selected(grid_.Element());
     return ok;
 }

@@ -47,6 +47,8 @@ public:
     // (`Deselected`).
     void Selected(TGraphItem* e);
     void Deselected();
+    // The rows of the document's object.
+    void FormSelected();
     // Forgets the element without saving (it is about to go).
     void ForgetSelection();
     // Saves an edit that was typed but not yet taken (the current element
@@ -60,8 +62,11 @@ public:
     // arcs pages.
     void ShowFormulaResults();
 
-    // The controls' handlers.
+    // The controls' handlers: the page, a row of each table.
     bool SaveToList();
+    bool SavePlaces(std::size_t row, const std::vector<std::string>& cells);
+    bool SaveTransitions(std::size_t row, const std::vector<std::string>& cells);
+    bool SaveEdges(std::size_t row, const std::vector<std::string>& cells);
     void CheckTransBtnClick();
     void CheckArcsBtnClick();
     void ShowNextErrorBtnClick();
@@ -72,6 +77,9 @@ public:
     const ElementTables& Tables() const { return tables_; }
     QTableWidget* PropertyTable() const { return properties_; }
     QTabWidget* Pages() const { return pages_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void BuildPropertiesPage();
