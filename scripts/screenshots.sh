@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the Quenzor window for people to look at, taken under a
-# private X server: the example plant, the simulation panel during a run and
-# the options window, written to build/screenshots/. QT_SCALE_FACTOR=2 takes
-# them at 200 % display scaling.
+# private X server: the example plant, the simulation panel during a run, the
+# options window, a net being drawn and the pages of the property window,
+# written to build/screenshots/. QT_SCALE_FACTOR=2 takes them at 200 %
+# display scaling.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh

@@ -1,13 +1,14 @@
 """Takes screenshots of the real window for people to look at: the example
-plant open, the simulation panel during a run, the options window, and a
-net being drawn: an arc being connected and a selection made with a rubber
-band. The pictures go to the directory named by QZ_SCREENSHOTS."""
+plant open, the simulation panel during a run, the options window, a net
+being drawn: an arc being connected and a selection made with a rubber
+band, and the pages of the property window for that net. The pictures go to
+the directory named by QZ_SCREENSHOTS."""
 import os
 import subprocess
 import time
 
 from desktop import Session, main
-from drawing_session import ARCS, draw_arc, draw_elements, open_editor
+from drawing_session import ARCS, DISCRETE_TRANSITION, draw_arc, draw_elements, open_editor, transition_centre
 
 
 def shot(name):
@@ -56,6 +57,19 @@ def test(app, cli, home):
         view.drag((40, 40), (360, 170))
         time.sleep(1)
         shot("5-drawing-selection")
+        # The property window: the discrete transition picked, then the
+        # tables, the transitions checked.
+        view.click(transition_centre(DISCRETE_TRANSITION))
+        s.wait(("table cell",), name="T2", within=s.wait(("table",), name="Properties"))
+        time.sleep(1)
+        shot("6-properties-transition")
+        for number, page in enumerate(("Places", "Transitions", "Arcs"), 7):
+            s.press(page, roles=("page tab",))
+            if page == "Transitions":
+                s.press("Check", within=s.wait(("filler",), name=page))
+                s.wait(("label",), name="Errors: 0")
+            time.sleep(1)
+            shot("%d-properties-%s" % (number, page.lower()))
     finally:
         s.proc.kill()
 
