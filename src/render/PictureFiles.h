@@ -45,9 +45,9 @@ using PictureDrawing = std::function<void(Canvas& canvas, int top, int bottom)>;
 
 // A vector picture (EMF, WMF, SVG, PDF) made in memory; none with `error`
 // set when it cannot be made.
-std::optional<std::vector<std::uint8_t>> VectorPicture(const PictureSetup& setup, PictureFormat format,
-                                                       const PictureDrawing& draw, const PictureLabels& labels,
-                                                       std::string* error);
+std::optional<std::vector<std::uint8_t>>
+VectorPicture(const PictureSetup& setup, PictureFormat format, const PictureDrawing& draw,
+              const PictureLabels& labels, std::string* error);
 
 // Writes the picture to `path`, replacing the file only when it was written
 // whole; PNG is drawn and encoded strip by strip straight into the file.
