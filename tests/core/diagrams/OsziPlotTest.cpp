@@ -2,10 +2,10 @@
 // mouse modes and the window-format clipboard text.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <limits>
-#include <utility>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "FakePlatform.h"
@@ -23,8 +23,7 @@ constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
 constexpr long double kInf = std::numeric_limits<long double>::infinity();
 
 void Fill(TPunktListe& list, const Samples& samples) {
-    for (auto [x, y] : samples)
-        list.Append(x, y);
+    for (auto [x, y] : samples) list.Append(x, y);
 }
 
 // Axes in red, so that the black lines are the curve's.
@@ -39,84 +38,58 @@ PlotSettings Plain(TKurveTyp curve = TKurveTyp::Glatt, bool autoScale = false) {
 std::vector<std::vector<int>> CurveLines(const RecordingCanvas& c) {
     std::vector<std::vector<int>> out;
     for (const CanvasCall& call : c.CallsOf("Line")) {
-        if (call.pen.color == colors::Black && call.pen.style == PenStyle::Solid)
-            out.push_back(call.args);
+        if (call.pen.color == colors::Black && call.pen.style == PenStyle::Solid) out.push_back(call.args);
     }
     return out;
 }
 
 TEST(OsziPlot, AutoScaleWidensByATenthAndKeepsBordersOfAFlatSpan) {
-    const PlotBorders start{-5, 5, -7, 7};
-    const struct {
-        Samples samples;
-        PlotBorders expected;
-    } cases[] = {
-        {{{5, 5}}, {-1, 1, -1, 1}},
-        {{{0, 0}, {10, 5}, {20, -5}}, {-2, 22, -6, 6}},
-        {{{0, 2}, {10, 2}}, {-1, 11, -7, 7}},
-        {{{3, 0}, {3, 10}}, {-5, 5, -1, 11}},
-        {{{0, 0}, {10, 0.00005L}}, {-1, 11, -7, 7}},
-    };
+    const struct { Samples samples; PlotBorders expected; } cases[] = {
+        {{{5, 5}}, {-1, 1, -1, 1}},           {{{0, 0}, {10, 5}, {20, -5}}, {-2, 22, -6, 6}},
+        {{{0, 2}, {10, 2}}, {-1, 11, -7, 7}}, {{{3, 0}, {3, 10}}, {-5, 5, -1, 11}},
+        {{{0, 0}, {10, 0.00005L}}, {-1, 11, -7, 7}}};
     for (const auto& c : cases) {
         TPunktListe list;
         Fill(list, c.samples);
-        PlotBorders b = start;
+        PlotBorders b{-5, 5, -7, 7};
         AutoScale(list, b);
-        EXPECT_EQ(b, c.expected) << c.samples.size() << " samples from x "
-                                 << double(c.samples[0].first);
+        EXPECT_EQ(b, c.expected) << c.samples.size() << " samples from x " << double(c.samples[0].first);
     }
 }
 
 TEST(OsziPlot, GridStepsLabelDecimalsAndStrides) {
-    const struct {
-        long double span;
-        int intervals;
-        double step;
-    } steps[] = {{2, 10, 0.2},  {2, 4, 0.5},  {2, 5, 0.5},  {2, 1, 1},
-                 {100, 10, 10}, {2, 30, 0.1}, {1, 7, 0.2},  {5e6, 8, 5e5},
-                 {0, 5, 0},     {kNaN, 5, 0}, {kInf, 5, 0}, {2, 0, 0}};
+    const struct { long double span; int intervals; double step; } steps[] = {
+        {2, 10, 0.2}, {2, 4, 0.5},   {2, 5, 0.5}, {2, 1, 1},     {100, 10, 10}, {2, 30, 0.1},
+        {1, 7, 0.2},  {5e6, 8, 5e5}, {0, 5, 0},   {kNaN, 5, 0}, {kInf, 5, 0},   {2, 0, 0}};
     for (const auto& s : steps) {
-        EXPECT_DOUBLE_EQ(double(GridStep(s.span, s.intervals)), s.step)
-            << double(s.span) << " / " << s.intervals;
+        EXPECT_DOUBLE_EQ(double(GridStep(s.span, s.intervals)), s.step) << double(s.span) << " / " << s.intervals;
     }
-    const struct {
-        long double span;
-        bool x;
-        int decimals;
-    } labels[] = {{20, true, 1},   {16, true, 2},     {20, false, 2},
-                  {0.5L, true, 3}, {0.01L, false, 4}, {0, true, 15}};
-    for (const auto& l : labels)
-        EXPECT_EQ(LabelDecimals(l.span, l.x), l.decimals) << double(l.span);
-    for (auto [count, stride] : {std::pair{0, 1}, {749, 1}, {750, 2}, {1500, 3}}) {
+    const struct { long double span; bool x; int decimals; } labels[] = {
+        {20, true, 1}, {16, true, 2}, {20, false, 2}, {0.5L, true, 3}, {0.01L, false, 4}, {0, true, 15}};
+    for (const auto& l : labels) EXPECT_EQ(LabelDecimals(l.span, l.x), l.decimals) << double(l.span);
+    // Samples, stride, lines of the curve from sample 0.
+    for (auto [count, stride, lines] : {std::tuple{749, 1, 748}, {750, 2, 374}, {1500, 3, 499}}) {
         EXPECT_EQ(SampleStride(count), stride) << count;
+        TPunktListe list;
+        for (int i = 0; i < count; ++i) list.Append(i, i % 7);
+        RecordingCanvas canvas;
+        PlotBorders b;
+        PaintPlot(canvas, 400, 200, list, Plain(TKurveTyp::Glatt, true), b);
+        EXPECT_EQ(CurveLines(canvas).size(), std::size_t(lines)) << count;
     }
 }
 
 TEST(OsziPlot, MouseModesAndPastedFormatsMoveTheBorders) {
-    const struct {
-        const char* what;
-        PlotBorders start;
-        std::function<void(PlotBorders&)> act;
-        PlotBorders expected;
-    } cases[] = {
-        {"zoom out twice",
-         {},
-         [](PlotBorders& b) {
-             ZoomOut(b, 0, 0);
-             ZoomOut(b, 0, 0);
-         },
-         {-4, 4, -4, 4}},
+    using Act = std::function<void(PlotBorders&)>;
+    const struct { const char* what; PlotBorders start; Act act; PlotBorders expected; } cases[] = {
+        {"zoom out twice", {}, [](PlotBorders& b) { ZoomOut(b, 0, 0), ZoomOut(b, 0, 0); }, {-4, 4, -4, 4}},
         {"zoom in", {-4, 4, -2, 2}, [](PlotBorders& b) { ZoomIn(b, 1, 2); }, {-1, 3, 1, 3}},
         {"zoom rect", {}, [](PlotBorders& b) { ZoomRect(b, 3, 1, 1, 5); }, {1, 3, 1, 5}},
         {"flat zoom rect", {}, [](PlotBorders& b) { ZoomRect(b, 1, 1, 1, 5); }, {}},
         {"move", {}, [](PlotBorders& b) { Move(b, 50, 25, 100, 100); }, {-2, 0, -0.5L, 1.5L}},
         {"center", {0, 10, 2, 6}, [](PlotBorders& b) { CenterAxis(b); }, {-5, 5, -2, 2}},
-        {"paste",
-         {0, 10, -1, 1},
-         [](PlotBorders& b) {
-             PasteFormat(b, {-2, 3, -8, 0, 100, 100});
-         },
-         {-8, 10, 0, 3}},
+        // xmax -2 lies below xmin 0: refused, then xmin -8 is taken.
+        {"paste", {0, 10, -1, 1}, [](PlotBorders& b) { PasteFormat(b, {-2, 3, -8, 0, 20, 20}); }, {-8, 10, 0, 3}},
     };
     for (const auto& c : cases) {
         PlotBorders b = c.start;
@@ -126,23 +99,15 @@ TEST(OsziPlot, MouseModesAndPastedFormatsMoveTheBorders) {
 }
 
 TEST(OsziPlot, FormatTextReadsBackAndRefusesOtherTexts) {
-    const WindowFormat f{12.5L, 3, -0.5L, -3, 400, 300};
-    const std::string text = FormatText(f);
+    const std::string text = FormatText({12.5L, 3, -0.5L, -3, 400, 300});
     EXPECT_EQ(text, "Quenzor window format;12,5;3;-0,5;-3;400;300");
-    for (const std::string& t : {text, text + "\r\n"}) {
-        const auto back = ParseFormatText(t);
-        ASSERT_TRUE(back);
-        EXPECT_EQ(
-            std::tie(back->xmax, back->ymax, back->xmin, back->ymin, back->width, back->height),
-            std::tie(f.xmax, f.ymax, f.xmin, f.ymin, f.width, f.height));
-    }
-    for (const char* bad :
-         {"", "12,5;3;-0,5;-3;400;300", "Quenzor window format;1;1;-1;-1;400",
-          "Quenzor window format;1.5;1;-1;-1;400;300", "Quenzor window format;NAN;1;-1;-1;400;300",
-          "Quenzor window format;1;1;1;-1;400;300", "Quenzor window format;1;1;-1;-1;19;300",
-          "Quenzor window format;1;1;-1;-1;400;10001",
-          "Quenzor window format;1;1;-1;-1;400;300;7"}) {
-        EXPECT_FALSE(ParseFormatText(bad)) << bad;
+    const auto back = ParseFormatText(text + "\r\n");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(FormatText(*back), text);
+    for (const std::string bad : {"", "s;1;1;-1;-1;400;300", ";1;1;-1;-1;400", ";1.5;1;-1;-1;400;300",
+                                  ";NAN;1;-1;-1;400;300", ";1;1;1;-1;400;300", ";1;1;-1;-1;19;300",
+                                  ";1;1;-1;-1;400;10001", ";1;1;-1;-1;400;300;7"}) {
+        EXPECT_FALSE(ParseFormatText("Quenzor window format" + bad)) << bad;
     }
 }
 
@@ -150,12 +115,8 @@ TEST(OsziPlot, CurvesOfBothKindsAndTheLastSegment) {
     const Samples two{{-0.5L, -0.5L}, {0.5L, 0.5L}};
     const Samples outside{{-0.5L, 0}, {5, 0}, {0.5L, 0}, {0.5L, 0.5L}};
     // 100 x 100 pixels on +-1: x -> 50 + 50x, y -> 50 - 50y.
-    const struct {
-        TKurveTyp curve;
-        Samples samples;
-        bool lastOnly;
-        std::vector<std::vector<int>> lines;
-    } cases[] = {
+    using Lines = std::vector<std::vector<int>>;
+    const struct { TKurveTyp curve; Samples samples; bool lastOnly; Lines lines; } cases[] = {
         {TKurveTyp::Glatt, two, false, {{25, 75, 75, 25}}},
         {TKurveTyp::Balken, two, false, {{25, 75, 75, 75}, {75, 75, 75, 25}}},
         {TKurveTyp::Glatt, outside, false, {{300, 50, 75, 50}, {75, 50, 75, 25}}},
@@ -168,60 +129,22 @@ TEST(OsziPlot, CurvesOfBothKindsAndTheLastSegment) {
         Fill(list, c.samples);
         RecordingCanvas canvas;
         PlotBorders b;
-        if (c.lastOnly) {
-            PaintLastSegment(canvas, 100, 100, list, Plain(c.curve), b);
-        } else {
-            PaintPlot(canvas, 100, 100, list, Plain(c.curve), b);
-        }
-        EXPECT_EQ(CurveLines(canvas), c.lines)
-            << int(c.curve) << " with " << c.samples.size() << " samples";
+        if (c.lastOnly) PaintLastSegment(canvas, 100, 100, list, Plain(c.curve), b);
+        if (!c.lastOnly) PaintPlot(canvas, 100, 100, list, Plain(c.curve), b);
+        EXPECT_EQ(CurveLines(canvas), c.lines) << int(c.curve) << " with " << c.samples.size() << " samples";
     }
 }
 
-TEST(OsziPlot, LongTracesAreStrided) {
-    for (auto [count, lines] : {std::pair{749, 748}, {750, 374}, {1500, 499}}) {
-        TPunktListe list;
-        for (int i = 0; i < count; ++i)
-            list.Append(i, i % 7);
-        RecordingCanvas canvas;
-        PlotBorders b;
-        PaintPlot(canvas, 400, 200, list, Plain(TKurveTyp::Glatt, true), b);
-        EXPECT_EQ(CurveLines(canvas).size(), std::size_t(lines)) << count;
-    }
-}
-
-TEST(OsziPlot, BackgroundFirstThenLabelsWithTheDecimalCommaThenTheAxisName) {
-    TPunktListe list;
-    RecordingCanvas canvas;
-    PlotBorders b{-0.9L, 1, -1, 1};
-    PaintPlot(canvas, 400, 200, list, Plain(), b);
-    ASSERT_FALSE(canvas.Calls().empty());
-    EXPECT_EQ(canvas.Calls()[0].op, "FillRect");
-    EXPECT_EQ(canvas.Calls()[0].args, (std::vector<int>{0, 0, 400, 200}));
-    // Steps of 0,25 on both axes; the first x line is the first inside.
-    const std::vector<std::string> quarters{"-1",   "-0,75", "-0,5", "-0,25",
-                                            "0,25", "0,5",   "0,75", "1"};
-    std::vector<std::string> expected(quarters.begin() + 1, quarters.end());
-    expected.insert(expected.end(), quarters.begin(), quarters.end());
-    expected.push_back("t");
-    EXPECT_EQ(canvas.Texts(), expected);
-    // x 0,5 at trunc(0,5 * 400 / 1,9 + 189).
-    EXPECT_EQ(canvas.CallsOf("TextOut")[4].args, (std::vector<int>{294 - 7, 100 + 2}))
-        << "below the x axis";
-}
-
-TEST(OsziPlot, AxesOnlyWhereZeroIsShownAndLabelsAtTheEdgesOtherwise) {
-    const struct {
-        PlotBorders b;
-        bool axes;
-        std::vector<std::vector<int>> axisLines;
-        int xLabelTop, yLabelLeft;
-    } cases[] = {
-        {{-1, 1, -1, 1}, true, {{200, 0, 200, 200}, {0, 100, 400, 100}}, 102, 204},
-        {{0.5L, 2, -1, 1}, true, {{0, 100, 400, 100}}, 102, 2},
-        {{-1, 1, 0.5L, 2}, true, {{200, 0, 200, 200}}, 200 - 13 - 2, 204},
-        {{-1, 1, -2, -0.5L}, true, {{200, 0, 200, 200}}, 2, 204},
-        {{-1, 1, -1, 1}, false, {}, 2, 400 - 6 - 2},
+TEST(OsziPlot, AxesWhereZeroIsShownLabelsWithTheDecimalCommaElseAtTheEdges) {
+    using Lines = std::vector<std::vector<int>>;
+    // Borders, axes on, the full-length lines, the first x label and where it is, the last y label's left.
+    const struct { PlotBorders b; bool axes; Lines full; const char* x0; std::vector<int> at; int yLeft; } cases[] = {
+        // x -0,75 at trunc(-0,75 * 400 / 1,9 + 189), the first multiple of 0,25 inside.
+        {{-0.9L, 1, -1, 1}, true, {{189, 0, 189, 200}, {0, 100, 400, 100}}, "-0,75", {31 - 7, 102}, 193},
+        {{0.5L, 2.5L, -1, 1}, true, {{0, 100, 400, 100}}, "0,5", {-7, 102}, 2},
+        {{-1, 1, 0.5L, 2}, true, {{200, 0, 200, 200}}, "-1", {-7, 200 - 13 - 2}, 204},
+        {{-1, 1, -2, -0.5L}, true, {{200, 0, 200, 200}}, "-1", {-7, 2}, 204},
+        {{-1, 1, -1, 1}, false, {}, "-1", {-7, 2}, 400 - 6 - 2},
     };
     for (const auto& c : cases) {
         TPunktListe list;
@@ -230,30 +153,26 @@ TEST(OsziPlot, AxesOnlyWhereZeroIsShownAndLabelsAtTheEdgesOtherwise) {
         PlotSettings s = Plain();
         s.axesVisible = c.axes;
         PaintPlot(canvas, 400, 200, list, s, b);
-        std::vector<std::vector<int>> full;
+        EXPECT_EQ(canvas.Calls().front().op, "FillRect");
+        Lines full;
         for (const CanvasCall& l : canvas.CallsOf("Line")) {
             const auto& a = l.args;
-            if ((a[0] == a[2] && a[1] == 0 && a[3] == 200) ||
-                (a[1] == a[3] && a[0] == 0 && a[2] == 400)) {
+            if ((a[0] == a[2] && a[1] == 0 && a[3] == 200) || (a[1] == a[3] && a[0] == 0 && a[2] == 400)) {
                 full.push_back(a);
             }
         }
-        EXPECT_EQ(full, c.axisLines) << double(c.b.xmin) << " " << double(c.b.ymin);
+        EXPECT_EQ(full, c.full) << c.x0;
         const std::vector<CanvasCall> texts = canvas.CallsOf("TextOut");
-        ASSERT_GE(texts.size(), 2u);
-        EXPECT_EQ(texts.front().args[1], c.xLabelTop)
-            << double(c.b.xmin) << " " << double(c.b.ymin);
-        EXPECT_EQ(texts[texts.size() - 2].args[0], c.yLabelLeft)
-            << double(c.b.xmin) << " " << double(c.b.ymin);
+        ASSERT_GE(texts.size(), 3u);
+        EXPECT_EQ(texts.front().text, c.x0);
+        EXPECT_EQ(texts.front().args, c.at) << c.x0;
+        EXPECT_EQ(texts.back().text, "t");
+        EXPECT_EQ(texts[texts.size() - 2].args[0], c.yLeft) << c.x0 << " " << texts[texts.size() - 2].text;
     }
 }
 
 TEST(OsziPlot, BordersThatCannotBeDrawnAreReportedOrReset) {
-    const struct {
-        PlotBorders start;
-        std::vector<std::string> messages;
-        PlotBorders after;
-    } cases[] = {
+    const struct { PlotBorders start; std::vector<std::string> messages; PlotBorders after; } cases[] = {
         {{kNaN, 1, -3, 3}, {kXBordersInvalid}, {-1, 1, -3, 3}},
         {{-3, 3, 2, kNaN}, {kYBordersInvalid}, {-3, 3, -1, 1}},
         {{kNaN, kNaN, kNaN, kNaN}, {kXBordersInvalid, kYBordersInvalid}, {}},
