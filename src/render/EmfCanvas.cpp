@@ -1,6 +1,7 @@
 #include "EmfCanvas.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -59,7 +60,8 @@ struct EmfCanvas::State {
     bool finished = false;
 };
 
-EmfCanvas::EmfCanvas(int width, int height) : s_(std::make_unique<State>()) {
+EmfCanvas::EmfCanvas(int width, int height, int frameScale, std::string_view name)
+    : s_(std::make_unique<State>()) {
     if (emf_start("/dev/null", 1 << 16, 1 << 16, &s_->et) != 0) {
         Fail("cannot start the picture");
         s_->et = nullptr;
@@ -77,13 +79,16 @@ EmfCanvas::EmfCanvas(int width, int height) : s_(std::make_unique<State>()) {
     width = std::max(width, 1);
     height = std::max(height, 1);
     const U_RECTL bounds = rectl_set(point32_set(0, 0), point32_set(width - 1, height - 1));
-    // 0.01 mm at 96 dpi.
-    const U_RECTL frame = rectl_set(point32_set(0, 0),
-                                    point32_set(width * 2540 / 96, height * 2540 / 96));
-    // "Quenzor" NUL "Net" NUL NUL.
+    // In 0.01 mm.
+    const auto frameOf = [frameScale](int pixels) {
+        return frameScale > 0 ? static_cast<int>(std::min<long long>(1LL * pixels * frameScale, INT32_MAX))
+                              : pixels * 2540 / 96;
+    };
+    const U_RECTL frame = rectl_set(point32_set(0, 0), point32_set(frameOf(width), frameOf(height)));
+    // "Quenzor" NUL name NUL NUL.
     std::vector<uint16_t> desc;
-    for (const char* part : {"Quenzor", "Net"}) {
-        for (const char* c = part; *c; ++c) desc.push_back(static_cast<uint16_t>(*c));
+    for (std::string_view part : {std::string_view("Quenzor"), name}) {
+        for (char c : part) desc.push_back(static_cast<unsigned char>(c));
         desc.push_back(0);
     }
     desc.push_back(0);

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "GdiRecordingCanvas.h"
@@ -9,10 +10,12 @@
 namespace qz::render {
 
 // Records the drawing as an enhanced metafile (".emf") with libUEMF, in
-// memory. The picture is width x height pixels at 96 dpi.
+// memory. The picture is width x height pixels; its frame, the size it is
+// shown at, is `frameScale` hundredths of a millimetre per pixel (0: 96 dpi).
+// `name` describes the picture in the header ("Quenzor" and the name).
 class EmfCanvas final : public GdiRecordingCanvas {
 public:
-    EmfCanvas(int width, int height);
+    EmfCanvas(int width, int height, int frameScale = 0, std::string_view name = "Net");
     ~EmfCanvas() override;
     // Writes the end record and gives the file's bytes; false with `error`
     // set on failure.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "PictureFiles.h"
 #include "common/Geometry.h"
 
 namespace qz {
@@ -12,12 +13,6 @@ class TNetList;
 } // namespace qz
 
 namespace qz::render {
-
-enum class PictureFormat { Emf, Wmf, Svg, Pdf, Png };
-
-// The format named by a file's extension (".emf", ".wmf", ".svg", ".pdf",
-// ".png", any case); none for other names.
-std::optional<PictureFormat> PictureFormatOf(const std::string& path);
 
 // Draws the elements of `net` (only the selected ones when `selectedOnly`)
 // in drawing order on `canvas`, as they look unselected; every element's
@@ -55,11 +50,6 @@ bool ErstelleMetaFile(TNetList& net, const ViewGeometry& view, const std::string
 // (Platform().clipboard->SetMetafile); none with `error` set on failure.
 std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const ViewGeometry& view,
                                                            std::string* error = nullptr);
-
-// Raster pictures are drawn and encoded in horizontal strips of about this
-// many bytes (at least one row), so that memory stays small whatever their
-// size; for tests of the strip seams.
-void SetRasterStripBytes(std::size_t bytes);
 
 // The whole net, with the 10-unit margin, at `scale` picture pixels per
 // world unit (used for PNG; vector formats are written at scale 1).

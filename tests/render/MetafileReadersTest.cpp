@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "FakePlatform.h"
 #include "NetPicture.h"
@@ -17,24 +16,6 @@
 
 namespace qz::test {
 namespace {
-
-// libwmf loads its fonts through a Ghostscript font map; point the standard
-// faces at the Liberation fonts.
-std::filesystem::path WriteFontMap(const std::filesystem::path& dir) {
-    const std::string l = "/usr/share/fonts/truetype/liberation/";
-    const std::pair<const char*, const char*> faces[] = {
-        {"Helvetica", "LiberationSans-Regular"},        {"Helvetica-Oblique", "LiberationSans-Italic"},
-        {"Helvetica-Bold", "LiberationSans-Bold"},      {"Helvetica-BoldOblique", "LiberationSans-BoldItalic"},
-        {"Times-Roman", "LiberationSerif-Regular"},     {"Times-Italic", "LiberationSerif-Italic"},
-        {"Times-Bold", "LiberationSerif-Bold"},         {"Times-BoldItalic", "LiberationSerif-BoldItalic"},
-        {"Courier", "LiberationMono-Regular"},          {"Courier-Oblique", "LiberationMono-Italic"},
-        {"Courier-Bold", "LiberationMono-Bold"},        {"Courier-BoldOblique", "LiberationMono-BoldItalic"},
-        {"Symbol", "LiberationSans-Regular"},           {"ZapfDingbats", "LiberationSans-Regular"}};
-    const auto path = dir / "Fontmap";
-    std::ofstream out(path);
-    for (const auto& [face, file] : faces) out << '/' << face << " (" << l << file << ".ttf) ;\n";
-    return path;
-}
 
 class MetafileReaders : public ::testing::TestWithParam<const char*> {
 protected:

@@ -1,4 +1,5 @@
 #pragma once
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,11 @@ struct BuiltNet {
 
 // Occurrences of `needle` in `hay`.
 int CountOf(const std::string& hay, const std::string& needle);
+
+// libwmf loads its fonts through a Ghostscript font map: writes one into
+// `dir` that points the standard faces at the Liberation fonts (for
+// wmf2svg --wmf-gs-fontmap).
+std::filesystem::path WriteFontMap(const std::filesystem::path& dir);
 
 } // namespace qz::test
 
