@@ -6,23 +6,20 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTableWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "editor/TDocForm.h"
 #include "editor/TEditorWindow.h"
 #include "editor/TElementTableModel.h"
+#include "editor/TPropertyPage.h"
 #include "formula/FormulaBinding.h"
 #include "formula/TFormelEditor.h"
 #include "model/ObjectLibrary.h"
@@ -34,7 +31,6 @@
 #include "model/TTransition.h"
 #include "platform/Services.h"
 #include "widgets/ControlNames.h"
-#include "widgets/TypedTextFilter.h"
 #include "workspace/MainFrame.h"
 #include "workspace/TAppWindows.h"
 #include "workspace/Workspace.h"
@@ -46,28 +42,6 @@ namespace {
 using Table = ElementTables::Table;
 
 constexpr int kRowHeight = 18;
-
-// The value cells of the "Properties" grid take the keys of their row.
-class ValueCellDelegate final : public QStyledItemDelegate {
-public:
-    ValueCellDelegate(const PropertyGrid& grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        auto* line = qobject_cast<QLineEdit*>(editor);
-        const auto& rows = grid_.Rows();
-        if (line && std::size_t(index.row()) < rows.size()) {
-            switch (rows[std::size_t(index.row())].keys) {
-            case CellKeys::Decimal: line->setValidator(TypedTextFilter::Decimal(line)); break;
-            case CellKeys::Digits: line->setValidator(TypedTextFilter::Digits(line)); break;
-            case CellKeys::Any: break;
-            }
-        }
-        return editor;
-    }
-
-private:
-    const PropertyGrid& grid_;
-};
 
 QString ElementName(const TGraphItem* e) {
     switch (e->Kind()) {
@@ -110,18 +84,20 @@ void TPropertyWindow::BuildPropertiesPage() {
     auto* page = Named(new QWidget(pages_), "Properties", QStringLiteral("Properties"));
     objects_ = Named(new QComboBox(page), "ObjectList", QStringLiteral("Elements"));
     objects_->setEnabled(false);
-    properties_ = Named(new QTableWidget(0, 3, page), "PropertyGrid", QStringLiteral("Properties"));
-    properties_->horizontalHeader()->hide();
-    properties_->verticalHeader()->hide();
-    properties_->verticalHeader()->setDefaultSectionSize(kRowHeight + 4);
-    properties_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    properties_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    properties_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    properties_->setItemDelegateForColumn(1, new ValueCellDelegate(grid_, properties_));
-    properties_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                                 QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    properties_ = new TPropertyPage(page);
     properties_->setEnabled(false);
-    connect(properties_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) { CellTyped(item); });
+    connect(properties_, &TPropertyPage::typed, this,
+            [this](int row, const QString& text) { grid_.SetValue(std::size_t(row), text.toStdString()); });
+    connect(properties_, &TPropertyPage::left, this, [this] {
+        if (grid_.Dirty()) SaveToList();
+    });
+    connect(properties_, &TPropertyPage::chosen, this, [this](int row, const QString& text) { BoxChosen(row, text); });
+    connect(properties_, &TPropertyPage::modeChosen, this, [this](const QString& text) {
+        grid_.ChooseTimeMode(text.toStdString());
+        SaveToList();
+    });
+    connect(properties_, &TPropertyPage::buttonClicked, this, [this](int row) { ButtonClicked(row); });
+    connect(properties_, &TPropertyPage::escaped, this, [this] { Selected(grid_.Element()); });
     status_ = Text(page, "StatusLabel", QString());
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -252,90 +228,9 @@ void TPropertyWindow::SavePending() {
 
 void TPropertyWindow::FillPage() {
     filling_ = true;
-    const auto& rows = grid_.Rows();
-    properties_->clearContents();
-    properties_->setRowCount(int(rows.size()));
-    for (int i = 0; i < int(rows.size()); ++i) {
-        const PropertyRow& r = rows[std::size_t(i)];
-        auto* name = new QTableWidgetItem(Q(r.name));
-        name->setFlags(Qt::ItemIsEnabled);
-        properties_->setItem(i, 0, name);
-        FillValueCell(i, r);
-    }
-    properties_->setEnabled(!rows.empty());
-    const QString current = grid_.Element() ? ElementName(grid_.Element()) : QString();
-    objects_->setCurrentIndex(objects_->findText(current));
+    properties_->Show(grid_.Rows());
+    objects_->setCurrentIndex(grid_.Element() ? objects_->findText(ElementName(grid_.Element())) : -1);
     filling_ = false;
-}
-
-void TPropertyWindow::FillValueCell(int row, const PropertyRow& r) {
-    if (r.box == CellBox::Choices) {
-        auto* box = new QComboBox(properties_);
-        box->setObjectName(QStringLiteral("Box") + QString::number(row));
-        box->setAccessibleName(Q(r.name));
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
-        for (const std::string& c : r.choices) box->addItem(Q(c));
-        box->setCurrentText(Q(r.value));
-        box->setEnabled(r.editable);
-        connect(box, &QComboBox::textActivated, this, [this, row](const QString& text) { BoxChosen(row, text); });
-        connect(box->lineEdit(), &QLineEdit::returnPressed, this,
-                [this, row, box] { BoxChosen(row, box->currentText()); });
-        // Escape and a double click are the box's own (see eventFilter).
-        box->lineEdit()->setProperty("row", row);
-        box->lineEdit()->installEventFilter(this);
-        properties_->setCellWidget(row, 1, box);
-    } else {
-        auto* value = new QTableWidgetItem(Q(r.value));
-        value->setFlags(r.editable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable : Qt::ItemIsEnabled);
-        properties_->setItem(row, 1, value);
-    }
-    if (r.button == CellButton::None && r.modeChoices.empty()) return;
-    auto* tools = new QWidget(properties_);
-    auto* layout = new QHBoxLayout(tools);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(1);
-    if (!r.modeChoices.empty()) {
-        auto* mode = Named(new QComboBox(tools), "TimeModeBox", QStringLiteral("sec. or stepwise"));
-        for (const std::string& c : r.modeChoices) mode->addItem(Q(c));
-        mode->setCurrentText(Q(r.mode));
-        connect(mode, &QComboBox::textActivated, this, [this](const QString& text) {
-            grid_.ChooseTimeMode(text.toStdString());
-            SaveToList();
-        });
-        layout->addWidget(mode);
-    }
-    if (r.button != CellButton::None) {
-        static const char* const kCaptions[] = {"", "...", "fx", "Ft"};
-        const QString caption = QString::fromLatin1(kCaptions[int(r.button)]);
-        auto* button = Named(new QToolButton(tools), r.button == CellButton::Formula ? "FormulaBtn" : "EditorBtn",
-                             caption);
-        button->setText(caption);
-        connect(button, &QToolButton::clicked, this, [this, row] { ButtonClicked(row); });
-        layout->addWidget(button);
-    }
-    properties_->setCellWidget(row, 2, tools);
-}
-
-bool TPropertyWindow::eventFilter(QObject* watched, QEvent* e) {
-    const QVariant row = watched->property("row");
-    auto* line = qobject_cast<QLineEdit*>(watched);
-    auto* box = line ? qobject_cast<QComboBox*>(line->parentWidget()) : nullptr;
-    if (!row.isValid() || !box) return TToolWindow::eventFilter(watched, e);
-    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
-        // Escape shows the element as it is.
-        QMetaObject::invokeMethod(this, [this] { Selected(grid_.Element()); }, Qt::QueuedConnection);
-        return true;
-    }
-    if (e->type() == QEvent::MouseButtonDblClick && box->count() > 0) {
-        // A double click steps to the next choice (after the last, the
-        // first) and takes it.
-        const int next = (box->findText(box->currentText()) + 1) % box->count();
-        const QString text = box->itemText(next);
-        QMetaObject::invokeMethod(this, [this, r = row.toInt(), text] { BoxChosen(r, text); }, Qt::QueuedConnection);
-        return true;
-    }
-    return TToolWindow::eventFilter(watched, e);
 }
 
 void TPropertyWindow::RefreshList() {
@@ -351,7 +246,7 @@ void TPropertyWindow::RefreshList() {
     names.sort();
     objects_->clear();
     objects_->addItems(names);
-    if (grid_.Element()) objects_->setCurrentIndex(objects_->findText(ElementName(grid_.Element())));
+    objects_->setCurrentIndex(grid_.Element() ? objects_->findText(ElementName(grid_.Element())) : -1);
     ShowCounts();
 }
 
@@ -409,12 +304,6 @@ bool TPropertyWindow::SaveToList() {
     Selected(grid_.Element());
     RefreshList();
     return true;
-}
-
-void TPropertyWindow::CellTyped(QTableWidgetItem* item) {
-    if (filling_ || item->column() != 1) return;
-    grid_.SetValue(std::size_t(item->row()), item->text().toStdString());
-    SaveToList();
 }
 
 void TPropertyWindow::BoxChosen(int row, const QString& text) {

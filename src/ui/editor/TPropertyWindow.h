@@ -12,8 +12,6 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTableView;
-class QTableWidget;
-class QTableWidgetItem;
 
 namespace qz {
 class TGraphItem;
@@ -26,6 +24,7 @@ namespace qz::ui {
 class MainFrame;
 class TDocForm;
 class TElementTableModel;
+class TPropertyPage;
 
 // "Properties": the properties of the current element of the active
 // document on the page "Properties" (or of the document's object when no
@@ -75,19 +74,14 @@ public:
 
     const PropertyGrid& Grid() const { return grid_; }
     const ElementTables& Tables() const { return tables_; }
-    QTableWidget* PropertyTable() const { return properties_; }
+    TPropertyPage* Page() const { return properties_; }
     QTabWidget* Pages() const { return pages_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void BuildPropertiesPage();
     QTableView* BuildTablePage(ElementTables::Table table, const char* objectName, const QString& title,
                                TElementTableModel*& model, QLabel*& count);
     void FillPage();
-    void FillValueCell(int row, const PropertyRow& r);
-    void CellTyped(QTableWidgetItem* item);
     void BoxChosen(int row, const QString& text);
     void ButtonClicked(int row);
     void FontClicked();
@@ -112,7 +106,7 @@ private:
 
     QTabWidget* pages_ = nullptr;
     QComboBox* objects_ = nullptr;
-    QTableWidget* properties_ = nullptr;
+    TPropertyPage* properties_ = nullptr;
     QLabel* status_ = nullptr;
     TElementTableModel* placeModel_ = nullptr;
     TElementTableModel* transModel_ = nullptr;

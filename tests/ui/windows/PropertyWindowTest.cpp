@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -17,6 +16,7 @@
 #include "app/TMainWindow.h"
 #include "app/TQuenzorApp.h"
 #include "editor/TDocForm.h"
+#include "editor/TPropertyPage.h"
 #include "editor/TPropertyWindow.h"
 #include "formula/FormulaBinding.h"
 #include "formula/TFormelEditor.h"
@@ -64,33 +64,27 @@ struct Props {
     }
     TMainWindow& Main() { return app.Main(); }
     TPropertyWindow& Window() { return *Main().Windows().properties; }
-    QTableWidget* Grid() { return Window().PropertyTable(); }
+    TPropertyPage* Page() { return Window().Page(); }
     void Pick(TGraphItem* e) {
         const TPoint c = e->GetCenter();
         QTest::mouseClick(doc->ClientArea(), Qt::LeftButton, {}, QPoint(c.x, c.y));
     }
     QStringList Names() {
         QStringList names;
-        for (int r = 0; r < Grid()->rowCount(); ++r) names << Grid()->item(r, 0)->text();
+        for (int r = 0; r < Page()->Rows(); ++r) names << Page()->NameOf(r)->text();
         return names;
     }
     int Row(const QString& name) { return int(Names().indexOf(name)); }
-    // Types into a value cell of the page as a user does: the cell is
-    // edited, the text typed, Enter pressed.
+    QString Value(const QString& name) { return Page()->EditOf(Row(name))->text(); }
+    // Types into a value field of the page as a user does: the field
+    // takes the focus, the text is typed, Enter pressed.
     void Type(const QString& row, const QString& text) {
-        QTableWidgetItem* item = Grid()->item(Row(row), 1);
-        Grid()->setCurrentItem(item);
-        Grid()->editItem(item);
-        QLineEdit* editor = nullptr;
-        for (QLineEdit* e : Grid()->viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
-            if (e->isVisible()) editor = e;
-        }
-        QVERIFY(editor);
-        QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        // The view takes the text once the key has been handled.
+        QLineEdit* edit = Page()->EditOf(Row(row));
+        QVERIFY(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
         QApplication::processEvents();
     }
     std::vector<std::uint8_t> Image() { return doc->Document().TakeImage().net; }
@@ -110,10 +104,10 @@ private slots:
         s.Pick(s.p);
         QCOMPARE(s.Names(), (QStringList{"Name", "Variable", "Typ", "Initial Tokens", "Show Label:", "Size",
                                          "Published", "Capacity"}));
-        QCOMPARE(s.Grid()->item(s.Row("Capacity"), 1)->text(), QStringLiteral("00"));
+        QCOMPARE(s.Value(QStringLiteral("Capacity")), QStringLiteral("00"));
         s.Pick(s.t);
         QCOMPARE(s.Names().at(1), QStringLiteral("Delay"));
-        QVERIFY(s.Grid()->cellWidget(1, 2));
+        QVERIFY(s.Page()->ButtonOf(1));
         s.Pick(s.doc->Document().Net()->At(4)); // the arc p -> t went to the end
         QCOMPARE(s.Names().first(), QStringLiteral("Arc Weight"));
         QTest::mouseClick(s.doc->ClientArea(), Qt::LeftButton, {}, QPoint(500, 400));
@@ -125,7 +119,7 @@ private slots:
         s.Pick(s.p);
         s.Type(QStringLiteral("Initial Tokens"), QStringLiteral("2.5"));
         QCOMPARE(double(s.p->InitialMarking()), 2.5);
-        QCOMPARE(s.Grid()->item(s.Row("Initial Tokens"), 1)->text(), QStringLiteral("2,5"));
+        QCOMPARE(s.Value(QStringLiteral("Initial Tokens")), QStringLiteral("2,5"));
         QVERIFY(s.doc->Document().Modified());
         // A taken variable name: the message, and the net as it was.
         const auto before = s.Image();
@@ -185,7 +179,7 @@ private slots:
             QMetaObject::invokeMethod(box, [box] { box->accept(); }, Qt::QueuedConnection);
             QTimer::singleShot(50, editor, [editor] { editor->OKBtnClick(); });
         });
-        s.Grid()->cellWidget(1, 2)->findChild<QToolButton*>()->click();
+        s.Page()->ButtonOf(1)->click();
         QCOMPARE(answers.Pending(), 0);
         QCOMPARE(checked, QString(kNoErrorsInFormula));
         QCOMPARE(s.u->functionText, std::string("q+1"));
