@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the Quenzor window for people to look at, taken under a
 # private X server: the example plant, the simulation panel during a run, the
-# options window, a net being drawn and the pages of the property window,
+# options window, a net being drawn, the pages of the property window and two
+# oscilloscopes during a run,
 # written to build/screenshots/. QT_SCALE_FACTOR=2 takes them at 200 %
 # display scaling.
 set -euo pipefail

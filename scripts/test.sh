@@ -17,6 +17,7 @@ echo "== The window, end to end (private X server, accessibility tree)"
 tests/e2e/run-desktop-test.sh build tests/e2e/plant_session.py
 tests/e2e/run-desktop-test.sh build tests/e2e/drawing_session.py
 tests/e2e/run-desktop-test.sh build tests/e2e/properties_session.py
+tests/e2e/run-desktop-test.sh build tests/e2e/oscilloscope_session.py
 echo "== Slurm test (a one-node cluster on this machine)"
 timeout 900 bash scripts/slurm/test-cluster.sh build/src/cli/quenzor-cli
 

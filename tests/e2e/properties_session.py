@@ -1,6 +1,6 @@
 """Draws a small hybrid net, then changes its elements through the property
 window: a place's initial tokens and a transition's delay typed into the
-grid, a continuous transition's speed composed in the formula editor. The
+properties page, a continuous transition's speed composed in the formula editor. The
 saved file must describe the net with these values."""
 import os
 
@@ -48,43 +48,44 @@ def click(node, button=1, repeat=1):
     xdotool("mousemove", x, y, "click", "--repeat", repeat, button)
 
 
-def value_cell(s, name, column=1):
-    """The value cell of the row called name on the "Properties" page, or
-    the cell beside it that holds the row's buttons."""
-    def find():
-        grid = s.find(("table",), name="Properties")
-        cells = grid.queryTable()
-        for row in range(cells.nRows):
-            if cells.getAccessibleAt(row, 0).name == name:
-                return cells.getAccessibleAt(row, column)
-        return None
-    return wait_for('the row "%s" on the Properties page' % name, find)
+def page(s):
+    """The "Properties" page: one labelled field per value."""
+    return s.wait(("panel", "filler"), name="Properties")
+
+
+def field(s, name):
+    """The value field of the row called name on the "Properties" page."""
+    return s.wait(("text",), name=name, within=page(s))
+
+
+def value(s, name):
+    return field(s, name).queryText().getText(0, -1)
 
 
 def pick(s, view, at, rows):
     """Clicks an element in the net view; the page shows its rows."""
     view.click(at)
-    wait_for("the element's properties", lambda: value_cell(s, rows[0]).name == rows[1], 5)
+    wait_for("the element's properties", lambda: value(s, rows[0]) == rows[1], 5)
 
 
 def type_value(s, name, text, shown):
-    """Clicks the value cell, types over it and presses Enter; the grid then
-    shows the value taken."""
-    click(value_cell(s, name))
+    """Clicks the value field, types over it and presses Enter; the page
+    then shows the value taken."""
+    click(field(s, name))
+    xdotool("key", "ctrl+a")
     xdotool("type", "--delay", 50, text)
     xdotool("key", "Return")
     try:
-        wait_for('"%s" to show %s' % (name, shown), lambda: value_cell(s, name).name == shown, 5)
+        wait_for('"%s" to show %s' % (name, shown), lambda: value(s, name) == shown, 5)
     except Failure:
-        raise Failure('"%s" shows "%s", not %s' % (name, value_cell(s, name).name, shown))
+        raise Failure('"%s" shows "%s", not %s' % (name, value(s, name), shown))
 
 
 def compose_speed(s):
     """Opens the formula editor with the "fx" button, clears the formula,
     puts together m1*2 from the list of variables and the buttons, has it
-    checked and takes it. The buttons laid into the grid are not in the
-    accessibility tree: "fx" is clicked where its cell is."""
-    click(value_cell(s, "Speed", column=2))
+    checked and takes it."""
+    s.press("fx", within=page(s), opens_dialog=True)
     editor = s.window("Formula Editor")
     field = s.wait(("text",), name="Formula", within=editor)
     check(field.queryText().getText(0, -1) == "1", "the editor does not open with the speed 1")
@@ -122,7 +123,7 @@ def test(app, cli, home):
         type_value(s, "Delay", "2.5", "2.5")
         pick(s, view, transition_centre(CONTINUOUS_TRANSITION), ("Name", "T1"))
         compose_speed(s)
-        wait_for("the speed m1*2", lambda: value_cell(s, "Speed").name == "m1*2", 5)
+        wait_for("the speed m1*2", lambda: value(s, "Speed") == "m1*2", 5)
         elements(s, 6)
 
         s.menu("File", "Save as", opens_dialog=True)

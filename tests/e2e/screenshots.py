@@ -1,14 +1,18 @@
 """Takes screenshots of the real window for people to look at: the example
 plant open, the simulation panel during a run, the options window, a net
 being drawn: an arc being connected and a selection made with a rubber
-band, and the pages of the property window for that net. The pictures go to
-the directory named by QZ_SCREENSHOTS."""
+band, the pages of the property window for that net, and two oscilloscopes
+of the hybrid example during a run. The pictures go to the directory named
+by QZ_SCREENSHOTS."""
 import os
 import subprocess
 import time
 
-from desktop import Session, main
-from drawing_session import ARCS, DISCRETE_TRANSITION, draw_arc, draw_elements, open_editor, transition_centre
+from desktop import Session, main, wait_for
+from drawing_session import (ARCS, DISCRETE_TRANSITION, NetView, draw_arc, draw_elements, open_editor,
+                             transition_centre, xdotool)
+from oscilloscope_session import WINDOW_ROLES
+from properties_session import value
 
 
 def shot(name):
@@ -60,7 +64,7 @@ def test(app, cli, home):
         # The property window: the discrete transition picked, then the
         # tables, the transitions checked.
         view.click(transition_centre(DISCRETE_TRANSITION))
-        s.wait(("table cell",), name="T2", within=s.wait(("table",), name="Properties"))
+        wait_for("the transition's properties", lambda: value(s, "Name") == "T2")
         time.sleep(1)
         shot("6-properties-transition")
         for number, page in enumerate(("Places", "Transitions", "Arcs"), 7):
@@ -70,6 +74,38 @@ def test(app, cli, home):
                 s.wait(("label",), name="Errors: 0")
             time.sleep(1)
             shot("%d-properties-%s" % (number, page.lower()))
+    finally:
+        s.proc.kill()
+
+    s = Session(app, [os.path.join(home, "Hybrid.pn")])
+    try:
+        s.window("Quenzor 2.7a")
+        s.wait_start_picture_closed()
+        view = NetView(s.wait(("filler",), name="Net"))
+        # An oscilloscope on the tank and one on the pump's switch, each
+        # dragged by its title bar to the right of the net.
+        for place, title, to in (((260, 160), "Place: Tank", (535, 10)), ((170, 300), "Place: PumpOn", (535, 215))):
+            view.click(place, button=3)
+            popup = s.wait(("popup menu",), name="Popup menu")
+            s.press("Show Diagram Window", roles=("menu item",), within=popup)
+            scope = s.wait(WINDOW_ROLES, name=title)
+            if s.find(("popup menu",), name="Popup menu"):
+                xdotool("key", "Escape")
+            box = scope.queryComponent().getExtents(0)
+            xdotool("mousemove", box.x + 60, box.y + 8, "mousedown", 1)
+            time.sleep(0.3)
+            for i in range(1, 6):
+                xdotool("mousemove", box.x + 60 + (view.x + to[0] - box.x) * i // 5,
+                        box.y + 8 + (view.y + to[1] - box.y) * i // 5)
+            xdotool("mouseup", 1)
+            time.sleep(0.5)
+        s.press("Start", opens_dialog=True)
+        s.answer_if_asked("OK")
+        panel = s.window("Simulation")
+        s.press(">> Run", within=panel)
+        time.sleep(4)
+        shot("10-oscilloscopes-running")
+        s.press("Stop", within=panel)
     finally:
         s.proc.kill()
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Files.h"
+#include "FontMap.h"
 #include "FontSupport.h"
 #include "ScopedLibrary.h"
 #include "model/ExampleNets.h"
@@ -20,11 +21,6 @@ struct BuiltNet {
 
 // Occurrences of `needle` in `hay`.
 int CountOf(const std::string& hay, const std::string& needle);
-
-// libwmf loads its fonts through a Ghostscript font map: writes one into
-// `dir` that points the standard faces at the Liberation fonts (for
-// wmf2svg --wmf-gs-fontmap).
-std::filesystem::path WriteFontMap(const std::filesystem::path& dir);
 
 } // namespace qz::test
 

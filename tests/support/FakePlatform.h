@@ -106,6 +106,10 @@ public:
         const auto* p = static_cast<const std::uint8_t*>(data);
         metafiles.emplace_back(p, p + size);
     }
+    std::optional<std::string> Text() override {
+        if (texts.empty()) return std::nullopt;
+        return texts.back();
+    }
     std::vector<std::string> texts;
     std::vector<std::vector<std::uint8_t>> metafiles;
 };

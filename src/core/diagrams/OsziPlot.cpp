@@ -203,10 +203,7 @@ void DrawCurve(Canvas& c, TPunktListe& trace, const PlotSettings& s, const PlotB
     const int stride = SampleStride(trace.Count());
     TPunkt* p = trace.First();
     c.MoveTo(m.X(p->x), m.Y(p->y));
-    int i = 1;
-    for (p = p->next; p; p = p->next, ++i) {
-        if (i % stride != 0)
-            continue;
+    for (std::int32_t i = stride; (p = trace.At(i)) != nullptr; i += stride) {
         if (s.curve == TKurveTyp::Balken) {
             c.LineTo(m.X(p->x), m.Y(p->previous->y));
             c.LineTo(m.X(p->x), m.Y(p->y));
@@ -287,11 +284,7 @@ void AutoScale(TPunktListe& trace, PlotBorders& b) {
         b.xmax = trace.Last()->x + m;
         b.xmin = trace.First()->x - m;
     }
-    long double lo = trace.First()->y, hi = lo;
-    for (const TPunkt* p = trace.First(); p; p = p->next) {
-        lo = std::min(lo, p->y);
-        hi = std::max(hi, p->y);
-    }
+    const long double lo = trace.MinY(), hi = trace.MaxY();
     m = (hi - lo) / 10;
     if (std::fabs(m) > 0.00001L) {
         b.ymax = hi + m;
@@ -458,16 +451,25 @@ void PaintPlot(Canvas& canvas, int width, int height, TPunktListe& trace,
 
 void PaintLastSegment(Canvas& canvas, int width, int height, TPunktListe& trace,
                       const PlotSettings& settings, const PlotBorders& borders) {
-    if (trace.Count() < 2)
+    PaintNewSegments(canvas, width, height, trace, settings, borders, 1);
+}
+
+void PaintNewSegments(Canvas& canvas, int width, int height, TPunktListe& trace, const PlotSettings& settings,
+                      const PlotBorders& borders, int newest) {
+    newest = std::min(newest, trace.Count() - 1);
+    if (newest < 1)
         return;
     const PlotMapping m(borders, width, height);
-    const TPunkt* last = trace.Last();
-    const TPunkt* before = last->previous;
+    const TPunkt* from = trace.Last();
+    for (int i = 0; i < newest; ++i)
+        from = from->previous;
     canvas.pen = TPen{colors::Black, 1, PenStyle::Solid, PenMode::Copy};
-    canvas.MoveTo(m.X(before->x), m.Y(before->y));
-    if (settings.curve == TKurveTyp::Balken)
-        canvas.LineTo(m.X(last->x), m.Y(before->y));
-    canvas.LineTo(m.X(last->x), m.Y(last->y));
+    canvas.MoveTo(m.X(from->x), m.Y(from->y));
+    for (const TPunkt* p = from->next; p; p = p->next) {
+        if (settings.curve == TKurveTyp::Balken)
+            canvas.LineTo(m.X(p->x), m.Y(p->previous->y));
+        canvas.LineTo(m.X(p->x), m.Y(p->y));
+    }
 }
 
 } // namespace qz::diagrams

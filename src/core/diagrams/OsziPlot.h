@@ -121,5 +121,9 @@ void PaintPlot(Canvas& canvas, int width, int height, TPunktListe& trace, const 
 // last segment (Glatt) or the last step (Balken).
 void PaintLastSegment(Canvas& canvas, int width, int height, TPunktListe& trace, const PlotSettings& settings,
                       const PlotBorders& borders);
+// Draws the segments (or steps) that end in the newest `newest` samples, for
+// a window that has drawn the rest already.
+void PaintNewSegments(Canvas& canvas, int width, int height, TPunktListe& trace, const PlotSettings& settings,
+                      const PlotBorders& borders, int newest);
 
 } // namespace qz::diagrams

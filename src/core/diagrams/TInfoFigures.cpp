@@ -7,17 +7,11 @@ namespace qz::diagrams {
 
 void TInfoFigures::Update(TPunktListe& trace) {
     if (trace.Count() == 0) return;
-    long double lo = trace.First()->y;
-    long double hi = lo;
-    for (TPunkt* p = trace.First(); p; p = p->next) {
-        if (p->y < lo) lo = p->y;
-        if (p->y > hi) hi = p->y;
-    }
     points = std::to_string(trace.Count());
     left = num::FormatFixed(trace.First()->x, 5, 3);
     right = num::FormatFixed(trace.Last()->x, 5, 3);
-    bottom = num::FormatFixed(lo, 5, 3);
-    top = num::FormatFixed(hi, 5, 3);
+    bottom = num::FormatFixed(trace.MinY(), 5, 3);
+    top = num::FormatFixed(trace.MaxY(), 5, 3);
 }
 
 std::string ExportValues(TPunktListe& trace) {

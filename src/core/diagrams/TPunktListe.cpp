@@ -1,13 +1,20 @@
 #include "diagrams/TPunktListe.h"
 
+#include <algorithm>
+
 namespace qz::diagrams {
 
 void TPunktListe::Append(long double x, long double y) {
-    auto* p = new TPunkt{x, y, nullptr, last_, count_};
+    if (std::size_t(count_ / kBlock) == blocks_.size()) blocks_.emplace_back(new TPunkt[kBlock]);
+    TPunkt* p = &blocks_.back()[count_ % kBlock];
+    *p = TPunkt{x, y, nullptr, last_, count_};
     if (last_) {
         last_->next = p;
+        minY_ = std::min(minY_, y);
+        maxY_ = std::max(maxY_, y);
     } else {
         first_ = p;
+        minY_ = maxY_ = y;
     }
     last_ = p;
     ++count_;
@@ -15,26 +22,18 @@ void TPunktListe::Append(long double x, long double y) {
 }
 
 TPunkt* TPunktListe::At(std::int32_t i) {
-    // After Clear the cursor is stale, but every index is then out of range.
     if (!cursor_ || i < 0 || i > count_ - 1) return nullptr;
-    while (cursor_->index < i) cursor_ = cursor_->next;
-    while (cursor_->index > i) cursor_ = cursor_->previous;
+    cursor_ = &blocks_[std::size_t(i / kBlock)][i % kBlock];
     return cursor_;
 }
 
 void TPunktListe::Clear() {
-    TPunkt* p = first_;
-    while (p) {
-        TPunkt* next = p->next;
-        delete p;
-        p = next;
-    }
+    blocks_.clear();
     count_ = 0;
     first_ = nullptr;
     last_ = nullptr;
-    // A stale cursor would be followed by the next At once samples arrive
-    // again: drop it too.
     cursor_ = nullptr;
+    minY_ = maxY_ = 0;
 }
 
 } // namespace qz::diagrams

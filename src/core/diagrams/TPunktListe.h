@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "diagrams/TPunkt.h"
 
@@ -8,7 +10,8 @@ namespace qz::diagrams {
 // The samples of one trace in the order they were taken (rising model time),
 // doubly linked, with a cursor that indexed access walks from. Appending is
 // constant time; scanning by index in either direction costs one link per
-// sample. Owns its nodes.
+// sample. Owns its nodes, which it allocates in blocks: a node is reached by
+// its index at once, and appending does not allocate for every sample.
 class TPunktListe {
 public:
     TPunktListe() = default;
@@ -26,8 +29,14 @@ public:
     TPunkt* First() const { return first_; }
     TPunkt* Last() const { return last_; }
     TPunkt* Cursor() const { return cursor_; }
+    // The smallest and the largest y of the samples (0 without samples).
+    long double MinY() const { return minY_; }
+    long double MaxY() const { return maxY_; }
 
 private:
+    static constexpr std::int32_t kBlock = 4096;
+    std::vector<std::unique_ptr<TPunkt[]>> blocks_;
+    long double minY_ = 0, maxY_ = 0;
     TPunkt* cursor_ = nullptr;
     TPunkt* first_ = nullptr;
     TPunkt* last_ = nullptr;

@@ -148,6 +148,11 @@ void TPlatz::SetDiagram(std::unique_ptr<Oscilloscope> o) {
     diagramChanges.fetch_add(1, std::memory_order_relaxed);
 }
 
+std::unique_ptr<Oscilloscope> TPlatz::TakeDiagram() {
+    if (oscilloscope_) diagramChanges.fetch_add(1, std::memory_order_relaxed);
+    return std::move(oscilloscope_);
+}
+
 void TPlatz::UpdateOscilloscopeCaption() {
     if (oscilloscope_) oscilloscope_->SetCaptions("Place: " + name, variableName, continuous ? 0 : 1);
 }

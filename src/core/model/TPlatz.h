@@ -67,6 +67,9 @@ public:
     // closed during a run from its next step.
     Oscilloscope* Diagram() const { return oscilloscope_.get(); }
     void SetDiagram(std::unique_ptr<Oscilloscope> o);
+    // Hands the diagram window over (the place is about to go, its window
+    // is to watch the place that replaces it).
+    std::unique_ptr<Oscilloscope> TakeDiagram();
     inline static std::atomic<std::uint64_t> diagramChanges{0};
     void UpdateOscilloscopeCaption();
     // The window `o` is being destroyed by its owner: the place lets go of it.

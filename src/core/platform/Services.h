@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/FileDialogs.h"
@@ -66,6 +68,9 @@ public:
     virtual void SetText(std::string_view utf8) = 0;
     // An enhanced metafile picture.
     virtual void SetMetafile(const void* data, std::size_t size) = 0;
+    // The text the clipboard holds; none when it holds no text (a picture,
+    // nothing) or there is no clipboard.
+    virtual std::optional<std::string> Text() { return std::nullopt; }
 };
 
 // The platform services the core reaches. Every pointer is valid; unset

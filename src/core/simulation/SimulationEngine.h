@@ -209,6 +209,7 @@ private:
     std::vector<SimulationFault> faults_;
     std::vector<std::uint32_t> flagged_; // scratch of the immediate phase
     std::vector<TPlatz*> watched_;
+    std::uint32_t samplings_ = 0;
     double sampleTime_ = 0;
     std::uint64_t seenWrites_ = 0;   // TPlatz::markingWrites when the engine last looked
     std::uint64_t seenDiagrams_ = 0; // TPlatz::diagramChanges when watched_ was collected

@@ -1,5 +1,6 @@
 #include "simulation/SimulationSession.h"
 
+#include <algorithm>
 #include <exception>
 #include <limits>
 
@@ -36,6 +37,9 @@ bool& SimulationBusy() {
 RunStatistics ComputeRunStatistics(std::int32_t steps, std::uint32_t totalMs, std::uint32_t diagramMs,
                                    std::size_t transitions) {
     RunStatistics s;
+    // The diagram time is estimated from timed samplings and may come out
+    // above the whole run's; it is part of it.
+    diagramMs = std::min(diagramMs, totalMs);
     s.steps = steps;
     s.totalMilliseconds = totalMs;
     s.diagramMilliseconds = diagramMs;

@@ -263,6 +263,7 @@ void TMainWindow::Connect() {
              {Cmd::BringUp, &TDocForm::BringUpClick},
              {Cmd::BringDown, &TDocForm::BringDownClick},
              {Cmd::InitSize, &TDocForm::InitSizeClick},
+             {Cmd::ShowDiagramWindow, &TDocForm::ShowDiagramWindowClick},
          }) {
         onActive(c, f);
     }

@@ -8,6 +8,7 @@
 #include "common/FileSystem.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
+#include "diagrams/Oscilloscope.h"
 #include "model/TPlatz.h"
 #include "model/storage/FileVersion.h"
 #include "model/storage/NetFile.h"
@@ -159,6 +160,21 @@ bool TDocument::RestoreImage(const DocumentImage& image) {
     const std::string fileName = root_->fileName, version = root_->fileVersion, classFile = root_->classFile;
     const bool damaged = root_->readWithErrors;
     current = anchor = nullptr;
+    // Diagram windows watch the place of the same key in the same net
+    // again, or close with the place that is gone. The keys are those of
+    // the image taken last (this restore's own, for redo).
+    std::vector<std::pair<std::pair<std::size_t, std::int32_t>, std::unique_ptr<Oscilloscope>>> diagrams;
+    std::size_t netIndex = 0;
+    root_->ForEachNet([&](TNetList& net) {
+        for (TGraphItem* e : net.Elements()) {
+            auto* p = e->Kind() == kind::Place ? static_cast<TPlatz*>(e) : nullptr;
+            if (!p || !p->Diagram()) continue;
+            diagrams.emplace_back(std::make_pair(netIndex, std::int32_t(p->key)), p->TakeDiagram());
+            // The place is about to go.
+            diagrams.back().second->PlaceChanged(nullptr);
+        }
+        ++netIndex;
+    });
     root_->Clear();
     const bool ok = LoadNet(*root_, image.net);
     root_->fileName = fileName;
@@ -166,12 +182,20 @@ bool TDocument::RestoreImage(const DocumentImage& image) {
     root_->classFile = classFile;
     root_->readWithErrors = damaged;
     std::size_t i = 0;
-    root_->ForEachNet([&image, &i](TNetList& net) {
+    netIndex = 0;
+    root_->ForEachNet([&](TNetList& net) {
         for (TGraphItem* e : net.Elements()) {
-            if (e->Kind() == kind::Place && i < image.markings.size()) {
-                static_cast<TPlatz*>(e)->SetMarking(image.markings[i++]);
+            if (e->Kind() != kind::Place) continue;
+            auto* p = static_cast<TPlatz*>(e);
+            if (i < image.markings.size()) p->SetMarking(image.markings[i++]);
+            for (auto& [at, window] : diagrams) {
+                if (!window || at != std::make_pair(netIndex, std::int32_t(p->key))) continue;
+                Oscilloscope* w = window.get();
+                p->SetDiagram(std::move(window));
+                w->PlaceChanged(p);
             }
         }
+        ++netIndex;
     });
     root_->modelTime = image.modelTime;
     root_->Net().SetShowValues(showValues_);

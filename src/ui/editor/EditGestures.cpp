@@ -230,7 +230,7 @@ void EditGestures::StartBendDrag(TEdge* arc, const BendHit& bend) {
 
 void EditGestures::PressRight(const PointerEvent& e) {
     host_.ChooseSelectTool();
-    last_ = press_ = {e.x, e.y};
+    last_ = press_ = popupPixel_ = {e.x, e.y};
     popupWorld_ = doc_.view.ScreenToWorld(e.x, e.y);
     popupBend_ = {};
     if (host_.TextEditorOpen() || host_.ResizeFrameOpen()) return;

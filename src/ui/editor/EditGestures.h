@@ -83,6 +83,7 @@ public:
     TPoint LastPixel() const { return last_; }
     TPoint LastWorld() const;
     TPoint PopupWorld() const { return popupWorld_; }
+    TPoint PopupPixel() const { return popupPixel_; }
     // The bend point hit by the last right-button press on an arc.
     const BendHit& PopupBendHit() const { return popupBend_; }
     // Forgets every element reference (the net was replaced or cleared).
@@ -116,7 +117,7 @@ private:
     bool moved_ = false;
     bool changing_ = false;
     TPoint press_{}, last_{};
-    TPoint popupWorld_{};
+    TPoint popupWorld_{}, popupPixel_{};
     BendHit popupBend_{};
     // Bend-point drag.
     TEdge* bendArc_ = nullptr;

@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "NetPicture.h"
+#include "diagrams/TOsziFenster.h"
 #include "editor/DocumentCommands.h"
 #include "editor/EditGestures.h"
 #include "editor/InPlaceEdit.h"
@@ -26,10 +27,12 @@
 #include "editor/TOverviewForm.h"
 #include "editor/TPropertyWindow.h"
 #include "model/TEdge.h"
+#include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
 #include "model/TObjectFrame.h"
 #include "model/TObjekt.h"
 #include "model/TPNObjekt.h"
+#include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "platform/QtWindowSurface.h"
 #include "platform/Services.h"
@@ -334,6 +337,12 @@ void TDocForm::FormPaint() {
     if (Settings().gridVisible) DrawGrid(p, window, viewport);
     p.restore();
     net->DrawAll(VisibleWorld());
+    p.save();
+    p.resetTransform();
+    p.setWindow(client);
+    p.setViewport(client);
+    DrawConnectors(p);
+    p.restore();
     TPNObjekt* root = document_->Root();
     document_->status[4] = ElementsText(net->Count(), root->TotalElementCount());
     status_->SetText(4, QString::fromStdString(document_->status[4]));
@@ -344,6 +353,27 @@ void TDocForm::FormPaint() {
 }
 
 void TDocForm::RepaintNow() { client_->repaint(); }
+
+void TDocForm::DrawConnectors(QPainter& p) {
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (TOsziFenster* w : client_->findChildren<TOsziFenster*>(Qt::FindDirectChildrenOnly)) {
+        TPlatz* place = w->Place();
+        if (!w->ConnectorShown() || !place || !w->isVisible()) continue;
+        // A place of this net, or the interface place that shows it.
+        const TGraphItem* shown = place->owner == document_->Root() ? place : nullptr;
+        for (TGraphItem* e : document_->Net()->Elements()) {
+            if (!shown && e->Kind() == kind::Frame) shown = static_cast<TObjectFrame*>(e)->FindInterfacePlaceOf(place);
+        }
+        if (!shown) continue;
+        const QPoint from = w->geometry().center();
+        const QPoint to = WorldToClient(shown->hit).center();
+        p.setPen(QPen(Qt::black, 1));
+        p.drawLine(from, to);
+        p.setBrush(Qt::blue);
+        for (const QPoint& end : {from, to}) p.drawRect(QRect(end - QPoint(3, 3), QSize(6, 6)));
+        p.setBrush(Qt::NoBrush);
+    }
+}
 
 void TDocForm::Vergrern1Click() {
     document_->view.ZoomIn();
@@ -916,6 +946,33 @@ void TDocForm::ShowOnlyUsedClick(bool on) {
 }
 void TDocForm::InitSizeClick() {
     WhenIdle([](TDocForm& d) { d.commands_->InitSize(); });
+}
+
+void TDocForm::ShowDiagramWindowClick() {
+    TGraphItem* e = document_->current;
+    TPlatz* place = nullptr;
+    if (e && e->Kind() == kind::Place) {
+        place = static_cast<TPlatz*>(e);
+    } else if (e && e->Kind() == kind::Frame) {
+        if (TInterfacePlace* ip = static_cast<TObjectFrame*>(e)->FirstSelectedInterfacePlace()) place = ip->innerPlace;
+    }
+    if (!place) return;
+    if (auto* open = dynamic_cast<TOsziFenster*>(place->Diagram())) {
+        open->show();
+        open->raise();
+        return;
+    }
+    // A window that plots, in place of a recorder that did not.
+    auto window = std::make_unique<TOsziFenster>(*this, place);
+    TOsziFenster* w = window.get();
+    place->SetDiagram(std::move(window));
+    place->UpdateOscilloscopeCaption();
+    const TPoint pixel = gestures_->PopupPixel();
+    const QPoint at(pixel.x, pixel.y);
+    w->move(std::clamp(at.x(), 0, std::max(0, client_->width() - w->width())),
+            std::clamp(at.y(), 0, std::max(0, client_->height() - w->height())));
+    w->show();
+    w->raise();
 }
 
 void TDocForm::EditierModusClick() {

@@ -147,6 +147,9 @@ public:
     void alleTransitionenautomatischbezeichnen1Click();
     void alleObjekteautomatischbezeichnen1Click();
     void EditierModusClick();
+    // "Show Diagram Window": the oscilloscope window of the current place (or
+    // of the inner place of a frame's selected interface place) at the mouse.
+    void ShowDiagramWindowClick();
     void Schritt1Click();
     void RuntoNextEvent1Click();
     void ChangeSideClick();
@@ -216,6 +219,8 @@ private:
     void SaveTimerTimer();
     void DrawGrid(QPainter& p, const QRect& window, const QRect& viewport);
     void DrawOverlay(QPainter& p);
+    // The lines from oscilloscope windows to their places.
+    void DrawConnectors(QPainter& p);
     // The world rectangle the client shows under the current mapping.
     TRect VisibleWorld() const;
     void PaintClient();

@@ -18,4 +18,10 @@ void QtClipboard::SetMetafile(const void* data, std::size_t size) {
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
+std::optional<std::string> QtClipboard::Text() {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasText()) return std::nullopt;
+    return mime->text().toStdString();
+}
+
 } // namespace qz::ui

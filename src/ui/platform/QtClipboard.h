@@ -10,6 +10,7 @@ class QtClipboard final : public Clipboard {
 public:
     void SetText(std::string_view utf8) override;
     void SetMetafile(const void* data, std::size_t size) override;
+    std::optional<std::string> Text() override;
 };
 
 } // namespace qz::ui

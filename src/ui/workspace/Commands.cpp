@@ -167,8 +167,9 @@ bool CommandEnabled(Cmd c, const CommandContext& x) {
     case C::Undo: return editing && !x.engineRunning && x.canUndo;
     case C::Redo: return editing && !x.engineRunning && x.canRedo;
     case C::Step: case C::RunToNextEvent: case C::EditMode: return x.anyDocument && x.simulationMode;
-    // The oscilloscope and object windows fill these in.
-    case C::ShowDiagramWindow: case C::OpenInstancedObject: case C::ViewInstancedObject:
+    // The object windows fill these in.
+    case C::ShowDiagramWindow: return x.anyDocument;
+    case C::OpenInstancedObject: case C::ViewInstancedObject:
     case C::ViewParentObject: case C::OpenParentObject: case C::EditDocumentation:
     case C::ViewClassDocumentation: case C::EditClassDescription: case C::SetInitialValue:
     case C::ZoomAll:

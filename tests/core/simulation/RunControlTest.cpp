@@ -72,6 +72,7 @@ TEST_F(RunControl, StatisticsTexts) {
     EXPECT_EQ(s.osziTime, "Time to draw diagramms: 50,00 (10,00%)");
     const RunStatistics instant = ComputeRunStatistics(10, 0, 0, 1);
     EXPECT_EQ(instant.osziTime, "Time to draw diagramms: 0,00 (0,00%)");
+    EXPECT_EQ(ComputeRunStatistics(10, 40, 48, 1).osziTime, "Time to draw diagramms: 40,00 (100,00%)");
 }
 
 TEST_F(RunControl, StopFromThePumpEndsAMaximumSpeedRun) {

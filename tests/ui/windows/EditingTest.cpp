@@ -246,10 +246,10 @@ private slots:
                                                     "Vergrern1 Verkleinern1 N111 Letzte1- Properties1";
         QTest::newRow("place") << 1 << false
                                << "Kopieren Einfuegen- TransDuplicate ItemsDelete Namen " + sizes + " " + arrange +
-                                      " ShowDiagramWindow-";
+                                      " ShowDiagramWindow";
         QTest::newRow("place, simulating") << 1 << true
                                            << "Kopieren Einfuegen- TransDuplicate ItemsDelete- Namen " + sizes + " " +
-                                                  arrange + " ShowDiagramWindow-";
+                                                  arrange + " ShowDiagramWindow";
         QTest::newRow("transition") << 2 << false
                                     << "Kopieren Einfuegen- TransDuplicate ItemsDelete Namen Turn " + sizes + " " +
                                            arrange;
