@@ -1,7 +1,10 @@
 #pragma once
 // What the window benchmarks share: quenzor-cli, a program directory with
 // the examples, and a maximum-speed run from the simulation panel.
+#include <benchmark/benchmark.h>
+
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -11,6 +14,8 @@
 #include "app/TMainWindow.h"
 #include "app/TQuenzorApp.h"
 #include "common/FileSystem.h"
+#include "model/storage/NetFile.h"
+#include "platform/QtPlatform.h"
 #include "settings/ConfigFile.h"
 #include "simulation/SimulationSession.h"
 #include "simulation/TSimuPanel.h"
@@ -76,6 +81,19 @@ inline double WindowStepsPerSecond(const QString& net, int steps,
     session.stepLimit = 0;
     simulation->trigger();
     return rate;
+}
+
+// The main of a window benchmark: the application (offscreen unless a
+// platform is named) and the platform layer around the benchmarks.
+inline int RunWindowBenchmarks(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QtPlatform platform;
+    InstallNetFileLoader();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace qz::bench

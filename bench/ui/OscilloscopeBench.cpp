@@ -8,7 +8,6 @@
 //   QT_QPA_PLATFORM=offscreen build-rel/bench/bench_ui_Oscilloscope 2>/dev/null
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <cmath>
 
 #include "BenchHome.h"
@@ -18,8 +17,6 @@
 #include "editor/TDocForm.h"
 #include "model/TNetList.h"
 #include "model/TPlatz.h"
-#include "model/storage/NetFile.h"
-#include "platform/QtPlatform.h"
 
 namespace {
 
@@ -92,13 +89,4 @@ BENCHMARK(BM_MaxSpeedRunWithFiveOscilloscopes)->Arg(500'000)->Arg(5'000'000)->It
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QtPlatform platform;
-    InstallNetFileLoader();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return qz::bench::RunWindowBenchmarks(argc, argv); }

@@ -7,12 +7,9 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_ui_Panel 2>/dev/null
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 
 #include "BenchHome.h"
 #include "common/NumberFormat.h"
-#include "model/storage/NetFile.h"
-#include "platform/QtPlatform.h"
 
 namespace {
 
@@ -53,13 +50,4 @@ BENCHMARK_CAPTURE(BM_MaxSpeedRunWithWindow, Hybrid, "Hybrid.pn", 2'000'000)
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QtPlatform platform;
-    InstallNetFileLoader();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return qz::bench::RunWindowBenchmarks(argc, argv); }
