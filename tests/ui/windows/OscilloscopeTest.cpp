@@ -219,7 +219,12 @@ private slots:
         s.doc->ItemsDeleteClick();
         QVERIFY(!window);
         // Closing the document after a run closes the windows it holds.
-        window = s.Open(s.d);
+        TPlatz* d = nullptr;
+        for (TGraphItem* e : s.doc->Document().Net()->Elements()) {
+            if (e->Kind() == kind::Place) d = static_cast<TPlatz*>(e); // undo made it anew
+        }
+        QCOMPARE(d->name, std::string("d"));
+        window = s.Open(d);
         window->ShowParent1Click();
         s.Simulate(3);
         s.Main().Actions()[Cmd::Simulation]->setChecked(false);
