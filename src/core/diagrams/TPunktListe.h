@@ -8,10 +8,9 @@
 namespace qz::diagrams {
 
 // The samples of one trace in the order they were taken (rising model time),
-// doubly linked, with a cursor that indexed access walks from. Appending is
-// constant time; scanning by index in either direction costs one link per
-// sample. Owns its nodes, which it allocates in blocks: a node is reached by
-// its index at once, and appending does not allocate for every sample.
+// doubly linked, with a cursor at the node reached last. Owns its nodes,
+// which it allocates in blocks: appending does not allocate for every
+// sample, and a node is reached by its index at once.
 class TPunktListe {
 public:
     TPunktListe() = default;
@@ -20,8 +19,8 @@ public:
     TPunktListe& operator=(const TPunktListe&) = delete;
 
     void Append(long double x, long double y);
-    // The sample at position i, reached from the cursor; null outside
-    // 0..Count()-1. The cursor stays at the node returned.
+    // The sample at position i; null outside 0..Count()-1. The cursor stays
+    // at the node returned.
     TPunkt* At(std::int32_t i);
     void Clear();
 
