@@ -92,7 +92,8 @@ TEST_F(Discrete, CapacityOfTheOutputPlace) {
     EXPECT_FALSE(Engine().OutputsHaveRoom(*t));
     EXPECT_FALSE(Engine().IsEnabled(*t));
     EXPECT_TRUE(Engine().IsEnabled(*u));
-    cap->SetMarking(1);
+    cap->SetMarking(1); // 1 + 2 fills the capacity exactly
+    EXPECT_TRUE(Engine().OutputsHaveRoom(*t));
     EXPECT_TRUE(Engine().IsEnabled(*t));
 }
 
@@ -204,23 +205,75 @@ TEST_F(Discrete, ASeededSessionIsNotReseededFromTheClock) {
     EXPECT_EQ(platform.random.ClockSeedCount(), 0);
 }
 
-TEST_F(Discrete, FiveTokensServeTwoOfThreeCompetitorsOfWeightTwo) {
-    p = b.Place("P", 5);
-    TPlatz* out = b.Place("Out", 0);
-    std::vector<TTransition*> ts;
-    for (const char* n : {"T1", "T2", "T3"}) {
-        ts.push_back(b.Trans(n, "0"));
-        b.Arc(p, ts.back(), "2");
-        b.Arc(ts.back(), out);
+// P feeds competitors of the given weights, each putting one token into
+// Out. After a winner, a competitor needing exactly what is left stays in
+// the draw and one needing more is thrown out, whoever wins first: on the
+// full check, on the incremental index and on the dense arrays of an
+// untraced run at "Max Speed".
+TEST(DiscreteConflict, WhatIsLeftServesCompetitorsUpToItsAmount) {
+    const struct {
+        double marking;
+        std::vector<const char*> weights;
+        double left, fired;
+    } rows[] = {
+        {5, {"2", "2", "2"}, 1, 2},
+        {2, {"1", "1", "1"}, 0, 2},
+        {3, {"1", "2", "2"}, 0, 2},
+    };
+    for (const auto& r : rows) {
+        for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+            for (bool tracing : {false, true}) {
+                SCOPED_TRACE("marking " + std::to_string(r.marking) + " seed " + std::to_string(seed) + " tracing " +
+                             std::to_string(tracing));
+                SimRun run;
+                run.root.sampleTimeSeconds = 1;
+                run.platform.trace.SetEnabled(tracing);
+                NetBuilder nb(run.root);
+                TPlatz* p = nb.Place("P", r.marking);
+                TPlatz* out = nb.Place("Out", 0);
+                for (std::size_t i = 0; i < r.weights.size(); ++i) {
+                    TTransition* t = nb.Trans("T" + std::to_string(i + 1), "0");
+                    nb.Arc(p, t, r.weights[i]);
+                    nb.Arc(t, out);
+                }
+                run.session.engine.seed = seed;
+                run.session.engine.incrementalFromArcs = seed % 2 ? 0 : 128;
+                ASSERT_TRUE(run.Start());
+                run.session.engine.Step();
+                EXPECT_EQ(p->Marking(), r.left);
+                EXPECT_EQ(out->Marking(), r.fired);
+            }
+        }
     }
-    Begin();
-    platform.trace.Clear();
-    Step();
-    EXPECT_EQ(p->Marking(), 1);
-    EXPECT_EQ(out->Marking(), 2);
-    int thrown = 0;
-    for (const std::string& line : platform.trace.Lines()) thrown += line.rfind("Rauswurf von T", 0) == 0;
-    EXPECT_EQ(thrown, 1);
+}
+
+// Once (1) -> D takes one token out of Cap (2 tokens) in the first step;
+// Src -> T puts two into Cap, which fits once marking plus weight reaches
+// the capacity and not when it is one more. On both enabling paths.
+TEST(DiscreteCapacity, AnOutputFitsUpToTheCapacity) {
+    const struct {
+        double capacity, cap;
+    } rows[] = {{3, 3}, {2, 1}};
+    for (const auto& r : rows) {
+        for (std::size_t from : {std::size_t{0}, std::size_t{128}}) {
+            SCOPED_TRACE("capacity " + std::to_string(r.capacity) + " index from " + std::to_string(from));
+            SimRun run;
+            run.root.sampleTimeSeconds = 1;
+            NetBuilder nb(run.root);
+            TPlatz* cap = nb.Place("Cap", 2, false, r.capacity);
+            TPlatz* once = nb.Place("Once", 1);
+            TTransition* d = nb.Trans("D", "0");
+            nb.Arc(once, d);
+            nb.Arc(cap, d);
+            TTransition* t = nb.Trans("T", "0");
+            nb.Arc(nb.Place("Src", 5), t);
+            nb.Arc(t, cap, "2");
+            run.session.engine.incrementalFromArcs = from;
+            ASSERT_TRUE(run.Start());
+            for (int i = 0; i < 3; ++i) run.session.engine.Step();
+            EXPECT_EQ(cap->Marking(), r.cap);
+        }
+    }
 }
 
 TEST_F(Discrete, LosersSharingAnotherInputPlaceAreRechecked) {

@@ -24,6 +24,10 @@ struct NetShape {
     // Only normal arcs and unbounded places (at "Max Speed" the immediate
     // phase of such nets runs on dense arrays).
     bool plain = false;
+    // The enhanced rule on; continuous transitions read discrete places
+    // through test arcs and put only into continuous places, so that the
+    // net starts.
+    bool enhanced = false;
 };
 
 // Builds the same random net for the same seed.
@@ -69,12 +73,16 @@ void BuildNet(TPNObjekt& root, std::uint32_t seed, const NetShape& shape) {
             std::string weight = std::to_string(1 + pick(2));
             if (shape.formulaWeights && pick(4) == 0) weight = "1+P" + std::to_string(pick(placeCount));
             const int r = shape.plain ? 7 : pick(8);
-            const std::uint8_t kind = r == 0 ? akInhibitor : r == 1 ? akTest : akNormal;
-            b.Arc(places[static_cast<std::size_t>(pick(placeCount))], t, weight, kind);
+            std::uint8_t kind = r == 0 ? akInhibitor : r == 1 ? akTest : akNormal;
+            TPlatz* place = places[static_cast<std::size_t>(pick(placeCount))];
+            if (shape.enhanced && continuous && !place->continuous) kind = akTest;
+            b.Arc(place, t, weight, kind);
         }
         const int outputs = pick(3);
         for (int k = 0; k < outputs; ++k) {
-            b.Arc(t, places[static_cast<std::size_t>(pick(placeCount))], std::to_string(1 + pick(2)));
+            TPlatz* place = places[static_cast<std::size_t>(pick(placeCount))];
+            if (shape.enhanced && continuous && !place->continuous) continue;
+            b.Arc(t, place, std::to_string(1 + pick(2)));
         }
     }
 }
@@ -90,6 +98,7 @@ std::vector<std::string> RunNet(std::uint32_t netSeed, const NetShape& shape, bo
     platform.trace.SetEnabled(tracing);
     std::vector<std::string> log;
     root.sampleTimeSeconds = 1;
+    root.enhancedFiringRule = shape.enhanced ? 1 : 0;
     BuildNet(root, netSeed, shape);
     session.engine.seed = netSeed * 31u + 1u;
     session.engine.incremental = incremental;
@@ -164,6 +173,10 @@ TEST(IncrementalEnabling, PlainNetsOnDenseArraysMatchTheFullCheck) {
 
 TEST(IncrementalEnabling, TimedStepwiseReservationAndContinuousPartsMatchTheFullCheck) {
     Compare(NetShape{true, true, true, true}, 200, 40, 60);
+}
+
+TEST(IncrementalEnabling, EnhancedRuleAndDiscreteReadersOfFlowsMatchTheFullCheck) {
+    Compare(NetShape{true, true, true, true, false, true}, 500, 40, 60);
 }
 
 } // namespace
