@@ -464,6 +464,11 @@ TDocForm* TMainWindow::OpenFile(const std::string& path) {
     return form;
 }
 
+TDocForm* TMainWindow::OpenClass(const std::string& className) {
+    const std::optional<std::string> file = ObjectLibrary().FileOfClass(className);
+    return file ? OpenFile(*file) : nullptr;
+}
+
 void TMainWindow::AfterOpen(TDocForm& form) {
     form.SetTool(currentTool_);
     if (workspace_.Documents().size() == 1) UpdateCommands();

@@ -54,6 +54,7 @@ public:
     // Opens a net file in a new document window; null when nothing could be
     // read.
     TDocForm* OpenFile(const std::string& path);
+    TDocForm* OpenClass(const std::string& className) override;
 
     // File menu.
     void Neu1Click();

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <vector>
 
 #include "workspace/Commands.h"
@@ -49,6 +50,10 @@ public:
     virtual bool CloseDocumentQuery(TDocForm& form) = 0;
     // Something the commands depend on changed (selection, clipboard, undo).
     virtual void UpdateCommands() = 0;
+    // Opens the library class of that name in a new document window;
+    // reports "Object <name> not found..." and answers null when the
+    // library has no such class or its file cannot be read.
+    virtual TDocForm* OpenClass(const std::string& className) = 0;
 };
 
 } // namespace qz::ui
