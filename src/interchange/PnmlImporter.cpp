@@ -119,6 +119,13 @@ bool IsPlaceTransitionType(std::string_view type) {
     return known(type) || (cut != std::string_view::npos && known(type.substr(cut + 1)));
 }
 
+// The extended PNML of workflow editors ("epnml-1.1"): a place/transition
+// net with the editors' own extras.
+bool IsExtendedPlaceTransitionType(std::string_view type) {
+    const std::size_t cut = type.find_last_of("/#");
+    return Squeezed(cut == std::string_view::npos ? type : type.substr(cut + 1)) == "epnml11";
+}
+
 // Arc kinds by the spellings of the common dialects; those without a
 // counterpart here are named by the reader.
 enum class ArcType { Normal, Inhibitor, Test, Timed, Transport, Other };
@@ -126,7 +133,8 @@ enum class ArcType { Normal, Inhibitor, Test, Timed, Transport, Other };
 ArcType ArcTypeOf(std::string_view spelling) {
     const std::string t = Squeezed(spelling);
     if (t.empty() || t == "normal" || t == "regular" || t == "ordinary" || t == "standard") return ArcType::Normal;
-    if (t.find("inhibitor") != std::string::npos) return ArcType::Inhibitor; // tapnInhibitor, inhibitorArc
+    // tapnInhibitor, inhibitorArc, inhibition
+    if (t.find("inhibit") != std::string::npos) return ArcType::Inhibitor;
     if (t.starts_with("read") || t.starts_with("test")) return ArcType::Test;
     if (t.starts_with("timed")) return ArcType::Timed;
     if (t.starts_with("transport")) return ArcType::Transport;
@@ -220,6 +228,8 @@ private:
     std::vector<std::uint32_t> lineStarts_; // the text is below 4 GB
     std::unordered_map<std::string, std::size_t> warningIndex_;
     std::vector<std::pair<std::string, std::size_t>> warnings_;
+    // A workflow editor's net: what is left out is named in one warning.
+    bool extended_ = false;
 
     TPNObjekt* root_ = nullptr;
     int objectDepth_ = 0;
@@ -250,9 +260,17 @@ void Reader::Warn(const std::string& message) {
 }
 
 void Reader::Finish() {
+    std::vector<std::string> texts;
     for (const auto& [text, count] : warnings_) {
-        result_.warnings.push_back(count > 1 ? text + " (" + std::to_string(count) + " times)" : text);
+        texts.push_back(count > 1 ? text + " (" + std::to_string(count) + " times)" : text);
     }
+    if (!extended_) {
+        result_.warnings = std::move(texts);
+        return;
+    }
+    std::string joined = "extended PNML read as a place/transition net";
+    for (std::size_t i = 0; i < texts.size(); ++i) joined += (i == 0 ? "; left out: " : "; ") + texts[i];
+    result_.warnings.push_back(joined);
 }
 
 long double Reader::Number(const pugi::xml_node& at, std::string_view text, const char* what) {
@@ -864,6 +882,7 @@ void Reader::Run(TPNObjekt& root, const pugi::xml_document& doc) {
     if (!net) Fail(top, "the file holds no <net>");
     const std::string_view type = net.attribute("type").value();
     if (type.empty()) Warn("net without a type read as a place/transition net");
+    else if (IsExtendedPlaceTransitionType(type)) extended_ = true;
     else if (!IsPlaceTransitionType(type)) {
         Fail(net, "the net type \"" + std::string(type) + "\" is not supported (place/transition nets only)");
     }

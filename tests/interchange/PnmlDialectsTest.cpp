@@ -126,6 +126,27 @@ const Dialect kDialects[] = {
 </page></net></pnml>)x",
      All("arc", "[*[local-name()='type']/@value='inhibitorArc']"), "", Label("inscription"),
      Label("initialMarking"), "", {}},
+    {"generalised stochastic net editor with the inhibition spelling",
+     R"x(<pnml><net id="g" type="http://www.pnml.org/version-2009/grammar/ptnet"><page id="p">
+<place id="a"><initialMarking><text>1</text></initialMarking></place>
+<transition id="t"/>
+<arc id="x" source="a" target="t"><inscription><text>2</text></inscription><type value="inhibition"/></arc>
+</page></net></pnml>)x",
+     All("arc", "[*[local-name()='type']/@value='inhibition']"), "", Label("inscription"),
+     Label("initialMarking"), "", {}},
+    {"workflow editor's extended PNML",
+     R"x(<pnml><net type="http://www.informatik.hu-berlin.de/top/pntd/epnml-1.1" id="noID">
+<place id="p1"><name><text>start</text></name><initialMarking><text>1</text></initialMarking>
+  <toolspecific tool="FlowEditor" version="1.0"><time>0</time></toolspecific></place>
+<transition id="t1"><name><text>check</text></name>
+  <toolspecific tool="FlowEditor" version="1.0"><operator id="a" type="101"/></toolspecific></transition>
+<place id="p2"><name><text>end</text></name></place>
+<arc id="a1" source="p1" target="t1"><inscription><text>1</text></inscription></arc>
+<arc id="a2" source="t1" target="p2"><inscription><text>1</text></inscription></arc>
+<toolspecific tool="FlowEditor" version="1.0"><bounds/><resources/></toolspecific>
+</net></pnml>)x",
+     "", "", Label("inscription"), Label("initialMarking"), "",
+     {"extended PNML read as a place/transition net; left out: tool-specific data of \"FlowEditor\" ignored (3 times)"}},
     {"Quenzor's export of earlier versions (own data in the PNML namespace)",
      R"x(<pnml xmlns="http://www.pnml.org/version-2009/grammar/pnml">
 <net id="net1" type="http://www.pnml.org/version-2009/grammar/ptnet"><name><text>Old</text></name>
