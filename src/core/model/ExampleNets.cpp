@@ -108,7 +108,9 @@ void BuildElementKinds(TPNObjekt& root) {
     TTransition* immediate = AddTransition(net, 80, 170, "Immediate");
     TTransition* timed = AddTransition(net, 190, 170, "Timed", "2,5");
     TTransition* stepwise = AddTransition(net, 300, 170, "Stepwise", "-1");
-    TTransition* prio = AddTransition(net, 410, 170, "Prio");
+    // Prio only reads its place: with a firing time it fires once a time
+    // unit instead of for ever at one instant.
+    TTransition* prio = AddTransition(net, 410, 170, "Prio", "1");
     prio->priority = 3;
     TTransition* reserve = AddTransition(net, 520, 170, "Reserve", "2");
     reserve->reservation = 1;
@@ -124,8 +126,10 @@ void BuildElementKinds(TPNObjekt& root) {
     Connect(net, bounded, vertical);
     Connect(net, vertical, level, akNormal, "1,5");
     Connect(net, level, flow);
-    TEdge* bent = Connect(net, flow, places[5], akNormal, "3");
-    bent->bendPoints = {{560, 300}, {640, 220}};
+    // A continuous transition puts only into continuous places.
+    TPlatz* collected = AddPlace(net, 640, 360, "Collected", "y", 0, true);
+    TEdge* bent = Connect(net, flow, collected, akNormal, "3");
+    bent->bendPoints = {{540, 250}, {640, 250}};
     bent->geometryValid = 0;
     TEdge* back = Connect(net, immediate, bounded);
     back->bendPoints = {{80, 240}};
@@ -160,6 +164,14 @@ void BuildHybrid(TPNObjekt& root) {
     Connect(net, stop, pumpOff);
     Connect(net, pumpOff, start);
     Connect(net, start, pumpOn);
+    // What drains flows back to the supply: the plant runs for ever.
+    TTransition* back = AddTransition(net, 260, 60, "Return", "0.05*drained", true);
+    TEdge* up = Connect(net, drain, back);
+    up->bendPoints = {{440, 60}};
+    up->geometryValid = 0;
+    TEdge* down = Connect(net, back, supply);
+    down->bendPoints = {{80, 60}};
+    down->geometryValid = 0;
     Connect(net, tank, stop, akTest, "8");
     TEdge* low = Connect(net, tank, start, akInhibitor, "2");
     low->bendPoints = {{520, 220}, {520, 380}};
@@ -235,15 +247,22 @@ void BuildPlant(TPNObjekt& root) {
     if (alarm1) {
         alarm1->side = 1;
         first->Frame().LayoutInterface();
+        // The alarm is reported once: Report reads it and is held by its
+        // own report.
         TTransition* report = AddTransition(net, 430, 240, "Report", "0");
-        Connect(net, alarm1, report);
+        Connect(net, alarm1, report, akTest);
         TPlatz* reported = AddPlace(net, 430, 330, "Reported", "reported");
         Connect(net, report, reported);
+        TEdge* once = Connect(net, reported, report, akInhibitor);
+        once->bendPoints = {{480, 330}, {480, 240}};
+        once->geometryValid = 0;
     }
     if (level2) {
         TPlatz* reserve = AddPlace(net, 600, 260, "Reserve", "reserve", 20, true);
         Connect(net, reserve, level2);
     }
+    // The source stops the feed when it runs dry instead of going negative.
+    root.enhancedFiringRule = 1;
     net.SetShowValues(true);
 }
 
