@@ -23,6 +23,7 @@
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
+#include "settings/SampleTime.h"
 
 namespace qz::pnml {
 
@@ -856,9 +857,8 @@ void Reader::ReadDocumentSettings(TPNObjekt& root, const pugi::xml_node& doc) {
     if (doc.attribute("sampleTime")) root.sampleTimeText = doc.attribute("sampleTime").value();
     root.timeUnit = IntAttr(doc, "timeUnit", root.timeUnit);
     root.enhancedFiringRule = IntAttr(doc, "enhancedFiringRule", 0);
-    if (std::optional<long double> v = num::ParseNumber(root.sampleTimeText)) {
-        root.sampleTimeSeconds = static_cast<double>(root.timeUnit == 1 ? *v / 1000 : *v);
-    }
+    const std::string stored = root.sampleTimeText;
+    if (!UpdateSampleTimeSeconds(root)) Warn("sample time \"" + stored + "\" is not a positive number: 100 milliseconds used");
 }
 
 void Reader::Run(TPNObjekt& root, const pugi::xml_document& doc) {

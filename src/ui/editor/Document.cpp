@@ -249,6 +249,7 @@ bool TDocument::LoadDocument(const std::string& path) {
     } else {
         ok = LoadNetFile(*root_, path, &version);
     }
+    // The readers have replaced a sample time that cannot be run with.
     if (root_->sampleTimeText.empty()) root_->sampleTimeText = "100";
     UpdateSampleTimeSeconds(*root_);
     workspace_.lastVersion = version;

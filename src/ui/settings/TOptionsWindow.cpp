@@ -27,6 +27,7 @@
 #include "common/NumberFormat.h"
 #include "editor/TDocForm.h"
 #include "model/TPNObjekt.h"
+#include "platform/Services.h"
 #include "settings/ConfigFile.h"
 #include "settings/DebugTables.h"
 #include "settings/RemarkLists.h"
@@ -312,10 +313,17 @@ void TOptionsWindow::ApplySimulationSettings() {
     const std::string text = sampleTime_->text().toStdString();
     const int unit = timeUnit_->currentIndex();
     const bool rule = enhancedRule_->isChecked();
-    const std::optional<long double> v = num::ParseNumber(text);
+    const std::optional<double> seconds = SampleTimeSeconds(text, unit);
+    if (!seconds) {
+        // Nothing changes: model time would run backwards, stand still or
+        // leave the range of numbers.
+        Platform().messages->Error(SampleTimeFaultText(text));
+        sampleTime_->setText(Q(SampleTimeFieldText(*root)));
+        timeUnit_->setCurrentIndex(root->timeUnit);
+        return;
+    }
     const bool sampleChanged =
-        v && (root->sampleTimeText != text || root->timeUnit != unit ||
-              root->sampleTimeSeconds != static_cast<double>(unit == 0 ? *v : *v / 1000));
+        root->sampleTimeText != text || root->timeUnit != unit || root->sampleTimeSeconds != *seconds;
     const bool ruleChanged = EnhancedRuleOf(*root) != rule;
     const auto apply = [form, text, unit, rule, sampleChanged, ruleChanged] {
         if (!form || !form->Document().Root()) return;

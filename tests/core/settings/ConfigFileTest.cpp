@@ -91,7 +91,11 @@ TEST(SampleTime, TextUnitAndSeconds) {
     EXPECT_EQ(NormaliseSampleTimeText("0.5"), "0,5");
     EXPECT_TRUE(ApplySampleTime(root, "0,5", 0));
     EXPECT_EQ(SampleTimeFieldText(root), "0,5");
-    EXPECT_FALSE(ApplySampleTime(root, "1-2", 1));
+    // Model time must move forward and stay a number: each refused one
+    // changes nothing.
+    for (const char* refused : {"1-2", "-100", "0", "1E400", "1E-400"}) {
+        EXPECT_FALSE(ApplySampleTime(root, refused, 1)) << refused;
+    }
     EXPECT_DOUBLE_EQ(root.sampleTimeSeconds, 0.5);
     EXPECT_EQ(root.sampleTimeText, "0,5");
     EXPECT_EQ(root.timeUnit, 0);

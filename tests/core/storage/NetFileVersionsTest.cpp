@@ -219,6 +219,23 @@ TEST_F(Refusals, NewerVersionsAndVersionsWithoutReaderAreNotRead) {
     }
 }
 
+TEST_F(Refusals, AStoredSampleTimeThatCannotBeRunWithGivesTheNewWindowDefault) {
+    for (const char* stored : {"-100", "0", "1E400"}) {
+        TPNObjekt saved;
+        saved.sampleTimeText = stored;
+        saved.timeUnit = 0;
+        platform.messages.Clear();
+        TPNObjekt root;
+        ASSERT_TRUE(LoadNet(root, SaveNet(saved))) << stored;
+        EXPECT_EQ(platform.messages.Texts(),
+                  std::vector<std::string>{"The sample time \"" + std::string(stored) +
+                                           "\" stored with this net is not a positive number.\r"
+                                           "The net runs with a sample time of 100 milliseconds."});
+        EXPECT_EQ(std::make_tuple(root.sampleTimeText, root.timeUnit, root.sampleTimeSeconds),
+                  std::make_tuple(std::string("100"), 1, 0.1));
+    }
+}
+
 TEST_F(Refusals, FileCutInsideAnArcKeepsWhatWasReadBefore) {
     TPNObjekt doc;
     TPlatz* p = AddPlace(doc, "P1", "m1", 0, 0);

@@ -90,11 +90,17 @@ private slots:
         // The field when the document becomes current again.
         QTest::addColumn<QString>("again");
         QTest::addColumn<bool>("modified");
-        QTest::newRow("0.5 s") << "0.5" << 0 << "0,5" << 0.5 << "0,5" << true;
-        QTest::newRow("100 ms") << "100" << 1 << "100" << 0.1 << "100" << false;
-        QTest::newRow("100 s") << "100" << 0 << "100" << 100.0 << "100" << true;
-        QTest::newRow("empty") << "" << 1 << "" << 0.1 << "100" << false;
-        QTest::newRow("not a number") << "1,2,3" << 0 << "1,2,3" << 0.1 << "100" << false;
+        // Refused with a message, the field back at the document's value.
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("0.5 s") << "0.5" << 0 << "0,5" << 0.5 << "0,5" << true << false;
+        QTest::newRow("100 ms") << "100" << 1 << "100" << 0.1 << "100" << false << false;
+        QTest::newRow("100 s") << "100" << 0 << "100" << 100.0 << "100" << true << false;
+        QTest::newRow("empty") << "" << 1 << "" << 0.1 << "100" << false << false;
+        QTest::newRow("not a number") << "1,2,3" << 0 << "1,2,3" << 0.1 << "100" << false << true;
+        QTest::newRow("negative") << "-100" << 0 << "-100" << 0.1 << "100" << false << true;
+        QTest::newRow("zero") << "0" << 1 << "0" << 0.1 << "100" << false << true;
+        const QString huge = QStringLiteral("1") + QString(400, QLatin1Char('0'));
+        QTest::newRow("beyond the numbers") << huge << 0 << huge << 0.1 << "100" << false << true;
     }
     void SampleTimeOfTheCurrentDocument() {
         QFETCH(QString, typed);
@@ -103,6 +109,7 @@ private slots:
         QFETCH(double, seconds);
         QFETCH(QString, again);
         QFETCH(bool, modified);
+        QFETCH(bool, refused);
         Options o(false);
         auto* field = o.Control<QLineEdit>("TastZeitEdit");
         auto* units = o.Control<QComboBox>("ZeitEinheitCombo");
@@ -113,7 +120,12 @@ private slots:
         Options::Type(field, typed);
         QCOMPARE(field->text(), shown);
         units->setCurrentIndex(unit);
+        test::DialogAnswers answers;
+        if (refused) answers.Press(QStringLiteral("OK"));
         o.Press(QStringLiteral("Apply"));
+        QCOMPARE(answers.Texts(), refused ? QStringList{"The sample time must be a positive number; \"" + shown +
+                                                        "\" is not one."}
+                                          : QStringList{});
         QCOMPARE(o.doc->Document().Root()->sampleTimeSeconds, seconds);
         QCOMPARE(o.doc->Document().Modified(), modified);
         o.window.SetCurrentWindow(o.doc);

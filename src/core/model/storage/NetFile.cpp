@@ -501,7 +501,10 @@ bool LoadNet(TPNObjekt& root, const std::vector<std::uint8_t>& bytes, std::strin
     NetFileReader reader(in, label);
     const auto finish = [&](bool read) {
         root.readWithErrors = root.readWithErrors || reader.damaged;
-        UpdateSampleTimeSeconds(root);
+        const std::string stored = root.sampleTimeText;
+        // A class file's sample time is never used: only a document's is
+        // reported.
+        if (!UpdateSampleTimeSeconds(root) && ObjectDepth() == 0) Messages().Warn(StoredSampleTimeFaultText(stored));
         return read;
     };
     try {
