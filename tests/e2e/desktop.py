@@ -144,6 +144,18 @@ class Session:
         return self.proc.returncode
 
 
+def x_window_titles():
+    """The titles of the top-level windows as the X server holds them."""
+    ids = subprocess.run(["xdotool", "search", "--name", "."], capture_output=True, text=True,
+                         timeout=10).stdout.split()
+    titles = []
+    for i in ids:
+        out = subprocess.run(["xdotool", "getwindowname", i], capture_output=True, text=True, timeout=10)
+        if out.returncode == 0 and out.stdout.strip():
+            titles.append(out.stdout.rstrip("\n"))
+    return titles
+
+
 def check(condition, message):
     if not condition:
         raise Failure(message)

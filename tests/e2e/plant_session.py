@@ -5,7 +5,7 @@ import os
 import subprocess
 import time
 
-from desktop import Failure, Session, check, main, wait_for
+from desktop import x_window_titles, Failure, Session, check, main, wait_for
 
 
 def describe(cli, path, home):
@@ -25,6 +25,11 @@ def test(app, cli, home):
         # A net with conflicts is announced first.
         s.answer_if_asked("OK")
         panel = s.window("Simulation")
+        # Each window carries exactly its caption, nothing appended.
+        titles = wait_for("the captions on the X server",
+                          lambda: (t := x_window_titles()) and "Simulation" in t and t)
+        check("Quenzor 2.7a" in titles and not any("\u2014" in t for t in titles),
+              "window captions as the X server holds them: %r" % titles)
         time_label = s.wait(("label",), prefix="Time : ", within=panel)
         before = time_label.name
         s.press(">> Run", within=panel)

@@ -48,8 +48,8 @@ TQuenzorApp::TQuenzorApp(const QStringList& arguments, Options options) {
         splash_->show();
         QApplication::processEvents();
     }
+    // The name only: a display name would be appended to every window title.
     QApplication::setApplicationName(QStringLiteral("Quenzor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quenzor"));
     CreateWindows(FileArgument(arguments));
     if (splash_) splash_->raise();
 }
@@ -73,7 +73,8 @@ void TQuenzorApp::CreateWindows(const QString& file) {
     m.TakeOptionItems();
     // The first document: the file named on the command line, or empty.
     TDocForm* first = nullptr;
-    if (!file.isEmpty() && QFileInfo(file).isFile()) first = m.OpenFile(QFileInfo(file).absoluteFilePath().toStdString());
+    // One that cannot be read is reported by the reader, as File > Open does.
+    if (!file.isEmpty()) first = m.OpenFile(QFileInfo(file).absoluteFilePath().toStdString());
     if (first && w.factory) w.factory->show();
     if (!first) first = m.NewDocument();
     made(first);

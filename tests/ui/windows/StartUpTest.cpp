@@ -1,4 +1,5 @@
 #include <QDockWidget>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -36,6 +37,27 @@ private slots:
         const auto* properties = app.Main().findChild<QDockWidget*>(QStringLiteral("PropertyDock"));
         const auto* factory = app.Main().findChild<QDockWidget*>(QStringLiteral("FactoryDock"));
         QTRY_VERIFY(properties->height() > 100 && factory->height() * 2 > properties->height());
+        // No window title carries the program's name as well: every window
+        // shows exactly its own caption.
+        QVERIFY(QGuiApplication::applicationDisplayName() == QGuiApplication::applicationName());
+    }
+
+    // A net named on the command line that cannot be read is reported as
+    // File > Open reports it; an empty document takes its place.
+    void AFileArgumentThatCannotBeReadIsReported_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("missing") << QStringLiteral("missing.pn");
+        QTest::newRow("a directory") << QStringLiteral(".");
+    }
+    void AFileArgumentThatCannotBeReadIsReported() {
+        QFETCH(QString, argument);
+        test::UiHome home;
+        test::DialogAnswers answers;
+        answers.Press(QStringLiteral("OK"));
+        TQuenzorApp app({home.QPathOf(argument.toStdString())}, {0});
+        QCOMPARE(answers.Texts(), QStringList{"Error while reading file. The file will be closed now..."});
+        QCOMPARE(app.Main().Documents().size(), std::size_t(1));
+        QCOMPARE(app.Main().ActiveDocument()->windowTitle(), QStringLiteral("Editor"));
     }
 };
 
