@@ -32,7 +32,16 @@ def test(app, cli, home):
               "window captions as the X server holds them: %r" % titles)
         time_label = s.wait(("label",), prefix="Time : ", within=panel)
         before = time_label.name
+        # A maximum-speed run without an automatic stop: the press is
+        # answered at once although the run goes on until Stop.
+        s.press("Properties", roles=("page tab",), within=panel)
+        s.press("Automatic Stop after", within=panel)
+        s.press("Panel", roles=("page tab",), within=panel)
+        s.press("Max Speed", within=panel)
+        started = time.monotonic()
         s.press(">> Run", within=panel)
+        took = time.monotonic() - started
+        check(took < 1.0, "\">> Run\" at \"Max Speed\" answered after %.1f s" % took)
         time.sleep(3)
         s.press("Stop", within=panel)
         after = wait_for("the model time to advance",

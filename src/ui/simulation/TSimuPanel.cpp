@@ -199,6 +199,8 @@ TDocForm* TSimuPanel::Document() const { return form_.data(); }
 QString TSimuPanel::StatusText(int panel) const { return status_->Text(panel); }
 
 void TSimuPanel::ShowState() {
+    // A run about to begin keeps the controls it set.
+    if (runPending_) return;
     const TSimulationSession& s = Session();
     const bool looping = workspace_.EngineLoopRunning();
     setWindowTitle(Q(s.caption));
@@ -363,7 +365,7 @@ void TSimuPanel::Run(bool toEvent) {
     ChooseSelectTool();
     TWorkspace& workspace = workspace_;
     TSimulationSession& s = Session();
-    if (!s.Active() || workspace.EngineLoopRunning()) return;
+    if (!s.Active() || workspace.EngineLoopRunning() || runPending_) return;
     if (!s.engine.maxSpeed) {
         // The simulation timer takes over.
         if (toEvent) {
@@ -374,13 +376,29 @@ void TSimuPanel::Run(bool toEvent) {
         ShowState();
         return;
     }
-    // The loop lets window messages run between its steps: commands that
-    // would change or close the net wait until it has ended.
-    workspace.LoopStarted();
     SetBold(toEvent ? runToEventBtn_ : runBtn_, true);
     SetBold(stopBtn_, false);
     for (QToolButton* b : {stepBtn_, runBtn_, runToEventBtn_}) b->setEnabled(false);
     status_->SetText(0, QStringLiteral("Running..."));
+    // The loop begins from the event queue, so that the click (or a screen
+    // reader's press) is answered before the run.
+    runPending_ = true;
+    QMetaObject::invokeMethod(this, [this, toEvent] { RunLoop(toEvent); }, Qt::QueuedConnection);
+}
+
+void TSimuPanel::RunLoop(bool toEvent) {
+    if (!runPending_) return; // stopped before it began
+    runPending_ = false;
+    TWorkspace& workspace = workspace_;
+    TSimulationSession& s = Session();
+    // The session ended or "Max Speed" was unchecked in between.
+    if (!s.Active() || workspace.EngineLoopRunning() || !s.engine.maxSpeed) {
+        ShowState();
+        return;
+    }
+    // The loop lets window messages run between its steps: commands that
+    // would change or close the net wait until it has ended.
+    workspace.LoopStarted();
     try {
         if (toEvent) {
             s.RunToEventBtnClick();
@@ -401,6 +419,7 @@ void TSimuPanel::Run(bool toEvent) {
 
 void TSimuPanel::StopBtnClick() {
     ChooseSelectTool();
+    runPending_ = false;
     Session().StopBtnClick();
     ShowState();
 }

@@ -70,6 +70,8 @@ private:
     TSimulationSession& Session() const;
     void BuildControls();
     void Run(bool toEvent);
+    // The maximum-speed loop, started from the event queue.
+    void RunLoop(bool toEvent);
     void ChooseSelectTool();
     void BindView(TDocForm& form);
     void SimulationTimerTick();
@@ -85,6 +87,8 @@ private:
     // Outlives the main window, which destroys this panel with it.
     TWorkspace& workspace_;
     QPointer<TDocForm> form_;
+    // ">> Run" was pressed at "Max Speed" and its loop has not begun yet.
+    bool runPending_ = false;
     // Per flowing arc: whether its last drawing was the inverted one.
     std::unordered_map<const TEdge*, bool> inverted_;
 

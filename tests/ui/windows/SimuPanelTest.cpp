@@ -76,6 +76,10 @@ struct Simulating {
     QToolButton* Button(const char* name) const { return Control<QToolButton>(name); }
     QCheckBox* Check(const char* name) const { return Control<QCheckBox>(name); }
     TSimulationSession& Session() { return app.Workspace().Session(); }
+    // The maximum-speed loop, begun after the click, has ended.
+    void WaitForTheRunToEnd() {
+        QTRY_VERIFY_WITH_TIMEOUT(!app.Workspace().EngineLoopRunning() && panel.StatusText(0) != "Running...", 10000);
+    }
     // A maximum-speed run that only Stop (or a deferred command) ends.
     void PrepareEndlessMaxSpeedRun() {
         Toggle(Check("HighSpeedCheckBox"));
@@ -126,6 +130,10 @@ private slots:
             }
         });
         s.Button("RunBtn")->click();
+        // The click is answered at once; the loop begins from the event queue.
+        QCOMPARE(s.panel.StatusText(0), QStringLiteral("Running..."));
+        QCOMPARE(s.doc->Document().Root()->modelTime, 0.0);
+        s.WaitForTheRunToEnd();
 
         QCOMPARE(during, QStringLiteral("Running..."));
         QVERIFY(!runEnabled);
@@ -219,6 +227,7 @@ private slots:
         // A command that does not end the run fails the test, not the clock.
         QTimer::singleShot(5000, &s.panel, [&] { s.Button("StopBtn")->click(); });
         s.Button("RunBtn")->click();
+        s.WaitForTheRunToEnd();
 
         QVERIFY(stillRunning);
         QVERIFY(netUnchanged);
