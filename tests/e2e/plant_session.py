@@ -52,12 +52,16 @@ def test(app, cli, home):
         s.press("Start")
         wait_for("the panel to close", lambda: s.find(("frame", "window", "dialog"), name="Simulation") is None)
 
+        # "Save as" over another file that exists asks before replacing it.
+        with open(saved, "w") as f:
+            f.write("old")
         s.menu("File", "Save as", opens_dialog=True)
         dialog = s.window("Save as")
         name_field = s.wait(("text",), within=dialog)
         name_field.queryEditableText().setTextContents(saved)
-        s.press("Save", within=dialog)
-        wait_for("the saved file", lambda: os.path.exists(saved))
+        s.press("Save", within=dialog, opens_dialog=True)
+        check(s.answer_if_asked("Yes", seconds=10, prefix="The File "), "no question before replacing " + saved)
+        wait_for("the saved file", lambda: open(saved, "rb").read(3) != b"old")
         s.wait(("frame", "window", "internal frame"), name=saved)
         check(describe(cli, saved, home) == describe(cli, plant, home),
               "the saved file does not describe the same net")

@@ -304,7 +304,9 @@ SaveResult TDocument::SaveDocumentAs() {
     if (!chosen || chosen->empty()) return SaveResult::Cancelled;
     std::string& version = workspace_.lastVersion;
     if (version.empty()) version = kCurrentFileVersion;
-    if (*chosen == fileName_ && fs::FileExists(*chosen) &&
+    // Any existing file is asked for, not only the document's own: the
+    // file dialog leaves the question to this.
+    if (fs::FileExists(*chosen) &&
         Messages().Show(ReplaceFileText(*chosen), MsgKind::Warning, MsgButtons::YesNo) == MsgAnswer::No) {
         return SaveResult::Cancelled;
     }

@@ -61,7 +61,7 @@ private slots:
         if (openAfter) QVERIFY(doc.Document().Modified());
     }
 
-    void SaveAsAsksOnlyBeforeReplacingTheDocumentsOwnFile() {
+    void SaveAsAsksBeforeReplacingAnyExistingFile() {
         test::UiHome home;
         const std::string own = home.PathOf("own.pn"), other = home.PathOf("other.pn");
         test::WriteExampleNet(own);
@@ -81,9 +81,17 @@ private slots:
         QCOMPARE(answers.Texts(), QStringList{"The File " + QString::fromStdString(own) + "\nalreay exists.\n\nReplace ?"});
         QVERIFY(main.ActiveDocument()->Document().Modified());
 
-        answers.ChooseFile(QString::fromStdString(other));  // another file: replaced without a question
+        // Another existing file is asked for just the same: No keeps it, Yes
+        // replaces it.
+        answers.ChooseFile(QString::fromStdString(other));
+        answers.Press("No");
         main.Speichernunter1Click();
-        QCOMPARE(answers.Texts().size(), 1);
+        QCOMPARE(Bytes(other), QByteArray("old"));
+        answers.ChooseFile(QString::fromStdString(other));
+        answers.Press("Yes");
+        main.Speichernunter1Click();
+        QCOMPARE(answers.Texts().size(), 3);
+        QCOMPARE(answers.Texts().last(), "The File " + QString::fromStdString(other) + "\nalreay exists.\n\nReplace ?");
         QVERIFY(Bytes(other).startsWith(Bytes(own).left(4)));
         QCOMPARE(main.ActiveDocument()->windowTitle(), QString::fromStdString(other));
         QVERIFY(!main.ActiveDocument()->Document().Modified());
