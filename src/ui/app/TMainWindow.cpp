@@ -106,7 +106,7 @@ void TMainWindow::BuildMenus() {
         }
         return m;
     };
-    QMenu* file = menu("Datei1", QStringLiteral("File"));
+    QMenu* file = menu("Datei1", QStringLiteral("&File"));
     for (Cmd c : {Cmd::New, Cmd::Open, Cmd::Save, Cmd::SaveAs, Cmd::SaveAsAscii, Cmd::CloseFile, Cmd::CloseAllFiles,
                   Cmd::ExportGraphic}) {
         file->addAction(a[c]);
@@ -114,13 +114,13 @@ void TMainWindow::BuildMenus() {
     file->addSeparator();
     file->addAction(a[Cmd::Exit]);
 
-    QMenu* edit = menu("Bearbeiten1", QStringLiteral("Edit"));
+    QMenu* edit = menu("Bearbeiten1", QStringLiteral("&Edit"));
     for (Cmd c : {Cmd::Undo, Cmd::Redo}) edit->addAction(a[c]);
     for (Cmd c : {Cmd::Copy, Cmd::Paste, Cmd::Duplicate, Cmd::SelectAll, Cmd::Delete}) edit->addAction(a[c]);
     edit->addSeparator();
     edit->addAction(a[Cmd::Options]);
 
-    QMenu* view = menu("Ansicht1", QStringLiteral("View"));
+    QMenu* view = menu("Ansicht1", QStringLiteral("&View"));
     auto* zoom = new QMenu(QStringLiteral("Zoom"), view);
     zoom->setObjectName(QStringLiteral("ZoomMenu"));
     a[Cmd::ZoomMenu]->setMenu(zoom);
@@ -132,19 +132,21 @@ void TMainWindow::BuildMenus() {
     view->addSeparator();
     for (Cmd c : {Cmd::ArrangeAll, Cmd::StartWindow, Cmd::CompileErrors, Cmd::ResourceWindow}) view->addAction(a[c]);
 
-    QMenu* window = menu("Fenster1", QStringLiteral("Window"));
+    QMenu* window = menu("Fenster1", QStringLiteral("&Window"));
     for (Cmd c : {Cmd::Cascade, Cmd::Tile, Cmd::ArrangeIcons}) window->addAction(a[c]);
 
     QMenu* arrange = menu("Arrange1Menu", QStringLiteral("Arrange"), a[Cmd::ArrangeMenu]);
+    // Alt+letter opens each menu (the menu titles carry their letters).
+    a[Cmd::ArrangeMenu]->setText(QStringLiteral("&Arrange"));
     for (Cmd c : {Cmd::AlignLeft, Cmd::AlignHMiddle, Cmd::AlignRight, Cmd::AlignUpper, Cmd::AlignVMiddle,
                   Cmd::AlignDown}) {
         arrange->addAction(a[c]);
     }
 
-    QMenu* object = menu("Objekt1", QStringLiteral("Object"));
+    QMenu* object = menu("Objekt1", QStringLiteral("&Object"));
     object->addAction(a[Cmd::AbstractObject]);
 
-    QMenu* help = menu("Hilfe1", QStringLiteral("Help"));
+    QMenu* help = menu("Hilfe1", QStringLiteral("&Help"));
     help->addAction(a[Cmd::Help]);
     help->addAction(a[Cmd::About]);
 

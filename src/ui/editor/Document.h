@@ -21,7 +21,8 @@ class TWorkspace;
 
 inline constexpr const char* kUntitledCaption = "Editor";
 inline constexpr const char* kNetFilter = "*.pn|*.pn";
-inline constexpr const char* kOpenFilter = "*.pn|*.pn|*.pnml|*.pnml";
+// "All nets (*.pn *.pnml)" first, so that a typed name of either kind opens.
+inline constexpr const char* kOpenFilter = "All nets|*.pn *.pnml|*.pn|*.pn|*.pnml|*.pnml";
 inline constexpr const char* kNetExtension = "*.pn";
 
 // The backup file of a net file: the directory, the file name up to its

@@ -1,4 +1,7 @@
 #include <QFile>
+#include <QFileDialog>
+#include <QMenu>
+#include <sstream>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -7,6 +10,7 @@
 #include "workspace/Workspace.h"
 #include "common/FileSystem.h"
 #include "editor/TDocForm.h"
+#include "LoadAnyNet.h"
 #include "model/ExampleNets.h"
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -209,6 +213,45 @@ private slots:
         QVERIFY(answers.Texts().value(0).startsWith("The File \"Quenzor.cfg\" not exists."));
         app.Main().close();
         QCOMPARE(Bytes(home.PathOf(kConfigFileName)), QByteArray::fromHex("09090909080802140909"));
+    }
+
+    // The keys users of a desktop program expect, and the open dialog's
+    // filter of both net formats, in which a typed .pnml name opens.
+    void StandardKeysAndBothNetFormatsInTheOpenDialog() {
+        test::UiHome home;
+        TQuenzorApp app({}, {0});
+        TMainWindow& main = app.Main();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(main.Documents().size(), std::size_t(2));
+        TDocForm* doc = main.ActiveDocument();
+        QTest::keyClick(&main, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(doc->StatusText(2), QStringLiteral("Scale: 0,90"));
+        QTest::keyClick(&main, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(doc->StatusText(2), QStringLiteral("Scale: 1,00"));
+        QTest::keyClick(&main, Qt::Key_F, Qt::AltModifier);
+        auto* file = main.findChild<QMenu*>(QStringLiteral("Datei1"));
+        QTRY_VERIFY(file->isVisible());
+        file->close();
+
+        const std::string pnml = home.PathOf("net.pnml");
+        TPNObjekt net;
+        examples::BuildProducerConsumer(net);
+        std::ostringstream err;
+        QVERIFY(SaveAnyNet(net, pnml, err));
+        QStringList filters;
+        test::DialogAnswers answers;
+        answers.Then([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            filters = dialog->nameFilters();
+            dialog->selectFile(QString::fromStdString(pnml));
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        });
+        QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(main.Documents().size(), std::size_t(3));
+        QCOMPARE(filters.value(0), QStringLiteral("All nets (*.pn *.pnml)"));
+        QCOMPARE(main.ActiveDocument()->windowTitle(), QString::fromStdString(pnml));
     }
 };
 
