@@ -382,7 +382,13 @@ int CountInvalidConnections(TPNObjekt& root) {
     return counter;
 }
 
-StartOutcome StartSimulation(TPNObjekt& root, TSimulationSession& session) {
+bool AskAboutConflicts(TPNObjekt& root, TSimulationSession& session) {
+    if (!session.Initialise()) return true;
+    EndSimulation(root, session);
+    return false;
+}
+
+StartOutcome StartSimulation(TPNObjekt& root, TSimulationSession& session, bool askAboutConflicts) {
     bool& busy = SimulationBusy();
     MessageBoxes& messages = *Platform().messages;
     if (busy || session.Active()) {
@@ -417,10 +423,7 @@ StartOutcome StartSimulation(TPNObjekt& root, TSimulationSession& session) {
         return StartOutcome::EmptyNet;
     }
     session.Start(root);
-    if (session.Initialise()) {
-        EndSimulation(root, session);
-        return StartOutcome::Cancelled;
-    }
+    if (askAboutConflicts && !AskAboutConflicts(root, session)) return StartOutcome::Cancelled;
     return StartOutcome::Started;
 }
 

@@ -143,8 +143,13 @@ enum class StartOutcome { Started, Busy, InvalidConnections, FormulaErrors, Empt
 // connections, formula errors and an empty net (leaving the busy flag clear);
 // otherwise resolves fusion, registers the variables, compiles the formulas
 // and starts and initialises the session. Cancel at the conflict warning ends
-// the session again.
-StartOutcome StartSimulation(TPNObjekt& root, TSimulationSession& session);
+// the session again. A window that enters simulation mode first asks about
+// conflicts itself afterwards (`askAboutConflicts` false, then
+// `AskAboutConflicts`).
+StartOutcome StartSimulation(TPNObjekt& root, TSimulationSession& session, bool askAboutConflicts = true);
+// The conflict warning of a started session; Cancel ends the session again
+// (false).
+bool AskAboutConflicts(TPNObjekt& root, TSimulationSession& session);
 // The simulation switch released: ends the session and frees the compiled
 // formulas.
 void EndSimulation(TPNObjekt& root, TSimulationSession& session);

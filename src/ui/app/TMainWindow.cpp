@@ -478,6 +478,8 @@ void TMainWindow::AfterOpen(TDocForm& form) {
 }
 
 void TMainWindow::AfterLastDocument() {
+    // A document closed in simulation mode leaves the controls in edit mode.
+    SetSimulationControls(false);
     if (windows_.options) windows_.options->SetCurrentWindow(nullptr);
     if (windows_.properties) windows_.properties->SetNet(nullptr, nullptr);
     if (windows_.formulaEditor) windows_.formulaEditor->SetNet(nullptr);
@@ -686,6 +688,11 @@ void TMainWindow::SimuButtonClick(bool down) {
         form->SetSimulationMode(true);
         if (doc.simulationMode) {
             SetSimulationControls(true);
+            // Then the conflict warning; Cancel leaves simulation mode again.
+            if (!workspace_.AskAboutConflicts(doc)) {
+                form->SetSimulationMode(false);
+                SetSimulationControls(false);
+            }
         } else {
             workspace_.EndSimulationOf(doc);
             SetSimulationControls(false);

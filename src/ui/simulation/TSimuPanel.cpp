@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -74,7 +75,9 @@ void SetCaption(QToolButton* b, const std::string& caption) {
 void ReportError(const std::exception& e) { Platform().messages->Error(e.what()); }
 
 TSimuPanel::TSimuPanel(MainFrame& main, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
+    // No border icons: the panel lives as long as the session, and the
+    // simulation switch ends both.
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       main_(main),
       workspace_(main.Workspace()) {
     ExposeToolWindowsAsWindows();
@@ -415,6 +418,16 @@ void TSimuPanel::RunLoop(bool toEvent) {
     ShowState();
     workspace.LoopEnded();
     ShowState();
+}
+
+void TSimuPanel::closeEvent(QCloseEvent* e) {
+    // A window manager's close (Alt+F4) would hide the panel while the
+    // session goes on, with nothing to show it again.
+    if (workspace_.Session().Active()) {
+        e->ignore();
+        return;
+    }
+    QWidget::closeEvent(e);
 }
 
 void TSimuPanel::StopBtnClick() {

@@ -66,6 +66,9 @@ public:
     // Shows the session's state in the controls.
     void ShowState();
 
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
 private:
     TSimulationSession& Session() const;
     void BuildControls();

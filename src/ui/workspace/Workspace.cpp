@@ -41,7 +41,7 @@ SwitchResult TWorkspace::SimulationSwitch(TDocument& doc, bool down) {
         return result;
     }
     try {
-        result.outcome = StartSimulation(*doc.Root(), *session_);
+        result.outcome = StartSimulation(*doc.Root(), *session_, false);
     } catch (const std::exception& e) {
         // A firing time that cannot be evaluated: the start is refused.
         ReleaseFormulas(*doc.Root());
@@ -53,6 +53,13 @@ SwitchResult TWorkspace::SimulationSwitch(TDocument& doc, bool down) {
     result.started = result.outcome == StartOutcome::Started;
     doc.simulationMode = result.started;
     return result;
+}
+
+bool TWorkspace::AskAboutConflicts(TDocument& doc) {
+    if (!doc.Root() || !session_->Active()) return false;
+    if (qz::AskAboutConflicts(*doc.Root(), *session_)) return true;
+    doc.simulationMode = false;
+    return false;
 }
 
 void TWorkspace::EndSimulationOf(TDocument& doc) {

@@ -55,6 +55,9 @@ public:
     // The simulation switch of a document pressed (down) or released (up).
     // A changed document is saved with a backup first.
     SwitchResult SimulationSwitch(TDocument& doc, bool down);
+    // The conflict warning after the document has entered simulation mode;
+    // Cancel ends the session again (false).
+    bool AskAboutConflicts(TDocument& doc);
     // Ends a document's session (closing, deleting in simulation mode).
     void EndSimulationOf(TDocument& doc);
 

@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,6 +18,7 @@
 #include "model/TTransition.h"
 #include "model/storage/NetFile.h"
 #include "simulation/SimulationSession.h"
+#include "simulation/TSimuPanel.h"
 
 using namespace qz;
 using namespace qz::ui;
@@ -77,6 +79,47 @@ private slots:
             QVERIFY(doc.Document().simulationMode);
             Switch(app)->trigger();
         }
+    }
+
+    // The conflict warning comes once the document is in simulation mode
+    // with the controls switched; Cancel leaves it again. The panel cannot be
+    // closed on its own while the session goes on, and closing the last
+    // document in simulation mode returns the controls to edit mode.
+    void TheConflictWarningFollowsTheSwitchAndThePanelLivesWithTheSession() {
+        test::UiHome home;
+        TQuenzorApp app({}, {0});
+        TDocForm& doc = *app.Main().ActiveDocument();
+        TNetList& net = doc.Document().Root()->Net();
+        Build(net, NetKind::Good);
+        examples::Connect(net, net.At(0), examples::AddTransition(net, 160, 160, "U", "1"));
+        for (const QString& answer : {QStringLiteral("Cancel"), QStringLiteral("OK")}) {
+            bool modeWhenAsked = false, switchWhenAsked = false;
+            test::DialogAnswers answers;
+            answers.Then([&](QWidget* box) {
+                modeWhenAsked = doc.Document().simulationMode;
+                switchWhenAsked = Switch(app)->isChecked();
+                for (auto* b : box->findChildren<QAbstractButton*>()) {
+                    if (b->text() == answer) QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
+                }
+            });
+            Switch(app)->trigger();
+            QVERIFY(modeWhenAsked && switchWhenAsked);
+            QCOMPARE(doc.Document().simulationMode, answer == QLatin1String("OK"));
+            QCOMPARE(Switch(app)->isChecked(), answer == QLatin1String("OK"));
+            QCOMPARE(SimulationBusy(), answer == QLatin1String("OK"));
+        }
+        QWidget* panel = app.Main().Windows().simulation;
+        QVERIFY(panel->isVisible());
+        QVERIFY(!(panel->windowFlags() & Qt::WindowCloseButtonHint));
+        panel->close();
+        QVERIFY(panel->isVisible());
+        test::DialogAnswers answers;
+        answers.Press("No");
+        app.Main().CloseFile1Click();
+        QVERIFY(app.Main().Documents().empty());
+        QVERIFY(!Switch(app)->isChecked());
+        QVERIFY(!app.Main().SimulationControls());
+        QVERIFY(!panel->isVisible());
     }
 
     void ASecondDocumentWaitsUntilTheFirstLeavesSimulation() {
