@@ -55,17 +55,53 @@ TEST_F(Library, EmptyDirectoryGivesEmptyIndexFilesAndTheRootNode) {
 
 TEST_F(Library, TreeGroupsByBaseAndSortsEveryLevel) {
     const ClassTreeNode tree = BuildClassTree({
-        "Pump;Machine",   // its base comes later: not shown
+        "Pump;Machine",   // its base comes later: shown all the same
         "Valve;Empty Object",
         "Machine;Empty Object",
         "tank;Empty Object",
         "Gate ; Valve",
         "Check;Valve",
+        "Orphan;Gone",    // no base in the library, or a ring: not shown
+        "Ring;Round",
+        "Round;Ring",
     });
     const ClassTreeNode expected{
         "Empty Object",
-        {{"Machine", {}}, {"tank", {}}, {"Valve", {{"Check", {}}, {"Gate", {}}}}}};
+        {{"Machine", {{"Pump", {}}}}, {"tank", {}}, {"Valve", {{"Check", {}}, {"Gate", {}}}}}};
     EXPECT_EQ(tree, expected);
+}
+
+std::size_t NodeCount(const ClassTreeNode& n) {
+    std::size_t count = 1;
+    for (const ClassTreeNode& c : n.children) count += NodeCount(c);
+    return count;
+}
+
+// Two classes of each name on 20 levels would hang 2^20 nodes under the last.
+TEST_F(Library, TreeLeavesOutNamelessEntriesAndStopsAtItsNodeLimit) {
+    std::vector<std::string> hierarchy{";Empty Object"};
+    for (int level = 0; level < 20; ++level) {
+        const std::string base = level ? "C" + std::to_string(level - 1) : "Empty Object";
+        hierarchy.insert(hierarchy.end(), 2, "C" + std::to_string(level) + ";" + base);
+    }
+    const ClassTreeNode tree = BuildClassTree(hierarchy);
+    EXPECT_EQ(tree.children.size(), 2u);
+    EXPECT_EQ(tree.children[0].text, "C0");
+    EXPECT_EQ(NodeCount(tree), kMaxClassTreeNodes);
+}
+
+TEST_F(Library, ClassFilesThatDoNotReadAreNamedInOneMessageAndTheRestIsListed) {
+    WriteClass("a.pn", "Tank", "Empty Object");
+    ASSERT_TRUE(fs::WriteFileAtomically(LibraryDirectory() + "cut.pn", std::string_view("\6\3" "2,7", 5)));
+    ASSERT_TRUE(fs::WriteFileAtomically(LibraryDirectory() + "empty.pn", std::string_view()));
+    ASSERT_TRUE(fs::WriteFileAtomically(LibraryDirectory() + "newer.pn", std::string_view("\6\3" "9,9", 5)));
+    ASSERT_TRUE(ObjectLibrary().Rebuild());
+    EXPECT_EQ(platform.messages.Texts(),
+              std::vector<std::string>{UnreadableClassesText(
+                  {"cut.pn: " + std::string(kReadErrorText), "empty.pn: " + std::string(kNoClassNameText),
+                   "newer.pn: " + NewerVersionText("9,9")})});
+    EXPECT_EQ(ObjectLibrary().names, (std::vector<std::string>{"Tank", "", "", ""}));
+    EXPECT_EQ(ObjectLibrary().tree, (ClassTreeNode{"Empty Object", {{"Tank", {}}}}));
 }
 
 TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
