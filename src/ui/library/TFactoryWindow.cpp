@@ -91,6 +91,7 @@ void AddNodes(QTreeWidgetItem* parent, const ClassTreeNode& node, const QIcon& i
     for (const ClassTreeNode& child : node.children) {
         auto* item = new QTreeWidgetItem(parent, {Q(child.text)});
         item->setIcon(0, icon);
+        item->setToolTip(0, item->text(0));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
         AddNodes(item, child, icon);
     }
@@ -137,6 +138,10 @@ TFactoryWindow::TFactoryWindow(MainFrame& main, QWidget* parent)
     hierarchyLayout->setContentsMargins(0, 2, 0, 0);
     tree_ = Named(new ClassTree(hierarchy), "TV", QStringLiteral("Object classes"));
     tree_->setHeaderHidden(true);
+    // Long class names scroll rather than being cut.
+    tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(false);
+    tree_->setTextElideMode(Qt::ElideNone);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setDragEnabled(true);
@@ -195,7 +200,7 @@ TFactoryWindow::TFactoryWindow(MainFrame& main, QWidget* parent)
 
     // The working directory, or its "Data" directory when it has one.
     const StartDirectoryChoice start = StartDirectory(QDir::currentPath().toStdString());
-    if (start.failed) Platform().messages->Error(kNoNetworkText);
+    if (start.failed) Platform().messages->Info(kNoNetworkText);
     SetDirectory(Q(start.directory));
     pages_->setCurrentIndex(0);
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { PageControl1Change(index); });
@@ -220,6 +225,7 @@ void TFactoryWindow::RefreshFileList() {
     if (const auto names = NetFilesIn(directory_.toStdString())) {
         for (const std::string& name : *names) {
             auto* item = new QListWidgetItem(icon, Q(name), files_);
+            item->setToolTip(QDir(directory_).filePath(item->text()));
             if (item->text() == chosen) {
                 files_->setCurrentItem(item);
                 item->setSelected(true);

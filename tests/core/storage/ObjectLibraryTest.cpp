@@ -90,20 +90,6 @@ TEST_F(Library, TreeLeavesOutNamelessEntriesAndStopsAtItsNodeLimit) {
     EXPECT_EQ(NodeCount(tree), kMaxClassTreeNodes);
 }
 
-TEST_F(Library, ClassFilesThatDoNotReadAreNamedInOneMessageAndTheRestIsListed) {
-    WriteClass("a.pn", "Tank", "Empty Object");
-    ASSERT_TRUE(fs::WriteFileAtomically(LibraryDirectory() + "cut.pn", std::string_view("\6\3" "2,7", 5)));
-    ASSERT_TRUE(fs::WriteFileAtomically(LibraryDirectory() + "empty.pn", std::string_view()));
-    ASSERT_TRUE(fs::WriteFileAtomically(LibraryDirectory() + "newer.pn", std::string_view("\6\3" "9,9", 5)));
-    ASSERT_TRUE(ObjectLibrary().Rebuild());
-    EXPECT_EQ(platform.messages.Texts(),
-              std::vector<std::string>{UnreadableClassesText(
-                  {"cut.pn: " + std::string(kReadErrorText), "empty.pn: " + std::string(kNoClassNameText),
-                   "newer.pn: " + NewerVersionText("9,9")})});
-    EXPECT_EQ(ObjectLibrary().names, (std::vector<std::string>{"Tank", "", "", ""}));
-    EXPECT_EQ(ObjectLibrary().tree, (ClassTreeNode{"Empty Object", {{"Tank", {}}}}));
-}
-
 TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
     WriteClass("Tank.pn", "Tank", "Empty Object");
     TPNObjekt doc; // "New Object" always asks
