@@ -247,7 +247,9 @@ void TFactoryWindow::UpdateFileCommands() {
     deleteBtn_->setEnabled(chosen);
     delete_->setEnabled(chosen);
     load_->setEnabled(chosen);
-    merge_->setEnabled(chosen && main_.ActiveDocument());
+    // Like "Paste": not into a window that only shows a net.
+    const TDocForm* active = main_.ActiveDocument();
+    merge_->setEnabled(chosen && active && active->Document().editingEnabled);
 }
 
 void TFactoryWindow::SwitchTo(FactoryDirectory d) {
@@ -328,6 +330,7 @@ void TFactoryWindow::MergeFile1Click() {
         if (!self || !target || !self->main_.IsOpen(target)) return;
         MainFrame& main = self->main_;
         TDocument& doc = target->Document();
+        if (!doc.editingEnabled) return;
         if (doc.simulationMode) {
             Platform().messages->Info(kMergeInSimulation);
             main.Actions()[Cmd::Simulation]->setChecked(false);
