@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include "common/FileSystem.h"
@@ -32,6 +33,21 @@ std::string IndexFileFaultText(const std::string& fileName, const std::string& w
 
 std::string UnstorableClassNameText(const std::string& fileName) {
     return "The class file \"" + fileName + "\" is left out of the library: its name holds a line break.";
+}
+
+std::string UnreadableClassesText(const std::vector<std::string>& fileAndReason) {
+    std::string text = "These class files cannot be read and are left out of the class tree:";
+    const std::size_t listed = std::min(fileAndReason.size(), kUnreadableClassesListed);
+    for (std::size_t i = 0; i < listed; ++i) text += "\r" + fileAndReason[i];
+    if (fileAndReason.size() > listed) {
+        text += "\r... and " + std::to_string(fileAndReason.size() - listed) + " more.";
+    }
+    return text;
+}
+
+std::string IndexWriteFaultText(const std::string& why) {
+    return "The library index files \"ObjName.dat\" and \"ObjFile.dat\" could not be written (" + why +
+           ").\rThe classes are listed for this session; the index files keep their previous state.";
 }
 
 TObjectLibrary& ObjectLibrary() {
@@ -115,11 +131,6 @@ struct WorkNode {
     std::vector<std::unique_ptr<WorkNode>> children;
 };
 
-void Preorder(WorkNode& n, std::vector<WorkNode*>& out) {
-    out.push_back(&n);
-    for (auto& c : n.children) Preorder(*c, out);
-}
-
 std::string Folded(const std::string& s) {
     std::string f = s;
     for (char& c : f) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -137,27 +148,55 @@ ClassTreeNode Sorted(const WorkNode& n) {
     return out;
 }
 
+// Collects what the header reader reports instead of showing it.
+class HeardMessages final : public MessageBoxes {
+public:
+    std::vector<std::string> texts;
+    MsgAnswer Show(std::string_view text, MsgKind, MsgButtons b) override {
+        texts.emplace_back(text);
+        return DefaultAnswer(b);
+    }
+    std::optional<std::string> InputQuery(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+};
+
 } // namespace
 
 ClassTreeNode BuildClassTree(const std::vector<std::string>& hierarchy) {
     WorkNode top{"Empty Object", {}};
-    std::vector<Entry> work;
-    for (const std::string& line : hierarchy) work.push_back(Split(line));
-    while (!work.empty()) {
-        const std::string base = work.front().base;
-        std::vector<Entry> group;
-        for (std::size_t i = work.size(); i-- > 0;) {
-            if (work[i].base == base) {
-                group.push_back(work[i]);
-                work.erase(work.begin() + static_cast<std::ptrdiff_t>(i));
-            }
-        }
-        std::vector<WorkNode*> nodes;
-        Preorder(top, nodes);
-        for (const Entry& e : group) {
-            for (WorkNode* n : nodes) {
-                if (n->text == e.base) {
-                    n->children.push_back(std::make_unique<WorkNode>(WorkNode{e.name, {}}));
+    std::size_t made = 1;
+    // The groups of entries with the same base, in the order their bases
+    // first appear; each group from the last entry to the first.
+    std::vector<std::pair<std::string, std::vector<std::string>>> groups;
+    std::map<std::string, std::size_t> groupOf;
+    for (const std::string& line : hierarchy) {
+        Entry e = Split(line);
+        if (e.name.empty()) continue;
+        auto [at, added] = groupOf.emplace(e.base, groups.size());
+        if (added) groups.push_back({e.base, {}});
+        groups[at->second].second.push_back(std::move(e.name));
+    }
+    for (auto& group : groups) std::reverse(group.second.begin(), group.second.end());
+    // The nodes of each text.
+    std::map<std::string, std::vector<WorkNode*>> nodesOf{{top.text, {&top}}};
+    // A group is hung under the nodes of its base as soon as there are any;
+    // passes go on while one more group found its base.
+    std::vector<bool> placed(groups.size(), false);
+    for (bool progress = true; progress;) {
+        progress = false;
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            if (placed[g]) continue;
+            const auto bases = nodesOf.find(groups[g].first);
+            if (bases == nodesOf.end()) continue;
+            placed[g] = progress = true;
+            const std::vector<WorkNode*> under = bases->second; // the nodes as they are now
+            for (const std::string& name : groups[g].second) {
+                for (WorkNode* n : under) {
+                    if (made >= kMaxClassTreeNodes) break;
+                    n->children.push_back(std::make_unique<WorkNode>(WorkNode{name, {}}));
+                    nodesOf[name].push_back(n->children.back().get());
+                    ++made;
                 }
             }
         }
@@ -170,9 +209,24 @@ bool TObjectLibrary::Rebuild(std::string* error) {
     names.clear();
     files.clear();
     const std::string dir = LibraryDirectory();
+    std::vector<std::string> unreadable;
     for (const std::string& fileName : ClassFileNames()) {
         const std::string path = dir + fileName;
-        const NetFileHeader header = ReadNetFileHeader(path);
+        HeardMessages heard;
+        NetFileHeader header;
+        {
+            PlatformServices quiet{};
+            quiet.messages = &heard;
+            const PlatformScope scope(quiet);
+            header = ReadNetFileHeader(path);
+        }
+        if (!header.ok) {
+            unreadable.push_back(fileName + ": " + (heard.texts.empty() ? std::string("unreadable") : heard.texts.front()));
+            header.name.clear();
+        } else if (header.name.empty()) {
+            // Files before version 1.48 (and empty ones) name no class.
+            unreadable.push_back(fileName + ": " + kNoClassNameText);
+        }
         if (header.name.find_first_of("\r\n") != std::string::npos) {
             Platform().messages->Error(UnstorableClassNameText(fileName));
             continue;
@@ -181,6 +235,7 @@ bool TObjectLibrary::Rebuild(std::string* error) {
         names.push_back(header.name);
         files.push_back(path);
     }
+    if (!unreadable.empty()) Platform().messages->Error(UnreadableClassesText(unreadable));
     const std::string home = fs::ProgramDirectory();
     const bool written = fs::WriteTextLines(home + kObjectNameFile, names, error) &&
                          fs::WriteTextLines(home + kObjectFileFile, files, error);

@@ -24,6 +24,16 @@ inline constexpr const char* kIndexMismatchText =
     "The library index files \"ObjName.dat\" and \"ObjFile.dat\" do not agree.\rRebuild the library.";
 // "The class file \"<file>\" is left out of the library: its name holds a line break."
 std::string UnstorableClassNameText(const std::string& fileName);
+// The class files whose header could not be read ("<file>: <reader's
+// message>" each), at most kUnreadableClassesListed of them named.
+std::string UnreadableClassesText(const std::vector<std::string>& fileAndReason);
+inline constexpr std::size_t kUnreadableClassesListed = 10;
+inline constexpr const char* kNoClassNameText = "the file names no class.";
+// "The library index files ... could not be written (<why>). ..."
+std::string IndexWriteFaultText(const std::string& why);
+// A class tree holds at most this many nodes: classes that share their
+// names would otherwise multiply the nodes below them level by level.
+inline constexpr std::size_t kMaxClassTreeNodes = 20000;
 
 // A node of the class tree: a class name and the classes derived from it.
 struct ClassTreeNode {
@@ -59,7 +69,10 @@ struct TObjectLibrary {
     // Scans "Objects/*.pn" (in file-name order), reading only the header of
     // each file; rewrites both index files and rebuilds the tree. A class
     // whose name holds a line break cannot be stored line by line: it is
-    // reported and left out. False when an index file could not be written.
+    // reported and left out. Files whose header does not read or names no
+    // class keep their place in the lists with an empty name (so no tree
+    // node) and are reported together, by file name, in one message. False when an index
+    // file could not be written; the lists in memory are complete then.
     bool Rebuild(std::string* error = nullptr);
     // The file of a class for opening it; reports "Object <name> not
     // found..." when the class is not in the index.
@@ -73,8 +86,13 @@ std::string LibraryDirectory();
 
 // The class tree of a hierarchy list ("name;base name" entries): each group
 // of entries with the same base is hung under every node with that text that
-// exists when the group is taken; entries whose base has no node yet are not
-// shown. Every level is sorted alphabetically.
+// exists when the group is taken. Groups are taken in the order their bases
+// first appear, and a group whose base has no node yet waits until one does,
+// so that a class appears whatever the order of the files; classes whose
+// base is not in the library (or that inherit from one another in a ring)
+// are not shown, nor entries without a name (files that did not read).
+// Every level is sorted alphabetically. At most kMaxClassTreeNodes nodes are
+// made.
 ClassTreeNode BuildClassTree(const std::vector<std::string>& hierarchy);
 
 // "Abstract Current Object": stores the document's root object as a library

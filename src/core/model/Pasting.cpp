@@ -9,6 +9,7 @@
 #include "model/TPlatz.h"
 #include "model/TSchriftObjekt.h"
 #include "model/TTransition.h"
+#include "settings/ProgramSettings.h"
 
 namespace qz {
 
@@ -95,6 +96,21 @@ std::vector<TGraphItem*> PasteClipboard(TNetList& net, std::vector<std::unique_p
     clipboard.clear();
     net.CopySelected(clipboard);
     return pasted;
+}
+
+std::vector<TGraphItem*> MergeNet(TNetList& net, TNetList& source, std::size_t* leftOut) {
+    source.SelectAll();
+    std::vector<std::unique_ptr<TGraphItem>> copies;
+    source.CopySelected(copies);
+    if (leftOut) *leftOut = source.Count() - copies.size();
+    if (copies.empty()) return {};
+    std::vector<TGraphItem*> merged = PasteClipboard(net, copies);
+    // Copies lie two grid sizes off their originals: back to where they were.
+    TRect extent{};
+    for (TGraphItem* e : merged) extent = UnionRect(extent, TNetList::ExtentOf(e));
+    const int off = 2 * Settings().gridSize;
+    MoveElementsTo(net, merged, {extent.left - off, extent.top - off});
+    return merged;
 }
 
 void MoveElementsTo(TNetList& net, const std::vector<TGraphItem*>& elements, TPoint topLeft) {

@@ -28,6 +28,15 @@ std::string ReplaceWholeWord(std::string_view text, std::string_view word, std::
 // pasted elements in the order they were added.
 std::vector<TGraphItem*> PasteClipboard(TNetList& net, std::vector<std::unique_ptr<TGraphItem>>& clipboard);
 
+// Merges the elements of another net into `net` as a paste of all of them
+// would bring them (places, transitions, the arcs between two of them,
+// labels and shapes; variable names new to the net as PasteClipboard gives
+// them), at their own positions, as the new selection. Placed objects and
+// the arcs to their interface places do not travel this way: *leftOut
+// counts the elements of `source` that were not merged. `source` ends with
+// everything selected. Returns the merged elements.
+std::vector<TGraphItem*> MergeNet(TNetList& net, TNetList& source, std::size_t* leftOut = nullptr);
+
 // Moves pasted elements so that the top-left corner of their bounding
 // rectangle (TNetList::ExtentOf) lies at `topLeft`: places, transitions,
 // labels and shapes take the offset, arcs recompute their geometry.

@@ -53,7 +53,7 @@ public:
     TDocForm* NewDocument();
     // Opens a net file in a new document window; null when nothing could be
     // read.
-    TDocForm* OpenFile(const std::string& path);
+    TDocForm* OpenFile(const std::string& path) override;
     TDocForm* OpenClass(const std::string& className) override;
 
     // File menu.

@@ -66,7 +66,7 @@ void TQuenzorApp::CreateWindows(const QString& file) {
     const auto made = [this](QWidget* window) { created_ << window->objectName(); };
     made(main_.get());
     m.show();
-    made(w.factory = new TFactoryWindow(&m));
+    made(w.factory = new TFactoryWindow(m, &m));
     made(w.properties = new TPropertyWindow(m, &m));
     made(w.formulaEditor = new TFormelEditor(&m));
     made(w.options = new TOptionsWindow(&m));

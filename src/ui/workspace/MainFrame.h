@@ -54,6 +54,9 @@ public:
     // reports "Object <name> not found..." and answers null when the
     // library has no such class or its file cannot be read.
     virtual TDocForm* OpenClass(const std::string& className) = 0;
+    // Opens a net file in a new document window; null when nothing could
+    // be read (the reader has said why).
+    virtual TDocForm* OpenFile(const std::string& path) = 0;
 };
 
 } // namespace qz::ui

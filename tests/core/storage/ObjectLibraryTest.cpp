@@ -55,17 +55,39 @@ TEST_F(Library, EmptyDirectoryGivesEmptyIndexFilesAndTheRootNode) {
 
 TEST_F(Library, TreeGroupsByBaseAndSortsEveryLevel) {
     const ClassTreeNode tree = BuildClassTree({
-        "Pump;Machine",   // its base comes later: not shown
+        "Pump;Machine",   // its base comes later: shown all the same
         "Valve;Empty Object",
         "Machine;Empty Object",
         "tank;Empty Object",
         "Gate ; Valve",
         "Check;Valve",
+        "Orphan;Gone",    // no base in the library, or a ring: not shown
+        "Ring;Round",
+        "Round;Ring",
     });
     const ClassTreeNode expected{
         "Empty Object",
-        {{"Machine", {}}, {"tank", {}}, {"Valve", {{"Check", {}}, {"Gate", {}}}}}};
+        {{"Machine", {{"Pump", {}}}}, {"tank", {}}, {"Valve", {{"Check", {}}, {"Gate", {}}}}}};
     EXPECT_EQ(tree, expected);
+}
+
+std::size_t NodeCount(const ClassTreeNode& n) {
+    std::size_t count = 1;
+    for (const ClassTreeNode& c : n.children) count += NodeCount(c);
+    return count;
+}
+
+// Two classes of each name on 20 levels would hang 2^20 nodes under the last.
+TEST_F(Library, TreeLeavesOutNamelessEntriesAndStopsAtItsNodeLimit) {
+    std::vector<std::string> hierarchy{";Empty Object"};
+    for (int level = 0; level < 20; ++level) {
+        const std::string base = level ? "C" + std::to_string(level - 1) : "Empty Object";
+        hierarchy.insert(hierarchy.end(), 2, "C" + std::to_string(level) + ";" + base);
+    }
+    const ClassTreeNode tree = BuildClassTree(hierarchy);
+    EXPECT_EQ(tree.children.size(), 2u);
+    EXPECT_EQ(tree.children[0].text, "C0");
+    EXPECT_EQ(NodeCount(tree), kMaxClassTreeNodes);
 }
 
 TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
