@@ -4,6 +4,10 @@
 
 #include "workspace/Commands.h"
 
+namespace qz {
+class TPNObjekt;
+}
+
 namespace qz::ui {
 
 class TActionSet;
@@ -54,6 +58,10 @@ public:
     // reports "Object <name> not found..." and answers null when the
     // library has no such class or its file cannot be read.
     virtual TDocForm* OpenClass(const std::string& className) = 0;
+    // Opens a window onto an object of `from`'s document (an instance placed
+    // in it, or a class an object inherits from), editable or as a view; an
+    // open window onto that object comes to the front in that mode.
+    virtual TDocForm* OpenObjectWindow(TDocForm& from, TPNObjekt& object, bool editable) = 0;
 };
 
 } // namespace qz::ui
