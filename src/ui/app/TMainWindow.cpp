@@ -781,7 +781,7 @@ void TMainWindow::UpdateCommands() {
         const TDocument& doc = form->Document();
         x.simulationMode = doc.simulationMode;
         x.previousView = doc.view.PreviousAvailable();
-        x.editable = doc.editingEnabled;
+        x.editable = doc.MayEdit();
         x.selection = doc.Net() && doc.Net()->SelectedCount() > 0;
         x.anchor = doc.anchor != nullptr;
         x.canUndo = doc.History().CanUndo();
