@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <set>
+#include <utility>
 
 #include "formula/VariableTable.h"
 #include "model/ObjectLibrary.h"
@@ -55,6 +56,7 @@ TPNObjekt::TPNObjekt(TPNObjekt* root, Window* objectWindow, Window* editWindow)
 }
 
 TPNObjekt::~TPNObjekt() {
+    if (destroying) std::exchange(destroying, nullptr)();
     DropBase();
     Unregister();
     net_.reset();

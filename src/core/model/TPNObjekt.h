@@ -147,6 +147,9 @@ public:
     // read is kept; saving over the file read from must keep the original
     // (SaveNetFileKeepingOriginal).
     bool readWithErrors = false;
+    // Called first when the object is destroyed: a window that shows the
+    // object without owning it lets go of it.
+    std::function<void()> destroying;
 
 private:
     void Register();

@@ -265,6 +265,14 @@ void TMainWindow::Connect() {
              {Cmd::BringUp, &TDocForm::BringUpClick},
              {Cmd::BringDown, &TDocForm::BringDownClick},
              {Cmd::InitSize, &TDocForm::InitSizeClick},
+             {Cmd::OpenInstancedObject, &TDocForm::OpenInstancedObjectClick},
+             {Cmd::ViewInstancedObject, &TDocForm::ViewInstancedObjectClick},
+             {Cmd::ViewParentObject, &TDocForm::ViewParentObjectClick},
+             {Cmd::OpenParentObject, &TDocForm::OpenParentObjectClick},
+             {Cmd::EditDocumentation, &TDocForm::EditDocumentationClick},
+             {Cmd::ViewClassDocumentation, &TDocForm::ViewClassDocumentationClick},
+             {Cmd::EditClassDescription, &TDocForm::EditClassDescriptionClick},
+             {Cmd::SetInitialValue, &TDocForm::SetInitialValueClick},
              {Cmd::ShowDiagramWindow, &TDocForm::ShowDiagramWindowClick},
          }) {
         onActive(c, f);
@@ -471,6 +479,26 @@ TDocForm* TMainWindow::OpenClass(const std::string& className) {
     return file ? OpenFile(*file) : nullptr;
 }
 
+TDocForm* TMainWindow::OpenObjectWindow(TDocForm& from, TPNObjekt& object, bool editable) {
+    for (TDocForm* d : Documents()) {
+        if (!d->Document().Owner() || d->Document().Root() != &object) continue;
+        d->Document().editingEnabled = editable;
+        d->RefreshCaption();
+        mdi_->setActiveSubWindow(d->SubWindow());
+        UpdateCommands();
+        return d;
+    }
+    auto* form = new TDocForm(*this, from, object, editable);
+    QMdiSubWindow* sub = AddDocument(form);
+    // Over the window it was opened from, a little down and to the right.
+    if (QMdiSubWindow* over = from.SubWindow()) {
+        const QRect r = over->geometry();
+        sub->setGeometry(r.x() + 24, r.y() + 24, std::max(200, r.width() * 4 / 5), std::max(150, r.height() * 4 / 5));
+    }
+    AfterOpen(*form);
+    return form;
+}
+
 void TMainWindow::AfterOpen(TDocForm& form) {
     form.SetTool(currentTool_);
     if (workspace_.Documents().size() == 1) UpdateCommands();
@@ -532,6 +560,8 @@ void TMainWindow::CloseFile1Click() {
 
 bool TMainWindow::CloseAll(bool) {
     for (TDocForm* form : Documents()) {
+        // Windows onto objects close with their owner, before it.
+        if (!IsOpen(form)) continue;
         // Cancel keeps this document and the ones after it open: nothing
         // is closed that the user did not agree to.
         if (form->SubWindow() && !form->SubWindow()->close()) return false;
@@ -574,8 +604,11 @@ bool TMainWindow::CloseDocumentQuery(TDocForm& form) {
     if (windows_.properties) windows_.properties->ForgetSelection();
     TDocument& doc = form.Document();
     if (doc.topLevel && !doc.QueryClose()) return false;
+    // Its windows onto objects close first; they have no question of their
+    // own.
+    form.CloseObjectWindows();
     form.CloseEditors();
-    workspace_.clipboard.clear();
+    if (doc.topLevel) workspace_.clipboard.clear();
     if (doc.simulationMode || (workspace_.SimulatedDocument() == &doc)) {
         workspace_.EndSimulationOf(doc);
         SimulationModeChanged(form);
@@ -677,6 +710,8 @@ void TMainWindow::SimuButtonClick(bool down) {
         });
         return;
     }
+    // A window onto an object switches the document that holds it.
+    if (TDocForm* owner = form->OwnerForm()) form = owner;
     TDocument& doc = form->Document();
     const SwitchResult r = workspace_.SimulationSwitch(doc, down);
     if (!down) {
@@ -732,7 +767,11 @@ void TMainWindow::DocumentActivated(TDocForm& form) {
     if (!doc.Root()) return;
     workspace_.SetActive(&doc);
     SetShowValuesButton(doc.ShowValues());
-    if (doc.topLevel) SetSimulationControls(doc.simulationMode);
+    if (doc.topLevel) {
+        SetSimulationControls(doc.simulationMode);
+    } else if (const TDocument* owner = doc.Owner()) {
+        SetSimulationControls(owner->simulationMode);
+    }
     if (windows_.options) windows_.options->SetCurrentWindow(&form);
     if (windows_.properties) {
         windows_.properties->SetNet(doc.Net(), &doc.Root()->Variables());
@@ -751,7 +790,7 @@ void TMainWindow::UpdateCommands() {
         const TDocument& doc = form->Document();
         x.simulationMode = doc.simulationMode;
         x.previousView = doc.view.PreviousAvailable();
-        x.editable = doc.editingEnabled;
+        x.editable = doc.MayEdit();
         x.selection = doc.Net() && doc.Net()->SelectedCount() > 0;
         x.anchor = doc.anchor != nullptr;
         x.canUndo = doc.History().CanUndo();

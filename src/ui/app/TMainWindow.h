@@ -55,6 +55,7 @@ public:
     // read.
     TDocForm* OpenFile(const std::string& path) override;
     TDocForm* OpenClass(const std::string& className) override;
+    TDocForm* OpenObjectWindow(TDocForm& from, TPNObjekt& object, bool editable) override;
 
     // File menu.
     void Neu1Click();

@@ -1,6 +1,7 @@
 #include "editor/Document.h"
 
 #include <cstdio>
+#include <utility>
 #include <sstream>
 
 #include "LoadAnyNet.h"
@@ -78,17 +79,117 @@ TDocument::TDocument(TWorkspace& workspace, Window* window)
     workspace_.Register(this);
 }
 
+TDocument::TDocument(TWorkspace& workspace, Window* window, TDocument& owner, TPNObjekt& object, bool editable)
+    : workspace_(workspace), window_(window), owner_(owner.owner_ ? owner.owner_ : &owner) {
+    topLevel = false;
+    editingEnabled = editable;
+    showValues_ = owner_->showValues_;
+    owner_->views_.push_back(this);
+    workspace_.Register(this);
+    Attach(object);
+}
+
 TDocument::~TDocument() {
     workspace_.Unregister(this);
+    ReleaseViews();
+    Release();
+    if (owner_) std::erase(owner_->views_, this);
     root_.reset();
 }
 
-TNetList* TDocument::Net() const { return root_ ? &root_->Net() : nullptr; }
+void TDocument::Attach(TPNObjekt& object) {
+    if (!owner_) return;
+    Release();
+    object_ = &object;
+    current = anchor = nullptr;
+    object.SetEditWindow(window_);
+    object.Net().SetShowValues(showValues_);
+    object.destroying = [this] {
+        // The object's elements go with it: the window lets go of what it
+        // holds of them while they still exist, then the object is gone.
+        if (objectGone) objectGone();
+        object_ = nullptr;
+        current = anchor = nullptr;
+    };
+}
 
-std::string TDocument::Caption() const { return fileName_.empty() ? kUntitledCaption : fileName_; }
+void TDocument::Release() {
+    if (!object_) return;
+    TPNObjekt* object = std::exchange(object_, nullptr);
+    object->destroying = nullptr;
+    current = anchor = nullptr;
+    if (object->EditWindow() == window_) object->SetEditWindow(nullptr);
+}
+
+void TDocument::ReleaseViews() {
+    for (TDocument* window : std::exchange(views_, {})) {
+        if (window->objectGone) window->objectGone();
+        window->Release();
+        window->owner_ = nullptr;
+    }
+}
+
+bool TDocument::MayEdit() const { return RefusalText().empty(); }
+
+std::string TDocument::RefusalText() const {
+    if (!editingEnabled) return kViewOnlyText;
+    if (owner_ && owner_->simulationMode) return kOwnerSimulatesText;
+    return {};
+}
+
+TNetList* TDocument::Net() const { return Root() ? &Root()->Net() : nullptr; }
+
+std::string TDocument::Caption() const {
+    if (owner_) {
+        std::string caption = owner_->Caption();
+        if (object_) caption += " - " + object_->name;
+        return editingEnabled ? caption : caption + " (View)";
+    }
+    return fileName_.empty() ? kUntitledCaption : fileName_;
+}
+
+std::optional<ObjectPath> PathOf(const TPNObjekt& root, const TPNObjekt& target) {
+    if (&root == &target) return ObjectPath{};
+    for (const auto& child : root.Net().Children()) {
+        if (auto below = PathOf(*child, target)) {
+            below->insert(below->begin(), ObjectStep{false, child->name});
+            return below;
+        }
+    }
+    if (const TPNObjekt* base = root.Base()) {
+        if (auto below = PathOf(*base, target)) {
+            below->insert(below->begin(), ObjectStep{true, {}});
+            return below;
+        }
+    }
+    return std::nullopt;
+}
+
+TPNObjekt* ObjectAt(const TPNObjekt& root, const ObjectPath& path) {
+    const TPNObjekt* at = &root;
+    for (const ObjectStep& step : path) {
+        const TPNObjekt* next = nullptr;
+        if (step.base) {
+            next = at->Base();
+        } else {
+            for (const auto& child : at->Net().Children()) {
+                if (child->name == step.name) next = child.get();
+            }
+        }
+        if (!next) return nullptr;
+        at = next;
+    }
+    return const_cast<TPNObjekt*>(at);
+}
 
 void TDocument::Changed() {
     if (changed) changed();
+    // The windows onto its objects show its caption and may show what
+    // changed.
+    for (TDocument* window : views_) {
+        if (!modified_ && window->status[0] == "Changed") window->status[0].clear();
+        if (window->changed) window->changed();
+    }
 }
 
 void TDocument::SetFileName(const std::string& path) {
@@ -101,6 +202,13 @@ void TDocument::SetFileName(const std::string& path) {
 }
 
 void TDocument::SetModified(bool on) {
+    if (owner_) {
+        // A change here is a change of the owner's net.
+        owner_->SetModified(on);
+        if (on) status[0] = "Changed";
+        Changed();
+        return;
+    }
     modified_ = on;
     if (on) {
         status[0] = "Changed";
@@ -118,6 +226,10 @@ void TDocument::SetModified(bool on) {
 }
 
 void TDocument::BeginChange(const std::string& what) {
+    if (owner_) {
+        owner_->BeginChange(what);
+        return;
+    }
     if (changeDepth_++ > 0 || !root_ || simulationMode) return;
     changeName_ = what;
     changeSeen_ = false;
@@ -125,6 +237,10 @@ void TDocument::BeginChange(const std::string& what) {
 }
 
 void TDocument::EndChange() {
+    if (owner_) {
+        owner_->EndChange();
+        return;
+    }
     if (changeDepth_ == 0 || --changeDepth_ > 0) return;
     const bool recorded = changeSeen_ && changeImage_;
     if (recorded) history_.Record(std::move(changeName_), std::move(*changeImage_));
@@ -134,12 +250,14 @@ void TDocument::EndChange() {
 }
 
 bool TDocument::DiffersFromBeginning() const {
+    if (owner_) return owner_->DiffersFromBeginning();
     if (!changeImage_) return false;
     const DocumentImage now = TakeImage();
     return now.net != changeImage_->net || now.markings != changeImage_->markings;
 }
 
 DocumentImage TDocument::TakeImage() const {
+    if (owner_) return owner_->TakeImage();
     DocumentImage image;
     if (!root_) return image;
     // Writing the image is no save: the document keeps its version label.
@@ -156,6 +274,7 @@ DocumentImage TDocument::TakeImage() const {
 }
 
 bool TDocument::RestoreImage(const DocumentImage& image) {
+    if (owner_) return owner_->RestoreImage(image);
     if (!root_) return false;
     const std::string fileName = root_->fileName, version = root_->fileVersion, classFile = root_->classFile;
     const bool damaged = root_->readWithErrors;
@@ -207,6 +326,7 @@ bool TDocument::Undo() { return Step(true); }
 bool TDocument::Redo() { return Step(false); }
 
 bool TDocument::Step(bool back) {
+    if (owner_) return owner_->Step(back);
     if (!root_ || simulationMode || changeDepth_ > 0 || !(back ? history_.CanUndo() : history_.CanRedo())) return false;
     const std::optional<DocumentImage> image = back ? history_.Undo(TakeImage()) : history_.Redo(TakeImage());
     RestoreImage(*image);
@@ -222,12 +342,12 @@ void TDocument::FollowHistory() {
 
 void TDocument::SetShowValues(bool on) {
     showValues_ = on;
-    if (root_) root_->Net().SetShowValues(on);
+    if (Root()) Root()->Net().SetShowValues(on);
     Changed();
 }
 
 bool TDocument::LoadDocument(const std::string& path) {
-    if (!root_) return false;
+    if (!root_ || owner_) return false;
     bool ok;
     std::string version;
     if (IsPnmlPath(path)) {
@@ -271,6 +391,8 @@ bool TDocument::WriteTo(const std::string& path) {
 }
 
 SaveResult TDocument::SaveDocument(bool backup) {
+    // A window onto an object saves the document that holds it.
+    if (owner_) return owner_->SaveDocument(backup);
     if (!root_) return SaveResult::Failed;
     if (fileName_.empty()) return SaveDocumentAs();
     std::string& version = workspace_.lastVersion;
@@ -298,6 +420,7 @@ SaveResult TDocument::SaveDocument(bool backup) {
 }
 
 SaveResult TDocument::SaveDocumentAs() {
+    if (owner_) return owner_->SaveDocumentAs();
     if (!root_) return SaveResult::Failed;
     const std::optional<std::string> chosen =
         Platform().dialogs->SaveFileName(fileName_, kNetExtension, kNetFilter);
@@ -324,7 +447,8 @@ SaveResult TDocument::SaveDocumentAs() {
 }
 
 bool TDocument::QueryClose() {
-    if (!modified_) return true;
+    // Only the owner asks: its windows onto objects have no file of their own.
+    if (owner_ || !modified_) return true;
     switch (Messages().Show(SaveChangesText(Caption()), MsgKind::Warning, MsgButtons::YesNoCancel)) {
     case MsgAnswer::Cancel: return false;
     case MsgAnswer::Yes: return SaveDocument(false) == SaveResult::Saved;
@@ -335,6 +459,8 @@ bool TDocument::QueryClose() {
 void TDocument::Reset() {
     // A closed document no longer counts among the open ones.
     workspace_.Unregister(this);
+    ReleaseViews();
+    Release();
     current = anchor = nullptr;
     history_.Clear();
     root_.reset();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/UndoHistory.h"
 #include "editor/ViewState.h"
@@ -40,31 +41,77 @@ std::string ReplaceFileText(const std::string& path);
 std::string SaveChangesText(const std::string& path);
 std::string SaveFailedText(const std::string& path, const std::string& reason);
 
+// A window onto an object that may not change it: the status text of a try.
+inline constexpr const char* kViewOnlyText = "This window only shows the object: it cannot be changed here.";
+// ... and while the simulation of the document it belongs to runs.
+inline constexpr const char* kOwnerSimulatesText =
+    "The net this object belongs to is being simulated: it cannot be changed now.";
+
+// Where an object lies in a document's hierarchy, from the root: each step
+// is the child of that name, or the base object.
+struct ObjectStep {
+    bool base = false;
+    std::string name;
+    friend bool operator==(const ObjectStep&, const ObjectStep&) = default;
+};
+using ObjectPath = std::vector<ObjectStep>;
+// The path of `target` below `root`, or nothing when it is not there.
+std::optional<ObjectPath> PathOf(const TPNObjekt& root, const TPNObjekt& target);
+// The object at that path, or null.
+TPNObjekt* ObjectAt(const TPNObjekt& root, const ObjectPath& path);
+
 enum class SaveResult { Saved, Cancelled, Failed };
 
 // One document: the root object a document window shows, with its file
 // name, modified flag, modes, view and status texts, and the file commands
 // that act on it. Questions go through the platform's message boxes and file
 // dialogs; the window only shows what this holds.
+//
+// A document may also show an object of another document's hierarchy (a
+// placed instance, or a class an object inherits from) without owning it:
+// a window onto an object. It has no file and no undo of its own: its
+// changes are changes of the owner (its modified flag, its undo steps, its
+// file), and saving saves the owner. It lets go of the object when the
+// object is destroyed (`objectGone` tells the window).
 class TDocument {
 public:
     // The window the net draws on and invalidates (may be null).
     TDocument(TWorkspace& workspace, Window* window);
+    // A window onto `object`, which `owner`'s hierarchy holds; `editable`
+    // false makes it a view.
+    TDocument(TWorkspace& workspace, Window* window, TDocument& owner, TPNObjekt& object, bool editable);
     ~TDocument();
     TDocument(const TDocument&) = delete;
     TDocument& operator=(const TDocument&) = delete;
 
     TWorkspace& Workspace() const { return workspace_; }
-    // Null between closing and freeing.
-    TPNObjekt* Root() const { return root_.get(); }
+    // The object shown: the document's root object, or the object a window
+    // onto an object shows. Null between closing and freeing, and once the
+    // object shown went away.
+    TPNObjekt* Root() const { return owner_ ? object_ : root_.get(); }
     TNetList* Net() const;
+    // The owning document of a window onto an object (null for one that
+    // owns its root).
+    TDocument* Owner() const { return owner_; }
+    // Whether the net shown may be changed now: not in a view, and not
+    // while the owner is being simulated.
+    bool MayEdit() const;
+    // The status text for a change that MayEdit refuses (empty when none).
+    std::string RefusalText() const;
+    // A window onto an object shows another object of the owner's hierarchy
+    // (after the owner's net was read anew).
+    void Attach(TPNObjekt& object);
+    // Set by the window of an object: the object is being destroyed.
+    std::function<void()> objectGone;
 
-    const std::string& FileName() const { return fileName_; }
-    const std::string& ShortName() const { return shortName_; }
-    // The full file name, or "Editor" while there is none.
+    const std::string& FileName() const { return owner_ ? owner_->FileName() : fileName_; }
+    const std::string& ShortName() const { return owner_ ? owner_->ShortName() : shortName_; }
+    // The full file name, or "Editor" while there is none; for a window onto
+    // an object the owner's caption, " - " and the object's name (and
+    // " (View)" for a view).
     std::string Caption() const;
     void SetFileName(const std::string& path);
-    bool Modified() const { return modified_; }
+    bool Modified() const { return owner_ ? owner_->Modified() : modified_; }
     // True writes "Changed" into status panel 0.
     void SetModified(bool on);
 
@@ -101,8 +148,8 @@ public:
     // EndChange; the image taken at the outermost BeginChange becomes an
     // undo step when SetModified(true) was called in between. Nothing is
     // recorded in simulation mode.
-    UndoHistory& History() { return history_; }
-    const UndoHistory& History() const { return history_; }
+    UndoHistory& History() { return owner_ ? owner_->History() : history_; }
+    const UndoHistory& History() const { return owner_ ? owner_->History() : history_; }
     void BeginChange(const std::string& what);
     void EndChange();
     // Within a change: whether the net differs from the image its outermost
@@ -129,10 +176,18 @@ private:
     // The modified flag and status text follow an undo or redo.
     void FollowHistory();
     bool WriteTo(const std::string& path);
+    // A window onto an object lets go of it.
+    void Release();
+    // The owner closes: its windows onto objects let go of it.
+    void ReleaseViews();
 
     TWorkspace& workspace_;
     Window* window_;
     std::unique_ptr<TPNObjekt> root_;
+    TDocument* owner_ = nullptr;
+    TPNObjekt* object_ = nullptr;
+    // An owner: its windows onto objects.
+    std::vector<TDocument*> views_;
     std::string fileName_;
     std::string shortName_;
     bool modified_ = false;

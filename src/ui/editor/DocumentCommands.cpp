@@ -3,7 +3,9 @@
 #include "editor/Document.h"
 #include "editor/EditorHost.h"
 #include "model/BendPoints.h"
+#include "model/ClassPlacement.h"
 #include "model/FusionRules.h"
+#include "model/ObjectLibrary.h"
 #include "model/Pasting.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
@@ -32,9 +34,15 @@ void InvalidateArcsOf(TGraphItem& e) {
 
 DocumentCommands::DocumentCommands(TDocument& document, EditorHost& host) : doc_(document), host_(host) {}
 
+bool DocumentCommands::Refused() const {
+    if (doc_.MayEdit()) return false;
+    Platform().messages->Info(doc_.RefusalText());
+    return true;
+}
+
 template <class F>
 void DocumentCommands::Change(const std::string& what, F change) {
-    if (!doc_.Net()) return;
+    if (!doc_.Net() || Refused()) return;
     doc_.BeginChange(what);
     if (change()) {
         host_.Modified();
@@ -56,7 +64,7 @@ void DocumentCommands::Copy() {
 std::vector<TGraphItem*> DocumentCommands::Paste(bool ask) {
     std::vector<TGraphItem*> pasted;
     auto& clipboard = doc_.Workspace().clipboard;
-    if (!doc_.Net() || clipboard.empty()) return pasted;
+    if (!doc_.Net() || clipboard.empty() || Refused()) return pasted;
     if (ask && doc_.simulationMode &&
         Platform().messages->Show(kPasteInSimulation, MsgKind::Confirmation, MsgButtons::YesNo) == MsgAnswer::Yes) {
         host_.LeaveSimulation();
@@ -72,7 +80,7 @@ std::vector<TGraphItem*> DocumentCommands::Paste(bool ask) {
 }
 
 void DocumentCommands::PasteAt(TPoint topLeft) {
-    if (!doc_.Net()) return;
+    if (!doc_.Net() || Refused()) return;
     doc_.BeginChange("Paste");
     const std::vector<TGraphItem*> pasted = Paste(false);
     if (!pasted.empty()) {
@@ -84,7 +92,7 @@ void DocumentCommands::PasteAt(TPoint topLeft) {
 }
 
 void DocumentCommands::Duplicate() {
-    if (!doc_.Net() || doc_.Net()->SelectedCount() == 0) return;
+    if (!doc_.Net() || doc_.Net()->SelectedCount() == 0 || Refused()) return;
     doc_.BeginChange("Duplicate");
     Copy();
     Paste(false);
@@ -93,7 +101,7 @@ void DocumentCommands::Duplicate() {
 
 void DocumentCommands::Delete() {
     TNetList* net = doc_.Net();
-    if (!net || net->SelectedCount() == 0) return;
+    if (!net || net->SelectedCount() == 0 || Refused()) return;
     if (doc_.simulationMode) {
         Platform().messages->Info(kDeleteInSimulation);
         host_.LeaveSimulation();
@@ -119,7 +127,7 @@ void DocumentCommands::SelectAll() {
 
 void DocumentCommands::Align(Alignment a) {
     TNetList* net = doc_.Net();
-    if (!net || !doc_.anchor) return;
+    if (!net || !doc_.anchor || Refused()) return;
     if (net->SelectedCount() == 1) {
         Platform().messages->Info(kNothingToArrange);
         return;
@@ -270,11 +278,56 @@ void DocumentCommands::SetShowOnlyUsed(bool on) {
     ChangeFrame("Show Only Used Attributes", [on](TObjectFrame& f) { f.SetShowOnlyUsed(on ? 1 : 0); });
 }
 
+void DocumentCommands::SetInitialValue(const std::string& answer) {
+    auto* frame = As<TObjectFrame>(doc_.current, kind::Frame);
+    if (!frame) return;
+    Change("Set Initial Value", [&] { return frame->SetSelectedValueFromText(answer); });
+}
+
 void DocumentCommands::InitSize() {
     ChangeFrame("Init Size", [](TObjectFrame& f) {
         f.InitSize();
         for (auto& ip : f.interfacePlaces) InvalidateArcsOf(*ip);
     });
+}
+
+// ---------------------------------------------------------------------------
+// Classes dropped on the net
+
+std::string DocumentCommands::DocumentClass() const {
+    const TDocument& owner = doc_.Owner() ? *doc_.Owner() : doc_;
+    return owner.Root() ? owner.Root()->name : std::string();
+}
+
+bool DocumentCommands::MayPlaceClass() const { return doc_.Root() && !doc_.simulationMode && doc_.MayEdit(); }
+
+TPNObjekt* DocumentCommands::PlaceClass(const std::string& className, TPoint at) {
+    TPNObjekt* target = doc_.Root();
+    if (!target || className.empty() || Refused()) return nullptr;
+    if (doc_.simulationMode) return nullptr;
+    // The class the document is saved as may not end up inside itself: not
+    // as itself, not as a class derived from it, and not inside a class
+    // placed in the one dropped (which the library's index does not tell).
+    const std::string documentClass = DocumentClass();
+    if (WouldContainItself(documentClass, className, ObjectLibrary().hierarchy)) {
+        Platform().messages->Error(ContainsItselfText(className));
+        return nullptr;
+    }
+    doc_.BeginChange("Place Object");
+    TPNObjekt* placed = target->AddChildObject(target->UniqueChildName(className), className, at.x, at.y);
+    if (placed && UsesClass(*placed, documentClass)) {
+        target->Net().Remove(&placed->Frame());
+        placed = nullptr;
+        Platform().messages->Error(ContainsItselfText(className));
+    }
+    if (placed) {
+        host_.Modified();
+        host_.RefreshPropertyList();
+        host_.FormResize();
+        host_.Redraw();
+    }
+    doc_.EndChange();
+    return placed;
 }
 
 } // namespace qz::ui

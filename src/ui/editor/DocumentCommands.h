@@ -7,6 +7,10 @@
 #include "common/Geometry.h"
 #include "model/TNetList.h"
 
+namespace qz {
+class TPNObjekt;
+}
+
 namespace qz::ui {
 
 class EditorHost;
@@ -69,9 +73,27 @@ public:
     void BringUp();
     void BringDown();
     void SetShowOnlyUsed(bool on);
+    // The answer of the initial-marking dialog becomes the value of the
+    // frame's first selected interface place.
+    void SetInitialValue(const std::string& answer);
     void InitSize();
 
+    // Whether a class may be dropped on the net now: edit mode, in a window
+    // that may change its net.
+    bool MayPlaceClass() const;
+    // A class dropped at a world point: an instance named by the next free
+    // "<class>_<n>" is placed there as one undo step. A class that would
+    // contain the document's own class (the owner's, for a window onto an
+    // object) is refused with "The class <name> cannot be placed here: it
+    // would contain itself."; an unknown class is reported by the library.
+    // The instance placed, or null.
+    TPNObjekt* PlaceClass(const std::string& className, TPoint at);
+
 private:
+    // A window that may not change its net says so; true then.
+    bool Refused() const;
+    // The class the document is saved as: its root object's name.
+    std::string DocumentClass() const;
     // Runs a change as one undo step named `what`; `change` answers whether
     // it changed the net.
     template <class F>

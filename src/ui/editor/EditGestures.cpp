@@ -115,10 +115,13 @@ void EditGestures::Press(MouseButton button, const PointerEvent& e) {
         return;
     }
     if (button != MouseButton::Left) return;
-    if (doc_.editingEnabled && (tool_ == tool::Select || tool_ == tool::Arcs || tool_ == tool::Token)) {
+    const bool editingTool = tool_ == tool::Select || tool_ == tool::Arcs || tool_ == tool::Token;
+    if (editingTool && doc_.MayEdit()) {
         PressLeft(e);
         return;
     }
+    // A window that may not change its net says so where the user tries.
+    if ((editingTool || tool::Creates(tool_)) && !doc_.MayEdit()) host_.SetStatusText(doc_.RefusalText());
     last_ = press_ = {e.x, e.y};
     switch (tool_) {
     case tool::ZoomIn:
@@ -361,7 +364,7 @@ void EditGestures::Release(MouseButton button, const PointerEvent& e) {
     case State::RubberBand: ReleaseRubberBand(e); break;
     case State::Connect: ReleaseConnect(e); break;
     case State::Idle:
-        if (button == MouseButton::Left && doc_.editingEnabled && tool::Creates(tool_) && doc_.Net()) Create(e);
+        if (button == MouseButton::Left && doc_.MayEdit() && tool::Creates(tool_) && doc_.Net()) Create(e);
         break;
     }
     bendArc_ = nullptr;

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPointer>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -21,11 +23,15 @@
 #include "editor/DocumentCommands.h"
 #include "editor/EditGestures.h"
 #include "editor/InPlaceEdit.h"
+#include "editor/FrameCommands.h"
+#include "editor/TCMIWindow.h"
+#include "editor/TDocumentationWindow.h"
 #include "editor/PopupMenus.h"
 #include "editor/TInPlaceEditor.h"
 #include "editor/TPopupMenu.h"
 #include "editor/TOverviewForm.h"
 #include "editor/TPropertyWindow.h"
+#include "formula/TFormelEditor.h"
 #include "model/TEdge.h"
 #include "model/TInterfacePlace.h"
 #include "model/TNetList.h"
@@ -45,6 +51,7 @@
 #include "workspace/MainFrame.h"
 #include "workspace/TActionSet.h"
 #include "workspace/TAppWindows.h"
+#include "workspace/ClassDrag.h"
 #include "workspace/Workspace.h"
 
 namespace qz::ui {
@@ -73,6 +80,17 @@ std::string ExportFailedText(const std::string& path, const std::string& reason)
 
 TDocForm::TDocForm(MainFrame& main, QWidget* parent)
     : QWidget(parent), main_(main), surface_(std::make_unique<QtWindowSurface>("TDocForm")) {
+    Build(nullptr, nullptr, true);
+}
+
+TDocForm::TDocForm(MainFrame& main, TDocForm& owner, TPNObjekt& object, bool editable, QWidget* parent)
+    : QWidget(parent), main_(main),
+      owner_(owner.OwnerForm() ? owner.OwnerForm() : &owner),
+      surface_(std::make_unique<QtWindowSurface>("TDocForm")) {
+    Build(owner_, &object, editable);
+}
+
+void TDocForm::Build(TDocForm* owner, TPNObjekt* object, bool editable) {
     setObjectName(QStringLiteral("TDocForm"));
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -84,6 +102,7 @@ TDocForm::TDocForm(MainFrame& main, QWidget* parent)
     client_->setFocusPolicy(Qt::StrongFocus);
     client_->installEventFilter(this);
     client_->setMinimumSize(40, 40);
+    client_->setAcceptDrops(true);
 
     hScroll_ = new QScrollBar(Qt::Horizontal, this);
     hScroll_->setObjectName(QStringLiteral("HorzScrollBar"));
@@ -129,7 +148,12 @@ TDocForm::TDocForm(MainFrame& main, QWidget* parent)
     // A new document window starts at 1:1, for every document.
     TViewState::SetScale(1.0);
     for (TDocForm* other : main_.Documents()) other->ScaleChanged();
-    document_ = std::make_unique<TDocument>(main_.Workspace(), surface_.get());
+    if (owner && object) {
+        document_ = std::make_unique<TDocument>(main_.Workspace(), surface_.get(), owner->Document(), *object, editable);
+        document_->objectGone = [this] { ObjectGone(); };
+    } else {
+        document_ = std::make_unique<TDocument>(main_.Workspace(), surface_.get());
+    }
     document_->status[2] = TViewState::ScaleText();
     document_->changed = [this] {
         RefreshCaption();
@@ -346,7 +370,6 @@ void TDocForm::FormPaint() {
     TPNObjekt* root = document_->Root();
     document_->status[4] = ElementsText(net->Count(), root->TotalElementCount());
     status_->SetText(4, QString::fromStdString(document_->status[4]));
-    if (!document_->topLevel) root->Frame().Draw();
     surface_->EndRedraw();
     // Called outside a paint event: show what was drawn.
     if (!inPaintEvent_) client_->update();
@@ -424,6 +447,7 @@ void TDocForm::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
+    closed_ = true;
     e->accept();
 }
 
@@ -486,7 +510,10 @@ void TDocForm::FormMouseUp(QMouseEvent* e) {
 
 void TDocForm::FormDblClick(QMouseEvent* e) {
     if (!document_->Net() || e->button() != Qt::LeftButton || main_.Workspace().EngineLoopRunning()) return;
-    if (!document_->editingEnabled) return;
+    if (!document_->MayEdit()) {
+        SetStatusText(document_->RefusalText());
+        return;
+    }
     if (shapeFrame_->isVisible()) {
         HideShape();
         return;
@@ -599,6 +626,9 @@ bool TDocForm::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseButtonDblClick: FormDblClick(static_cast<QMouseEvent*>(e)); return true;
     case QEvent::KeyPress: FormKeyDown(static_cast<QKeyEvent*>(e)); return e->isAccepted();
     case QEvent::Wheel: FormMouseWheel(static_cast<QWheelEvent*>(e)); return true;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: FormDragOver(static_cast<QDragMoveEvent*>(e)); return true;
+    case QEvent::Drop: FormDragDrop(static_cast<QDropEvent*>(e)); return true;
     case QEvent::FocusIn: main_.DocumentActivated(*this); return false;
     default: return false;
     }
@@ -654,6 +684,12 @@ void TDocForm::CommitResizeFrame() { HideShape(); }
 
 void TDocForm::Modified() {
     document_->SetModified(true);
+    // The owner shows the frame of what changed here, and its windows onto
+    // objects what changed there.
+    if (TDocForm* owner = OwnerForm()) owner->InvalidateWindow();
+    for (TDocForm* w : (OwnerForm() ? OwnerForm() : this)->ObjectWindows()) {
+        if (w != this) w->InvalidateWindow();
+    }
     if (TPropertyWindow* p = main_.Windows().properties) p->RefreshList();
     main_.UpdateCommands();
 }
@@ -855,15 +891,45 @@ void TDocForm::ItemsDeleteClick() {
 void TDocForm::allesmarkieren1Click() { commands_->SelectAll(); }
 
 void TDocForm::UndoClick() {
-    WhenIdle([](TDocForm& d) {
-        if (d.document_->Undo()) d.NetReplaced();
-    });
+    if (TDocForm* owner = OwnerForm()) {
+        // The steps are the owner's.
+        if (document_->MayEdit()) {
+            owner->UndoClick();
+        } else {
+            SetStatusText(document_->RefusalText());
+        }
+        return;
+    }
+    WhenIdle([](TDocForm& d) { d.StepHistory(true); });
 }
 
 void TDocForm::RedoClick() {
-    WhenIdle([](TDocForm& d) {
-        if (d.document_->Redo()) d.NetReplaced();
-    });
+    if (TDocForm* owner = OwnerForm()) {
+        if (document_->MayEdit()) {
+            owner->RedoClick();
+        } else {
+            SetStatusText(document_->RefusalText());
+        }
+        return;
+    }
+    WhenIdle([](TDocForm& d) { d.StepHistory(false); });
+}
+
+void TDocForm::StepHistory(bool back) {
+    TPNObjekt* root = document_->Root();
+    if (!root) return;
+    std::vector<std::pair<QPointer<TDocForm>, std::optional<ObjectPath>>> windows;
+    for (TDocForm* w : ObjectWindows()) {
+        const TPNObjekt* shown = w->Document().Root();
+        windows.emplace_back(w, shown ? PathOf(*root, *shown) : std::nullopt);
+    }
+    if (!(back ? document_->Undo() : document_->Redo())) return;
+    NetReplaced();
+    for (auto& [w, path] : windows) {
+        if (!w || !path) continue;
+        // A window whose object is gone closes (it was told so).
+        if (TPNObjekt* object = ObjectAt(*root, *path)) w->Reattach(*object);
+    }
 }
 
 void TDocForm::CloseEditors() {
@@ -994,6 +1060,165 @@ void TDocForm::Initialisieren1Click() {
 
 void TDocForm::InitAll1Click() {
     if (TSimuPanel* panel = main_.Windows().simulation) panel->InitNet(*this, true);
+}
+
+// ---------------------------------------------------------------------------
+// Windows onto objects
+
+TDocForm* TDocForm::OwnerForm() const { return owner_.data(); }
+
+std::vector<TDocForm*> TDocForm::ObjectWindows() const {
+    std::vector<TDocForm*> windows;
+    for (TDocForm* d : main_.Documents()) {
+        if (d != this && d->Document().Owner() == document_.get()) windows.push_back(d);
+    }
+    return windows;
+}
+
+void TDocForm::CloseObjectWindows() {
+    for (TDocForm* w : ObjectWindows()) {
+        if (QMdiSubWindow* sub = w->SubWindow()) sub->close();
+    }
+}
+
+void TDocForm::ObjectGone() {
+    // What holds elements of the object lets go of them now.
+    gestures_->Reset();
+    editor_->Close();
+    shapeFrame_->hide();
+    resizedShape_ = nullptr;
+    if (TNetList* net = document_->Net()) {
+        if (TPropertyWindow* p = main_.Windows().properties; p && p->Net() == net) {
+            p->ForgetSelection();
+            p->SetNet(nullptr, nullptr);
+        }
+        if (TFormelEditor* f = main_.Windows().formulaEditor; f && f->Net() == net) f->SetNet(nullptr);
+    }
+    // The window closes, unless it is shown another object at once (the
+    // owner's net was read anew).
+    QPointer<TDocForm> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self] {
+            if (!self || self->closed_ || self->document_->Root()) return;
+            if (QMdiSubWindow* sub = self->SubWindow()) sub->close();
+        },
+        Qt::QueuedConnection);
+}
+
+void TDocForm::Reattach(TPNObjekt& object) {
+    document_->Attach(object);
+    FormResize();
+    InvalidateWindow();
+    RefreshCaption();
+    RefreshStatus();
+    if (main_.ActiveDocument() == this) main_.DocumentActivated(*this);
+}
+
+TObjectFrame* TDocForm::CurrentFrame() const {
+    TGraphItem* e = document_->current;
+    return e && e->Kind() == kind::Frame ? static_cast<TObjectFrame*>(e) : nullptr;
+}
+
+void TDocForm::OpenObject(TPNObjekt& object, bool editable) {
+    // A view opens views only: what it shows is not kept in the document.
+    main_.OpenObjectWindow(*this, object, editable && document_->editingEnabled);
+}
+
+void TDocForm::OpenInstancedObjectClick() {
+    TObjectFrame* frame = CurrentFrame();
+    if (!frame) return;
+    // The frame of a class inside a derived class is viewed only: its net
+    // is the class's file, not this document's.
+    if (TPNObjekt* object = InstancedObjectOf(*frame)) OpenObject(*object, frame->inherited == 0);
+}
+
+void TDocForm::ViewInstancedObjectClick() {
+    if (TObjectFrame* frame = CurrentFrame()) {
+        if (TPNObjekt* object = InstancedObjectOf(*frame)) OpenObject(*object, false);
+    }
+}
+
+void TDocForm::ViewParentObjectClick() {
+    if (TObjectFrame* frame = CurrentFrame()) {
+        if (TPNObjekt* base = ParentObjectOf(*frame)) OpenObject(*base, false);
+    }
+}
+
+void TDocForm::OpenParentObjectClick() {
+    TPNObjekt* root = document_->Root();
+    if (!root) return;
+    // Reading a class file sets what the engine reads: not under a run.
+    WhenIdle([name = root->baseName](TDocForm& d) { d.main_.OpenClass(name); });
+}
+
+void TDocForm::ShowDocumentation(const DocumentationRequest& request) {
+    TDocumentationWindow* window = main_.Windows().documentation;
+    if (!window || !request.instance) return;
+    // The dialog edits a copy; what it writes back is one step.
+    std::vector<std::string> lines = *request.instance;
+    DocumentationRequest shown = request;
+    shown.instance = &lines;
+    if (!window->ShowDocumentation(shown) || !main_.IsOpen(this) || !document_->MayEdit()) return;
+    document_->BeginChange("Documentation");
+    *request.instance = std::move(lines);
+    Modified();
+    document_->EndChange();
+}
+
+void TDocForm::EditDocumentationClick() {
+    if (TObjectFrame* frame = CurrentFrame()) ShowDocumentation(EditDocumentationOf(*frame, document_->MayEdit()));
+}
+
+void TDocForm::ViewClassDocumentationClick() {
+    if (TObjectFrame* frame = CurrentFrame()) ShowDocumentation(ViewClassDocumentationOf(*frame));
+}
+
+void TDocForm::EditClassDescriptionClick() {
+    if (TPNObjekt* root = document_->Root()) ShowDocumentation(ClassDescriptionOf(*root, document_->MayEdit()));
+}
+
+void TDocForm::SetInitialValueClick() {
+    TObjectFrame* frame = CurrentFrame();
+    TCMIWindow* dialog = main_.Windows().initialMarking;
+    if (!frame || !frame->FirstSelectedInterfacePlace() || !dialog) return;
+    if (!document_->MayEdit()) {
+        Platform().messages->Info(document_->RefusalText());
+        return;
+    }
+    const std::string answer = dialog->Execute(frame->SelectedValueText());
+    if (answer.empty()) return;
+    WhenIdle([answer](TDocForm& d) { d.commands_->SetInitialValue(answer); });
+}
+
+// ---------------------------------------------------------------------------
+// Classes dropped on the net
+
+void TDocForm::FormDragOver(QDragMoveEvent* e) {
+    if (e->mimeData() && e->mimeData()->hasFormat(QString::fromLatin1(kClassDragFormat)) &&
+        commands_->MayPlaceClass()) {
+        e->acceptProposedAction();
+    } else {
+        e->ignore();
+    }
+}
+
+void TDocForm::FormDragDrop(QDropEvent* e) {
+    const QString format = QString::fromLatin1(kClassDragFormat);
+    if (!e->mimeData() || !e->mimeData()->hasFormat(format)) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    const QByteArray name = e->mimeData()->data(format);
+    const QPoint at = e->position().toPoint();
+    PlaceClassAt(std::string(name.constData(), std::size_t(name.size())), at.x(), at.y());
+}
+
+void TDocForm::PlaceClassAt(const std::string& className, int x, int y) {
+    ApplyViewMapping();
+    const TPoint world = ScreenToWorld(x, y);
+    WhenIdle([className, world](TDocForm& d) { d.commands_->PlaceClass(className, world); });
 }
 
 } // namespace qz::ui

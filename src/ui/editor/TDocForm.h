@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
@@ -10,14 +11,21 @@
 
 #include "editor/Document.h"
 #include "editor/EditorHost.h"
+#include "editor/FrameCommands.h"
 #include "model/TNetList.h"
 
+class QDragMoveEvent;
+class QDropEvent;
 class QMdiSubWindow;
 class QProgressBar;
 class QScrollBar;
 class QTimer;
 class QWheelEvent;
 class QPainter;
+
+namespace qz {
+class TObjectFrame;
+}
 
 namespace qz::ui {
 
@@ -41,7 +49,18 @@ class TDocForm final : public QWidget, private EditorHost {
     Q_OBJECT
 public:
     explicit TDocForm(MainFrame& main, QWidget* parent = nullptr);
+    // A window onto an object of `owner`'s hierarchy (a placed instance, or
+    // a class an object inherits from): editable, or a view.
+    TDocForm(MainFrame& main, TDocForm& owner, TPNObjekt& object, bool editable, QWidget* parent = nullptr);
     ~TDocForm() override;
+
+    // The window of the document that owns the object this window shows
+    // (null for a window that owns its root object).
+    TDocForm* OwnerForm() const;
+    // The windows onto objects of this window's document.
+    std::vector<TDocForm*> ObjectWindows() const;
+    // Closes them (the owner closes).
+    void CloseObjectWindows();
 
     TDocument& Document() { return *document_; }
     const TDocument& Document() const { return *document_; }
@@ -157,6 +176,23 @@ public:
     void BringDownClick();
     void ShowOnlyUsedClick(bool on);
     void InitSizeClick();
+    // The frame commands on the current frame ("Open Instanced Object" ...)
+    // and the document's "Edit Class Description".
+    void OpenInstancedObjectClick();
+    void ViewInstancedObjectClick();
+    void ViewParentObjectClick();
+    void OpenParentObjectClick();
+    void EditDocumentationClick();
+    void ViewClassDocumentationClick();
+    void EditClassDescriptionClick();
+    void SetInitialValueClick();
+
+    // Classes dragged from the library's class tree: accepted only in edit
+    // mode of a window that may change its net; a drop places an instance
+    // at the drop point (client pixels).
+    void FormDragOver(QDragMoveEvent* e);
+    void FormDragDrop(QDropEvent* e);
+    void PlaceClassAt(const std::string& className, int x, int y);
     // "Init Net" and "Init Net and Diagramms": the net back to its initial
     // markings (and the diagrams emptied), with or without a session.
     void Initialisieren1Click();
@@ -207,6 +243,17 @@ private:
     // Runs a command on this document now, or when a running maximum-speed
     // loop has ended (if the document is still open then).
     void WhenIdle(std::function<void(TDocForm&)> command);
+    void Build(TDocForm* owner, TPNObjekt* object, bool editable);
+    // Undo (back) or redo: the windows onto objects show the same objects
+    // of the net read anew, or close when those are gone.
+    void StepHistory(bool back);
+    // The object this window shows is being destroyed.
+    void ObjectGone();
+    // Shows another object after the owner's net was read anew.
+    void Reattach(TPNObjekt& object);
+    TObjectFrame* CurrentFrame() const;
+    void OpenObject(TPNObjekt& object, bool editable);
+    void ShowDocumentation(const DocumentationRequest& request);
     // The in-place editors.
     void OpenInPlaceEditor(const InPlaceEdit& edit);
     void InPlaceAccepted();
@@ -226,6 +273,8 @@ private:
     void PaintClient();
 
     MainFrame& main_;
+    QPointer<TDocForm> owner_;
+    bool closed_ = false;
     std::unique_ptr<QtWindowSurface> surface_;
     std::unique_ptr<TDocument> document_;
     std::unique_ptr<EditGestures> gestures_;

@@ -275,6 +275,13 @@ bool TPropertyWindow::Change(F change) {
     TDocForm* d = Document();
     if (!d) return false;
     TDocument& doc = d->Document();
+    if (!doc.MayEdit()) {
+        // A view: what was typed goes back to what the element holds.
+        Platform().messages->Info(doc.RefusalText());
+        Selected(grid_.Element());
+        RefreshList();
+        return false;
+    }
     doc.BeginChange("Properties");
     const bool ok = change();
     if (doc.DiffersFromBeginning() || (doc.simulationMode && ok)) doc.SetModified(true);

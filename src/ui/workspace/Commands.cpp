@@ -155,7 +155,7 @@ bool CommandEnabled(Cmd c, const CommandContext& x) {
     case C::SelectAll: case C::ZoomMenu: case C::InitNet: case C::InitNetAndDiagrams: case C::Properties:
         return x.anyDocument;
     case C::Previous: return x.anyDocument && x.previousView;
-    case C::Copy: case C::Duplicate: return x.anyDocument && x.selection;
+    case C::Copy: return x.anyDocument && x.selection;
     // Deleting, the new elements and the arc tools rest in simulation mode.
     case C::Delete: return x.selection && editing;
     case C::Paste: case C::DocPaste: return x.anyDocument && x.clipboardFilled && x.editable;
@@ -167,11 +167,23 @@ bool CommandEnabled(Cmd c, const CommandContext& x) {
     case C::Undo: return editing && !x.engineRunning && x.canUndo;
     case C::Redo: return editing && !x.engineRunning && x.canRedo;
     case C::Step: case C::RunToNextEvent: case C::EditMode: return x.anyDocument && x.simulationMode;
-    // The object windows fill these in.
     case C::ShowDiagramWindow: return x.anyDocument;
-    case C::OpenInstancedObject: case C::ViewInstancedObject:
-    case C::ViewParentObject: case C::OpenParentObject: case C::EditDocumentation:
-    case C::ViewClassDocumentation: case C::EditClassDescription: case C::SetInitialValue:
+    // Looking at objects, classes and documentation; a view shows the
+    // documentation read-only.
+    case C::ViewInstancedObject: case C::ViewParentObject: case C::OpenParentObject:
+    case C::EditDocumentation: case C::ViewClassDocumentation: case C::EditClassDescription:
+        return x.anyDocument;
+    // A view opens views only: what it shows is not kept in the document.
+    case C::OpenInstancedObject: return x.anyDocument && x.editable;
+    // Commands that change the net rest in a view.
+    case C::SetInitialValue: case C::ChangeSide: case C::BringUp: case C::BringDown: case C::ShowOnlyUsed:
+    case C::InitSize: case C::Turn: case C::ToFront: case C::ToBack: case C::ArrangeName: case C::ArrangeWeight:
+    case C::SizeMenu: case C::SizeVerySmall: case C::SizeSmall: case C::SizeNormal: case C::SizeLarge:
+    case C::SizeVeryLarge: case C::ChangeDirection: case C::ArcTypeMenu: case C::NormalArc: case C::InhibitorArc:
+    case C::TestArc: case C::DeleteAllPoints: case C::DeletePoint: case C::NamePlaces: case C::NameTransitions:
+    case C::NameObjects:
+        return x.editable;
+    case C::Duplicate: return x.anyDocument && x.selection && x.editable;
     case C::ZoomAll:
         return false;
     default: return InfoOf(c).enabled;

@@ -4,6 +4,10 @@
 
 #include "workspace/Commands.h"
 
+namespace qz {
+class TPNObjekt;
+}
+
 namespace qz::ui {
 
 class TActionSet;
@@ -57,6 +61,10 @@ public:
     // Opens a net file in a new document window; null when nothing could
     // be read (the reader has said why).
     virtual TDocForm* OpenFile(const std::string& path) = 0;
+    // Opens a window onto an object of `from`'s document (an instance placed
+    // in it, or a class an object inherits from), editable or as a view; an
+    // open window onto that object comes to the front in that mode.
+    virtual TDocForm* OpenObjectWindow(TDocForm& from, TPNObjekt& object, bool editable) = 0;
 };
 
 } // namespace qz::ui

@@ -97,6 +97,9 @@ TEST(PopupMenus, CommandEnablingFollowsModeSelectionClipboardAndHistory) {
     history.canUndo = history.canRedo = history.clipboardFilled = true;
     CommandContext running = history;
     running.engineRunning = true;
+    CommandContext view = selected;
+    view.editable = false;
+    view.clipboardFilled = true;
     const EnableCase cases[] = {
         {"nothing selected", editing, {Cmd::SelectAll, Cmd::NewPlace, Cmd::InitNet},
          {Cmd::Copy, Cmd::Delete, Cmd::Paste, Cmd::DocPaste, Cmd::Undo, Cmd::PopupArrangeMenu, Cmd::Step}},
@@ -105,6 +108,10 @@ TEST(PopupMenus, CommandEnablingFollowsModeSelectionClipboardAndHistory) {
          {Cmd::Delete, Cmd::NewPlace, Cmd::ArcTool, Cmd::Undo}},
         {"undo and redo", history, {Cmd::Undo, Cmd::Redo, Cmd::Paste}, {}},
         {"a maximum-speed run", running, {}, {Cmd::Undo, Cmd::Redo}},
+        {"a view window", view,
+         {Cmd::Copy, Cmd::SelectAll, Cmd::ViewInstancedObject, Cmd::ViewParentObject, Cmd::EditDocumentation},
+         {Cmd::Delete, Cmd::Paste, Cmd::Duplicate, Cmd::NewPlace, Cmd::PopupArrangeMenu, Cmd::OpenInstancedObject,
+          Cmd::SetInitialValue, Cmd::ChangeSide, Cmd::InitSize, Cmd::Turn, Cmd::SizeNormal, Cmd::NameObjects}},
     };
     for (const EnableCase& c : cases) {
         SCOPED_TRACE(c.what);

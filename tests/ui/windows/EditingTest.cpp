@@ -239,7 +239,7 @@ private slots:
                                      << "NewMenu NewPlace NewTransition NewArc1 NewLabel NewObject DocPaste- "
                                         "allesmarkieren1 Undo1 Redo1- Vergrern1 Verkleinern1 N111 Letzte1- "
                                         "allePltzeautomatischbezeichnen1 alleTransitionenautomatischbezeichnen1 "
-                                        "alleObjekteautomatischbezeichnen1 EditClassDescription- OpenParentObject- "
+                                        "alleObjekteautomatischbezeichnen1 EditClassDescription OpenParentObject "
                                         "Initialisieren1 InitAll1 Properties1";
         QTest::newRow("empty space, simulating") << 0 << true
                                                  << "Schritt1 RuntoNextEvent1 Initialisieren1 InitAll1 EditierModus "
