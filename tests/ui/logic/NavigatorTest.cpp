@@ -33,10 +33,7 @@ TEST(NavigatorViewTest, ScaleOriginAndMark) {
          {20, 41, 100, 101}},
         {"tall narrow net by its height", kTall, true, 200, 100, {{0, 0}, 210, 105, 1}, false, 10.5, {-1000, -25},
          {95, 2, 115, 12}},
-        {"a zoomed document shows less of the world", kWide, true, 200, 120, {{180, 0}, 420, 315, 0.5}, false, 5.25,
-         {75, -215}, {20, 41, 60, 71}},
         {"empty net draws nothing", {}, false, 200, 120, {{0, 0}, 400, 300, 1}, true, 1, {}, {}},
-        {"rolled-up area draws nothing", kWide, true, 200, 0, {{0, 0}, 400, 300, 1}, true, 1, {}, {}},
     };
     for (const ViewCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -46,16 +43,6 @@ TEST(NavigatorViewTest, ScaleOriginAndMark) {
         EXPECT_EQ(v.origin, c.origin);
         EXPECT_EQ(v.mark, c.mark);
     }
-}
-
-TEST(NavigatorViewTest, TheDrawingMapsTheNetIntoTheArea) {
-    const NavigatorView v = NavigatorViewOf(kWide, true, 200, 120, {});
-    const TMapping m = v.Mapping(200, 120);
-    EXPECT_EQ(m.mode, MapMode::Isotropic);
-    EXPECT_EQ(m.windowOrg, v.origin);
-    // 1050 x 630 world units onto 200 x 120 pixels.
-    EXPECT_NEAR(double(m.windowExt.x) / m.viewportExt.x, 5.25, 1e-9);
-    EXPECT_NEAR(double(m.windowExt.y) / m.viewportExt.y, 5.25, 1e-9);
 }
 
 struct DragCase {
@@ -71,14 +58,12 @@ TEST(NavigatorViewTest, DraggingTheMarkScrollsTheDocument) {
     // The document stands at (100, 30).
     const DragCase cases[] = {
         {"10 pixels right: round(10 x 10,5)", kTall, true, {50, 50}, {60, 50}, 1, {205, 30}},
-        {"10 pixels up", kTall, true, {50, 50}, {50, 40}, 1, {100, -75}},
-        {"rounded to even: 52,5 gives 52", kWide, true, {5, 5}, {15, 5}, 1, {152, 30}},
         {"at twice the size the document scrolls twice as far", kTall, true, {50, 50}, {60, 50}, 0.5, {310, 30}},
         {"nothing drawn, nothing scrolled", {}, false, {50, 50}, {60, 70}, 1, {100, 30}},
     };
     for (const DragCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const NavigatorView v = NavigatorViewOf(c.net, c.hasElements, 200, c.net == kWide ? 120 : 100, {});
+        const NavigatorView v = NavigatorViewOf(c.net, c.hasElements, 200, 100, {});
         EXPECT_EQ(NavigatorDragScroll(v, c.press, c.release, 100, 30, c.documentScale), c.scroll);
     }
 }
@@ -99,24 +84,20 @@ protected:
     test::ScopedLibrary library;
 };
 
-TEST_F(ProjectHierarchyTest, ObjectsHangBelowTheirClassesOnceEach) {
+TEST_F(ProjectHierarchyTest, ObjectsHangBelowTheirClassesOnceEachAndDocumentsBelowTheirBase) {
     TPNObjekt plant;
     plant.name = "Plant";
-    for (const char* c : {"Tank", "BigTank", "Tank"})
-        plant.AddChildObject(plant.UniqueChildName(c), c, 0, 0);
+    for (const char* c : {"Tank", "BigTank", "Tank"}) plant.AddChildObject(plant.UniqueChildName(c), c, 0, 0);
     // Every instance loads its own Tank: the class still shows once.
-    const ClassTreeNode expected{
-        "Empty Object", {Leaf("Plant"), {"Tank", {{"BigTank", {Leaf("BigTank_1")}}, Leaf("Tank_1"), Leaf("Tank_2")}}}};
-    EXPECT_EQ(ProjectHierarchyTree(plant), expected);
-}
-
-TEST_F(ProjectHierarchyTest, ADocumentDerivedFromAClassShowsBelowIt) {
-    // The root comes first in the registry, before the class it derives from.
+    EXPECT_EQ(ProjectHierarchyTree(plant),
+              (ClassTreeNode{"Empty Object",
+                             {Leaf("Plant"),
+                              {"Tank", {{"BigTank", {Leaf("BigTank_1")}}, Leaf("Tank_1"), Leaf("Tank_2")}}}}));
+    // The root comes first in the registry, before the classes it derives from.
     TPNObjekt mine;
     mine.name = "MyTank";
     ASSERT_TRUE(mine.SetInherited("BigTank"));
-    const ClassTreeNode expected{"Empty Object", {{"Tank", {{"BigTank", {Leaf("MyTank")}}}}}};
-    EXPECT_EQ(ProjectHierarchyTree(mine), expected);
+    EXPECT_EQ(ProjectHierarchyTree(mine), (ClassTreeNode{"Empty Object", {{"Tank", {{"BigTank", {Leaf("MyTank")}}}}}}));
 }
 
 } // namespace
