@@ -155,6 +155,7 @@ void QtCanvas::Ellipse(int left, int top, int right, int bottom) {
 
 void QtCanvas::TextOut(int x, int y, std::string_view utf8) {
     if (utf8.empty()) return;
+    if (smallestText > 0 && TextHeight(utf8) * std::abs(painter_.combinedTransform().m22()) < smallestText) return;
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QString s = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     if (!transparentText) {

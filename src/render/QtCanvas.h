@@ -29,6 +29,12 @@ public:
 
     QPainter& Painter() { return painter_; }
 
+    // Text that would stand less than this many device pixels high is left
+    // out (0: all text is drawn). A picture of a whole net reduced to a
+    // small window sets it: such text shows only as grey noise there, and
+    // shaping it costs more than everything else.
+    double smallestText = 0;
+
 protected:
     void DrawLine(TPoint from, TPoint to) override;
     void MappingChanged() override;

@@ -89,11 +89,11 @@ void TQuenzorApp::CreateWindows(const QString& file) {
     made(w.debug = new TDebugWindow(platform ? *platform : detachedSink, &m));
     made(w.resources = new TResourceWindow(&m));
     made(w.simulation = new TSimuPanel(m, &m));
-    made(w.hierarchy = new TProjectHierarchyWindow(&m));
+    made(w.hierarchy = new TProjectHierarchyWindow(m, &m));
     made(w.initialMarking = new TCMIWindow(&m));
     made(w.documentation = new TDocumentationWindow(&m));
     made(w.exportForm = new TExportForm(&m));
-    made(w.navigator = new TOverviewForm(&m));
+    made(w.navigator = new TOverviewForm(m, &m));
     made(w.log = new TLogWindow(&m));
     w.help = new THelpWindow(&m);
     m.DockToolWindows();

@@ -257,6 +257,13 @@ void TDocForm::SyncScrollBars() {
     syncing_ = false;
 }
 
+void TDocForm::SetScrollPosition(int h, int v) {
+    document_->view.SetPositions(h, v);
+    SyncScrollBars();
+    InvalidateWindow();
+    emit viewChanged();
+}
+
 void TDocForm::ScrollBarsMoved() {
     if (syncing_) return;
     document_->view.SetPositions(hScroll_->value(), vScroll_->value());

@@ -100,6 +100,9 @@ public:
     // Shows at once what was drawn into the surface.
     void RepaintNow();
     TPoint ScreenToWorld(int x, int y) const;
+    // Scrolls to these positions (screen pixels at the current scale),
+    // kept within the scroll ranges; the net navigator's drag sets them.
+    void SetScrollPosition(int h, int v);
     // The program-wide scale changed: status text, ranges, repaint.
     void ScaleChanged();
     // A selection is dragged: painting leaves the scroll ranges as they are.

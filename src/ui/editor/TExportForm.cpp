@@ -38,10 +38,14 @@ TExportForm::TExportForm(QWidget* parent) : QDialog(parent), memo_(new QListWidg
 }
 
 void TExportForm::ShowLines(const std::vector<std::string>& lines) {
+    SetLines(lines);
+    exec();
+}
+
+void TExportForm::SetLines(const std::vector<std::string>& lines) {
     lines_ = lines;
     memo_->clear();
     for (const std::string& line : lines) memo_->addItem(QString::fromStdString(line));
-    exec();
 }
 
 void TExportForm::Button1Click() {

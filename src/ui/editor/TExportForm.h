@@ -16,6 +16,8 @@ public:
 
     // Shows the lines (modal).
     void ShowLines(const std::vector<std::string>& lines);
+    // Takes the lines without showing them.
+    void SetLines(const std::vector<std::string>& lines);
     QListWidget* Lines() const { return memo_; }
 
     void Button1Click();

@@ -33,7 +33,7 @@ constexpr std::array<CommandInfo, kCommandCount> kCommands{{
     {C::ZoomAll,       "alles1",             "alles",              "", "",       "",        false, false, false, false, -1},
     {C::PropertyWindow,"PropertyWindow1",    "Property Window",    "", "",       "",        false, false, true,  true,  -1},
     {C::EditorWindow,  "EditorWindow1",      "Editor Window",      "", "",       "",        false, false, true,  true,  -1},
-    {C::ProjectHierarchy,"ProjectHierarchy1","Project Hierarchy",  "", "",       "",        false, false, false, true,  -1},
+    {C::ProjectHierarchy,"ProjectHierarchy1","Project Hierarchy",  "", "",       "",        false, false, true,  true,  -1},
     {C::LibraryHierarchy,"LibraryHierarchy1","Library Hierarchy",  "", "",       "",        false, false, false, true,  -1},
     {C::Factory,       "Factory1",           "Factory",            "", "",       "",        false, false, true,  true,  -1},
     {C::ArrangeAll,    "ArrangeAll1",        "Automatic Arrange All Windows", "", "F3", "", false, false, true,  true,  -1},
