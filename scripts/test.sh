@@ -18,6 +18,7 @@ tests/e2e/run-desktop-test.sh build tests/e2e/plant_session.py
 tests/e2e/run-desktop-test.sh build tests/e2e/drawing_session.py
 tests/e2e/run-desktop-test.sh build tests/e2e/properties_session.py
 tests/e2e/run-desktop-test.sh build tests/e2e/oscilloscope_session.py
+tests/e2e/run-desktop-test.sh build tests/e2e/library_session.py
 echo "== Slurm test (a one-node cluster on this machine)"
 timeout 900 bash scripts/slurm/test-cluster.sh build/src/cli/quenzor-cli
 
