@@ -31,6 +31,10 @@ std::string IndexFileFaultText(const std::string& fileName, const std::string& w
     return "The library index file \"" + fileName + "\" cannot be used (" + why + ").\rRebuild the library.";
 }
 
+std::string UnusableClassNameText(const std::string& name, const std::string& why) {
+    return "\"" + name + "\" cannot be the name of a class: " + why + ".";
+}
+
 std::string UnstorableClassNameText(const std::string& fileName) {
     return "The class file \"" + fileName + "\" is left out of the library: its name holds a line break.";
 }
@@ -254,12 +258,16 @@ std::optional<std::string> TObjectLibrary::FileOfClass(const std::string& classN
 
 namespace {
 
-// A name that can be a class: not the name of a new document, and usable as
-// a file name in the library directory.
-bool UsableClassName(const std::string& name) {
-    return !name.empty() && name != kNewObject && name != "." && name != ".." &&
-           name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
-           name.find('\0') == std::string::npos;
+// Why a name cannot name a class file in the library directory (and a line
+// of the index), or empty when it can.
+std::string ClassNameFault(const std::string& name) {
+    if (name.empty()) return "it is empty";
+    if (name == "." || name == "..") return "it names a directory";
+    if (name.find_first_of("/\\") != std::string::npos) return "it holds \"/\" or \"\\\"";
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20) return "it holds a control character";
+    }
+    return {};
 }
 
 } // namespace
@@ -267,7 +275,12 @@ bool UsableClassName(const std::string& name) {
 std::optional<std::string> AbstractCurrentObject(TPNObjekt& root) {
     const std::string dir = LibraryDirectory();
     std::string name = root.name;
-    while (!UsableClassName(name) || fs::FileExists(dir + name + ".pn")) {
+    for (;;) {
+        // "New Object" is asked for without a word, as a taken name is; a
+        // name that cannot be a file's is refused with the reason.
+        const std::string fault = name == kNewObject ? std::string() : ClassNameFault(name);
+        if (!fault.empty()) Platform().messages->Error(UnusableClassNameText(name, fault));
+        if (fault.empty() && name != kNewObject && !fs::FileExists(dir + name + ".pn")) break;
         std::optional<std::string> answer =
             Platform().messages->InputQuery(kNameExistsCaption, kNewNamePrompt, name);
         if (!answer) return std::nullopt;
@@ -276,8 +289,14 @@ std::optional<std::string> AbstractCurrentObject(TPNObjekt& root) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     const std::string path = dir + name + ".pn";
+    const std::string oldName = root.name;
     root.SetObjectName(name);
-    if (!SaveNetFile(root, path)) return std::nullopt;
+    std::string error;
+    if (!SaveNetFile(root, path, &error)) {
+        root.SetObjectName(oldName);
+        Platform().messages->Error("The class " + name + " could not be stored in " + path + ":\r" + error);
+        return std::nullopt;
+    }
     root.fileName = path;
     ObjectLibrary().Rebuild();
     return path;

@@ -22,6 +22,8 @@ inline constexpr std::uint64_t kMaxIndexFileBytes = 16u << 20;
 std::string IndexFileFaultText(const std::string& fileName, const std::string& why);
 inline constexpr const char* kIndexMismatchText =
     "The library index files \"ObjName.dat\" and \"ObjFile.dat\" do not agree.\rRebuild the library.";
+// "\"<name>\" cannot be the name of a class: <why>."
+std::string UnusableClassNameText(const std::string& name, const std::string& why);
 // "The class file \"<file>\" is left out of the library: its name holds a line break."
 std::string UnstorableClassNameText(const std::string& fileName);
 // The class files whose header could not be read ("<file>: <reader's

@@ -95,13 +95,16 @@ TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
     TPNObjekt doc; // "New Object" always asks
     AddPlace(doc, "P1", "m1", 0, 0);
     platform.messages.AnswerInput("Tank");   // taken
+    platform.messages.AnswerInput("../x");   // no file name of the library: says why
     platform.messages.AnswerInput("Boiler"); // free
     const auto path = AbstractCurrentObject(doc);
     ASSERT_EQ(path, home.Path() + "Objects/Boiler.pn");
     const auto& asked = platform.messages.InputRequests();
-    ASSERT_EQ(asked.size(), 2u);
+    ASSERT_EQ(asked.size(), 3u);
     EXPECT_EQ(std::tie(asked[0].caption, asked[0].prompt, asked[0].initial, asked[1].initial),
               std::make_tuple("The object name alread exists.", "New Object Name:", "New Object", "Tank"));
+    EXPECT_EQ(platform.messages.Texts(),
+              std::vector<std::string>{"\"../x\" cannot be the name of a class: it holds \"/\" or \"\\\"."});
     EXPECT_EQ(std::tie(doc.name, doc.fileName), std::make_tuple("Boiler", *path));
     EXPECT_GE(ObjectLibrary().IndexOf("Boiler"), 0);
 
