@@ -332,7 +332,9 @@ void TMainWindow::Connect() {
     on(Cmd::About, [this] {
         if (windows_.about) windows_.about->exec();
     });
-    on(Cmd::ShowValues, [this] { ShowValuesBtnClick(); });
+    // Toggled, not triggered: a screen reader toggles the button without
+    // clicking it (the window's own changes block the signals).
+    connect(a[Cmd::ShowValues], &QAction::toggled, this, [this] { ShowValuesBtnClick(); });
     // Toggled, not triggered: a screen reader toggles the button without
     // clicking it. The window's own changes of the state are not toggles
     // (they block the action's signals).
@@ -636,7 +638,7 @@ void TMainWindow::ShowValuesBtnClick() {
     TDocForm* form = ActiveDocument();
     if (!form) return;
     if (form->InPlaceEditorOpen()) {
-        button->setChecked(form->Document().ShowValues());
+        SetShowValuesButton(form->Document().ShowValues());
         Platform().messages->Info(kValueModeLocked);
         return;
     }
@@ -646,6 +648,7 @@ void TMainWindow::ShowValuesBtnClick() {
 
 void TMainWindow::SetShowValuesButton(bool down) {
     QAction* button = (*actions_)[Cmd::ShowValues];
+    const QSignalBlocker block(button);
     button->setChecked(down);
     button->setIcon(NamedIcon(down ? QStringLiteral("ShowOn") : QStringLiteral("ShowOff")));
 }

@@ -244,9 +244,7 @@ void TSimuPanel::StartPanel(TDocForm& form) {
     };
     // Every open document shows the markings.
     for (TDocForm* d : main_.Documents()) d->SetShowValues(true);
-    QAction* values = main_.Actions()[Cmd::ShowValues];
-    values->setChecked(true);
-    values->setIcon(NamedIcon(QStringLiteral("ShowOn")));
+    main_.SetShowValuesButton(true);
     pages_->setCurrentIndex(0);
     ShowState();
     show();

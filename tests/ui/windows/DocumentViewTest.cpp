@@ -248,6 +248,12 @@ private slots:
     void ValueDisplayFollowsTheActiveDocumentAndWaitsForEditors() {
         Session s;
         QAction* values = s.Main().Actions()[Cmd::ShowValues];
+        // Toggled as a screen reader toggles it, without a click, the net
+        // follows the button.
+        values->toggle();
+        QVERIFY(s.doc->Document().ShowValues());
+        values->toggle();
+        QVERIFY(!s.doc->Document().ShowValues());
         QTest::mouseClick(s.Button("ShowValuesBtn"), Qt::LeftButton);
         QVERIFY(s.doc->Document().ShowValues());
         QVERIFY(values->isChecked());
