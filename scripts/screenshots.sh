@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Screenshots of the Quenzor window for people to look at, taken under a
 # private X server: the example plant, the simulation panel during a run, the
-# options window, a net being drawn, the pages of the property window and two
-# oscilloscopes during a run,
-# written to build/screenshots/. QT_SCALE_FACTOR=2 takes them at 200 %
-# display scaling.
+# options window, a net being drawn, the pages of the property window, two
+# oscilloscopes during a run, and on the plant the factory's class tree,
+# windows onto a placed tank and onto its class, the navigator and the
+# project hierarchy, written to build/screenshots/. QT_SCALE_FACTOR=2 takes
+# them at 200 % display scaling.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh

@@ -1,14 +1,18 @@
 """Takes screenshots of the real window for people to look at: the example
 plant open, the simulation panel during a run, the options window, a net
 being drawn: an arc being connected and a selection made with a rubber
-band, the pages of the property window for that net, and two oscilloscopes
-of the hybrid example during a run. The pictures go to the directory named
-by QZ_SCREENSHOTS."""
+band, the pages of the property window for that net, two oscilloscopes of
+the hybrid example during a run, and the windows of the object classes on
+the example plant: the factory's class tree, windows onto a placed tank and
+onto its class, the navigator and the project hierarchy. The pictures go to
+the directory named by QZ_SCREENSHOTS."""
 import os
 import subprocess
 import time
 
-from desktop import Session, main, wait_for
+import pyatspi
+
+from desktop import Session, main, nodes, role, wait_for
 from drawing_session import (ARCS, DISCRETE_TRANSITION, NetView, draw_arc, draw_elements, open_editor,
                              transition_centre, xdotool)
 from oscilloscope_session import WINDOW_ROLES
@@ -19,6 +23,29 @@ def shot(name):
     path = os.path.join(os.environ["QZ_SCREENSHOTS"], name + ".png")
     subprocess.run(["import", "-window", "root", path], check=True, timeout=30)
     print("screenshot:", path)
+
+
+# The head of the frame of the plant's first tank, in pixels of its net
+# view, and the head of the class's frame in a window onto that tank.
+TANK_1_HEAD = (299, 70)
+CLASS_FRAME_HEAD = (60, 10)
+
+
+def frame_command(s, view, head, command):
+    """Chooses a command from the popup of the frame whose head is there."""
+    view.click(head, button=3)
+    popup = s.wait(("popup menu",), name="Popup menu")
+    s.press(command, roles=("menu item",), within=popup)
+    # Pressed through its action, an item leaves the popup open.
+    if s.find(("popup menu",), name="Popup menu"):
+        xdotool("key", "Escape")
+
+
+def document_window(s, suffix):
+    """The document window whose caption ends so."""
+    return wait_for(suffix, lambda: next((n for n in nodes(s.app) if role(n) in ("frame", "internal frame")
+                                          and (n.name or "").endswith(suffix)
+                                          and n.getState().contains(pyatspi.STATE_SHOWING)), None))
 
 
 def test(app, cli, home):
@@ -108,6 +135,48 @@ def test(app, cli, home):
         s.press("Stop", within=panel)
     finally:
         s.proc.kill()
+        s.proc.wait()
+
+    s = Session(app, [os.path.join(home, "Plant.pn")])
+    try:
+        s.window("Quenzor 2.7a")
+        s.wait_start_picture_closed()
+        view = NetView(s.wait(("filler",), name="Net"))
+        s.press("Hierarchy", roles=("page tab",))
+        s.wait(("table cell", "tree item", "list item"), name="Tank")
+        time.sleep(1)
+        shot("11-factory-hierarchy")
+        # A window onto the first tank: its net holds the frame of its
+        # class; a window onto that class shows the class's net.
+        frame_command(s, view, TANK_1_HEAD, "View Instanced Object")
+        tank = document_window(s, " - Tank_1 (View)")
+        time.sleep(1)
+        shot("12-view-instanced-object")
+        frame_command(s, NetView(s.wait(("filler",), name="Net", within=tank)), CLASS_FRAME_HEAD,
+                      "View Instanced Object")
+        document_window(s, " - Tank (View)")
+        time.sleep(1)
+        shot("13-view-class")
+        # The plant brought to the front by its title bar, zoomed in, under
+        # the navigator.
+        plant = document_window(s, "/Plant.pn").queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        xdotool("mousemove", plant.x + 100, plant.y + 10, "click", 1)
+        time.sleep(0.5)
+        for _ in range(7):
+            s.menu("View", "Zoom", "Zoom In")
+        s.wait(("label",), name="Scale: 0,48")
+        s.press("Net Navigator")
+        s.window("Net Navigator")
+        time.sleep(1)
+        shot("14-navigator")
+        s.menu("View", "Project Hierarchy")
+        s.window("Project Hierarchy")
+        s.wait(("table cell", "tree item", "list item"), name="Tank_2")
+        time.sleep(1)
+        shot("15-project-hierarchy")
+    finally:
+        s.proc.kill()
+        s.proc.wait()
 
 
 if __name__ == "__main__":

@@ -492,10 +492,14 @@ TDocForm* TMainWindow::OpenObjectWindow(TDocForm& from, TPNObjekt& object, bool 
     }
     auto* form = new TDocForm(*this, from, object, editable);
     QMdiSubWindow* sub = AddDocument(form);
-    // Over the window it was opened from, a little down and to the right.
+    // Over the window it was opened from, a little down and to the right,
+    // as large as that one as far as the area has room: smaller, its status
+    // panels would be cut.
     if (QMdiSubWindow* over = from.SubWindow()) {
-        const QRect r = over->geometry();
-        sub->setGeometry(r.x() + 24, r.y() + 24, std::max(200, r.width() * 4 / 5), std::max(150, r.height() * 4 / 5));
+        const QRect r = over->geometry().translated(24, 24);
+        const QSize room = mdi_->viewport()->size() - QSize(r.x(), r.y());
+        sub->setGeometry(r.x(), r.y(), std::max(200, std::min(r.width(), room.width())),
+                         std::max(150, std::min(r.height(), room.height())));
     }
     AfterOpen(*form);
     return form;

@@ -1,10 +1,13 @@
 #include "editor/TOverviewForm.h"
 
 #include <QCloseEvent>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "NetPicture.h"
 #include "QtCanvas.h"
@@ -148,7 +151,25 @@ void TOverviewForm::closeEvent(QCloseEvent* e) {
     emit closed();
 }
 
+void TOverviewForm::PlaceFirstTime() {
+    placed_ = true;
+    const auto* main = qobject_cast<const QMainWindow*>(parentWidget());
+    const QWidget* area = main && main->centralWidget() ? main->centralWidget() : parentWidget();
+    if (!area) return;
+    const QRect r(area->mapToGlobal(QPoint(0, 0)), area->size());
+    // Below the title bar and buttons of a document window at the top.
+    QPoint at(r.right() - width() - 24, r.top() + 40);
+    // Never off the screen, whatever the main window's size.
+    if (const QScreen* s = area->screen()) {
+        const QRect room = s->availableGeometry();
+        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));
+        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - height())));
+    }
+    move(at);
+}
+
 void TOverviewForm::showEvent(QShowEvent* e) {
+    if (!placed_) PlaceFirstTime();
     TToolWindow::showEvent(e);
     RepaintNet();
 }

@@ -51,6 +51,9 @@ protected:
 
 private:
     void PaintDrawingArea();
+    // The first time it shows: at the top right of the document area, on
+    // the screen.
+    void PlaceFirstTime();
     // Repaints whenever the document shown scrolls, zooms or resizes.
     void Watch(TDocForm* doc);
 
@@ -59,6 +62,7 @@ private:
     QImage picture_;
     NavigatorView view_;
     bool dirty_ = true;
+    bool placed_ = false;
     QPointer<TDocForm> watched_;
     QMetaObject::Connection watch_;
     // The drag of the mark.

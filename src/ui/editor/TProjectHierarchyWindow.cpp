@@ -2,10 +2,13 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "editor/Document.h"
 #include "editor/ProjectHierarchy.h"
@@ -34,6 +37,8 @@ TProjectHierarchyWindow::TProjectHierarchyWindow(MainFrame& main, QWidget* paren
       popup_(Named(new QMenu(this), "PopupMenu1", QStringLiteral("Project Hierarchy menu"))),
       refresh_(new QAction(QStringLiteral("Refresh"), this)) {
     tree_->setHeaderHidden(true);
+    // Hidden, but read out by screen readers.
+    tree_->setHeaderLabel(QStringLiteral("Object"));
     tree_->setRootIsDecorated(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -75,7 +80,24 @@ bool TProjectHierarchyWindow::eventFilter(QObject* watched, QEvent* e) {
     return true;
 }
 
+void TProjectHierarchyWindow::PlaceFirstTime() {
+    placed_ = true;
+    const auto* main = qobject_cast<const QMainWindow*>(parentWidget());
+    const QWidget* area = main && main->centralWidget() ? main->centralWidget() : parentWidget();
+    if (!area) return;
+    const QRect r(area->mapToGlobal(QPoint(0, 0)), area->size());
+    QPoint at(r.right() - width() - 24, r.bottom() - height() - 8);
+    // Never off the screen, whatever the main window's size.
+    if (const QScreen* s = area->screen()) {
+        const QRect room = s->availableGeometry();
+        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));
+        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - height())));
+    }
+    move(at);
+}
+
 void TProjectHierarchyWindow::showEvent(QShowEvent* e) {
+    if (!placed_) PlaceFirstTime();
     TToolWindow::showEvent(e);
     Refresh1Click();
 }

@@ -28,10 +28,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // The first time it shows: at the bottom right of the document area,
+    // below where the navigator opens.
+    void PlaceFirstTime();
+
     MainFrame& main_;
     QTreeWidget* tree_;
     QMenu* popup_;
     QAction* refresh_;
+    bool placed_ = false;
 };
 
 } // namespace qz::ui

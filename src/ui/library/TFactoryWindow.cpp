@@ -138,6 +138,8 @@ TFactoryWindow::TFactoryWindow(MainFrame& main, QWidget* parent)
     hierarchyLayout->setContentsMargins(0, 2, 0, 0);
     tree_ = Named(new ClassTree(hierarchy), "TV", QStringLiteral("Object classes"));
     tree_->setHeaderHidden(true);
+    // Hidden, but read out by screen readers.
+    tree_->setHeaderLabel(QStringLiteral("Class"));
     // Long class names scroll rather than being cut.
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);

@@ -170,9 +170,12 @@ private slots:
         s.Drop("Tank", QPoint(100, 80));
         TPNObjekt& tank = *s.Root().Net().Children()[0];
         s.Current(tank);
+        s.doc->SubWindow()->resize(400, 300);
         TDocForm* view = s.Run(Cmd::ViewInstancedObject);
         QVERIFY(view && view != s.doc);
         QCOMPARE(view->windowTitle(), QStringLiteral("Editor - Tank_1 (View)"));
+        // Over its owner, as large: smaller, its status panels were cut.
+        QCOMPARE(view->SubWindow()->geometry(), s.doc->SubWindow()->geometry().translated(24, 24));
         const std::size_t count = tank.Net().Count();
         // A tool click, the drop and the changing commands are refused.
         QTest::mouseClick(s.Main().findChild<QWidget*>(QStringLiteral("DPlatz")), Qt::LeftButton);

@@ -99,6 +99,11 @@ private slots:
             return lines;
         };
         QCOMPARE(tree(), (QStringList{"Empty Object", "  Plant", "  Tank", "    Tank_1", "    Tank_2"}));
+        // It and the navigator open over the document area, not over the
+        // menu and tool bar at the screen's corner.
+        main.Actions()[Cmd::ShowOverview]->setChecked(true);
+        const QRect area(main.centralWidget()->mapToGlobal(QPoint(0, 0)), main.centralWidget()->size());
+        QVERIFY(area.contains(window->geometry()) && area.contains(main.Windows().navigator->geometry()));
 
         // Only "Refresh" builds it anew, for the document active then; the
         // keyboard reaches it through the popup.
