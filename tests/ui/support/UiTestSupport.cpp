@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QPushButton>
+#include <QTreeWidgetItem>
 
 #include "model/TNetList.h"
 #include "model/TPNObjekt.h"
@@ -118,6 +120,19 @@ void WriteExampleNet(const std::string& path, void (*build)(TPNObjekt&)) {
 QStringList ExampleNetIn(const UiHome& home, void (*build)(TPNObjekt&)) {
     WriteExampleNet(home.PathOf("net.pn"), build);
     return {home.QPathOf("net.pn")};
+}
+
+void ClickLater(QWidget* dialog, const char* button) {
+    QMetaObject::invokeMethod(dialog->findChild<QPushButton*>(QString::fromLatin1(button)), "click",
+                              Qt::QueuedConnection);
+}
+
+QStringList TreeOutline(const QTreeWidgetItem* node) {
+    QStringList lines{node->text(0) + (node->childCount() && !node->isExpanded() ? "+" : "")};
+    for (int i = 0; i < node->childCount(); ++i) {
+        for (const QString& line : TreeOutline(node->child(i))) lines << "  " + line;
+    }
+    return lines;
 }
 
 } // namespace qz::test

@@ -6,6 +6,7 @@
 
 #include "TempHome.h"
 
+class QTreeWidgetItem;
 class QWidget;
 
 namespace qz {
@@ -80,5 +81,12 @@ private:
 void WriteExampleNet(const std::string& path, void (*build)(TPNObjekt&) = nullptr);
 // The same as net.pn in the home; the command line that opens it.
 QStringList ExampleNetIn(const UiHome& home, void (*build)(TPNObjekt&) = nullptr);
+
+// Clicks the push button of this object name in a modal dialog once its own
+// event loop runs (for use in DialogAnswers::Then).
+void ClickLater(QWidget* dialog, const char* button);
+// A tree from this node down as lines indented by two blanks a level; "+"
+// marks a node whose children are not expanded.
+QStringList TreeOutline(const QTreeWidgetItem* node);
 
 } // namespace qz::test

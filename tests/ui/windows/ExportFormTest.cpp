@@ -1,5 +1,4 @@
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 
@@ -20,37 +19,18 @@ using namespace qz::ui;
 
 namespace {
 
-// "Save as ASCII file" of a document holding a discrete place P1 (variable
-// m1, 2 tokens) fed by a discrete transition T1 (firing time 2,5, weight 3)
-// and read by a continuous transition C1, and a continuous place whose name
-// is not plain ASCII.
+// A discrete place P1 (m1, 2 tokens) fed by a discrete transition T1 (firing time
+// 2,5, weight 3), read by a continuous transition C1, and a continuous place
+// whose name is not plain ASCII.
 struct Export {
     test::UiHome home;
     TQuenzorApp app{QStringList{}, TQuenzorApp::Options{0}};
-    test::DialogAnswers answers;
-
     Export() {
         TNetList& net = *app.Main().ActiveDocument()->Document().Net();
         TPlatz* p1 = examples::AddPlace(net, 60, 60, "P1", "m1", 2);
         examples::Connect(net, examples::AddTransition(net, 160, 60, "T1", "2,5"), p1, 0, "3");
         examples::AddPlace(net, 60, 200, "F\xC3\xBCllstand", "level", 1.5, true);
         examples::Connect(net, p1, examples::AddTransition(net, 160, 200, "C1", "level*0.1", true));
-    }
-    // Opens the window from the File menu; the answers queued save with
-    // "Save File" into `path` and then close it with "Cancel".
-    void SaveTo(const std::string& path) {
-        answers.Then([](QWidget* w) {
-            QVERIFY(qobject_cast<TExportForm*>(w));
-            QMetaObject::invokeMethod(w->findChild<QPushButton*>(QStringLiteral("Button1")), "click",
-                                      Qt::QueuedConnection);
-        });
-        answers.ChooseFile(QString::fromStdString(path));
-        answers.Then([](QWidget* w) {
-            QMetaObject::invokeMethod(w->findChild<QPushButton*>(QStringLiteral("Button2")), "click",
-                                      Qt::QueuedConnection);
-        });
-        app.Main().SaveAsAscii1Click();
-        QCOMPARE(answers.Pending(), 0);
     }
 };
 
@@ -59,39 +39,32 @@ struct Export {
 class ExportFormTest : public QObject {
     Q_OBJECT
 private slots:
-    void TheDescriptionAsShownAndAsSaved() {
+    void TheDescriptionAsShownAndAsSavedByTheFileMenu() {
         Export e;
         const std::string path = e.home.PathOf("net.txt");
-        e.SaveTo(path);
+        test::DialogAnswers answers;
+        answers.Then([](QWidget* w) {
+            QVERIFY(qobject_cast<TExportForm*>(w));
+            test::ClickLater(w, "Button1");  // "Save File"
+        });
+        answers.ChooseFile(QString::fromStdString(path));
+        answers.Then([](QWidget* w) { test::ClickLater(w, "Button2"); });
+        e.app.Main().SaveAsAscii1Click();
+        QCOMPARE(answers.Pending(), 0);
         const char* expected[] = {
-            "file version: 2,7",
-            "=============================",
-            "Object: Empty Object",
-            "     - Inherited from: Empty Object",
-            "     - Object name: New Object",
-            "Number of child objects: 0",
-            "=========================",
-            " ",
-            " ",
-            "Places",
+            "file version: 2,7", "=============================", "Object: Empty Object",
+            "     - Inherited from: Empty Object", "     - Object name: New Object",
+            "Number of child objects: 0", "=========================", " ", " ", "Places",
             "     Name: P1, typ: discrete, variable name: m1, initial marking: 2, capacity: -1, key: 0",
             "     Name: F\xFCllstand, typ: continuous, variable name: level, initial marking: 1,5, key: 1",
-            " ",
-            "Transitions",
+            " ", "Transitions",
             "     name: T1, typ: discrete, firing time: 2,5, priority: 1, reservation: 0, key: 2",
-            "     name: C1, typ: continuous, Speed function: level*0.1, key: 3",
-            " ",
-            "Arcs",
+            "     name: C1, typ: continuous, Speed function: level*0.1, key: 3", " ", "Arcs",
             "     from T1 (key=2) to P1 (key=0), typ: normal, weight: 3",
-            "     from P1 (key=0) to C1 (key=3), typ: normal, weight: 1",
-            " ",
-        };
-        std::string text;
-        for (const char* line : expected)
-            text += std::string(line) + "\r\n";
-        // Windows-1252 on disk, each line ended by CR LF.
+            "     from P1 (key=0) to C1 (key=3), typ: normal, weight: 1", " "};
+        std::string text;  // Windows-1252, each line ended by CR LF
+        for (const char* line : expected) text += std::string(line) + "\r\n";
         QCOMPARE(test::ReadAll(path), text);
-        // The list shows the same lines.
         QListWidget* shown = e.app.Main().Windows().exportForm->Lines();
         QCOMPARE(shown->count(), int(std::size(expected)));
         QCOMPARE(shown->item(11)->text(), QString::fromLatin1(expected[11]));
@@ -105,14 +78,15 @@ private slots:
         test::LockedDirectory locked(e.home.PathOf("locked"));
         if (!locked.Locked()) QSKIP("this file system lets every file be written");
         const std::string path = e.home.PathOf("locked/net.txt");
-        e.answers.ChooseFile(QString::fromStdString(path));
-        e.answers.Press(QStringLiteral("OK"));
+        test::DialogAnswers answers;
+        answers.ChooseFile(QString::fromStdString(path));
+        answers.Press("OK");
         form.Button1Click();
-        QCOMPARE(e.answers.Texts().size(), 1);
-        const QString text = e.answers.Texts().first();
-        QVERIFY2(text.startsWith(QString::fromStdString("The file " + path + " could not be saved:\n")),
+        QCOMPARE(answers.Texts().size(), 1);
+        const QString text = answers.Texts().first();
+        QVERIFY2(text.startsWith(QString::fromStdString("The file " + path + " could not be saved:\n")) &&
+                     text.endsWith("\nThe file on disk has not been changed."),
                  qPrintable(text));
-        QVERIFY(text.endsWith(QStringLiteral("\nThe file on disk has not been changed.")));
         locked.Unlock();
         QVERIFY(std::filesystem::is_empty(e.home.PathOf("locked")));
     }

@@ -27,24 +27,17 @@ using namespace qz::ui;
 
 namespace {
 
-// A class with one place, inheriting `base` (a class already written).
-void WriteClass(const std::string& name, const std::string& base = kEmptyObject) {
+// A class with one place, inheriting `base` (a class already written), or
+// the one `build` makes.
+void WriteClass(const std::string& name, const std::string& base = kEmptyObject,
+                void (*build)(TPNObjekt&) = nullptr) {
     std::filesystem::create_directories(LibraryDirectory());
     TPNObjekt c;
     if (base != kEmptyObject) QVERIFY(c.SetInherited(base));
     c.SetObjectName(name);
-    examples::AddPlace(c.Net(), 40, 40, "P1", "m1");
+    build ? build(c) : void(examples::AddPlace(c.Net(), 40, 40, "P1", "m1"));
     QVERIFY(SaveNetFile(c, LibraryDirectory() + name + ".pn"));
     ObjectLibrary().Rebuild();
-}
-
-// The nodes in order, indented by two blanks per level; "+" marks a node
-// that is not expanded.
-QStringList Outline(QTreeWidgetItem* item, int depth = 0) {
-    QStringList lines{QString(depth * 2, QLatin1Char(' ')) + item->text(0) +
-                      (item->childCount() && !item->isExpanded() ? "+" : "")};
-    for (int i = 0; i < item->childCount(); ++i) lines += Outline(item->child(i), depth + 1);
-    return lines;
 }
 
 // The program; its factory window's controls are found by their names.
@@ -54,31 +47,32 @@ struct Factory {
         QApplication::processEvents();
     }
     TMainWindow& Main() { return app.Main(); }
-    TFactoryWindow& Window() { return *Main().Windows().factory; }
     template <class T>
-    T* Child(const char* name) { return Window().findChild<T*>(QString::fromLatin1(name)); }
+    T* Child(const char* name) { return Main().Windows().factory->findChild<T*>(name); }
     QTreeWidget& Tree() { return *Child<QTreeWidget>("TV"); }
-    QStringList TreeOutline() { return Outline(Tree().topLevelItem(0)); }
     QTreeWidgetItem* Node(const char* text) {
-        return Tree().findItems(QString::fromLatin1(text), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        return Tree().findItems(text, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    }
+    void DoubleClick(const char* node) {
+        const QPoint at = Tree().visualItemRect(Node(node)).center();
+        QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(Tree().viewport(), Qt::LeftButton, {}, at);
     }
     QStringList Files() {
         QStringList names;
         for (auto* item : Child<QListWidget>("FileListBox1")->findItems("*", Qt::MatchWildcard)) names << item->text();
         return names;
     }
-    // Clicks (or double clicks) an item of a view as the user does.
-    static void Click(QAbstractItemView& view, const QRect& item, bool twice = false) {
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, item.center());
-        if (twice) QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, item.center());
-    }
     void ClickFile(const char* name) {
         auto* list = Child<QListWidget>("FileListBox1");
-        Click(*list, list->visualItemRect(list->findItems(QString::fromLatin1(name), Qt::MatchExactly).value(0)));
+        const QRect item = list->visualItemRect(list->findItems(name, Qt::MatchExactly).value(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     }
     void Press(const char* button) { QTest::mouseClick(Child<QToolButton>(button), Qt::LeftButton); }
     void Choose(const char* item) { Child<QAction>(item)->trigger(); }
-    bool DeleteEnabled() { return Child<QToolButton>("DeleteBtn")->isEnabled() && Child<QAction>("DeleteFile1")->isEnabled(); }
+    bool DeleteEnabled() {
+        return Child<QToolButton>("DeleteBtn")->isEnabled() && Child<QAction>("DeleteFile1")->isEnabled();
+    }
 
     TQuenzorApp app;
 };
@@ -96,14 +90,14 @@ private slots:
         }
         Factory f;
         f.Child<QTabWidget>("PageControl1")->setCurrentIndex(1);
-        QCOMPARE(f.TreeOutline(),
+        QCOMPARE(test::TreeOutline(f.Tree().topLevelItem(0)),
                  (QStringList{"Empty Object", "  Machine", "    Pump", "      Screw", "        Drill", "  Valve"}));
         std::unique_ptr<QMimeData> drag(f.Tree().model()->mimeData({f.Tree().indexFromItem(f.Node("Pump"))}));
         QCOMPARE(drag->data(QString::fromLatin1(kClassDragFormat)), QByteArray("Pump"));
 
-        Factory::Click(f.Tree(), f.Tree().visualItemRect(f.Node("Empty Object")), true);
+        f.DoubleClick("Empty Object");
         QCOMPARE(f.Main().Documents().size(), std::size_t(1));
-        Factory::Click(f.Tree(), f.Tree().visualItemRect(f.Node("Screw")), true);
+        f.DoubleClick("Screw");
         TDocument& doc = f.Main().ActiveDocument()->Document();
         QCOMPARE(doc.FileName(), LibraryDirectory() + "Screw.pn");
         // A save into the library directory shows the new class at once.
@@ -159,11 +153,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QString, users);
         test::UiHome home;
-        std::filesystem::create_directories(LibraryDirectory());
-        TPNObjekt tank;
-        examples::BuildTankClass(tank);
-        QVERIFY(SaveNetFile(tank, LibraryDirectory() + "Tank.pn"));
-        ObjectLibrary().Rebuild();
+        WriteClass("Tank", kEmptyObject, examples::BuildTankClass);
         WriteClass("Boiler", "Tank");
         Factory f(test::ExampleNetIn(home, examples::BuildPlant));
         if (inLibrary) f.Press("OpenObjects");
@@ -214,9 +204,8 @@ private slots:
         answers.Press("OK");
         Factory f;
         const QStringList tree{"Empty Object", "  Tank"};
-        QCOMPARE(f.TreeOutline(), tree);
+        QCOMPARE(test::TreeOutline(f.Tree().topLevelItem(0)), tree);
         QCOMPARE(ObjectLibrary().IndexOf("Ghost"), -1);
-
         // Index files that cannot be written: said, and the classes still listed.
         std::filesystem::remove(LibraryDirectory() + "Broken.pn");
         test::LockedDirectory lock(home.Path());
@@ -228,7 +217,7 @@ private slots:
         QCOMPARE(answers.Texts()[0], "These class files cannot be read and are left out of the class tree:\n"
                                      "Broken.pn: " + QString(kReadErrorText));
         QVERIFY(answers.Texts()[1].startsWith("The library index files \"ObjName.dat\" and \"ObjFile.dat\" could not be written"));
-        QCOMPARE(f.TreeOutline(), tree);
+        QCOMPARE(test::TreeOutline(f.Tree().topLevelItem(0)), tree);
         QVERIFY(ObjectLibrary().FileOf("Tank"));
     }
 };

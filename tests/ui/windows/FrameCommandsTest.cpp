@@ -6,8 +6,6 @@
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 
@@ -23,7 +21,6 @@
 #include "model/TPNObjekt.h"
 #include "model/TPlatz.h"
 #include "model/storage/NetFile.h"
-#include "settings/ProgramSettings.h"
 #include "workspace/ClassDrag.h"
 #include "workspace/TActionSet.h"
 
@@ -32,10 +29,11 @@ using namespace qz::ui;
 
 namespace {
 
-// A library in the program directory, written by the program's own code:
-// Tank publishes "level" (start value 2) and is documented; Tank2 derives
-// from Tank. The program runs with a new document of about 540 x 400
-// client pixels at 1:1.
+const QString kDragFormat = QString::fromLatin1(kClassDragFormat);
+
+// The program with a new document of about 540 x 400 client pixels at 1:1 and
+// a library: Tank publishes "level" (start value 2) and is documented; Tank2
+// derives from Tank.
 struct Library {
     test::UiHome home;
     std::unique_ptr<TQuenzorApp> app;
@@ -43,21 +41,17 @@ struct Library {
 
     Library() {
         std::filesystem::create_directories(home.PathOf("Objects"));
-        const auto store = [this](const char* name, const char* base, auto fill) {
-            TPNObjekt c;
-            if (*base) c.SetInherited(base);
-            c.SetObjectName(name);
-            fill(c);
-            SaveNetFile(c, home.PathOf(std::string("Objects/") + name + ".pn"));
-            ObjectLibrary().Rebuild();
-        };
-        store("Tank", "", [](TPNObjekt& c) {
-            TPlatz* level = examples::AddPlace(c.Net(), 60, 60, "level", "level", 2);
-            c.SetInterfacePlace(level, true);
-            level->SetInterfaceFlag(1);
-            c.Frame().description = {"A tank."};
-        });
-        store("Tank2", "Tank", [](TPNObjekt&) {});
+        TPNObjekt tank, tank2;
+        tank.SetObjectName("Tank");
+        TPlatz* level = examples::AddPlace(tank.Net(), 60, 60, "level", "level", 2);
+        tank.SetInterfacePlace(level, true);
+        level->SetInterfaceFlag(1);
+        tank.Frame().description = {"A tank."};
+        SaveNetFile(tank, home.PathOf("Objects/Tank.pn"));
+        ObjectLibrary().Rebuild();
+        tank2.SetInherited("Tank");
+        tank2.SetObjectName("Tank2");
+        SaveNetFile(tank2, home.PathOf("Objects/Tank2.pn"));
         app = std::make_unique<TQuenzorApp>(QStringList{}, TQuenzorApp::Options{0});
         ObjectLibrary().Rebuild();
         Main().show();
@@ -72,7 +66,7 @@ struct Library {
     // Drops a class dragged from the class tree at a client point.
     void Drop(const std::string& className, QPoint at, TDocForm* onto = nullptr) {
         QMimeData data;
-        data.setData(QString::fromLatin1(kClassDragFormat), QByteArray::fromStdString(className));
+        data.setData(kDragFormat, QByteArray::fromStdString(className));
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         (onto ? onto : doc)->FormDragDrop(&drop);
     }
@@ -83,10 +77,16 @@ struct Library {
         onto->FormDragOver(&over);
         return over.isAccepted();
     }
-    // The frame of an instance, made current as a right click makes it.
+    // Makes the frame of an instance current, as a right click does.
     TObjectFrame& Current(TPNObjekt& object, TDocForm* in = nullptr) {
         (in ? in : doc)->Document().current = &object.Frame();
         return object.Frame();
+    }
+    // Tank_1, dropped and current.
+    TPNObjekt& PlaceTank() {
+        Drop("Tank", QPoint(100, 80));
+        Current(*Root().Net().Children()[0]);
+        return *Root().Net().Children()[0];
     }
     // Runs a frame command; the window it opens, if any.
     TDocForm* Run(Cmd c) {
@@ -104,17 +104,14 @@ class FrameCommandsTest : public QObject {
 private slots:
     void DroppedClassesAreNumberedInstancesAtTheDropPointEachOneStep() {
         Library s;
-        QVERIFY(s.Accepts(QString::fromLatin1(kClassDragFormat), s.doc));
-        QVERIFY(!s.Accepts(QStringLiteral("text/plain"), s.doc));
+        QVERIFY(s.Accepts(kDragFormat, s.doc) && !s.Accepts("text/plain", s.doc));
         s.Drop("Tank", QPoint(100, 80));
         s.Drop("Tank", QPoint(300, 80));
         QCOMPARE(s.Children(), std::size_t(2));
-        TPNObjekt& second = *s.Root().Net().Children()[1];
-        QCOMPARE(QString::fromStdString(s.Root().Net().Children()[0]->name), QStringLiteral("Tank_1"));
-        QCOMPARE(QString::fromStdString(second.name), QStringLiteral("Tank_2"));
-        QCOMPARE(second.Frame().bounds.left, 300);
-        QCOMPARE(second.Frame().bounds.top, 80);
-        QVERIFY(second.Frame().FindInterfacePlace("level"));
+        const TPNObjekt& first = *s.Root().Net().Children()[0];
+        const TPNObjekt& second = *s.Root().Net().Children()[1];
+        QCOMPARE(QString::fromStdString(first.name + " " + second.name), "Tank_1 Tank_2");
+        QCOMPARE(QPoint(second.Frame().bounds.left, second.Frame().bounds.top), QPoint(300, 80));
         QVERIFY(s.doc->Document().Modified());
         s.Action(Cmd::Undo)->trigger();
         QCOMPARE(s.Children(), std::size_t(1));
@@ -130,24 +127,23 @@ private slots:
         Library s;
         s.Root().SetObjectName("Tank");
         test::DialogAnswers answers;
-        answers.Press(QStringLiteral("OK"));
+        answers.Press("OK");
         s.Drop(className.toStdString(), QPoint(100, 80));
-        QCOMPARE(answers.Texts(), QStringList{QStringLiteral("The class %1 cannot be placed here: it would contain itself.")
-                                                  .arg(className)});
+        QCOMPARE(answers.Texts(), QStringList{QString("The class %1 cannot be placed here: it would "
+                                                      "contain itself.").arg(className)});
         QCOMPARE(s.Children(), std::size_t(0));
-        QVERIFY(!s.doc->Document().Modified());
-        QVERIFY(!s.doc->Document().History().CanUndo());
+        QVERIFY(!s.doc->Document().Modified() && !s.doc->Document().History().CanUndo());
     }
 
     void FrameCommandsWithoutAnObjectOrClassSayWhy_data() {
         QTest::addColumn<int>("command");
         QTest::addColumn<bool>("withObject");
         QTest::addColumn<QString>("text");
-        QTest::newRow("open") << int(Cmd::OpenInstancedObject) << false << QStringLiteral("ungültiges Objekt");
-        QTest::newRow("view") << int(Cmd::ViewInstancedObject) << false << QStringLiteral("ungültiges Objekt");
-        QTest::newRow("parent") << int(Cmd::ViewParentObject) << false << QStringLiteral("invalid Objekt");
+        QTest::newRow("open") << int(Cmd::OpenInstancedObject) << false << "ungültiges Objekt";
+        QTest::newRow("view") << int(Cmd::ViewInstancedObject) << false << "ungültiges Objekt";
+        QTest::newRow("parent") << int(Cmd::ViewParentObject) << false << "invalid Objekt";
         QTest::newRow("class without a class")
-            << int(Cmd::ViewParentObject) << true << QStringLiteral("This Object is inherited from Empty Object.");
+            << int(Cmd::ViewParentObject) << true << "This Object is inherited from Empty Object.";
     }
     void FrameCommandsWithoutAnObjectOrClassSayWhy() {
         QFETCH(int, command);
@@ -159,7 +155,7 @@ private slots:
         QVERIFY(s.Root().SetInherited("Tank"));
         s.doc->Document().current = withObject ? &s.Root().Base()->Frame() : &orphan;
         test::DialogAnswers answers;
-        answers.Press(QStringLiteral("OK"));
+        answers.Press("OK");
         QVERIFY(!s.Run(Cmd(command)));
         QCOMPARE(answers.Texts(), QStringList{text});
         s.doc->Document().current = nullptr;
@@ -167,71 +163,43 @@ private slots:
 
     void AViewWindowRefusesEveryEdit() {
         Library s;
-        s.Drop("Tank", QPoint(100, 80));
-        TPNObjekt& tank = *s.Root().Net().Children()[0];
-        s.Current(tank);
+        TPNObjekt& tank = s.PlaceTank();
         s.doc->SubWindow()->resize(400, 300);
         TDocForm* view = s.Run(Cmd::ViewInstancedObject);
         QVERIFY(view && view != s.doc);
-        QCOMPARE(view->windowTitle(), QStringLiteral("Editor - Tank_1 (View)"));
+        QCOMPARE(view->windowTitle(), "Editor - Tank_1 (View)");
         // Over its owner, as large: smaller, its status panels were cut.
         QCOMPARE(view->SubWindow()->geometry(), s.doc->SubWindow()->geometry().translated(24, 24));
         const std::size_t count = tank.Net().Count();
-        // A tool click, the drop and the changing commands are refused.
-        QTest::mouseClick(s.Main().findChild<QWidget*>(QStringLiteral("DPlatz")), Qt::LeftButton);
+        // A tool click, a drop, the changing commands and the Delete key.
+        QTest::mouseClick(s.Main().findChild<QWidget*>("DPlatz"), Qt::LeftButton);
         QTest::mouseClick(view->ClientArea(), Qt::LeftButton, {}, QPoint(200, 200));
-        QCOMPARE(tank.Net().Count(), count);
-        QCOMPARE(view->StatusText(0), QStringLiteral("This window only shows the object: it cannot be changed here."));
-        QVERIFY(!s.Accepts(QString::fromLatin1(kClassDragFormat), view));
+        QCOMPARE(view->StatusText(0), "This window only shows the object: it cannot be changed here.");
+        QVERIFY(!s.Accepts(kDragFormat, view));
         s.Action(Cmd::SelectAll)->trigger();
-        for (Cmd c : {Cmd::Delete, Cmd::Duplicate, Cmd::OpenInstancedObject, Cmd::SetInitialValue, Cmd::ChangeSide}) {
+        for (Cmd c : {Cmd::Delete, Cmd::Duplicate, Cmd::OpenInstancedObject, Cmd::SetInitialValue,
+                      Cmd::ChangeSide})
             QVERIFY2(!s.Action(c)->isEnabled(), InfoOf(c).objectName);
-        }
         test::DialogAnswers answers;
-        answers.Press(QStringLiteral("OK"));
+        answers.Press("OK");
         QTest::keyClick(view->ClientArea(), Qt::Key_Delete);
         QApplication::processEvents();
         QCOMPARE(answers.Texts().size(), 1);
         QCOMPARE(tank.Net().Count(), count);
     }
 
-    void AnOpenedInstanceChangesTheOwnerAndFollowsItsUndo() {
-        Library s;
-        s.Drop("Tank", QPoint(100, 80));
-        s.Current(*s.Root().Net().Children()[0]);
-        TDocForm* open = s.Run(Cmd::OpenInstancedObject);
-        QVERIFY(open);
-        QVERIFY(s.Accepts(QString::fromLatin1(kClassDragFormat), open));
-        s.Drop("Tank2", QPoint(200, 150), open);
-        TPNObjekt* tank = open->Document().Root();
-        QCOMPARE(tank->Net().Children().size(), std::size_t(1));
-        // One step of the owner; its undo shows the instance again.
-        s.Action(Cmd::Undo)->trigger();
-        QApplication::processEvents();
-        QVERIFY(s.Main().IsOpen(open));
-        QCOMPARE(open->Document().Root()->Net().Children().size(), std::size_t(0));
-        QCOMPARE(QString::fromStdString(open->Document().Root()->name), QStringLiteral("Tank_1"));
-    }
-
     void TheDocumentationIsWrittenBackInEditModeOnly() {
         Library s;
-        s.Drop("Tank", QPoint(100, 80));
-        TObjectFrame& frame = s.Current(*s.Root().Net().Children()[0]);
-        const auto typeAndClose = [&](QString* classText) {
-            return [classText](QWidget* w) {
-                auto* memo = w->findChild<QPlainTextEdit*>(QStringLiteral("InstanceMemo"));
-                *classText = w->findChild<QPlainTextEdit*>(QStringLiteral("ClassMemo"))->toPlainText();
-                QCOMPARE(w->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentIndex(), 0);
-                memo->setPlainText(QStringLiteral("Holds water.\nTwo lines."));
-                QMetaObject::invokeMethod(w->findChild<QPushButton*>(QStringLiteral("CloseBtn")), "click",
-                                          Qt::QueuedConnection);
-            };
-        };
-        test::DialogAnswers answers;
+        TObjectFrame& frame = s.PlaceTank().Frame();
         QString classText;
-        answers.Then(typeAndClose(&classText));
+        test::DialogAnswers answers;
+        answers.Then([&classText](QWidget* w) {
+            classText = w->findChild<QPlainTextEdit*>("ClassMemo")->toPlainText();
+            w->findChild<QPlainTextEdit*>("InstanceMemo")->setPlainText("Holds water.\nTwo lines.");
+            test::ClickLater(w, "CloseBtn");
+        });
         s.Run(Cmd::EditDocumentation);
-        QCOMPARE(classText, QStringLiteral("A tank."));
+        QCOMPARE(classText, "A tank.");
         QCOMPARE(frame.description, (std::vector<std::string>{"Holds water.", "Two lines."}));
         QVERIFY(s.doc->Document().History().CanUndo());
         // In a view the memo is read-only and nothing goes back.
@@ -239,11 +207,11 @@ private slots:
         QVERIFY(view);
         TPNObjekt& tank = *view->Document().Root();
         s.Current(*tank.Base(), view);
-        // The same dialog again: a fresh answerer.
-        test::DialogAnswers viewing;
+        test::DialogAnswers viewing;  // the same dialog again: a fresh answerer
         viewing.Then([](QWidget* w) {
-            QVERIFY(w->findChild<QPlainTextEdit*>(QStringLiteral("InstanceMemo"))->isReadOnly());
-            w->findChild<QPlainTextEdit*>(QStringLiteral("InstanceMemo"))->setPlainText(QStringLiteral("Changed"));
+            auto* memo = w->findChild<QPlainTextEdit*>("InstanceMemo");
+            QVERIFY(memo->isReadOnly());
+            memo->setPlainText("Changed");
             QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
         });
         s.Run(Cmd::ViewClassDocumentation);
@@ -253,38 +221,45 @@ private slots:
 
     void SetInitialValueWritesTheTypedValue() {
         Library s;
-        s.Drop("Tank", QPoint(100, 80));
-        TObjectFrame& frame = s.Current(*s.Root().Net().Children()[0]);
-        TInterfacePlace* level = frame.FindInterfacePlace("level");
-        level->selected = 1;
+        TObjectFrame& frame = s.PlaceTank().Frame();
+        frame.FindInterfacePlace("level")->selected = 1;
         test::DialogAnswers answers;
         answers.Then([](QWidget* w) {
-            auto* edit = w->findChild<QLineEdit*>(QStringLiteral("Edit1"));
-            QCOMPARE(edit->text(), QStringLiteral("2"));
+            auto* edit = w->findChild<QLineEdit*>("Edit1");
+            QCOMPARE(edit->text(), "2");
             edit->clear();
-            QTest::keyClicks(edit, QStringLiteral("3.5.x7"));
-            QCOMPARE(edit->text(), QStringLiteral("3,57"));
-            QMetaObject::invokeMethod(w->findChild<QPushButton*>(QStringLiteral("OKBtn")), "click", Qt::QueuedConnection);
+            QTest::keyClicks(edit, "3.5.x7");
+            QCOMPARE(edit->text(), "3,57");
+            test::ClickLater(w, "OKBtn");
         });
         s.Run(Cmd::SetInitialValue);
         QCOMPARE(double(frame.FindInterfacePlace("level")->Value()), 3.57);
         QVERIFY(s.doc->Document().History().CanUndo());
     }
 
-    void ClosingTheOwnerClosesItsObjectWindowsWithOneQuestion() {
+    void AnOpenedInstanceChangesTheOwnerFollowsItsUndoAndClosesWithIt() {
         Library s;
-        s.Drop("Tank", QPoint(100, 80));
-        s.Current(*s.Root().Net().Children()[0]);
-        QVERIFY(s.Run(Cmd::OpenInstancedObject));
+        s.PlaceTank();
+        TDocForm* open = s.Run(Cmd::OpenInstancedObject);
+        QVERIFY(open && s.Accepts(kDragFormat, open));
+        s.Drop("Tank2", QPoint(200, 150), open);
+        QCOMPARE(open->Document().Root()->Net().Children().size(), std::size_t(1));
+        // One step of the owner; its undo shows the instance again.
+        s.Action(Cmd::Undo)->trigger();
+        QApplication::processEvents();
+        QVERIFY(s.Main().IsOpen(open));
+        QCOMPARE(open->Document().Root()->Net().Children().size(), std::size_t(0));
+        QCOMPARE(QString::fromStdString(open->Document().Root()->name), "Tank_1");
+        // Closing the owner closes its object windows with one question.
         s.Current(*s.Root().Net().Children()[0]);
         s.Main().WorkArea()->setActiveSubWindow(s.doc->SubWindow());
         QVERIFY(s.Run(Cmd::ViewParentObject));
         QCOMPARE(s.Main().Documents().size(), std::size_t(3));
         test::DialogAnswers answers;
-        answers.Press(QStringLiteral("No"));
+        answers.Press("No");
         QVERIFY(s.doc->SubWindow()->close());
         QApplication::processEvents();
-        QCOMPARE(answers.Texts(), QStringList{QStringLiteral("Save Changes in Editor?")});
+        QCOMPARE(answers.Texts(), QStringList{"Save Changes in Editor?"});
         QCOMPARE(s.Main().Documents().size(), std::size_t(0));
     }
 };
