@@ -9,6 +9,9 @@
 #include <unistd.h>
 #include <map>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/TextMetrics.h"
 
@@ -63,21 +66,51 @@ void EnsureGuiApplication() {
 namespace {
 
 // Metrics are cached per font: labels measure often and Qt's font lookup is
-// not cheap.
-const QFontMetrics& MetricsFor(const TFont& f) {
-    static TFont lastFont;
-    static std::unique_ptr<QFontMetrics> last;
-    if (!last || !(lastFont == f)) {
-        last = std::make_unique<QFontMetrics>(ToQFont(f));
-        lastFont = f;
-    }
-    return *last;
+// not cheap. Widths are cached too: a label is measured when it is read, laid
+// out and drawn, and shaping its text is the dearest part of drawing it.
+struct FontMeasures {
+    TFont font;
+    std::unique_ptr<QFontMetrics> metrics;
+    std::unordered_map<std::string, int> widths;
+};
+
+// Cached widths per font before the cache starts afresh.
+constexpr std::size_t kMaxCachedWidths = std::size_t{1} << 18;
+
+// The colour does not change a text's measures.
+bool SameShape(const TFont& a, const TFont& b) {
+    return a.name == b.name && a.size == b.size && a.style == b.style;
 }
+
+// The few fonts measured last (labels and the canvas' own font alternate).
+FontMeasures& MeasuresFor(const TFont& f) {
+    static std::vector<std::unique_ptr<FontMeasures>> recent;
+    for (std::size_t i = 0; i < recent.size(); ++i) {
+        if (SameShape(recent[i]->font, f)) {
+            if (i != 0) std::swap(recent[i], recent[0]);
+            return *recent[0];
+        }
+    }
+    if (recent.size() == 4) recent.pop_back();
+    auto m = std::make_unique<FontMeasures>();
+    m->font = f;
+    m->metrics = std::make_unique<QFontMetrics>(ToQFont(f));
+    recent.insert(recent.begin(), std::move(m));
+    return *recent[0];
+}
+
+const QFontMetrics& MetricsFor(const TFont& f) { return *MeasuresFor(f).metrics; }
 
 } // namespace
 
 int MeasureTextWidth(const TFont& f, std::string_view utf8) {
-    return MetricsFor(f).horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    FontMeasures& m = MeasuresFor(f);
+    std::string key(utf8);
+    if (auto it = m.widths.find(key); it != m.widths.end()) return it->second;
+    const int width = m.metrics->horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    if (m.widths.size() >= kMaxCachedWidths) m.widths.clear();
+    m.widths.emplace(std::move(key), width);
+    return width;
 }
 
 int MeasureTextHeight(const TFont& f) { return MetricsFor(f).height(); }

@@ -133,13 +133,31 @@ PictureDrawing ElementsDrawing(const std::vector<TGraphItem*>& elements, const P
     };
 }
 
+// Elements per part of a picture drawn in parts: small enough that the SVG
+// generator's copy of a part stays in the processor's caches, large enough
+// that nets of everyday size are one part.
+std::size_t elementsPerPart = 1024;
+
+// The elements in parts of `elementsPerPart`, in drawing order.
+PictureParts ElementParts(const std::vector<TGraphItem*>& elements) {
+    const std::size_t per = std::max<std::size_t>(elementsPerPart, 1);
+    return {(elements.size() + per - 1) / per, [&elements, per](Canvas& canvas, std::size_t part) {
+                const std::size_t from = part * per, to = std::min(elements.size(), from + per);
+                DrawElements(canvas, std::vector<TGraphItem*>(elements.begin() + std::ptrdiff_t(from),
+                                                              elements.begin() + std::ptrdiff_t(to)));
+            }};
+}
+
 bool WritePicture(TNetList& net, bool selectedOnly, const PictureSetup& setup, const std::string& path,
                   PictureFormat format, std::string* error) {
     const std::vector<TGraphItem*> elements = ElementsToDraw(net, selectedOnly);
-    return WritePictureFile(path, setup, format, ElementsDrawing(elements, setup), {}, error);
+    return WritePictureFile(path, setup, format, ElementsDrawing(elements, setup), {}, error,
+                            ElementParts(elements));
 }
 
 } // namespace
+
+void SetElementsPerPicturePart(std::size_t count) { elementsPerPart = count; }
 
 void DrawNetElements(Canvas& canvas, TNetList& net, bool selectedOnly) {
     DrawElements(canvas, ElementsToDraw(net, selectedOnly));

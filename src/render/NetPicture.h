@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,5 +56,9 @@ std::optional<std::vector<std::uint8_t>> SelectionMetafile(TNetList& net, const 
 // world unit (used for PNG; vector formats are written at scale 1).
 bool ExportNetPicture(TNetList& net, const std::string& path, double scale = 1,
                       std::string* error = nullptr);
+
+// Large pictures are drawn in parts of this many elements (see
+// PictureParts); for tests of the part seams.
+void SetElementsPerPicturePart(std::size_t count);
 
 } // namespace qz::render

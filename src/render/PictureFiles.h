@@ -43,6 +43,14 @@ struct PictureLabels {
 // everything. Vector pictures are drawn once, with the rows of the whole.
 using PictureDrawing = std::function<void(Canvas& canvas, int top, int bottom)>;
 
+// The same drawing in parts that, drawn one after another, make the whole
+// (a net's elements in groups). An SVG draws each part with a painter of its
+// own and joins them, so that a large picture is never held in memory whole.
+struct PictureParts {
+    std::size_t count = 0;
+    std::function<void(Canvas& canvas, std::size_t part)> draw;
+};
+
 // A vector picture (EMF, WMF, SVG, PDF) made in memory; none with `error`
 // set when it cannot be made.
 std::optional<std::vector<std::uint8_t>>
@@ -50,11 +58,13 @@ VectorPicture(const PictureSetup& setup, PictureFormat format, const PictureDraw
               const PictureLabels& labels, std::string* error);
 
 // Writes the picture to `path`, replacing the file only when it was written
-// whole; PNG is drawn and encoded strip by strip straight into the file.
+// whole; PNG is drawn and encoded strip by strip, SVG and PDF as they are
+// drawn, straight into the file (SVG part by part when `parts` are given).
 // False with the reason in `error` ("cannot write <path>: ..." when the file
 // fails).
 bool WritePictureFile(const std::string& path, const PictureSetup& setup, PictureFormat format,
-                      const PictureDrawing& draw, const PictureLabels& labels, std::string* error);
+                      const PictureDrawing& draw, const PictureLabels& labels, std::string* error,
+                      const PictureParts& parts = {});
 
 // Sets `error` to `text` (when given); false.
 bool FailWith(std::string* error, const std::string& text);

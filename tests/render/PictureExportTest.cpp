@@ -141,6 +141,18 @@ TEST_F(PictureExport, PngDrawnInStripsMatchesTheWholePicture) {
     EXPECT_TRUE(QImage(QString::fromStdString(Path("strips.png"))) == whole);
 }
 
+TEST_F(PictureExport, SvgDrawnInPartsIsTheFileOfOnePainter) {
+    examples::BuildElementKinds(*net.root);
+    TNetList& n = net.root->Net();
+    ASSERT_TRUE(ExportNetPicture(n, Path("whole.svg")));
+    // One element a part: every seam lies between two elements.
+    render::SetElementsPerPicturePart(1);
+    const bool written = ExportNetPicture(n, Path("parts.svg"));
+    render::SetElementsPerPicturePart(1024);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(ReadAll(Path("parts.svg")), ReadAll(Path("whole.svg")));
+}
+
 TEST_F(PictureExport, AFailedWriteKeepsTheOldPictureAndSaysWhy) {
     examples::BuildElementKinds(*net.root);
     // A full disk: writes beyond 2 kB fail (EFBIG instead of a signal).
