@@ -2,7 +2,9 @@
 # Screenshots of the Quenzor window for people to look at, taken under a
 # private X server: the example plant, the simulation panel during a run, the
 # options window, a net being drawn, the pages of the property window and two
-# oscilloscopes during a run,
+# oscilloscopes during a run; then where the windows open and whether their
+# texts are whole (first start, start window, tiled and cascaded documents,
+# navigator, help, a large net's status bar),
 # written to build/screenshots/. QT_SCALE_FACTOR=2 takes them at 200 %
 # display scaling.
 set -euo pipefail
@@ -14,4 +16,5 @@ cmake --build build -j "${JOBS:-$(nproc)}" --target quenzor quenzor-cli
 export QZ_SCREENSHOTS="$PWD/build/screenshots"
 mkdir -p "$QZ_SCREENSHOTS"
 tests/e2e/run-desktop-test.sh build tests/e2e/screenshots.py
+QZ_E2E_SECONDS=${QZ_E2E_SECONDS:-300} tests/e2e/run-desktop-test.sh build tests/e2e/layout_screenshots.py
 echo "Screenshots are in $QZ_SCREENSHOTS/"

@@ -32,6 +32,9 @@ TStatusPanels::TStatusPanels(const QString& objectName, std::initializer_list<in
         panels_.push_back(label);
     }
     setFixedHeight(sizeHint().height());
+    // A window narrower than the panels cuts them at its right edge rather
+    // than being held wide by them.
+    setMinimumWidth(1);
 }
 
 void TStatusPanels::SetText(int panel, const QString& text) {
@@ -40,6 +43,21 @@ void TStatusPanels::SetText(int panel, const QString& text) {
     if (label->text() == text) return;
     label->setText(text);
     label->setAccessibleName(text);
+    // A panel grows to hold a text longer than it was made for.
+    if (label->sizeHint().width() > label->minimumWidth()) Hold(panel, text);
+}
+
+void TStatusPanels::Hold(int panel, const QString& text) {
+    if (panel < 0 || panel >= Count()) return;
+    QLabel* label = panels_[static_cast<std::size_t>(panel)];
+    const int needed = label->fontMetrics().horizontalAdvance(text) + 2 * (label->margin() + label->frameWidth()) +
+                       label->fontMetrics().averageCharWidth();
+    if (needed <= label->minimumWidth()) return;
+    if (panel == Count() - 1) {
+        label->setMinimumWidth(needed);
+    } else {
+        label->setFixedWidth(needed);
+    }
 }
 
 QString TStatusPanels::Text(int panel) const {

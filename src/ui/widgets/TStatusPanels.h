@@ -18,6 +18,8 @@ public:
 
     void SetText(int panel, const QString& text);
     QString Text(int panel) const;
+    // Widens the panel, where it must, to hold the text whole.
+    void Hold(int panel, const QString& text);
     int Count() const { return static_cast<int>(panels_.size()); }
 
 signals:
