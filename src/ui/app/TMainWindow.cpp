@@ -401,7 +401,20 @@ void TMainWindow::DockToolWindows() {
     splitDockWidget(propertyDock_, factoryDock_, Qt::Vertical);
     // The window was laid out when it was shown, before it had docks: they
     // are split once the window has made room for them.
-    if (laidOut_) QTimer::singleShot(0, this, [this] { LayoutWindows(true); });
+    // The docks narrow the documents' area: a document that no longer fits
+    // is brought back inside it.
+    if (laidOut_) {
+        QTimer::singleShot(0, this, [this] {
+            LayoutWindows(false);
+            if (layout()) layout()->activate();
+            const TRect area = ToTRect(mdi_->viewport()->rect());
+            for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+                if (sub->isMaximized() || sub->isMinimized()) continue;
+                const QRect fitted = ToQRect(FitInto(ToTRect(sub->geometry()), area));
+                if (fitted != sub->geometry()) sub->setGeometry(fitted);
+            }
+        });
+    }
     connect(windows_.navigator, &TOverviewForm::closed, this,
             [this] { actions_->operator[](Cmd::ShowOverview)->setChecked(false); });
     connect(windows_.errors, &TErrorFenster::errorWindowWanted, this,
