@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "common/FileSystem.h"
+#include "widgets/ScreenFit.h"
 
 namespace qz::ui {
 
@@ -45,6 +46,19 @@ bool THelpWindow::ShowContents() {
     const QString page = ContentsPage();
     if (!QFileInfo::exists(page)) return false;
     browser_->setSource(QUrl::fromLocalFile(page));
+    if (!placed_) {
+        // First shown over the middle of the main window, inside the screen.
+        placed_ = true;
+        if (const QWidget* main = parentWidget() ? parentWidget()->window() : nullptr) {
+            QRect r = geometry();
+            r.moveCenter(main->geometry().center());
+            setGeometry(r);
+        }
+        FitOnScreen(this);
+        show();
+        // Once more with the frame the platform has put around it.
+        FitOnScreen(this);
+    }
     show();
     raise();
     activateWindow();

@@ -19,6 +19,7 @@ public:
     QTextBrowser* Browser() const { return browser_; }
 
 private:
+    bool placed_ = false;
     QTextBrowser* browser_;
 };
 

@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QTabWidget>
 #include <QToolBar>
@@ -22,6 +23,7 @@
 #include "app/TDebugWindow.h"
 #include "workspace/TActionSet.h"
 #include "app/THelpWindow.h"
+#include "app/WindowLayout.h"
 #include "app/TResourceWindow.h"
 #include "workspace/Workspace.h"
 #include "editor/TDocForm.h"
@@ -38,6 +40,7 @@
 #include "model/TPNObjekt.h"
 #include "model/description/NetDescription.h"
 #include "platform/Services.h"
+#include "widgets/ScreenFit.h"
 #include "settings/ConfigFile.h"
 #include "settings/ProgramSettings.h"
 #include "settings/TOptionsWindow.h"
@@ -324,8 +327,8 @@ void TMainWindow::Connect() {
     connect(a[Cmd::StartWindow], &QAction::toggled, this, [](bool c) { Settings().startWindow = c; });
     connect(a[Cmd::CompileErrors], &QAction::toggled, this,
             [](bool c) { Settings().errorMessagesDuringCompiling = c; });
-    on(Cmd::Cascade, [this] { mdi_->cascadeSubWindows(); });
-    on(Cmd::Tile, [this] { mdi_->tileSubWindows(); });
+    on(Cmd::Cascade, [this] { ArrangeSubWindows(false); });
+    on(Cmd::Tile, [this] { ArrangeSubWindows(true); });
     on(Cmd::ArrangeIcons, [this] { ArrangeIcons(); });
     on(Cmd::AbstractObject, [this] { AbstractObject1Click(); });
     on(Cmd::Help, [this] { Help1Click(); });
@@ -342,6 +345,13 @@ void TMainWindow::Connect() {
     connect(a[Cmd::ShowOverview], &QAction::toggled, this, [this](bool down) {
         if (!windows_.navigator) return;
         if (down) {
+            if (!navigatorPlaced_) {
+                // First shown at the top right of the documents' area, on the screen.
+                navigatorPlaced_ = true;
+                const QPoint corner = mdi_->viewport()->mapToGlobal(QPoint(mdi_->viewport()->width(), 0));
+                windows_.navigator->move(corner.x() - windows_.navigator->width() - 8, corner.y() + 8);
+                FitOnScreen(windows_.navigator);
+            }
             windows_.navigator->show();
             windows_.navigator->RepaintNet();
         } else {
@@ -391,7 +401,20 @@ void TMainWindow::DockToolWindows() {
     splitDockWidget(propertyDock_, factoryDock_, Qt::Vertical);
     // The window was laid out when it was shown, before it had docks: they
     // are split once the window has made room for them.
-    if (laidOut_) QTimer::singleShot(0, this, [this] { LayoutWindows(false); });
+    // The docks narrow the documents' area: a document that no longer fits
+    // is brought back inside it.
+    if (laidOut_) {
+        QTimer::singleShot(0, this, [this] {
+            LayoutWindows(false);
+            if (layout()) layout()->activate();
+            const TRect area = ToTRect(mdi_->viewport()->rect());
+            for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+                if (sub->isMaximized() || sub->isMinimized()) continue;
+                const QRect fitted = ToQRect(FitInto(ToTRect(sub->geometry()), area));
+                if (fitted != sub->geometry()) sub->setGeometry(fitted);
+            }
+        });
+    }
     connect(windows_.navigator, &TOverviewForm::closed, this,
             [this] { actions_->operator[](Cmd::ShowOverview)->setChecked(false); });
     connect(windows_.errors, &TErrorFenster::errorWindowWanted, this,
@@ -827,6 +850,8 @@ void TMainWindow::LayoutWindows(bool both) {
         firstLayout_ = false;
         setGeometry(s.left() + int(0.05 * s.width()), s.top() + int(0.1 * s.height()), int(0.9 * s.width()),
                     int(0.8 * s.height()));
+        // A window whose bars will not shrink to that size still stays on the screen.
+        FitOnScreen(this);
     }
     if (propertyDock_ && factoryDock_) {
         propertyDock_->showNormal();
@@ -835,11 +860,33 @@ void TMainWindow::LayoutWindows(bool both) {
         resizeDocks({propertyDock_, factoryDock_}, {h * 11 / 20, h - h * 11 / 20}, Qt::Vertical);
     }
     if (!both) return;
+    // The documents' area takes its size from the docks now, not later.
+    if (layout()) layout()->activate();
     if (TDocForm* form = ActiveDocument(); form && form->SubWindow()) {
         const QSize area = mdi_->viewport()->size();
         form->SubWindow()->showNormal();
-        form->SubWindow()->setGeometry(0, 0, std::max(100, area.width() - 4), std::max(100, area.height() - 4));
+        form->SubWindow()->setGeometry(0, 0, std::max(1, area.width()), std::max(1, area.height()));
     }
+}
+
+void TMainWindow::ArrangeSubWindows(bool tile) {
+    std::vector<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::StackingOrder)) {
+        if (sub->isVisible() && !sub->isMinimized()) shown.push_back(sub);
+    }
+    const TRect area{0, 0, mdi_->viewport()->width(), mdi_->viewport()->height()};
+    const int n = static_cast<int>(shown.size());
+    // Each window of a cascade shows the title bar of the one below it.
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, shown.empty() ? nullptr : shown[0]);
+    const std::vector<TRect> rects = tile ? TileRects(n, area) : CascadeRects(n, area, std::max(step, 8));
+    QMdiSubWindow* active = mdi_->activeSubWindow();
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* sub = shown[static_cast<std::size_t>(i)];
+        if (sub->isMaximized()) sub->showNormal();
+        sub->setGeometry(ToQRect(rects[static_cast<std::size_t>(i)]));
+        sub->raise();
+    }
+    if (active && !active->isMinimized()) mdi_->setActiveSubWindow(active);
 }
 
 void TMainWindow::ArrangeIcons() {

@@ -117,6 +117,8 @@ private:
     bool CloseAll(bool cancelMeansNo);
     void LayoutWindows(bool both);
     void ArrangeIcons();
+    // Tile or cascade the open documents inside the visible part of the area.
+    void ArrangeSubWindows(bool tile);
 
     TWorkspace& workspace_;
     TAppWindows windows_;
@@ -129,6 +131,7 @@ private:
     int currentTool_ = 0;
     bool firstLayout_ = true;
     bool laidOut_ = false;
+    bool navigatorPlaced_ = false;
     bool simulationControls_ = false;
     bool closing_ = false;
 };

@@ -1,5 +1,7 @@
 #include "app/TStartWindow.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -48,7 +50,11 @@ TStartWindow::TStartWindow(QWidget* parent) : QDialog(parent, Qt::Tool) {
     close->setDefault(true);
     layout->addWidget(close, 0, Qt::AlignRight);
     connect(close, &QPushButton::clicked, this, [this] { CloseBtnClick(); });
-    setFixedWidth(380);
+    // Word-wrapped texts take their height from the width: the window asks
+    // its layout for the height at its width, so that no text lies on another.
+    const int width = std::max(380, fontMetrics().averageCharWidth() * 48);
+    layout->activate();
+    setFixedSize(width, layout->totalHeightForWidth(width));
 }
 
 void TStartWindow::CloseBtnClick() {

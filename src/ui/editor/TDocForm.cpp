@@ -116,10 +116,12 @@ void TDocForm::Build(TDocForm* owner, TPNObjekt* object, bool editable) {
 
     auto* bottom = new QWidget(this);
     bottom->setObjectName(QStringLiteral("BottomPanel"));
-    bottom->setFixedHeight(kBottomPanelHeight + 4);
     auto* bottomLayout = new QVBoxLayout(bottom);
     bottomLayout->setContentsMargins(0, 0, 0, 0);
     status_ = new TStatusPanels(QStringLiteral("StatusBar"), {100, 200, 100, 100, 150, 50}, bottom);
+    // The element count of a large net is shown whole.
+    status_->Hold(4, QString::fromStdString(ElementsText(200000, 200000)));
+    bottom->setFixedHeight(std::max(kBottomPanelHeight, status_->height()) + 4);
     progress_ = new QProgressBar(bottom);
     progress_->setObjectName(QStringLiteral("SaveProgressBar"));
     progress_->setAccessibleName(QStringLiteral("Save progress"));

@@ -5,9 +5,7 @@
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QScreen>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "NetPicture.h"
 #include "QtCanvas.h"
@@ -15,6 +13,7 @@
 #include "editor/TDocForm.h"
 #include "model/TNetList.h"
 #include "workspace/MainFrame.h"
+#include "widgets/ScreenFit.h"
 
 namespace qz::ui {
 
@@ -159,13 +158,9 @@ void TOverviewForm::PlaceFirstTime() {
     const QRect r(area->mapToGlobal(QPoint(0, 0)), area->size());
     // Below the title bar and buttons of a document window at the top.
     QPoint at(r.right() - width() - 24, r.top() + 40);
-    // Never off the screen, whatever the main window's size.
-    if (const QScreen* s = area->screen()) {
-        const QRect room = s->availableGeometry();
-        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));
-        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - height())));
-    }
     move(at);
+    // Never off the screen, whatever the main window's size.
+    FitOnScreen(this);
 }
 
 void TOverviewForm::showEvent(QShowEvent* e) {

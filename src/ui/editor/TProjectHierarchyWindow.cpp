@@ -4,11 +4,9 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
-#include <QScreen>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "editor/Document.h"
 #include "editor/ProjectHierarchy.h"
@@ -16,6 +14,7 @@
 #include "model/TPNObjekt.h"
 #include "widgets/ControlNames.h"
 #include "workspace/MainFrame.h"
+#include "widgets/ScreenFit.h"
 
 namespace qz::ui {
 
@@ -87,13 +86,9 @@ void TProjectHierarchyWindow::PlaceFirstTime() {
     if (!area) return;
     const QRect r(area->mapToGlobal(QPoint(0, 0)), area->size());
     QPoint at(r.right() - width() - 24, r.bottom() - height() - 8);
-    // Never off the screen, whatever the main window's size.
-    if (const QScreen* s = area->screen()) {
-        const QRect room = s->availableGeometry();
-        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));
-        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - height())));
-    }
     move(at);
+    // Never off the screen, whatever the main window's size.
+    FitOnScreen(this);
 }
 
 void TProjectHierarchyWindow::showEvent(QShowEvent* e) {

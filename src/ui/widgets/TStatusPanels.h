@@ -18,15 +18,21 @@ public:
 
     void SetText(int panel, const QString& text);
     QString Text(int panel) const;
+    // Widens the panel, where it must, to hold the text whole.
+    void Hold(int panel, const QString& text);
     int Count() const { return static_cast<int>(panels_.size()); }
+    QSize sizeHint() const override;
 
 signals:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void PlaceStrip();
+    QWidget* strip_ = nullptr;
     std::vector<QLabel*> panels_;
 };
 

@@ -45,6 +45,7 @@ struct Editing {
 
     Editing() {
         Main().show();
+        QApplication::processEvents(); // the start-up layout first
         doc = Main().ActiveDocument();
         doc->SubWindow()->resize(560, 460);
         QApplication::processEvents();
