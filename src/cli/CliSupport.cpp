@@ -5,6 +5,8 @@
 #include <new>
 #include <ostream>
 
+#include "QuenzorVersion.h"
+
 namespace qz::cli {
 
 std::vector<Command>& Registry() {
@@ -23,7 +25,7 @@ void PrintUsage(std::ostream& os) {
     for (const Command* c : sorted) {
         os << "  " << c->name << ' ' << c->usage << "\n      " << c->summary << '\n';
     }
-    os << "\nquenzor-cli help prints this text.\n";
+    os << "\nquenzor-cli help prints this text; quenzor-cli --version prints the version.\n";
 }
 
 int RunCommand(const Command& c, const std::vector<std::string>& args, std::ostream& out,
@@ -55,6 +57,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::string& name = args.front();
     if (name == "help" || name == "--help" || name == "-h") {
         PrintUsage(out);
+        return kExitOk;
+    }
+    if (name == "--version" && args.size() == 1) {
+        out << kVersionText << '\n';
         return kExitOk;
     }
     for (const Command& c : Registry()) {
