@@ -64,7 +64,14 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitOk;
     }
     for (const Command& c : Registry()) {
-        if (c.name == name) return RunCommand(c, args, out, err);
+        if (c.name != name) continue;
+        // "COMMAND --help" alone answers for every command the same way, so
+        // that no command takes "--help" for a file name (and writes there).
+        if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+            out << "Usage: quenzor-cli " << c.name << ' ' << c.usage << "\n    " << c.summary << '\n';
+            return kExitOk;
+        }
+        return RunCommand(c, args, out, err);
     }
     err << "quenzor-cli: unknown command \"" << name << "\"\n";
     PrintUsage(err);
