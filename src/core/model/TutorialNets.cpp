@@ -146,29 +146,29 @@ void BuildDiscreteFiring(TPNObjekt& root) {
              "    The higher priority always wins the draw: NormalDone stays 0.",
              "5. Stop ends a run, Init Net puts the first markings back."});
 
-    Box(net, {30, 190, 560, 345});
+    Box(net, {30, 190, 560, 362});
     AddText(net, 40, 196, {"Random draw"}, 9, fsBold);
     TTransition* arrive = AddTransition(net, 90, 275, "Arrive", "1", false, kUpright);
     TPlatz* queue = AddPlace(net, 200, 275, "Queue", "queue");
-    TTransition* toA = AddTransition(net, 310, 240, "ToA", "0", false, kUpright);
-    TTransition* toB = AddTransition(net, 310, 305, "ToB", "0", false, kUpright);
-    TPlatz* doneA = AddPlace(net, 420, 240, "DoneA", "doneA");
-    TPlatz* doneB = AddPlace(net, 420, 305, "DoneB", "doneB");
+    TTransition* toA = AddTransition(net, 310, 232, "ToA", "0", false, kUpright);
+    TTransition* toB = AddTransition(net, 310, 318, "ToB", "0", false, kUpright);
+    TPlatz* doneA = AddPlace(net, 420, 232, "DoneA", "doneA");
+    TPlatz* doneB = AddPlace(net, 420, 318, "DoneB", "doneB");
     Connect(net, arrive, queue);
     Connect(net, queue, toA);
     Connect(net, queue, toB);
     Connect(net, toA, doneA);
     Connect(net, toB, doneB);
 
-    Box(net, {30, 365, 560, 520});
-    AddText(net, 40, 371, {"Priority"}, 9, fsBold);
-    TTransition* arrive2 = AddTransition(net, 90, 450, "Arrive2", "1", false, kUpright);
-    TPlatz* job = AddPlace(net, 200, 450, "Job", "job");
-    TTransition* urgent = AddTransition(net, 310, 415, "Urgent", "0", false, kUpright);
+    Box(net, {30, 382, 560, 552});
+    AddText(net, 40, 388, {"Priority"}, 9, fsBold);
+    TTransition* arrive2 = AddTransition(net, 90, 467, "Arrive2", "1", false, kUpright);
+    TPlatz* job = AddPlace(net, 200, 467, "Job", "job");
+    TTransition* urgent = AddTransition(net, 310, 424, "Urgent", "0", false, kUpright);
     urgent->priority = 2;
-    TTransition* normal = AddTransition(net, 310, 480, "Normal", "0", false, kUpright);
-    TPlatz* urgentDone = AddPlace(net, 420, 415, "UrgentDone", "urgentDone");
-    TPlatz* normalDone = AddPlace(net, 420, 480, "NormalDone", "normalDone");
+    TTransition* normal = AddTransition(net, 310, 510, "Normal", "0", false, kUpright);
+    TPlatz* urgentDone = AddPlace(net, 420, 424, "UrgentDone", "urgentDone");
+    TPlatz* normalDone = AddPlace(net, 420, 510, "NormalDone", "normalDone");
     Connect(net, arrive2, job);
     Connect(net, job, urgent);
     Connect(net, job, normal);
