@@ -321,7 +321,7 @@ void BuildObjectsAndInheritance(TPNObjekt& root) {
              "    Blinker switches itself every second. Both lamps count the time they burn in Hours.",
              "2. Leave simulation mode (F5). Right-click Blinker's frame and choose View Parent Object:",
              "    you see BlinkingLight, with the grey frame of Light it inherits from.",
-             "3. Right-click a frame and choose View Class Documentation to read what the class does."});
+             "3. Right-click a frame and choose Edit Documentation: its Class Description tells what the class does."});
 
     if (TPNObjekt* lamp = Place(root, "Lamp", kLightClass, {130, 270, 290, 370})) {
         ToRight(lamp->Frame(), {"on", "hours"});
