@@ -1,11 +1,12 @@
-// quenzor-cli examples DIR: writes the bundled example nets into DIR (and
-// their object class into DIR/Objects).
+// quenzor-cli examples DIR: writes the bundled example nets into DIR, the
+// object library into DIR/Objects and its example projects into DIR/Data.
 #include <filesystem>
 #include <ostream>
 
 #include "CliMessageBoxes.h"
 #include "CliSupport.h"
 #include "model/ExampleNets.h"
+#include "model/LibraryNets.h"
 #include "model/ObjectLibrary.h"
 #include "model/TPNObjekt.h"
 #include "model/storage/NetFile.h"
@@ -65,11 +66,21 @@ int RunExamples(const std::vector<std::string>& args, std::ostream& out, std::os
         }
         out << path << '\n';
     }
+    std::vector<std::string> written;
+    std::string error;
+    const bool libraryWritten = examples::WriteLibrary(dir.string(), written, error);
+    for (const std::string& path : written) {
+        if (path != classFile) out << path << '\n';
+    }
+    if (!libraryWritten) {
+        err << "quenzor-cli examples: " << error << '\n';
+        return kExitFailure;
+    }
     return kExitOk;
 }
 
 const Registrar kRegistrar{Command{"examples", "DIR",
-                                   "write the example nets (and their object class in DIR/Objects)",
+                                   "write the example nets, the object library (DIR/Objects) and its projects (DIR/Data)",
                                    RunExamples}};
 
 } // namespace
