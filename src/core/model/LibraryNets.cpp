@@ -1,5 +1,6 @@
 #include "model/LibraryNets.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
@@ -24,7 +25,7 @@ namespace {
 // Transitions drawn as upright bars: parts and quantities flow across them
 // from left to right.
 constexpr bool kUpright = false;
-constexpr int kLeft = 0, kRight = 1;
+constexpr std::uint8_t kRight = 1;
 
 void AddLabel(TNetList& net, int x, int y, const std::string& text) {
     auto l = std::make_unique<TSchriftObjekt>();
@@ -34,7 +35,9 @@ void AddLabel(TNetList& net, int x, int y, const std::string& text) {
     net.Add(std::move(l));
 }
 
+// Gives an arc (if it was made) its bend points.
 TEdge* Bend(TEdge* arc, std::vector<TPunkt> points) {
+    if (!arc) return nullptr;
     arc->bendPoints = std::move(points);
     arc->geometryValid = 0;
     return arc;
