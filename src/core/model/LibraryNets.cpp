@@ -113,14 +113,14 @@ void BuildPumpClass(TPNObjekt& cls) {
     Connect(net, on, pump, akTest);
     Describe(cls, "Pump",
              {"Pump",
-              "Moves a continuous quantity from Inlet to Outlet at 2 units per time",
-              "unit while the discrete place On holds a token. It stops while Inlet",
-              "holds less than one step's delivery, so the place it draws from does",
-              "not go below zero.",
-              "Interface: inlet (fuse the place to draw from), outlet (fuse the",
-              "place to fill), on (1 = running, 0 = stopped; switch it from outside",
-              "through transition arcs, or set its start value).",
-              "Change the rate in the speed of Pumping: rate*HEAV(inlet-rate*STime)."});
+             "Moves a continuous quantity from Inlet to Outlet at 2 units per time "
+             "unit while the discrete place On holds a token. It stops while Inlet "
+             "holds less than one step's delivery, so the place it draws from does "
+             "not go below zero.",
+             "Interface: inlet (fuse the place to draw from), outlet (fuse the "
+             "place to fill), on (1 = running, 0 = stopped; switch it from outside "
+             "through transition arcs, or set its start value).",
+             "Change the rate in the speed of Pumping: rate*HEAV(inlet-rate*STime)."});
     ToRight(cls.Frame(), {"outlet"});
 }
 
@@ -144,14 +144,14 @@ void BuildControlledPumpClass(TPNObjekt& cls) {
     Connect(net, level, start, akInhibitor, "3");
     Describe(cls, "ControlledPump",
              {"ControlledPump (inherits Pump)",
-              "A Pump switched by a two-point controller that watches Level: Stop",
-              "takes the On token when Level reaches 8, Start gives it back when",
-              "Level falls below 3. Between the two the pump keeps its state, so it",
-              "does not chatter around one threshold.",
-              "Interface: level (fuse it from the level to control, e.g. a Tank's",
-              "level) and those of Pump: inlet, outlet, on.",
-              "The thresholds are the weights of the test arc (8) and of the",
-              "inhibitor arc (3) from Level."});
+             "A Pump switched by a two-point controller that watches Level: Stop "
+             "takes the On token when Level reaches 8, Start gives it back when "
+             "Level falls below 3. Between the two the pump keeps its state, so it "
+             "does not chatter around one threshold.",
+             "Interface: level (fuse it from the level to control, e.g. a Tank's "
+             "level) and those of Pump: inlet, outlet, on. "
+             "The thresholds are the weights of the test arc (8) and of the "
+             "inhibitor arc (3) from Level."});
     ToRight(cls.Frame(), {"outlet"});
 }
 
@@ -167,13 +167,13 @@ void BuildValveClass(TPNObjekt& cls) {
     Connect(net, open, flow, akTest);
     Describe(cls, "Valve",
              {"Valve",
-              "Lets a continuous quantity run from Inlet to Outlet while the",
-              "discrete place Open holds a token. The flow is 0.2 times the inlet",
-              "per time unit, as the outflow of a tank through an open pipe: it",
-              "falls with the level and never empties the inlet below zero.",
-              "Interface: inlet (fuse the level to drain), outlet (fuse the place",
-              "to fill), open (1 = open, 0 = closed).",
-              "Change the opening in the speed of Flow."});
+             "Lets a continuous quantity run from Inlet to Outlet while the "
+             "discrete place Open holds a token. The flow is 0.2 times the inlet "
+             "per time unit, as the outflow of a tank through an open pipe: it "
+             "falls with the level and never empties the inlet below zero.",
+             "Interface: inlet (fuse the level to drain), outlet (fuse the place "
+             "to fill), open (1 = open, 0 = closed).",
+             "Change the opening in the speed of Flow."});
     ToRight(cls.Frame(), {"outlet"});
 }
 
@@ -189,12 +189,12 @@ void BuildSourceClass(TPNObjekt& cls) {
     Bend(Connect(net, create, created), {{100, 190}});
     Describe(cls, "Source",
              {"Source",
-              "Creates parts: Create puts a part into Out every 1 to 3 time units",
-              "(drawn anew for each part). Out holds one part; while it is not",
-              "taken the source is blocked and creates nothing.",
-              "Interface: out (fuse it to the in place of the next object),",
-              "created (the number of parts made so far).",
-              "Change the time between parts in the firing time of Create."});
+             "Creates parts: Create puts a part into Out every 1 to 3 time units "
+             "(drawn anew for each part). Out holds one part; while it is not "
+             "taken the source is blocked and creates nothing.",
+             "Interface: out (fuse it to the in place of the next object), "
+             "created (the number of parts made so far).",
+             "Change the time between parts in the firing time of Create."});
     ToRight(cls.Frame(), {"out", "created"});
 }
 
@@ -208,10 +208,10 @@ void BuildSinkClass(TPNObjekt& cls) {
     Connect(net, consume, consumed);
     Describe(cls, "Sink",
              {"Sink",
-              "The end of a line: every part that arrives in In is taken at once",
-              "and counted in Consumed.",
-              "Interface: in (fuse the out place of the object before it to it),",
-              "consumed (the parts taken so far)."});
+             "The end of a line: every part that arrives in In is taken at once "
+             "and counted in Consumed.",
+             "Interface: in (fuse the out place of the object before it to it), "
+             "consumed (the parts taken so far)."});
     ToRight(cls.Frame(), {"consumed"});
 }
 
@@ -227,10 +227,10 @@ void BuildCounterClass(TPNObjekt& cls) {
     Bend(Connect(net, count, total), {{180, 190}});
     Describe(cls, "Counter",
              {"Counter",
-              "Put between two objects of a line: passes each part from In to Out",
-              "at once and adds one to Total. Out holds one part; while it is not",
-              "taken, parts wait in In.",
-              "Interface: in, out, total (the parts counted so far)."});
+             "Put between two objects of a line: passes each part from In to Out "
+             "at once and adds one to Total. Out holds one part; while it is not "
+             "taken, parts wait in In.",
+             "Interface: in, out, total (the parts counted so far)."});
     ToRight(cls.Frame(), {"out", "total"});
 }
 
@@ -248,13 +248,13 @@ void BuildBufferClass(TPNObjekt& cls) {
     Connect(net, release, out);
     Describe(cls, "Buffer",
              {"Buffer",
-              "A bounded store between two objects of a line. Accept moves arriving",
-              "parts from In into Store while Store holds fewer than 5 (its",
-              "capacity); when it is full, the part waits in In and blocks the",
-              "object before the buffer. Release hands the oldest waiting part on",
-              "to Out as soon as Out is free.",
-              "Interface: in, out, stock (the parts in Store).",
-              "Change the size in the capacity of Store."});
+             "A bounded store between two objects of a line. Accept moves arriving "
+             "parts from In into Store while Store holds fewer than 5 (its "
+             "capacity); when it is full, the part waits in In and blocks the "
+             "object before the buffer. Release hands the oldest waiting part on "
+             "to Out as soon as Out is free.",
+             "Interface: in, out, stock (the parts in Store).",
+             "Change the size in the capacity of Store."});
     ToRight(cls.Frame(), {"out"});
 }
 
@@ -279,16 +279,16 @@ void BuildMachineClass(TPNObjekt& cls) {
     Bend(Connect(net, ready, finish, akTest), {{380, 230}});
     Describe(cls, "Machine",
              {"Machine",
-              "Processes one part at a time. When Idle, Start takes a part from In",
-              "and the machine is Busy; after the processing time of 1,2 time units",
-              "Finish puts the part into Out and the machine is idle again. Out",
-              "holds one part: while it is not taken the machine is blocked with",
-              "the finished part.",
-              "Start and Finish read Ready: a machine whose Ready token is taken",
-              "stops (a part in process starts over when it comes back). Classes",
-              "derived from Machine use it for breakdowns, shifts or set-ups.",
-              "Interface: in, out, busy (1 while a part is processed), ready.",
-              "Change the processing time in the firing time of Finish."});
+             "Processes one part at a time. When Idle, Start takes a part from In "
+             "and the machine is Busy; after the processing time of 1,2 time units "
+             "Finish puts the part into Out and the machine is idle again. Out "
+             "holds one part: while it is not taken the machine is blocked with "
+             "the finished part.",
+             "Start and Finish read Ready: a machine whose Ready token is taken "
+             "stops (a part in process starts over when it comes back). Classes "
+             "derived from Machine use it for breakdowns, shifts or set-ups.",
+             "Interface: in, out, busy (1 while a part is processed), ready.",
+             "Change the processing time in the firing time of Finish."});
     ToRight(cls.Frame(), {"out", "busy"});
 }
 
@@ -313,15 +313,15 @@ void BuildMachineWithBreakdownsClass(TPNObjekt& cls) {
     Bend(Link(net, repair, ready), {{260, 250}});
     Describe(cls, "MachineWithBreakdowns",
              {"MachineWithBreakdowns (inherits Machine)",
-              "A Machine that breaks down. Fail takes the machine's Ready token",
-              "after 30 to 70 time units (drawn anew each time) and marks it Down;",
-              "Repair gives the token back after 10 to 20 time units. While it is",
-              "down the machine starts no part, and the part in process is",
-              "processed again from the start after the repair.",
-              "Interface: down (1 while broken), failures (the breakdowns so far)",
-              "and those of Machine: in, out, busy, ready.",
-              "Change the times in the firing times of Fail and Repair."});
-    ToRight(cls.Frame(), {"out", "busy", "failures"});
+             "A Machine that breaks down. Fail takes the machine's Ready token "
+             "after 30 to 70 time units (drawn anew each time) and marks it Down; "
+             "Repair gives the token back after 10 to 20 time units. While it is "
+             "down the machine starts no part, and the part in process is "
+             "processed again from the start after the repair.",
+             "Interface: down (1 while broken), failures (the breakdowns so far) "
+             "and those of Machine: in, out, busy, ready.",
+             "Change the times in the firing times of Fail and Repair."});
+    ToRight(cls.Frame(), {"out", "busy"});
 }
 
 void BuildConveyorClass(TPNObjekt& cls) {
@@ -346,13 +346,13 @@ void BuildConveyorClass(TPNObjekt& cls) {
     Connect(net, previous, out);
     Describe(cls, "Conveyor",
              {"Conveyor",
-              "Transports parts from In to Out in 3 time units: Load puts a part on",
-              "the first place of belt as soon as it is free, and each Move carries",
-              "it one place on after one time unit. Every place of belt holds one",
-              "part, so parts keep their distance, and when Out is not taken they",
-              "queue up on the belt until the belt is full and In waits.",
-              "Interface: in, out.",
-              "Change the speed in the firing times of Move1 to Move3."});
+             "Transports parts from In to Out in 3 time units: Load puts a part on "
+             "the first place of belt as soon as it is free, and each Move carries "
+             "it one place on after one time unit. Every place of belt holds one "
+             "part, so parts keep their distance, and when Out is not taken they "
+             "queue up on the belt until the belt is full and In waits.",
+             "Interface: in, out.",
+             "Change the speed in the firing times of Move1 to Move3."});
     ToRight(cls.Frame(), {"out"});
 }
 
@@ -364,13 +364,13 @@ void BuildProductionLine(TPNObjekt& root) {
     AddLabel(net, 20, 10, "Production line: Source -> Buffer -> Machine with breakdowns -> Conveyor -> Counter -> Sink");
     AddLabel(net, 20, 30, "Each object hands its parts on through a fusion of its out place with the in place of the next.");
     const int top = 70, bottom = 240;
-    TPNObjekt* source = PlaceInstance(root, "Source_1", "Source", {20, top, 140, bottom}, {"out", "created"});
-    TPNObjekt* buffer = PlaceInstance(root, "Buffer_1", "Buffer", {190, top, 310, bottom}, {"out"});
-    TPNObjekt* machine = PlaceInstance(root, "Machine_1", "MachineWithBreakdowns", {360, top, 500, bottom},
-                                       {"out", "busy", "failures"});
-    TPNObjekt* conveyor = PlaceInstance(root, "Conveyor_1", "Conveyor", {550, top, 670, bottom}, {"out"});
-    TPNObjekt* counter = PlaceInstance(root, "Counter_1", "Counter", {720, top, 840, bottom}, {"out", "total"});
-    TPNObjekt* sink = PlaceInstance(root, "Sink_1", "Sink", {890, top, 1010, bottom}, {"consumed"});
+    TPNObjekt* source = PlaceInstance(root, "Source_1", "Source", {20, top, 150, bottom}, {"out", "created"});
+    TPNObjekt* buffer = PlaceInstance(root, "Buffer_1", "Buffer", {190, top, 360, bottom}, {"out"});
+    TPNObjekt* machine = PlaceInstance(root, "Machine_1", "MachineWithBreakdowns", {400, top, 620, bottom},
+                                       {"out", "busy"});
+    TPNObjekt* conveyor = PlaceInstance(root, "Conveyor_1", "Conveyor", {660, top, 850, bottom}, {"out"});
+    TPNObjekt* counter = PlaceInstance(root, "Counter_1", "Counter", {890, top, 1070, bottom}, {"out", "total"});
+    TPNObjekt* sink = PlaceInstance(root, "Sink_1", "Sink", {1110, top, 1280, bottom}, {"consumed"});
     Link(net, Pin(source, "out"), Pin(buffer, "in"));
     Link(net, Pin(buffer, "out"), Pin(machine, "in"));
     Link(net, Pin(machine, "out"), Pin(conveyor, "in"));
@@ -391,27 +391,27 @@ void BuildProcessPlant(TPNObjekt& root) {
     const int top = 90, bottom = 210;
     TPlatz* reservoir = AddPlace(net, 35, 135, "Reservoir", "reservoir", 30, true);
     reservoir->SetSizeClass(3);
-    TPNObjekt* pump = PlaceInstance(root, "Pump_1", "ControlledPump", {80, top, 280, bottom}, {"outlet", "level"});
-    TPNObjekt* tank1 = PlaceInstance(root, "Tank_1", "Tank", {330, top, 490, bottom}, {"alarm"});
-    TPNObjekt* valve1 = PlaceInstance(root, "Valve_1", "Valve", {540, top, 740, bottom}, {"outlet"});
-    TPNObjekt* tank2 = PlaceInstance(root, "Tank_2", "Tank", {790, top, 950, bottom}, {"alarm"});
-    TPNObjekt* valve2 = PlaceInstance(root, "Valve_2", "Valve", {1000, top, 1200, bottom}, {"outlet"});
-    TPlatz* drain = AddPlace(net, 1250, 135, "Drain", "drained", 0, true);
+    TPNObjekt* pump = PlaceInstance(root, "Pump_1", "ControlledPump", {80, top, 290, bottom}, {"outlet", "level"});
+    TPNObjekt* tank1 = PlaceInstance(root, "Tank_1", "Tank", {340, top, 510, bottom}, {"alarm"});
+    TPNObjekt* valve1 = PlaceInstance(root, "Valve_1", "Valve", {560, top, 760, bottom}, {"outlet"});
+    TPNObjekt* tank2 = PlaceInstance(root, "Tank_2", "Tank", {810, top, 980, bottom}, {"alarm"});
+    TPNObjekt* valve2 = PlaceInstance(root, "Valve_2", "Valve", {1030, top, 1230, bottom}, {"outlet"});
+    TPlatz* drain = AddPlace(net, 1280, 135, "Drain", "drained", 0, true);
     drain->SetSizeClass(3);
-    TTransition* back = AddTransition(net, 640, 280, "Return", "0.5*drained", true);
+    TTransition* back = AddTransition(net, 660, 280, "Return", "0.5*drained", true);
 
     Link(net, reservoir, Pin(pump, "inlet"));
     Link(net, Pin(pump, "outlet"), Pin(tank1, "level"));
     // A tank's level leaves over the top of its frame for the valve after it.
-    Bend(Link(net, Pin(tank1, "level"), Pin(valve1, "inlet")), {{315, 70}, {525, 70}});
+    Bend(Link(net, Pin(tank1, "level"), Pin(valve1, "inlet")), {{325, 70}, {545, 70}});
     Link(net, Pin(valve1, "outlet"), Pin(tank2, "level"));
-    Bend(Link(net, Pin(tank2, "level"), Pin(valve2, "inlet")), {{775, 70}, {985, 70}});
+    Bend(Link(net, Pin(tank2, "level"), Pin(valve2, "inlet")), {{795, 70}, {1015, 70}});
     Link(net, Pin(valve2, "outlet"), drain);
     // The pump watches the level of the tank it fills.
     if (TInterfacePlace* sensor = Pin(pump, "level")) {
-        Bend(Link(net, Pin(tank1, "level"), sensor), {{305, sensor->bounds.top + sensor->sideLength / 2}});
+        Bend(Link(net, Pin(tank1, "level"), sensor), {{315, sensor->bounds.top + sensor->sideLength / 2}});
     }
-    Bend(Connect(net, drain, back), {{1250, 280}});
+    Bend(Connect(net, drain, back), {{1280, 280}});
     Bend(Connect(net, back, reservoir), {{35, 280}});
     AddLabel(net, 20, 320, "Watch Tank_1.level swing between 3 and 8 as Pump_1 switches off and on;|"
                            "Tank_2 follows more smoothly. No tank reaches 10, so no alarm is raised.");
@@ -424,29 +424,29 @@ void BuildBottling(TPNObjekt& root) {
     NewProject(root, "Bottling");
     AddLabel(net, 20, 10, "Bottling: empty bottles come from Bottles through Buffer_1 to the Filler (a Machine);");
     AddLabel(net, 20, 30, "Fill takes each bottle with 0,5 units of drink from Tank_1, which a controlled pump refills.");
-    TPNObjekt* bottles = PlaceInstance(root, "Bottles", "Source", {20, 70, 140, 190}, {"out", "created"});
-    TPNObjekt* buffer = PlaceInstance(root, "Buffer_1", "Buffer", {190, 70, 310, 190}, {"out"});
-    TPNObjekt* filler = PlaceInstance(root, "Filler", "Machine", {360, 70, 490, 190}, {"out", "busy"});
-    TPNObjekt* counter = PlaceInstance(root, "Filled", "Counter", {650, 70, 770, 190}, {"out", "total"});
-    TPNObjekt* sink = PlaceInstance(root, "Store", "Sink", {820, 70, 940, 190}, {"consumed"});
-    TPlatz* reservoir = AddPlace(net, 250, 315, "Reservoir", "reservoir", 40, true);
+    TPNObjekt* bottles = PlaceInstance(root, "Bottles", "Source", {20, 70, 150, 190}, {"out", "created"});
+    TPNObjekt* buffer = PlaceInstance(root, "Buffer_1", "Buffer", {190, 70, 360, 190}, {"out"});
+    TPNObjekt* filler = PlaceInstance(root, "Filler", "Machine", {400, 70, 590, 190}, {"out", "busy"});
+    TPNObjekt* counter = PlaceInstance(root, "Filled", "Counter", {720, 70, 900, 190}, {"out", "total"});
+    TPNObjekt* sink = PlaceInstance(root, "Store", "Sink", {940, 70, 1110, 190}, {"consumed"});
+    TPlatz* reservoir = AddPlace(net, 270, 315, "Reservoir", "reservoir", 40, true);
     reservoir->SetSizeClass(3);
-    TPNObjekt* pump = PlaceInstance(root, "Pump_1", "ControlledPump", {300, 270, 500, 390}, {"outlet", "level"});
-    TPNObjekt* tank = PlaceInstance(root, "Tank_1", "Tank", {560, 270, 720, 390}, {"alarm"});
+    TPNObjekt* pump = PlaceInstance(root, "Pump_1", "ControlledPump", {320, 270, 530, 390}, {"outlet", "level"});
+    TPNObjekt* tank = PlaceInstance(root, "Tank_1", "Tank", {590, 270, 760, 390}, {"alarm"});
     TInterfacePlace* out = Pin(filler, "out");
-    TTransition* fill = AddTransition(net, 570, out ? out->bounds.top + out->sideLength / 2 : 130, "Fill", "0",
+    TTransition* fill = AddTransition(net, 650, out ? out->bounds.top + out->sideLength / 2 : 130, "Fill", "0",
                                       false, kUpright);
 
     Link(net, Pin(bottles, "out"), Pin(buffer, "in"));
     Link(net, Pin(buffer, "out"), Pin(filler, "in"));
     Link(net, out, fill);
-    Bend(Link(net, Pin(tank, "level"), fill, akNormal, "0,5"), {{545, 250}});
+    Bend(Link(net, Pin(tank, "level"), fill, akNormal, "0,5"), {{575, 250}});
     Link(net, fill, Pin(counter, "in"));
     Link(net, Pin(counter, "out"), Pin(sink, "in"));
     Link(net, reservoir, Pin(pump, "inlet"));
     Link(net, Pin(pump, "outlet"), Pin(tank, "level"));
     if (TInterfacePlace* sensor = Pin(pump, "level")) {
-        Bend(Link(net, Pin(tank, "level"), sensor), {{530, sensor->bounds.top + sensor->sideLength / 2}});
+        Bend(Link(net, Pin(tank, "level"), sensor), {{560, sensor->bounds.top + sensor->sideLength / 2}});
     }
     AddLabel(net, 20, 420, "A discrete transition takes a continuous quantity: Fill waits until Tank_1 holds 0,5,|"
                            "and meanwhile the Filler is blocked with its bottle. Filled.total counts the bottles.");

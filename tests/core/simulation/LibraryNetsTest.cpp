@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -78,8 +79,13 @@ TEST(LibraryNets, EveryClassReadsBackDocumentedWithItsBaseInTheLibrary) {
         const std::vector<std::string>& doc = cls.Frame().description;
         ASSERT_FALSE(doc.empty());
         EXPECT_EQ(doc.front().rfind(name, 0), 0u) << "the description starts with the class name";
-        EXPECT_GE(doc.size(), 4u);
+        std::string text;
+        for (const std::string& line : doc) text += line + "\n";
         EXPECT_FALSE(cls.Frame().interfacePlaces.empty()) << "nothing to connect it by";
+        for (const std::string& v : InterfaceVariables(cls.Frame())) {
+            EXPECT_TRUE(std::regex_search(text, std::regex("\\b" + v + "\\b")))
+                << "the description names interface place " << v;
+        }
         if (cls.baseName == kEmptyObject) {
             EXPECT_EQ(cls.Base(), nullptr);
             continue;
