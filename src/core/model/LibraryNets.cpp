@@ -389,33 +389,33 @@ void BuildProcessPlant(TPNObjekt& root) {
     AddLabel(net, 20, 10, "Process plant: a controlled pump fills Tank_1, which drains through Valve_1 into Tank_2;");
     AddLabel(net, 20, 28, "Valve_2 drains Tank_2, and what is drained flows back to the reservoir.");
     const int top = 90, bottom = 210;
-    TPlatz* reservoir = AddPlace(net, 35, 135, "Reservoir", "reservoir", 30, true);
+    TPlatz* reservoir = AddPlace(net, 95, 135, "Reservoir", "reservoir", 30, true);
     reservoir->SetSizeClass(3);
-    TPNObjekt* pump = PlaceInstance(root, "Pump_1", "ControlledPump", {80, top, 290, bottom}, {"outlet", "level"});
-    TPNObjekt* tank1 = PlaceInstance(root, "Tank_1", "Tank", {340, top, 510, bottom}, {"alarm"});
-    TPNObjekt* valve1 = PlaceInstance(root, "Valve_1", "Valve", {560, top, 760, bottom}, {"outlet"});
-    TPNObjekt* tank2 = PlaceInstance(root, "Tank_2", "Tank", {810, top, 980, bottom}, {"alarm"});
-    TPNObjekt* valve2 = PlaceInstance(root, "Valve_2", "Valve", {1030, top, 1230, bottom}, {"outlet"});
-    TPlatz* drain = AddPlace(net, 1280, 135, "Drain", "drained", 0, true);
+    TPNObjekt* pump = PlaceInstance(root, "Pump_1", "ControlledPump", {135, top, 345, bottom}, {"outlet", "level"});
+    TPNObjekt* tank1 = PlaceInstance(root, "Tank_1", "Tank", {395, top, 565, bottom}, {"alarm"});
+    TPNObjekt* valve1 = PlaceInstance(root, "Valve_1", "Valve", {615, top, 815, bottom}, {"outlet"});
+    TPNObjekt* tank2 = PlaceInstance(root, "Tank_2", "Tank", {865, top, 1035, bottom}, {"alarm"});
+    TPNObjekt* valve2 = PlaceInstance(root, "Valve_2", "Valve", {1085, top, 1285, bottom}, {"outlet"});
+    TPlatz* drain = AddPlace(net, 1335, 135, "Drain", "drained", 0, true);
     drain->SetSizeClass(3);
-    TTransition* back = AddTransition(net, 660, 280, "Return", "0.5*drained", true);
+    TTransition* back = AddTransition(net, 715, 280, "Return", "0.5*drained", true);
 
     Link(net, reservoir, Pin(pump, "inlet"));
     Link(net, Pin(pump, "outlet"), Pin(tank1, "level"));
     // A tank's level leaves over the top of its frame for the valve after it.
-    Bend(Link(net, Pin(tank1, "level"), Pin(valve1, "inlet")), {{325, 70}, {545, 70}});
+    Bend(Link(net, Pin(tank1, "level"), Pin(valve1, "inlet")), {{380, 70}, {600, 70}});
     Link(net, Pin(valve1, "outlet"), Pin(tank2, "level"));
-    Bend(Link(net, Pin(tank2, "level"), Pin(valve2, "inlet")), {{795, 70}, {1015, 70}});
+    Bend(Link(net, Pin(tank2, "level"), Pin(valve2, "inlet")), {{850, 70}, {1070, 70}});
     Link(net, Pin(valve2, "outlet"), drain);
     // The pump watches the level of the tank it fills.
     if (TInterfacePlace* sensor = Pin(pump, "level")) {
-        Bend(Link(net, Pin(tank1, "level"), sensor), {{315, sensor->bounds.top + sensor->sideLength / 2}});
+        Bend(Link(net, Pin(tank1, "level"), sensor), {{370, sensor->bounds.top + sensor->sideLength / 2}});
     }
-    Bend(Connect(net, drain, back), {{1280, 280}});
-    Bend(Connect(net, back, reservoir), {{35, 280}});
+    Bend(Connect(net, drain, back), {{1335, 280}});
+    Bend(Connect(net, back, reservoir), {{95, 280}});
     AddLabel(net, 20, 320, "Watch Tank_1.level swing between 3 and 8 as Pump_1 switches off and on;|"
                            "Tank_2 follows more smoothly. No tank reaches 10, so no alarm is raised.");
-    AddLabel(net, 20, 360, "Close a valve (set its open place to 0 on the frame) and see the tank before it rise.");
+    AddLabel(net, 20, 360, "Close a valve: choose its open place on the frame, \"Set Initial Value\" 0, and see the tank before it rise.");
     net.SetShowValues(true);
 }
 
