@@ -1,5 +1,7 @@
 // quenzor-cli examples DIR: writes the bundled example nets into DIR, the
-// tutorial into DIR/Tutorial and their object classes into DIR/Objects.
+// tutorial into DIR/Tutorial, the object library into DIR/Objects and its
+// example projects into DIR/Data.
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <vector>
@@ -7,6 +9,7 @@
 #include "CliMessageBoxes.h"
 #include "CliSupport.h"
 #include "model/ExampleNets.h"
+#include "model/LibraryNets.h"
 #include "model/ObjectLibrary.h"
 #include "model/TutorialNets.h"
 #include "model/TPNObjekt.h"
@@ -82,6 +85,7 @@ int RunExamples(const std::vector<std::string>& args, std::ostream& out, std::os
         nets.emplace_back((dir / tutorial::kTutorialDirectory / lesson.file).string(), lesson.build);
     }
     ExampleLibrary library(dir / "Objects");
+    std::vector<std::string> printed;
     for (const auto& [path, build] : nets) {
         TPNObjekt root;
         build(root);
@@ -91,12 +95,24 @@ int RunExamples(const std::vector<std::string>& args, std::ostream& out, std::os
             return kExitFailure;
         }
         out << path << '\n';
+        printed.push_back(path);
+    }
+    std::vector<std::string> written;
+    std::string error;
+    const bool libraryWritten = examples::WriteLibrary(dir.string(), written, error);
+    for (const std::string& path : written) {
+        if (std::find(printed.begin(), printed.end(), path) == printed.end()) out << path << '\n';
+    }
+    if (!libraryWritten) {
+        err << "quenzor-cli examples: " << error << '\n';
+        return kExitFailure;
     }
     return kExitOk;
 }
 
 const Registrar kRegistrar{Command{"examples", "DIR",
-                                   "write the example nets, the tutorial (DIR/Tutorial) and their classes (DIR/Objects)",
+                                   "write the example nets, the tutorial (DIR/Tutorial), the object library "
+                                   "(DIR/Objects) and its projects (DIR/Data)",
                                    RunExamples}};
 
 } // namespace
