@@ -135,6 +135,9 @@ say "the window from the package under Xvfb, as $TESTER"
 mkdir -p "$WORK/tests/e2e"
 cp tests/e2e/run-desktop-test.sh tests/e2e/desktop.py tests/e2e/package_session.py "$WORK/tests/e2e/"
 chmod -R a+rX "$WORK/tests"
+# The X server's socket directory belongs to root, also when the first X
+# server on this machine is the tester's.
+[ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
 SHOT="$USER_HOME/package-window.png"
 WINDOW=0
 as_tester env QZ_E2E_INSTALLED=1 QZ_PACKAGE_SHOT="$SHOT" QZ_E2E_SECONDS=120 \
