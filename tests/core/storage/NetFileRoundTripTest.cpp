@@ -118,6 +118,23 @@ TEST_F(NetFileRoundTrip, EveryKindSurvivesAndSavesTheSameBytesAgain) {
     EXPECT_EQ(Interface(tank2, "flow")->Value(), 1.5L);
 }
 
+TEST_F(NetFileRoundTrip, AFrameWithPlacesOnBothSidesKeepsItsSize) {
+    WriteTankClass();
+    FullDocument doc;
+    // Tank_1 has one interface place on each side: made as small as that
+    // allows, it is smaller than its two places on one side would need.
+    TObjectFrame& frame = doc.root.Net().Children()[0]->Frame();
+    frame.bounds.bottom = frame.bounds.top + 1;
+    frame.hit = frame.bounds;
+    frame.SetInterfaceSizeClass(4);
+    const TRect tight = frame.bounds;
+    TPNObjekt loaded;
+    ASSERT_TRUE(LoadNet(loaded, SaveNet(doc.root)));
+    const TRect read = loaded.Net().Children()[0]->Frame().bounds;
+    EXPECT_EQ(std::tie(read.left, read.top, read.right, read.bottom),
+              std::tie(tight.left, tight.top, tight.right, tight.bottom));
+}
+
 TEST_F(NetFileRoundTrip, EmptyDocumentBytes) {
     TPNObjekt root;
     root.timeUnit = 1;

@@ -38,13 +38,6 @@ void TObjectFrame::LoadFromStream(BinaryReader& in, const std::string&) {
     in.Require(static_cast<std::size_t>(count) * kMinInterfaceEntry);
     const std::uint8_t sc = in.U8();
     if (sc > 4) throw StreamReadError("size class out of range");
-    SetInterfaceSizeClass(sc); // may grow the frame to fit its places
-    if (!CoordinatesInRange(bounds)) {
-        // Grown past what a file may hold: the frame stays as it was, so
-        // that nothing unreadable is ever written.
-        SetBounds(before);
-        throw StreamReadError("coordinate out of range");
-    }
 
     struct Entry {
         std::string name;
@@ -81,14 +74,23 @@ void TObjectFrame::LoadFromStream(BinaryReader& in, const std::string&) {
         ip->SetCanvas(canvas);
         ip->side = e.side;
         ip->SetValue(e.value);
-        ip->SetSizeClass(interfaceSizeClass);
         ordered.push_back(std::move(ip));
     }
     // Interface places the file does not name follow in their rebuilt order.
     for (auto& ip : interfacePlaces) ordered.push_back(std::move(ip));
     interfacePlaces = std::move(ordered);
     hovered = nullptr;
-    LayoutInterface();
+    // The size class grows the frame only as far as its places need on the
+    // sides they were stored with: a frame read and written again keeps
+    // its size.
+    SetInterfaceSizeClass(sc);
+    if (!CoordinatesInRange(bounds)) {
+        // Grown past what a file may hold: the frame stays as it was, so
+        // that nothing unreadable is ever written.
+        SetBounds(before);
+        LayoutInterface();
+        throw StreamReadError("coordinate out of range");
+    }
 }
 
 } // namespace qz
