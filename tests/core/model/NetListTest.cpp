@@ -144,11 +144,8 @@ TEST_F(NetListTest, SelectionInRectangleNeedsWholeBounds) {
     a->endPoint = {60, 25};
     a->geometryValid = 1;
     EXPECT_TRUE(net.SelectInRect({0, 0, 100, 100}));
-    EXPECT_TRUE(inside->selected);
-    EXPECT_FALSE(cut->selected);
-    EXPECT_TRUE(a->selected);
-    EXPECT_EQ(a->groupMark, 1);
-    EXPECT_EQ(net.SelectedCount(), 2u);
+    EXPECT_EQ(std::make_tuple(inside->selected, cut->selected, a->selected, a->groupMark, net.SelectedCount()),
+              std::make_tuple(1, 0, 1, 1, 2u));
     net.DeselectAll();
     EXPECT_EQ(a->groupMark, 0);
     EXPECT_FALSE(net.SelectInRect({200, 200, 300, 300}));
@@ -162,17 +159,16 @@ TEST_F(NetListTest, ElementAtPointPrefersArcsThenTheTopmost) {
     net.SetSelected(a, true);
     EXPECT_EQ(net.At(net.Count() - 1), a) << "selecting an arc moves it to the end";
     net.DeselectAll();
+    net.BringToFront(under); // on top of the arc again: the arc still wins
     a->startPoint = {0, 15};
     a->endPoint = {100, 15};
     a->geometryValid = 1;
-    EXPECT_EQ(net.ElementAt({15, 15}), a);
-    EXPECT_EQ(net.ElementAt({15, 25}), under);
+    EXPECT_EQ(std::make_tuple(net.ElementAt({15, 15}), net.ElementAt({15, 25})), std::make_tuple(a, under));
     net.BringToFront(over);
     EXPECT_EQ(net.ElementAt({15, 25}), over);
     net.SendToBack(over);
-    EXPECT_EQ(net.At(0), over);
-    EXPECT_EQ(net.ElementAt({15, 25}), under);
-    EXPECT_EQ(net.ElementAt({500, 500}), nullptr);
+    EXPECT_EQ(std::make_tuple(net.At(0), net.ElementAt({15, 25}), net.ElementAt({500, 500})),
+              std::make_tuple(over, under, nullptr));
 }
 
 TEST_F(NetListTest, AlignmentsUseTheReferenceEdges) {
@@ -184,23 +180,23 @@ TEST_F(NetListTest, AlignmentsUseTheReferenceEdges) {
     net.SetSelected(p, true);
     net.SetSelected(t, true);
 
-    net.AlignSelected(ref, Alignment::Left);
-    EXPECT_EQ(p->hit.left, 100);
-    EXPECT_EQ(t->hit.left, 100);
-    net.AlignSelected(ref, Alignment::Right);
-    EXPECT_EQ(p->hit.right, 140);
-    EXPECT_EQ(t->hit, (TRect{110, 200, 140, 212}));
-    net.AlignSelected(ref, Alignment::HorizontalCentre);
-    EXPECT_EQ(t->GetCenter().x, 120);
-    net.AlignSelected(ref, Alignment::Top);
-    EXPECT_EQ(t->hit.top, 100);
-    EXPECT_EQ(p->hit.top, 100);
-    net.AlignSelected(ref, Alignment::VerticalCentre);
-    EXPECT_EQ(t->GetCenter().y, 120);
-    EXPECT_EQ(p->GetCenter(), (TPoint{120, 120}));
-    net.AlignSelected(ref, Alignment::Bottom);
-    EXPECT_EQ(t->hit, (TRect{105, 128, 135, 140}));
-    EXPECT_EQ(p->hit.bottom, 140);
+    // One after the other; each row gives where the place and the
+    // transition end up.
+    const struct {
+        Alignment a;
+        TRect place, transition;
+    } rows[] = {
+        {Alignment::Left, {100, 0, 130, 30}, {100, 200, 130, 212}},
+        {Alignment::Right, {110, 0, 140, 30}, {110, 200, 140, 212}},
+        {Alignment::HorizontalCentre, {105, 0, 135, 30}, {105, 200, 135, 212}},
+        {Alignment::Top, {105, 100, 135, 130}, {105, 100, 135, 112}},
+        {Alignment::VerticalCentre, {105, 105, 135, 135}, {105, 114, 135, 126}},
+        {Alignment::Bottom, {105, 110, 135, 140}, {105, 128, 135, 140}},
+    };
+    for (const auto& r : rows) {
+        net.AlignSelected(ref, r.a);
+        EXPECT_EQ(std::make_tuple(p->hit, t->hit), std::make_tuple(r.place, r.transition)) << int(r.a);
+    }
     EXPECT_EQ(ref->hit, (TRect{100, 100, 140, 140}));
 }
 
@@ -226,30 +222,28 @@ TEST_F(NetListTest, AutomaticNamesFollowListOrder) {
     a->SetBounds({500, 500, 530, 530});
     net.NamePlacesAutomatically();
     net.NameTransitionsAutomatically();
-    EXPECT_EQ(a->name, "P1");
-    EXPECT_EQ(c->name, "P2");
+    EXPECT_EQ(std::tie(a->name, c->name, t->name), std::make_tuple("P1", "P2", "T1"));
     EXPECT_EQ(a->nameLabel->Text(), "P1");
-    EXPECT_EQ(t->name, "T1");
 }
 
 TEST_F(NetListTest, UniqueVariableNamesCountFromOneOrFromTheNameNumber) {
     b.Place("m1");
     b.Place("m2");
-    b.Place("tank12");
+    b.Place("tank10");
     auto fresh = [&](const std::string& v) {
         TPlatz* p = b.Place(v);
         net.MakeUniqueVariableName(p);
         return p->variableName;
     };
-    EXPECT_EQ(fresh("m1"), "m3");
-    EXPECT_EQ(fresh("tank12"), "tank1");
-    EXPECT_EQ(fresh("free"), "free");
+    EXPECT_EQ(std::make_tuple(fresh("m1"), fresh("tank10"), fresh("free")), std::make_tuple("m3", "tank1", "free"));
     EXPECT_TRUE(net.VariableNameIsFree("M1")) << "exact comparison";
     EXPECT_FALSE(net.VariableNameIsFree("m3"));
-
-    EXPECT_EQ(TNetList::UniqueVariableNameAmong("m7", {"m1"}), "m7");
-    EXPECT_EQ(TNetList::UniqueVariableNameAmong("m7", {"m7", "m8"}), "m9");
-    EXPECT_EQ(TNetList::UniqueVariableNameAmong("m", {"m1", "m"}), "m2");
+    const struct {
+        const char* name;
+        std::vector<std::string> taken;
+        const char* unique;
+    } rows[] = {{"m7", {"m1"}, "m7"}, {"m7", {"m7", "m8"}, "m9"}, {"m", {"m1", "m"}, "m2"}};
+    for (const auto& r : rows) EXPECT_EQ(TNetList::UniqueVariableNameAmong(r.name, r.taken), r.unique);
 }
 
 TEST_F(NetListTest, SimulationListsPutReservationTransitionsLast) {

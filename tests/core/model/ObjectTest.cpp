@@ -52,9 +52,7 @@ TEST_F(ObjectTest, RenamingRefusesParentAndSiblingNames) {
     EXPECT_EQ(platform.messages.Texts(),
               (std::vector<std::string>{"This name already exists.", "This name already exists."}));
     EXPECT_TRUE(b->SetObjectName("Boiler"));
-    EXPECT_EQ(b->Frame().caption, "Boiler");
-    EXPECT_EQ(b->Net().name, "Boiler");
-    EXPECT_EQ(a->Frame().caption, "Tank_1");
+    EXPECT_EQ(std::tie(b->Frame().caption, b->Net().name, a->Frame().caption), std::make_tuple("Boiler", "Boiler", "Tank_1"));
     EXPECT_TRUE(root.SetObjectName("Tank_1")) << "a root is renamed without a check";
 }
 
@@ -69,9 +67,8 @@ TEST_F(ObjectTest, ObjectNumbersReuseGaps) {
     root.Net().Remove(&a->Frame());
     EXPECT_EQ(root.Registry().size(), 3u);
     TPNObjekt* c = Place("Tank");
-    EXPECT_EQ(c->Number(), std::min(freed, freedBase));
-    EXPECT_EQ(c->Net().number, c->Number());
-    EXPECT_EQ(c->Base()->Number(), std::max(freed, freedBase));
+    EXPECT_EQ(std::make_tuple(c->Number(), c->Net().number, c->Base()->Number()),
+              std::make_tuple(std::min(freed, freedBase), std::min(freed, freedBase), std::max(freed, freedBase)));
 }
 
 TEST_F(ObjectTest, UnknownClassIsReportedAndTheBaseKept) {
@@ -79,8 +76,7 @@ TEST_F(ObjectTest, UnknownClassIsReportedAndTheBaseKept) {
     TPNObjekt* base = root.Base();
     EXPECT_FALSE(root.SetInherited("Nope"));
     EXPECT_EQ(platform.messages.Texts(), std::vector<std::string>{"Object Nope not found..."});
-    EXPECT_EQ(root.Base(), base);
-    EXPECT_EQ(root.baseName, "Base");
+    EXPECT_EQ(std::make_tuple(root.Base(), root.baseName), std::make_tuple(base, "Base"));
     EXPECT_EQ(root.AddChildObject("X", "Nope", 0, 0), nullptr);
     EXPECT_TRUE(root.SetInherited("Empty Object"));
     EXPECT_EQ(root.Base(), nullptr);
@@ -95,13 +91,10 @@ TEST_F(ObjectTest, InstancesOfOneClassHaveTheirOwnMarkings) {
     ASSERT_TRUE(ia && ib);
     EXPECT_TRUE(ia->inherited);
     EXPECT_NE(ia->innerPlace, ib->innerPlace);
-    EXPECT_EQ(a->parentName, "Plant");
-    EXPECT_EQ(a->Frame().bounds, (TRect{10, 20, 130, 110}));
+    EXPECT_EQ(std::make_tuple(a->parentName, a->Frame().bounds), std::make_tuple("Plant", TRect{10, 20, 130, 110}));
     ia->SetValue(8);
-    EXPECT_EQ(ia->Value(), 8);
-    EXPECT_EQ(ia->innerPlace->Marking(), 8);
-    EXPECT_EQ(ib->Value(), 5);
-    EXPECT_EQ(ib->innerPlace->Marking(), 5);
+    EXPECT_EQ(std::make_tuple(ia->Value(), ia->innerPlace->Marking(), ib->Value(), ib->innerPlace->Marking()),
+              std::make_tuple(8.0L, 8.0, 5.0L, 5.0));
 }
 
 TEST_F(ObjectTest, CombinedElementListAppendsTheBase) {
@@ -111,12 +104,10 @@ TEST_F(ObjectTest, CombinedElementListAppendsTheBase) {
     EXPECT_EQ(root.CombinedCount(), root.ElementCount()) << "no base: combined equals own";
     ASSERT_TRUE(root.SetInherited("Base"));
     ASSERT_EQ(root.ElementCount(), 2u); // the place and the base frame
-    EXPECT_EQ(root.ElementAt(0), own);
-    EXPECT_EQ(root.ElementAt(1)->Kind(), kind::Frame);
     EXPECT_EQ(root.CombinedCount(), 4u);
-    EXPECT_EQ(root.ElementAt(2), root.Base()->Net().At(0));
-    EXPECT_EQ(root.ElementAt(3)->Kind(), kind::Place);
-    EXPECT_EQ(root.ElementAt(4), nullptr);
+    EXPECT_EQ(std::make_tuple(root.ElementAt(0), root.ElementAt(2), root.ElementAt(4)),
+              std::make_tuple(own, root.Base()->Net().At(0), nullptr));
+    EXPECT_EQ(std::make_tuple(root.ElementAt(1)->Kind(), root.ElementAt(3)->Kind()), std::make_tuple(kind::Frame, kind::Place));
 
     // The base's places count as taken variable names.
     TPlatz* fresh = b.Place("b1");
@@ -127,11 +118,9 @@ TEST_F(ObjectTest, CombinedElementListAppendsTheBase) {
 TEST_F(ObjectTest, InterfacePlacesAreFoundByPath) {
     TPNObjekt* a = Place("Tank");
     ASSERT_TRUE(root.SetInherited("Base"));
-    EXPECT_EQ(root.FindInterfacePlaceByPath("Tank_1.level"), Ip(*a, "level"));
-    EXPECT_EQ(root.FindInterfacePlaceByPath("Base.b1"), Ip(*root.Base(), "b1"));
-    EXPECT_EQ(root.FindInterfacePlaceByPath("Tank_1.hidden"), nullptr);
-    EXPECT_EQ(root.FindInterfacePlaceByPath("Tank_9.level"), nullptr);
-    EXPECT_EQ(root.FindInterfacePlaceByPath("level"), nullptr);
+    const std::pair<const char*, TInterfacePlace*> paths[] = {{"Tank_1.level", Ip(*a, "level")},
+        {"Base.b1", Ip(*root.Base(), "b1")}, {"Tank_1.hidden", nullptr}, {"Tank_9.level", nullptr}, {"level", nullptr}};
+    for (const auto& [path, found] : paths) EXPECT_EQ(root.FindInterfacePlaceByPath(path), found) << path;
     EXPECT_EQ(root.FindChildByName("Base"), root.Base());
 }
 
@@ -143,9 +132,8 @@ TEST_F(ObjectTest, HierarchyOperationsRunOwnNetThenChildrenThenBase) {
     SimulationLists lists;
     root.CollectSimulationLists(lists);
     ASSERT_EQ(lists.discrete.size(), 3u);
-    EXPECT_EQ(lists.discrete[0], rootT);
-    EXPECT_EQ(lists.discrete[1]->name, "TankT");
-    EXPECT_EQ(lists.discrete[2]->name, "BaseT");
+    EXPECT_EQ(std::make_tuple(lists.discrete[0], lists.discrete[1]->name, lists.discrete[2]->name),
+              std::make_tuple(rootT, "TankT", "BaseT"));
 
     std::vector<TNetList*> nets;
     root.ForEachNet([&](TNetList& n) { nets.push_back(&n); });
@@ -166,11 +154,8 @@ TEST_F(ObjectTest, EachObjectRegistersOnlyItsOwnPlaces) {
     root.RegisterVariables();
     const TVariableTable& vars = root.Variables();
     ASSERT_EQ(vars.Count(), 5u);
-    EXPECT_EQ(vars.NameAt(0), "Time");
-    EXPECT_EQ(vars.NameAt(1), "STime");
-    EXPECT_EQ(*vars.Find("TIME"), 12);
-    EXPECT_EQ(vars.Find("x"), x->MarkingRef());
-    EXPECT_EQ(vars.Find("level"), nullptr);
+    EXPECT_EQ(std::make_tuple(vars.NameAt(0), vars.NameAt(1), *vars.Find("TIME")), std::make_tuple("Time", "STime", 12.0));
+    EXPECT_EQ(std::make_tuple(vars.Find("x"), vars.Find("level")), std::make_tuple(x->MarkingRef(), nullptr));
     EXPECT_EQ(child->Variables().Count(), 2u) << "an instance adds no places of its own";
     const TVariableTable& baseVars = child->Base()->Variables();
     EXPECT_NE(baseVars.Find("level"), nullptr);

@@ -78,25 +78,6 @@ TEST_F(Discrete, EnablingRuleForDiscreteTransitions) {
     }
 }
 
-TEST_F(Discrete, CapacityOfTheOutputPlace) {
-    TPlatz* src = b.Place("Src", 5);
-    TPlatz* unlimited = b.Place("Unlimited", 1000);
-    TPlatz* cap = b.Place("Cap", 2, false, 3);
-    TTransition* t = b.Trans("T", "0");
-    b.Arc(src, t);
-    b.Arc(t, cap, "2");
-    TTransition* u = b.Trans("U", "0");
-    b.Arc(src, u);
-    b.Arc(u, unlimited, "1000");
-    Begin();
-    EXPECT_FALSE(Engine().OutputsHaveRoom(*t));
-    EXPECT_FALSE(Engine().IsEnabled(*t));
-    EXPECT_TRUE(Engine().IsEnabled(*u));
-    cap->SetMarking(1); // 1 + 2 fills the capacity exactly
-    EXPECT_TRUE(Engine().OutputsHaveRoom(*t));
-    EXPECT_TRUE(Engine().IsEnabled(*t));
-}
-
 TEST_F(Discrete, DisablingDropsTheTimer) {
     Chain(1, "2");
     Begin();
@@ -249,11 +230,15 @@ TEST(DiscreteConflict, WhatIsLeftServesCompetitorsUpToItsAmount) {
 
 // Once (1) -> D takes one token out of Cap (2 tokens) in the first step;
 // Src -> T puts two into Cap, which fits once marking plus weight reaches
-// the capacity and not when it is one more. On both enabling paths.
+// the capacity and not when it is one more; without a capacity (-1) it fits
+// from the first step on. `room` is whether it fits after the first step.
+// On both enabling paths.
 TEST(DiscreteCapacity, AnOutputFitsUpToTheCapacity) {
     const struct {
-        double capacity, cap;
-    } rows[] = {{3, 3}, {2, 1}};
+        double capacity;
+        bool room;
+        double cap;
+    } rows[] = {{3, true, 3}, {2, false, 1}, {-1, true, 7}};
     for (const auto& r : rows) {
         for (std::size_t from : {std::size_t{0}, std::size_t{128}}) {
             SCOPED_TRACE("capacity " + std::to_string(r.capacity) + " index from " + std::to_string(from));
@@ -270,7 +255,10 @@ TEST(DiscreteCapacity, AnOutputFitsUpToTheCapacity) {
             nb.Arc(t, cap, "2");
             run.session.engine.incrementalFromArcs = from;
             ASSERT_TRUE(run.Start());
-            for (int i = 0; i < 3; ++i) run.session.engine.Step();
+            run.session.engine.Step();
+            EXPECT_EQ(run.session.engine.OutputsHaveRoom(*t), r.room);
+            run.session.engine.Step();
+            run.session.engine.Step();
             EXPECT_EQ(cap->Marking(), r.cap);
         }
     }

@@ -97,7 +97,7 @@ TEST_F(OldVersions, Version1HasNoLabelAndConnectsArcsByKey) {
     f.w.TStr("ignored");
     f.w.TInt(5);
     TPNObjekt root;
-    Load(root, f, "1", "version1.pn");
+    ASSERT_NO_FATAL_FAILURE(Load(root, f, "1", "version1.pn"));
     ASSERT_EQ(root.Net().Count(), 14u);
     auto* p = static_cast<TPlatz*>(root.Net().At(0));
     auto* t = static_cast<TTransition*>(root.Net().At(12));
@@ -131,7 +131,7 @@ TEST_F(OldVersions, Version144WithPointLabelReadsBehaviourBeforeTheLabels) {
     f.w.U8(12);
     f.w.U8(0);
     TPNObjekt root;
-    Load(root, f, "1,44", "version144.pn");
+    ASSERT_NO_FATAL_FAILURE(Load(root, f, "1,44", "version144.pn"));
     EXPECT_EQ(std::make_tuple(root.sampleTimeText, root.timeUnit, root.sampleTimeSeconds), std::make_tuple("50", 0, 50.0));
     ASSERT_EQ(root.Net().Count(), 4u);
     EXPECT_EQ(root.Net().At(0)->Kind(), kind::Shape);
@@ -155,9 +155,10 @@ TEST_F(OldVersions, Version146ReadsCapacityAndConnectsListElementsByKey) {
     f.w.TStr("100");
     f.w.TInt(1);
     TPNObjekt root;
-    Load(root, f, "1,46", "version146.pn");
-    EXPECT_EQ(static_cast<TPlatz*>(root.Net().At(0))->capacity, -1);
-    EXPECT_EQ(static_cast<TPlatz*>(root.Net().At(1))->capacity, 4);
+    ASSERT_NO_FATAL_FAILURE(Load(root, f, "1,46", "version146.pn"));
+    ASSERT_EQ(root.Net().Count(), 5u);
+    EXPECT_EQ(std::make_tuple(static_cast<TPlatz*>(root.Net().At(0))->capacity, static_cast<TPlatz*>(root.Net().At(1))->capacity),
+              std::make_tuple(-1.0L, 4.0L));
     auto* t2 = static_cast<TTransition*>(root.Net().At(3));
     EXPECT_EQ(t2->priority, 6);
     auto* a = static_cast<TEdge*>(root.Net().At(4));
@@ -181,9 +182,10 @@ TEST_F(OldVersions, Version148HasObjectRecordsButNoFiringRule) {
     f.w.I32(0);
     TPNObjekt root;
     root.enhancedFiringRule = 1;
-    Load(root, f, "1,48", "version148.pn");
+    ASSERT_NO_FATAL_FAILURE(Load(root, f, "1,48", "version148.pn"));
     EXPECT_EQ(std::make_tuple(root.enhancedFiringRule, root.name), std::make_tuple(0, "Old"));
     EXPECT_DOUBLE_EQ(root.sampleTimeSeconds, 0.02);
+    ASSERT_EQ(root.Net().Count(), 1u);
     EXPECT_EQ(static_cast<TPlatz*>(root.Net().At(0))->capacity, -1);
 }
 
