@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "CliTestSupport.h"
+#include "common/ProgramDirectories.h"
 #include "TempHome.h"
 #include "model/ObjectLibrary.h"
 #include "model/TPNObjekt.h"
@@ -52,6 +53,25 @@ TEST(LibraryCommand, ListsNameAndBase) {
     EXPECT_EQ(r.out, "BigTank\tTank\nTank\tEmpty Object\n");
     EXPECT_EQ(Cli({"library"}).out, r.out);
     EXPECT_EQ(Cli({"library", "--bogus"}).code, 2);
+    ObjectLibrary() = TObjectLibrary{};
+}
+
+TEST(LibraryCommand, ReadOnlyInstalledDirectoryIsNamedOnceAndTheCommandsWork) {
+    TempHome home;
+    std::filesystem::create_directories(LibraryDirectory());
+    TPNObjekt cls;
+    cls.SetObjectName("Tank");
+    ASSERT_TRUE(SaveNetFile(cls, LibraryDirectory() + "Tank.pn"));
+    const fs::ScopedDirectories readOnly({fs::DirectoryKind::Installed, home.Path(), home.Path(), home.Path(),
+                                          "The directory for your own copy\rcannot be used."});
+    const auto before = TreeSnapshot(home.Path());
+    for (const char* err : {"quenzor-cli: The directory for your own copy cannot be used.\n", ""}) {
+        const CliRun r = Cli({"library", "--rebuild"});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out, "Tank\tEmpty Object\n");
+        EXPECT_EQ(r.err, err);
+    }
+    EXPECT_EQ(TreeSnapshot(home.Path()), before);
     ObjectLibrary() = TObjectLibrary{};
 }
 
