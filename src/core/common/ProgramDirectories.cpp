@@ -74,7 +74,8 @@ void CompleteEntry(const std::string& from, const std::string& to, const std::st
     if (S_ISREG(st.st_mode)) return CopyMissingFile(from, to, rel, r);
     if (!S_ISDIR(st.st_mode) || IsLink(from) || depth > kMaxCopyDepth) return;
     if (!Present(to)) {
-        if (::mkdir(to.c_str(), 0755) != 0) {
+        // Another Quenzor starting at the same time may have made it.
+        if (::mkdir(to.c_str(), 0755) != 0 && !(errno == EEXIST && DirectoryExists(to))) {
             return Fail(r, "cannot create \"" + to + "\": " + std::strerror(errno));
         }
         r.copied.push_back(rel + "/");
@@ -102,6 +103,13 @@ std::string MakeDirectory(const std::string& dir, const WritableProbe& writable)
     }
     if (!writable(dir)) return "\"" + dir + "\" cannot be written";
     return {};
+}
+
+// Below /usr and /opt lie the files of installed packages, which change only
+// with the package: even the administrator, who may write there, works on a
+// copy instead of changing them.
+bool IsSystemDirectory(const std::string& dir) {
+    return dir.rfind("/usr/", 0) == 0 || dir.rfind("/opt/", 0) == 0;
 }
 
 std::string ExecutableDirectory() {
@@ -143,7 +151,7 @@ ProgramDirectories ChooseDirectories(const DirectoryInputs& in, const WritablePr
         return d;
     }
     d.installed = WithSlash(in.executableDir);
-    if (writable(d.installed)) {
+    if (!IsSystemDirectory(d.installed) && writable(d.installed)) {
         d.kind = DirectoryKind::Executable;
         d.program = d.config = d.installed;
         return d;

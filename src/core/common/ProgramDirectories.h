@@ -52,7 +52,9 @@ inline constexpr const char* kPerUserSubdirectory = "quenzor";
 inline constexpr const char* kLibraryIndexFiles[] = {"ObjName.dat", "ObjFile.dat"};
 
 // The choice alone, touching nothing: QUENZOR_HOME when set; else the
-// executable's directory when it is writable; else "quenzor/" below
+// executable's directory when it is writable and not below /usr or /opt
+// (installed package files, not to be changed even by the administrator);
+// else "quenzor/" below
 // $XDG_DATA_HOME (default ~/.local/share) for the files and below
 // $XDG_CONFIG_HOME (default ~/.config) for the configuration. A relative
 // XDG value is ignored, as the base directory rules ask. Without any home

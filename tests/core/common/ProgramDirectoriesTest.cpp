@@ -31,8 +31,10 @@ TEST(ProgramDirectories, DecisionTable) {
     };
     const Row rows[] = {
         {"QUENZOR_HOME wins", {"/q", "/opt/qz/", "/x/data", "/x/conf", "/home/u"}, false, DirectoryKind::Home, "/q/", "/q/"},
-        {"writable executable directory", {"", "/opt/qz", "/x/data", "/x/conf", "/home/u"}, true,
-         DirectoryKind::Executable, "/opt/qz/", "/opt/qz/"},
+        {"writable executable directory", {"", "/work/qz", "/x/data", "/x/conf", "/home/u"}, true,
+         DirectoryKind::Executable, "/work/qz/", "/work/qz/"},
+        {"package files are not written, even by root", {"", "/usr/lib/quenzor", "", "", "/root"}, true,
+         DirectoryKind::PerUser, "/root/.local/share/quenzor/", "/root/.config/quenzor/"},
         {"installed, XDG set", {"", "/usr/lib/quenzor/", "/x/data/", "/x/conf", "/home/u"}, false,
          DirectoryKind::PerUser, "/x/data/quenzor/", "/x/conf/quenzor/"},
         {"installed, XDG unset", {"", "/usr/lib/quenzor/", "", "", "/home/u"}, false, DirectoryKind::PerUser,
