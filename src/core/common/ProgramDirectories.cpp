@@ -88,7 +88,9 @@ void CompleteDirectory(const std::string& from, const std::string& to, const std
                        SeedResult& r) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& entry : stdfs::directory_iterator(from, ec)) names.push_back(entry.path().filename().string());
+    for (stdfs::directory_iterator it(from, ec); !ec && it != stdfs::directory_iterator(); it.increment(ec)) {
+        names.push_back(it->path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) CompleteEntry(from + "/" + name, to + "/" + name, rel + "/" + name, depth, r);
 }
