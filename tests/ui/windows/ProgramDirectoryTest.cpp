@@ -1,4 +1,8 @@
 #include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
 #include <QTest>
 #include <filesystem>
 
@@ -57,6 +61,27 @@ private slots:
         QCOMPARE(fs::FileExists(home.PathOf("conf/quenzor/Quenzor.cfg")), usable);
         QVERIFY(fs::FileExists(home.PathOf("data/quenzor/Tutorial/01.pn")) == usable);
         QVERIFY(test::TreeSnapshot(installed) == before);
+    }
+
+    // A user's first start tells that the configuration file is missing
+    // while the splash window is still up; the message stays until it is
+    // answered, whatever the splash window does meanwhile.
+    void FirstStartMessageOutlivesTheSplashWindow() {
+        test::UiHome home(false);
+        test::DialogAnswers answers;
+        bool survived = false;
+        answers.Then([&survived](QWidget* w) {
+            QPointer<QMessageBox> box = qobject_cast<QMessageBox*>(w);
+            QVERIFY(box);
+            QTimer::singleShot(300, [box, &survived] {
+                survived = !box.isNull();
+                if (box) box->button(QMessageBox::Ok)->click();
+            });
+        });
+        answers.Then([](QWidget* start) { test::ClickLater(start, "CloseBtn"); });
+        TQuenzorApp app({}, {20});
+        QVERIFY(survived);
+        QTRY_COMPARE(answers.Pending(), 0);
     }
 };
 
