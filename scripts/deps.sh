@@ -20,6 +20,11 @@ QZ_PACKAGES=(
   # screenshots (imagemagick)
   qt6-qpa-plugins xvfb x11-utils xauth dbus-x11 at-spi2-core python3-pyatspi e2fsprogs
   xdotool imagemagick
+  # the Debian package (cpack, dpkg-shlibdeps) and its checks: the desktop
+  # entry, the AppStream metadata, the file types (xdg-mime asks the shared
+  # MIME database through libfile-mimeinfo-perl), the icon
+  dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+  librsvg2-bin
 )
 
 # The one-node cluster of the Slurm test (scripts/slurm/test-cluster.sh).

@@ -12,21 +12,20 @@ qz_install_deps
 JOBS=${JOBS:-$(nproc)}
 echo "== Build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_UI=ON
-cmake --build build -j "$JOBS" --target quenzor-cli quenzor
-
-APP=build/src/ui/quenzor
-CLI=build/src/cli/quenzor-cli
-# The program directory: the example nets with their class library and the
-# help. Quenzor keeps its configuration file there.
-HOME_DIR="$PWD/build/home"
-mkdir -p "$HOME_DIR"
-cp -rn examples/. "$HOME_DIR/"
-cp -r build/src/ui/Help "$HOME_DIR/"
-export QUENZOR_HOME="$HOME_DIR"
-"$CLI" library --rebuild > /dev/null
+cmake --build build -j "$JOBS" --target quenzor-cli quenzor quenzor_icon
+# The program directory is laid out as the package installs it: a staging
+# install puts the programs beside the tutorial, the class library, the
+# example projects, the help and the library index. Quenzor keeps its
+# configuration file there (QUENZOR_HOME, when set, names another one).
+STAGE="$PWD/build/stage"
+echo "== Staging install in $STAGE"
+cmake --install build --prefix "$STAGE" > /dev/null
+APP="$STAGE/lib/quenzor/quenzor"
+CLI="$STAGE/lib/quenzor/quenzor-cli"
+NETS="$STAGE/lib/quenzor/Data"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  if [ $# -eq 0 ]; then set -- "$HOME_DIR/Plant.pn"; fi
+  if [ $# -eq 0 ]; then set -- "$NETS/Plant.pn"; fi
   exec "$APP" "$@"
 fi
 
@@ -42,12 +41,12 @@ mkdir -p "$PICTURES"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 run() { echo; echo "\$ quenzor-cli $*"; "$CLI" "$@"; }
 
-run describe examples/Plant.pn
-run simulate examples/Hybrid.pn --steps 50 --trace all --seed 1 --stats
+run describe "$NETS/Plant.pn"
+run simulate "$NETS/Hybrid.pn" --steps 50 --trace all --seed 1 --stats
 
 echo
 echo "== Pictures of the examples"
-for net in examples/*.pn; do
+for net in "$NETS"/*.pn; do
   name=$(basename "$net" .pn)
   "$CLI" export "$net" "$PICTURES/$name.png" --scale 2 --values
   "$CLI" export "$net" "$PICTURES/$name.emf"

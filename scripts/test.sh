@@ -19,6 +19,8 @@ tests/e2e/run-desktop-test.sh build tests/e2e/drawing_session.py
 tests/e2e/run-desktop-test.sh build tests/e2e/properties_session.py
 tests/e2e/run-desktop-test.sh build tests/e2e/oscilloscope_session.py
 tests/e2e/run-desktop-test.sh build tests/e2e/library_session.py
+echo "== The Debian package: built, installed, run as an unprivileged user, removed"
+timeout 1800 tests/package/test-package.sh build
 echo "== Slurm test (a one-node cluster on this machine)"
 timeout 900 bash scripts/slurm/test-cluster.sh build/src/cli/quenzor-cli
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <ostream>
 
+#include "QuenzorVersion.h"
 #include "common/ProgramDirectories.h"
 
 namespace qz::cli {
@@ -25,7 +26,7 @@ void PrintUsage(std::ostream& os) {
     for (const Command* c : sorted) {
         os << "  " << c->name << ' ' << c->usage << "\n      " << c->summary << '\n';
     }
-    os << "\nquenzor-cli help prints this text.\n";
+    os << "\nquenzor-cli help prints this text; quenzor-cli --version prints the version.\n";
 }
 
 int RunCommand(const Command& c, const std::vector<std::string>& args, std::ostream& out,
@@ -65,8 +66,19 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         PrintUsage(out);
         return kExitOk;
     }
+    if (name == "--version" && args.size() == 1) {
+        out << kVersionText << '\n';
+        return kExitOk;
+    }
     for (const Command& c : Registry()) {
-        if (c.name == name) return RunCommand(c, args, out, err);
+        if (c.name != name) continue;
+        // "COMMAND --help" alone answers for every command the same way, so
+        // that no command takes "--help" for a file name (and writes there).
+        if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+            out << "Usage: quenzor-cli " << c.name << ' ' << c.usage << "\n    " << c.summary << '\n';
+            return kExitOk;
+        }
+        return RunCommand(c, args, out, err);
     }
     err << "quenzor-cli: unknown command \"" << name << "\"\n";
     PrintUsage(err);

@@ -1,23 +1,47 @@
-// quenzor-cli library [--rebuild]: the classes of the object library.
+// quenzor-cli library [--rebuild [--installed-as DIR]]: the classes of the
+// object library.
 #include <ostream>
 
 #include "CliMessageBoxes.h"
 #include "CliSupport.h"
+#include "common/FileSystem.h"
 #include "model/ObjectLibrary.h"
 #include "model/storage/NetFile.h"
 
 namespace qz::cli {
 namespace {
 
+constexpr const char* kUsage = "usage: quenzor-cli library [--rebuild [--installed-as DIR]]\n";
+
+// An index written into a staging directory (an install with DESTDIR, a
+// package being built) names the class files where they will be once
+// installed: the program directory at the start of each path becomes `dir`.
+bool WriteInstalledFileIndex(const TObjectLibrary& library, std::string dir, std::string* error) {
+    if (dir.back() != '/') dir.push_back('/');
+    const std::string home = fs::ProgramDirectory();
+    std::vector<std::string> files = library.files;
+    for (std::string& file : files) {
+        if (file.compare(0, home.size(), home) == 0) file = dir + file.substr(home.size());
+    }
+    return fs::WriteTextLines(home + kObjectFileFile, files, error);
+}
+
 int RunLibrary(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     bool rebuild = false;
-    for (const std::string& a : args) {
-        if (a == "--rebuild") {
+    std::string installedAs;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--rebuild") {
             rebuild = true;
+        } else if (args[i] == "--installed-as" && i + 1 < args.size() && !args[i + 1].empty()) {
+            installedAs = args[++i];
         } else {
-            err << "usage: quenzor-cli library [--rebuild]\n";
+            err << kUsage;
             return kExitRefused;
         }
+    }
+    if (!installedAs.empty() && !rebuild) {
+        err << kUsage;
+        return kExitRefused;
     }
     MessagesToStream messages(err);
     TObjectLibrary& library = ObjectLibrary();
@@ -25,6 +49,10 @@ int RunLibrary(const std::vector<std::string>& args, std::ostream& out, std::ost
         std::string error;
         if (!library.Rebuild(&error)) {
             err << "quenzor-cli library: cannot write the index files: " << error << '\n';
+            return kExitFailure;
+        }
+        if (!installedAs.empty() && !WriteInstalledFileIndex(library, installedAs, &error)) {
+            err << "quenzor-cli library: cannot write " << kObjectFileFile << ": " << error << '\n';
             return kExitFailure;
         }
         for (std::size_t i = 0; i < library.names.size(); ++i) {
@@ -44,8 +72,9 @@ int RunLibrary(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kExitOk;
 }
 
-const Registrar kRegistrar{Command{"library", "[--rebuild]",
-                                   "list the library classes (name TAB base name); --rebuild rescans Objects/",
+const Registrar kRegistrar{Command{"library", "[--rebuild [--installed-as DIR]]",
+                                   "list the library classes (name TAB base name); --rebuild rescans Objects/, "
+                                   "--installed-as names the class files below DIR in ObjFile.dat",
                                    RunLibrary}};
 
 } // namespace

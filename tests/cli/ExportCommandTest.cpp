@@ -40,6 +40,8 @@ TEST_F(ExampleHome, ExamplesCommandWritesNetsThatReadBackWhole) {
         }
     }
     EXPECT_TRUE(stdfs::exists(dir + "/Objects/Tank.pn"));
+    EXPECT_TRUE(stdfs::exists(dir + "/Objects/MachineWithBreakdowns.pn"));
+    EXPECT_TRUE(stdfs::exists(dir + "/Data/ProductionLine.pn"));
     TPNObjekt plant;
     ASSERT_TRUE(LoadNetFile(plant, Example("Plant")));
     EXPECT_EQ(plant.Net().Children().size(), 2u) << "both tanks are placed from the library";

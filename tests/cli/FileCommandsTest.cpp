@@ -56,6 +56,25 @@ TEST(LibraryCommand, ListsNameAndBase) {
     ObjectLibrary() = TObjectLibrary{};
 }
 
+// A staged install writes the index for the place the files will have.
+TEST(LibraryCommand, InstalledAsNamesTheClassFilesWhereTheyWillBe) {
+    TempHome home;
+    std::filesystem::create_directories(LibraryDirectory());
+    TPNObjekt cls;
+    cls.SetObjectName("Tank");
+    ASSERT_TRUE(SaveNetFile(cls, LibraryDirectory() + "Tank.pn"));
+    const CliRun r = Cli({"library", "--rebuild", "--installed-as", "/usr/lib/quenzor"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(ReadAll(home.PathOf("ObjFile.dat")), "/usr/lib/quenzor/Objects/Tank.pn\r\n");
+    EXPECT_EQ(ReadAll(home.PathOf("ObjName.dat")), "Tank\r\n");
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"library", "--installed-as", "/usr/lib/quenzor"},
+          std::vector<std::string>{"library", "--rebuild", "--installed-as"}}) {
+        EXPECT_EQ(Cli(refused).code, 2);
+    }
+    ObjectLibrary() = TObjectLibrary{};
+}
+
 TEST(LibraryCommand, ReadOnlyInstalledDirectoryIsNamedOnceAndTheCommandsWork) {
     TempHome home;
     std::filesystem::create_directories(LibraryDirectory());

@@ -4,6 +4,8 @@
 # tree and presses them as a user would. Everything it starts is stopped
 # again, also when the test fails or runs out of time.
 #   tests/e2e/run-desktop-test.sh BUILD_DIR [DRIVER.py]
+# With QZ_E2E_INSTALLED=1 the driver runs the installed package instead
+# (/usr/bin/quenzor, its program directory /usr/lib/quenzor as it is).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD=$(realpath "${1:-build}")
@@ -11,6 +13,11 @@ DRIVER=${2:-tests/e2e/plant_session.py}
 LIMIT=${QZ_E2E_SECONDS:-150}
 APP="$BUILD/src/ui/quenzor"
 CLI="$BUILD/src/cli/quenzor-cli"
+INSTALLED=${QZ_E2E_INSTALLED:-0}
+if [ "$INSTALLED" = 1 ]; then
+  APP=/usr/bin/quenzor
+  CLI=/usr/bin/quenzor-cli
+fi
 for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
 done
@@ -27,10 +34,15 @@ trap cleanup EXIT
 # The program directory: the examples with their class library, the help and
 # a configuration without the start window.
 HOME_DIR="$WORK/home"
-mkdir -p "$HOME_DIR"
-"$CLI" examples "$HOME_DIR" >/dev/null
-QUENZOR_HOME="$HOME_DIR" "$CLI" library --rebuild >/dev/null
-printf '\x09\x09\x09\x09\x08\x08\x02\x14\x09\x08' > "$HOME_DIR/Quenzor.cfg"
+if [ "$INSTALLED" = 1 ]; then
+  HOME_DIR=/usr/lib/quenzor
+else
+  mkdir -p "$HOME_DIR"
+  "$CLI" examples "$HOME_DIR" >/dev/null
+  QUENZOR_HOME="$HOME_DIR" "$CLI" library --rebuild >/dev/null
+  printf '\x09\x09\x09\x09\x08\x08\x02\x14\x09\x08' > "$HOME_DIR/Quenzor.cfg"
+  export QUENZOR_HOME="$HOME_DIR"
+fi
 
 # A display of our own, on a number that nothing else on this machine is
 # likely to use; another number is tried when that one is taken.
@@ -49,7 +61,7 @@ for attempt in $(seq 10); do
 done
 [ -n "$XPID" ] || { echo "e2e: no X server could be started" >&2; cat "$WORK/xvfb.log" >&2; exit 1; }
 
-export QUENZOR_HOME="$HOME_DIR" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
 export XDG_RUNTIME_DIR="$WORK/run" && mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 timeout --kill-after=10 "$LIMIT" dbus-run-session -- bash -c '
   /usr/libexec/at-spi-bus-launcher --launch-immediately &

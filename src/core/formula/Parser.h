@@ -66,6 +66,10 @@ public:
     TEvalRoutine FindFunction1(std::string_view name) const;
     TEvalRoutine FindFunction2(std::string_view name) const;
     bool Contains(TEvalRoutine routine) const;
+    // The registered names (upper case): the one-argument functions, then
+    // the two-argument ones, each list sorted.
+    std::vector<std::string> Names1() const;
+    std::vector<std::string> Names2() const;
 
     // TAN COS SIN SINH COSH ARCTAN EXP LN SQR SQRT ABS HEAV SIGN ZERO PH RND
     // TRUNC; MAX MIN.

@@ -316,6 +316,16 @@ void TFunctionSet::AddFunction2(std::string_view name, TEvalRoutine routine) {
 }
 TEvalRoutine TFunctionSet::FindFunction1(std::string_view name) const { return Lookup(one_, name); }
 TEvalRoutine TFunctionSet::FindFunction2(std::string_view name) const { return Lookup(two_, name); }
+std::vector<std::string> TFunctionSet::Names1() const {
+    std::vector<std::string> names;
+    for (const Entry& e : one_) names.push_back(e.name);
+    return names;
+}
+std::vector<std::string> TFunctionSet::Names2() const {
+    std::vector<std::string> names;
+    for (const Entry& e : two_) names.push_back(e.name);
+    return names;
+}
 bool TFunctionSet::Contains(TEvalRoutine routine) const {
     auto has = [routine](const Entry& e) { return e.routine == routine; };
     return std::any_of(one_.begin(), one_.end(), has) || std::any_of(two_.begin(), two_.end(), has);

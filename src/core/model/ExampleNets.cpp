@@ -222,6 +222,14 @@ void BuildTankClass(TPNObjekt& cls) {
     level->SetInterfaceFlag(1);
     alarm->SetInterfaceFlag(1);
     cls.Frame().SetCaption(kTankClass);
+    cls.Frame().description = {
+        "Tank",
+        "Holds a continuous Level. When the level reaches 10, Overflow raises "
+        "the discrete Alarm once; the alarm stays until the net is initialised.",
+        "Interface: level (fill and drain it by fusing it with the outlet of a "
+        "pump or valve and the inlet of the next, or by transition arcs), "
+        "alarm (1 after an overflow).",
+        "Change the alarm level in the weight of the test arc to Overflow."};
 }
 
 void BuildPlant(TPNObjekt& root) {

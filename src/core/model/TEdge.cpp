@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "common/NumberFormat.h"
+#include "formula/FormulaText.h"
 #include "formula/Parser.h"
 #include "model/LabelPlacement.h"
 #include "model/TInterfacePlace.h"
@@ -60,7 +61,7 @@ void TEdge::SetWeightText(const std::string& text) {
     } else {
         weight = 0;
         isExpression = 1;
-        std::replace(weightText.begin(), weightText.end(), ',', '.');
+        weightText = FormulaTextOf(weightText);
     }
     valueLabel->SetText(weightText);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/NumberFormat.h"
+#include "formula/FormulaText.h"
 #include "formula/Parser.h"
 #include "model/LabelPlacement.h"
 #include "model/TPNObjekt.h"
@@ -57,11 +58,6 @@ void TTransition::SetName(const std::string& n) {
 
 namespace {
 
-std::string ReplaceAll(std::string s, char from, char to) {
-    std::replace(s.begin(), s.end(), from, to);
-    return s;
-}
-
 // A number with the decimal comma; failing that, with the first "." read as
 // the comma.
 std::optional<long double> ParseLenient(const std::string& text) {
@@ -91,7 +87,7 @@ void TTransition::SetFunctionText(const std::string& text) {
             timed = (value == -1) ? 0 : 1;
         } else {
             isExpression = 1;
-            functionText = ReplaceAll(functionText, ',', '.');
+            functionText = FormulaTextOf(functionText);
         }
     } else {
         reservation = 0;
@@ -102,7 +98,7 @@ void TTransition::SetFunctionText(const std::string& text) {
         } else {
             value = 0;
             isExpression = 1;
-            functionText = ReplaceAll(functionText, ',', '.');
+            functionText = FormulaTextOf(functionText);
         }
     }
     valueLabel->SetText(functionText);

@@ -1,5 +1,6 @@
 #include "app/THelpWindow.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QTextBrowser>
@@ -45,6 +46,10 @@ QString THelpWindow::ContentsPage() {
 bool THelpWindow::ShowContents() {
     const QString page = ContentsPage();
     if (!QFileInfo::exists(page)) return false;
+    // The browser does not follow the pages' stylesheet link: the style of
+    // the help document is given to it as its default.
+    QFile style(QFileInfo(page).absolutePath() + QStringLiteral("/style.css"));
+    if (style.open(QIODevice::ReadOnly)) browser_->document()->setDefaultStyleSheet(QString::fromUtf8(style.readAll()));
     browser_->setSource(QUrl::fromLocalFile(page));
     if (!placed_) {
         // First shown over the middle of the main window, inside the screen.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QScrollArea>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMdiArea>
@@ -396,7 +397,16 @@ void TMainWindow::DockToolWindows() {
         auto* d = new QDockWidget(w->windowTitle(), this);
         d->setObjectName(QString::fromLatin1(name));
         d->setAccessibleName(w->windowTitle());
-        d->setWidget(w);
+        // On a small screen (or at a large scaling) the tool windows scroll
+        // rather than push the main window off the screen.
+        auto* scroll = new QScrollArea(d);
+        scroll->setObjectName(QString::fromLatin1(name) + QStringLiteral("Scroll"));
+        scroll->setAccessibleName(w->windowTitle() + QStringLiteral(" area"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(w);
+        scroll->setMinimumHeight(std::min(w->minimumSizeHint().height(), 100));
+        d->setWidget(scroll);
         d->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                        QDockWidget::DockWidgetFloatable);
         addDockWidget(Qt::LeftDockWidgetArea, d);
@@ -865,6 +875,10 @@ void TMainWindow::LayoutWindows(bool both) {
         const int h = std::max(200, centralWidget()->height());
         resizeDocks({propertyDock_, factoryDock_}, {h * 11 / 20, h - h * 11 / 20}, Qt::Vertical);
     }
+    // Docks that asked for more than a small screen holds (where no window
+    // manager maximises the window) give way to the screen.
+    if (layout()) layout()->activate();
+    if (!s.contains(frameGeometry())) FitOnScreen(this);
     if (!both) return;
     // The documents' area takes its size from the docks now, not later.
     if (layout()) layout()->activate();

@@ -89,6 +89,8 @@ void TMorphWindow2::Timer1Timer() {
         grab_ += QPoint(1, 1);
         move(pos() - QPoint(1, 1));
         PlaceShadow(2 + 2 * lift_);
+        // Fully lifted: the window follows the mouse from now on.
+        if (lift_ >= kLift) timer1_->stop();
         return;
     }
     if (lift_ <= 0) {

@@ -383,9 +383,19 @@ bool TDocument::LoadDocument(const std::string& path) {
 
 bool TDocument::WriteTo(const std::string& path) {
     std::string error;
-    // A net read with errors keeps its original beside it before it is
-    // saved over it.
-    if (SaveNetFileKeepingOriginal(*root_, path, &error)) return true;
+    if (IsPnmlPath(path)) {
+        // A net opened from PNML stays PNML under its name (with Quenzor's
+        // own data, so it reads back as the same net): a .pn file under a
+        // .pnml name could not be opened again.
+        std::ostringstream err;
+        if (SaveAnyNet(*root_, path, err)) return true;
+        error = err.str();
+        while (!error.empty() && error.back() == '\n') error.pop_back();
+    } else if (SaveNetFileKeepingOriginal(*root_, path, &error)) {
+        // A net read with errors keeps its original beside it before it is
+        // saved over it.
+        return true;
+    }
     Messages().Error(SaveFailedText(path, error.empty() ? "unknown error" : error));
     return false;
 }

@@ -253,6 +253,24 @@ private slots:
         QCOMPARE(filters.value(0), QStringLiteral("All nets (*.pn *.pnml)"));
         QCOMPARE(main.ActiveDocument()->windowTitle(), QString::fromStdString(pnml));
     }
+    // A net opened from PNML is saved as PNML: it opens again under its name
+    // and holds the change.
+    void APnmlNetIsSavedAsPnmlAgain() {
+        test::UiHome home;
+        const std::string pnml = home.PathOf("net.pnml");
+        TPNObjekt net;
+        examples::BuildProducerConsumer(net);
+        std::ostringstream err;
+        QVERIFY(SaveAnyNet(net, pnml, err));
+        TQuenzorApp app({QString::fromStdString(pnml)}, {0});
+        Change(*app.Main().ActiveDocument());
+        app.Main().Speichern1Click();
+        QVERIFY(!app.Main().ActiveDocument()->Document().Modified());
+        QVERIFY(Bytes(pnml).startsWith("<?xml"));
+        TPNObjekt back;
+        QVERIFY(LoadAnyNet(back, pnml, err));
+        QCOMPARE(back.Net().Count(), net.Net().Count() + 1);
+    }
 };
 
 QTEST_MAIN(FileCommandsTest)
