@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "QuenzorVersion.h"
+#include "common/ProgramDirectories.h"
 
 namespace qz::cli {
 
@@ -30,6 +31,12 @@ void PrintUsage(std::ostream& os) {
 
 int RunCommand(const Command& c, const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
+    // A user's copy of the program directory that cannot be made is named
+    // once; the command then reads the installed files.
+    if (std::string problem = fs::TakeDirectoryProblem(); !problem.empty()) {
+        std::replace(problem.begin(), problem.end(), '\r', ' ');
+        err << "quenzor-cli: " << problem << '\n';
+    }
     int code;
     try {
         code = c.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "CliTestSupport.h"
+#include "common/ProgramDirectories.h"
 #include "TempHome.h"
 #include "model/ObjectLibrary.h"
 #include "model/TPNObjekt.h"
@@ -71,6 +72,25 @@ TEST(LibraryCommand, InstalledAsNamesTheClassFilesWhereTheyWillBe) {
           std::vector<std::string>{"library", "--rebuild", "--installed-as"}}) {
         EXPECT_EQ(Cli(refused).code, 2);
     }
+    ObjectLibrary() = TObjectLibrary{};
+}
+
+TEST(LibraryCommand, ReadOnlyInstalledDirectoryIsNamedOnceAndTheCommandsWork) {
+    TempHome home;
+    std::filesystem::create_directories(LibraryDirectory());
+    TPNObjekt cls;
+    cls.SetObjectName("Tank");
+    ASSERT_TRUE(SaveNetFile(cls, LibraryDirectory() + "Tank.pn"));
+    const fs::ScopedDirectories readOnly({fs::DirectoryKind::Installed, home.Path(), home.Path(), home.Path(),
+                                          "The directory for your own copy\rcannot be used."});
+    const auto before = TreeSnapshot(home.Path());
+    for (const char* err : {"quenzor-cli: The directory for your own copy cannot be used.\n", ""}) {
+        const CliRun r = Cli({"library", "--rebuild"});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out, "Tank\tEmpty Object\n");
+        EXPECT_EQ(r.err, err);
+    }
+    EXPECT_EQ(TreeSnapshot(home.Path()), before);
     ObjectLibrary() = TObjectLibrary{};
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "common/Cp1252.h"
+#include "common/ProgramDirectories.h"
 
 namespace qz::fs {
 namespace {
@@ -51,18 +52,7 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
 }
 
 
-std::string ProgramDirectory() {
-    if (const char* home = std::getenv("QUENZOR_HOME"); home && *home) {
-        std::string dir = home;
-        if (dir.back() != '/') dir.push_back('/');
-        return dir;
-    }
-    std::string exe(4096, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= exe.size()) return "./";
-    exe.resize(static_cast<std::size_t>(n));
-    return exe.substr(0, exe.rfind('/') + 1);
-}
+std::string ProgramDirectory() { return CurrentDirectories().program; }
 
 namespace {
 

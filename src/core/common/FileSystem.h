@@ -8,8 +8,9 @@
 
 namespace qz::fs {
 
-// The program directory with a trailing separator: the directory of the
-// running executable, or the value of QUENZOR_HOME when that is set.
+// The program directory in use, with a trailing separator: QUENZOR_HOME when
+// that is set, else the directory of the running executable when it can be
+// written, else the user's own copy of it (see ProgramDirectories.h).
 std::string ProgramDirectory();
 
 // Reads a whole file; nullopt (with the reason in *error when given) when it

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/FileSystem.h"
+#include "common/ProgramDirectories.h"
 #include "model/TPNObjekt.h"
 #include "model/storage/NetFile.h"
 #include "platform/Services.h"
@@ -54,6 +55,9 @@ std::string IndexWriteFaultText(const std::string& why) {
            ").\rThe classes are listed for this session; the index files keep their previous state.";
 }
 
+static_assert(std::string_view(kObjectNameFile) == fs::kLibraryIndexFiles[0] &&
+              std::string_view(kObjectFileFile) == fs::kLibraryIndexFiles[1]);
+
 TObjectLibrary& ObjectLibrary() {
     static TObjectLibrary library;
     return library;
@@ -62,7 +66,16 @@ TObjectLibrary& ObjectLibrary() {
 std::string LibraryDirectory() { return fs::ProgramDirectory() + kObjectsDirectory + "/"; }
 
 void TObjectLibrary::LoadIndex() {
-    const std::string dir = fs::ProgramDirectory();
+    const fs::ProgramDirectories dirs = fs::CurrentDirectories();
+    const std::string& dir = dirs.program;
+    // The user's copy of the library gets its own index, with paths into the
+    // copy, whenever it has none (first start, or classes copied back).
+    if (dirs.kind == fs::DirectoryKind::PerUser &&
+        (!fs::FileExists(dir + kObjectNameFile) || !fs::FileExists(dir + kObjectFileFile))) {
+        std::string why;
+        if (!Rebuild(&why)) Platform().messages->Error(IndexWriteFaultText(why));
+        return;
+    }
     bool usable = true;
     const auto read = [&](const char* fileName, std::vector<std::string>& into) {
         const std::string path = dir + fileName;
@@ -240,11 +253,13 @@ bool TObjectLibrary::Rebuild(std::string* error) {
         files.push_back(path);
     }
     if (!unreadable.empty()) Platform().messages->Error(UnreadableClassesText(unreadable));
-    const std::string home = fs::ProgramDirectory();
-    const bool written = fs::WriteTextLines(home + kObjectNameFile, names, error) &&
-                         fs::WriteTextLines(home + kObjectFileFile, files, error);
     tree = BuildClassTree(hierarchy);
-    return written;
+    // A session that only reads the installed directory lists the classes
+    // for itself and writes no index.
+    if (!fs::ProgramDirectoryWritable()) return true;
+    const std::string home = fs::ProgramDirectory();
+    return fs::WriteTextLines(home + kObjectNameFile, names, error) &&
+           fs::WriteTextLines(home + kObjectFileFile, files, error);
 }
 
 std::optional<std::string> TObjectLibrary::FileOfClass(const std::string& className) const {
@@ -273,6 +288,10 @@ std::string ClassNameFault(const std::string& name) {
 } // namespace
 
 std::optional<std::string> AbstractCurrentObject(TPNObjekt& root) {
+    if (!fs::ProgramDirectoryWritable()) {
+        Platform().messages->Error(kReadOnlyLibraryText);
+        return std::nullopt;
+    }
     const std::string dir = LibraryDirectory();
     std::string name = root.name;
     for (;;) {

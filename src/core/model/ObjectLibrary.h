@@ -33,6 +33,8 @@ inline constexpr std::size_t kUnreadableClassesListed = 10;
 inline constexpr const char* kNoClassNameText = "the file names no class.";
 // "The library index files ... could not be written (<why>). ..."
 std::string IndexWriteFaultText(const std::string& why);
+inline constexpr const char* kReadOnlyLibraryText =
+    "The object library is read only in this session: no class can be stored.";
 // A class tree holds at most this many nodes: classes that share their
 // names would otherwise multiply the nodes below them level by level.
 inline constexpr std::size_t kMaxClassTreeNodes = 20000;
@@ -64,7 +66,8 @@ struct TObjectLibrary {
     std::function<bool(TPNObjekt& into, const std::string& file)> loadClass;
 
     // Start-up: the lists from "ObjName.dat" and "ObjFile.dat" in the program
-    // directory, each when it exists. An index file that cannot be read (too
+    // directory, each when it exists; the user's own copy of the program
+    // directory without them gets them rebuilt. An index file that cannot be read (too
     // large, no regular file) or two files of different lengths are reported
     // and leave the index empty: names and files would not pair up.
     void LoadIndex();
@@ -74,7 +77,8 @@ struct TObjectLibrary {
     // reported and left out. Files whose header does not read or names no
     // class keep their place in the lists with an empty name (so no tree
     // node) and are reported together, by file name, in one message. False when an index
-    // file could not be written; the lists in memory are complete then.
+    // file could not be written; the lists in memory are complete then. A
+    // session that only reads the installed directory writes no index.
     bool Rebuild(std::string* error = nullptr);
     // The file of a class for opening it; reports "Object <name> not
     // found..." when the class is not in the index.

@@ -2,9 +2,12 @@
 
 #include "common/BinaryStream.h"
 #include "common/FileSystem.h"
+#include "common/ProgramDirectories.h"
 #include "platform/Services.h"
 
 namespace qz {
+
+std::string ConfigFilePath() { return fs::ConfigDirectory() + kConfigFileName; }
 
 int ClampGridSize(long long size) {
     if (size < kGridSizeMin) return kGridSizeMin;
@@ -61,9 +64,11 @@ void RestoreStoredSettings(ProgramSettings& s) {
 }
 
 bool LoadConfig() {
-    const std::string dir = fs::ProgramDirectory();
+    const fs::ProgramDirectories dirs = fs::CurrentDirectories();
+    const std::string& dir = dirs.config;
     const std::string path = dir + kConfigFileName;
     if (!fs::FileExists(path)) {
+        if (!dirs.Writable()) return false;
         std::string text = kConfigMissingText;
         text.append(dir).push_back('\r');
         Platform().messages->Warn(text);
@@ -83,9 +88,9 @@ bool LoadConfig() {
 }
 
 bool SaveConfig(std::string* error) {
+    if (!fs::ProgramDirectoryWritable()) return true;
     const std::vector<std::uint8_t> bytes = ConfigBytes(Settings());
-    return fs::WriteFileAtomically(fs::ProgramDirectory() + kConfigFileName, bytes.data(), bytes.size(),
-                                   error);
+    return fs::WriteFileAtomically(ConfigFilePath(), bytes.data(), bytes.size(), error);
 }
 
 } // namespace qz

@@ -7,8 +7,10 @@
 
 namespace qz {
 
-// "Quenzor.cfg" in the program directory: nine tagged values in a row (six
-// booleans, the grid size, two booleans), no header and no terminator.
+// "Quenzor.cfg" in the configuration directory (the program directory, or
+// the user's own configuration directory when the program directory is the
+// user's copy): nine tagged values in a row (six booleans, the grid size,
+// two booleans), no header and no terminator.
 
 inline constexpr const char* kConfigFileName = "Quenzor.cfg";
 inline constexpr const char* kConfigInvalidText =
@@ -17,6 +19,9 @@ inline constexpr const char* kConfigInvalidText =
 inline constexpr const char* kConfigMissingText =
     "The File \"Quenzor.cfg\" not exists.\r\rA new one will be will be created after closing the "
     "application in the directory\r\r";
+
+// The configuration file's full path; every reader and writer uses it.
+std::string ConfigFilePath();
 
 inline constexpr int kGridSizeMin = 4;
 inline constexpr int kGridSizeMax = 40;
@@ -37,9 +42,12 @@ void RestoreStoredSettings(ProgramSettings& s);
 // Reads the file into Settings(), reporting a missing or invalid file.
 // An invalid file (a value missing or of the wrong kind) changes nothing
 // but restores the start values of the nine settings, as its message says.
-// False when either happened.
+// False when either happened. A session that only reads the installed
+// directory keeps the start values without a word when there is no file:
+// none will be written.
 bool LoadConfig();
-// Writes Settings() to the file (atomically).
+// Writes Settings() to the file (atomically); writes nothing, successfully,
+// in a session that only reads the installed directory.
 bool SaveConfig(std::string* error = nullptr);
 
 } // namespace qz

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/FileSystem.h"
+#include "common/ProgramDirectories.h"
 
 namespace qz {
 
@@ -31,6 +32,8 @@ void KeepBackup(const std::string& file, const std::string& backup) {
 
 bool SaveRemarkLists(const std::vector<std::string>& shortTerm,
                      const std::vector<std::string>& longTerm) {
+    // A session that only reads the installed directory keeps no remarks.
+    if (!fs::ProgramDirectoryWritable()) return false;
     const std::string dir = fs::ProgramDirectory();
     KeepBackup(dir + kShortRemarksFile, dir + kShortRemarksBackup);
     KeepBackup(dir + kLongRemarksFile, dir + kLongRemarksBackup);

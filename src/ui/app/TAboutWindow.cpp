@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/FileSystem.h"
+#include "common/ProgramDirectories.h"
 #include "widgets/Pictures.h"
 
 namespace qz::ui {
@@ -19,10 +19,20 @@ TAboutWindow::TAboutWindow(QWidget* parent) : QDialog(parent) {
     picture->setPixmap(NamedPixmap(QStringLiteral("Splash"), 64, devicePixelRatioF()));
     picture->setAlignment(Qt::AlignCenter);
     layout->addWidget(picture);
+    const fs::ProgramDirectories dirs = fs::CurrentDirectories();
+    const auto html = [](const std::string& s) { return QString::fromStdString(s).toHtmlEscaped(); };
+    QString directories = QStringLiteral("<p>Program directory:<br>%1</p>").arg(html(dirs.program));
+    if (dirs.config != dirs.program) {
+        directories += QStringLiteral("<p>Configuration directory:<br>%1</p>").arg(html(dirs.config));
+    }
+    if (dirs.kind == fs::DirectoryKind::PerUser) {
+        directories += QStringLiteral("<p>Your own copy of the files installed in:<br>%1</p>").arg(html(dirs.installed));
+    } else if (!dirs.Writable()) {
+        directories += QStringLiteral("<p>Read only in this session.</p>");
+    }
     auto* text = new QLabel(QStringLiteral("<h2>Quenzor 2.7a</h2>"
-                                           "<p>Modelling and simulation of hybrid, object-oriented Petri nets.</p>"
-                                           "<p>Program directory:<br>%1</p>")
-                                .arg(QString::fromStdString(fs::ProgramDirectory()).toHtmlEscaped()),
+                                           "<p>Modelling and simulation of hybrid, object-oriented Petri nets.</p>") +
+                                directories,
                             this);
     text->setObjectName(QStringLiteral("AboutText"));
     text->setAlignment(Qt::AlignCenter);

@@ -25,6 +25,7 @@
 #include "workspace/TActionSet.h"
 #include "app/THelpWindow.h"
 #include "app/WindowLayout.h"
+#include "common/ProgramDirectories.h"
 #include "app/TResourceWindow.h"
 #include "workspace/Workspace.h"
 #include "editor/TDocForm.h"
@@ -81,6 +82,11 @@ TMainWindow::TMainWindow(TWorkspace& workspace) : workspace_(workspace) {
     BuildMenus();
     BuildToolBar();
     Connect();
+    // A user's copy of the program directory that cannot be made is named
+    // once; the session then reads the installed files.
+    if (const std::string problem = fs::TakeDirectoryProblem(); !problem.empty()) {
+        Platform().messages->Warn(problem);
+    }
     ObjectLibrary().LoadIndex();
     if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->size().width() < 801) {
         setWindowState(Qt::WindowMaximized);

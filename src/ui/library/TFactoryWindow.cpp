@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "common/FileSystem.h"
+#include "common/ProgramDirectories.h"
 #include "editor/Document.h"
 #include "editor/TDocForm.h"
 #include "editor/TPropertyWindow.h"
@@ -358,6 +359,7 @@ void TFactoryWindow::MakeObject1Click() {
     TObjectLibrary& library = ObjectLibrary();
     library.names.push_back(form->Document().Root()->name);
     library.files.push_back(form->Document().FileName());
+    if (!fs::ProgramDirectoryWritable()) return; // the session writes no index
     std::string error;
     const std::string home = fs::ProgramDirectory();
     if (!fs::WriteTextLines(home + kObjectNameFile, library.names, &error) ||

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace qz::ui {
@@ -47,17 +48,30 @@ MsgAnswer EscapeAnswer(MsgButtons b) {
     }
 }
 
+// The window a dialog belongs to: the active one, but not the splash window,
+// which closes (and would take the dialog with it) while the dialog waits
+// for its answer.
+QWidget* DialogParent() {
+    QWidget* active = QApplication::activeWindow();
+    return active && active->windowType() == Qt::SplashScreen ? nullptr : active;
+}
+
 } // namespace
 
 MsgAnswer QtMessageBoxes::Show(std::string_view text, MsgKind kind, MsgButtons buttons) {
-    QMessageBox box(IconOf(kind), QApplication::applicationDisplayName(), MessageText(text),
-                    ButtonsOf(buttons), QApplication::activeWindow());
-    box.setObjectName(QStringLiteral("MessageBox"));
-    box.setAccessibleName(box.text());
-    box.setDefaultButton(QMessageBox::StandardButton(
+    // On the heap: a parent that goes away while the box waits takes the box
+    // with it, and the box then answers as if closed.
+    QPointer<QMessageBox> box = new QMessageBox(IconOf(kind), QApplication::applicationDisplayName(),
+                                                MessageText(text), ButtonsOf(buttons), DialogParent());
+    box->setObjectName(QStringLiteral("MessageBox"));
+    box->setAccessibleName(box->text());
+    box->setDefaultButton(QMessageBox::StandardButton(
         static_cast<int>(DefaultAnswer(buttons) == MsgAnswer::Yes ? QMessageBox::Yes : QMessageBox::Ok)));
-    for (QAbstractButton* b : box.buttons()) b->setAccessibleName(b->text().remove(QLatin1Char('&')));
-    switch (box.exec()) {
+    for (QAbstractButton* b : box->buttons()) b->setAccessibleName(b->text().remove(QLatin1Char('&')));
+    const int result = box->exec();
+    if (!box) return EscapeAnswer(buttons);
+    delete box.data();
+    switch (result) {
     case QMessageBox::Ok: return MsgAnswer::Ok;
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
     case QMessageBox::Yes: return MsgAnswer::Yes;
@@ -68,14 +82,18 @@ MsgAnswer QtMessageBoxes::Show(std::string_view text, MsgKind kind, MsgButtons b
 
 std::optional<std::string> QtMessageBoxes::InputQuery(std::string_view caption, std::string_view prompt,
                                                       std::string_view initial) {
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setObjectName(QStringLiteral("InputQuery"));
-    dialog.setWindowTitle(MessageText(caption));
-    dialog.setLabelText(MessageText(prompt));
-    dialog.setTextValue(MessageText(initial));
-    dialog.setAccessibleName(dialog.windowTitle());
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.textValue().toStdString();
+    QPointer<QInputDialog> dialog = new QInputDialog(DialogParent());
+    dialog->setObjectName(QStringLiteral("InputQuery"));
+    dialog->setWindowTitle(MessageText(caption));
+    dialog->setLabelText(MessageText(prompt));
+    dialog->setTextValue(MessageText(initial));
+    dialog->setAccessibleName(dialog->windowTitle());
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (!dialog) return std::nullopt;
+    const std::string text = dialog->textValue().toStdString();
+    delete dialog.data();
+    if (!accepted) return std::nullopt;
+    return text;
 }
 
 } // namespace qz::ui

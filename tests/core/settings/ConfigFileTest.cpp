@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 
 #include "FakePlatform.h"
 #include "TempHome.h"
 #include "common/FileSystem.h"
+#include "common/ProgramDirectories.h"
 #include "model/TPNObjekt.h"
 #include "settings/RemarkLists.h"
 #include "settings/SampleTime.h"
@@ -116,6 +119,26 @@ TEST_F(Config, RemarkListsKeepOneBackup) {
     EXPECT_TRUE(lists.shortLoaded);
     EXPECT_EQ(lists.shortTerm, std::vector<std::string>{"short 3"});
     EXPECT_EQ(lists.longTerm, std::vector<std::string>{"long 3"});
+}
+
+TEST_F(Config, UserConfigurationIsReadAndWrittenInItsOwnDirectory) {
+    // The per-user configuration behaves as the one of the program
+    // directory does: missing, damaged, written.
+    std::filesystem::create_directories(home.PathOf("conf"));
+    const fs::ScopedDirectories scope({fs::DirectoryKind::PerUser, home.Path(), home.PathOf("conf/"),
+                                       "/usr/lib/quenzor/", ""});
+    EXPECT_EQ(ConfigFilePath(), home.PathOf("conf/Quenzor.cfg"));
+    EXPECT_FALSE(LoadConfig());
+    EXPECT_EQ(platform.messages.Texts().back(),
+              std::string(kConfigMissingText) + home.PathOf("conf/") + "\r");
+    ASSERT_TRUE(fs::WriteFileAtomically(home.PathOf("conf/Quenzor.cfg"), std::string("\x09\x09\x02")));
+    Settings().gridSize = 33;
+    EXPECT_FALSE(LoadConfig());
+    EXPECT_EQ(platform.messages.Texts().back(), kConfigInvalidText);
+    EXPECT_EQ(ConfigBytes(Settings()), ConfigBytes(ProgramSettings{}));
+    ASSERT_TRUE(SaveConfig());
+    EXPECT_EQ(fs::ReadFile(home.PathOf("conf/Quenzor.cfg"))->size(), 10u);
+    EXPECT_FALSE(fs::FileExists(home.PathOf("Quenzor.cfg")));
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "NetFixtures.h"
+#include "Files.h"
 #include "common/FileSystem.h"
+#include "common/ProgramDirectories.h"
 #include <fstream>
 
 namespace qz::test {
@@ -119,6 +121,41 @@ TEST_F(Library, AbstractCurrentObjectAsksUntilTheNameIsFree) {
 
     EXPECT_TRUE(DeleteLibraryFile(*path));
     EXPECT_EQ(ObjectLibrary().IndexOf("Boiler"), -1);
+}
+
+TEST_F(Library, UserCopyOfAnInstalledLibraryGetsAnIndexIntoTheCopy) {
+    // An installed directory with its index, which the program cannot write.
+    const std::string installed = home.PathOf("installed/");
+    std::filesystem::create_directories(installed + "Objects");
+    for (const auto& [name, base] : {std::pair{"Tank", "Empty Object"}, std::pair{"Valve", "Tank"}}) {
+        TPNObjekt o;
+        o.SetObjectName(name);
+        o.baseName = base;
+        ASSERT_TRUE(SaveNetFile(o, installed + "Objects/" + name + ".pn"));
+    }
+    ASSERT_TRUE(fs::WriteTextLines(installed + "ObjName.dat", {"Tank", "Valve"}));
+    ASSERT_TRUE(fs::WriteTextLines(installed + "ObjFile.dat",
+                                   {installed + "Objects/Tank.pn", installed + "Objects/Valve.pn"}));
+    const auto before = TreeSnapshot(installed);
+    const fs::DirectoryInputs inputs{"", installed, home.PathOf("data"), home.PathOf("conf"), ""};
+    const auto probe = [&](const std::string& dir) { return dir != installed; };
+    const std::string user = home.PathOf("data/quenzor/");
+    const std::vector<std::string> expected{user + "Objects/Tank.pn", user + "Objects/Valve.pn"};
+
+    // First start, then a start after the user deleted a class from the copy.
+    for (const bool deleteValve : {false, true}) {
+        if (deleteValve) std::filesystem::remove(user + "Objects/Valve.pn");
+        const fs::ScopedDirectories scope(fs::PrepareDirectories(inputs, probe));
+        ASSERT_EQ(fs::ProgramDirectory(), user);
+        ClearLibrary();
+        ObjectLibrary().LoadIndex();
+        EXPECT_EQ(ObjectLibrary().names, (std::vector<std::string>{"Tank", "Valve"}));
+        EXPECT_EQ(ObjectLibrary().files, expected);
+        EXPECT_EQ(*fs::ReadTextLines(user + "ObjFile.dat"), expected);
+        EXPECT_EQ(ObjectLibrary().tree, (ClassTreeNode{"Empty Object", {{"Tank", {{"Valve", {}}}}}}));
+    }
+    EXPECT_TRUE(platform.messages.Texts().empty());
+    EXPECT_EQ(TreeSnapshot(installed), before);
 }
 
 } // namespace
