@@ -34,9 +34,23 @@ def centre_of(node):
     return box.x + box.width // 2, box.y + box.height // 2
 
 
+def reveal_class(s, tree, name):
+    """Brings the class `name` into the visible part of the tree as a user
+    does with many classes: a click on a class in sight, then the name typed
+    (the tree searches as one types); the item, now showing."""
+    shown = s.find(TREE_ITEM_ROLES, name=name, within=tree)
+    if shown is not None:
+        return shown
+    x, y = centre_of(s.wait(TREE_ITEM_ROLES, within=tree))
+    xdotool("mousemove", x, y, "click", 1)
+    time.sleep(0.3)
+    xdotool("type", "--delay", "60", name)
+    return s.wait(TREE_ITEM_ROLES, name=name, within=tree)
+
+
 def drag_class(s, tree, view, drop):
     """Drags the class Tank from the tree to `drop` in the net view."""
-    item = s.wait(TREE_ITEM_ROLES, name="Tank", within=tree)
+    item = reveal_class(s, tree, "Tank")
     x, y = centre_of(item)
     xdotool("mousemove", x, y, "mousedown", 1)
     for i in range(1, 4):
@@ -105,7 +119,7 @@ def test(app, cli, home):
         s.press("OK", within=question)
         wait_for("the class file", lambda: os.path.exists(os.path.join(home, "Objects", "Station.pn")))
         s.press("Hierarchy", roles=("page tab",))
-        s.wait(TREE_ITEM_ROLES, name="Station", within=tree)
+        reveal_class(s, tree, "Station")
         s.menu("File", "Close", opens_dialog=True)
         s.answer_if_asked("No", prefix="Save Changes")
         check(s.close() == 0, "the program ended with a failure")

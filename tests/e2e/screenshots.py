@@ -13,6 +13,7 @@ import time
 import pyatspi
 
 from desktop import Session, main, nodes, role, wait_for
+from library_session import reveal_class
 from drawing_session import (ARCS, DISCRETE_TRANSITION, NetView, draw_arc, draw_elements, open_editor,
                              transition_centre, xdotool)
 from oscilloscope_session import WINDOW_ROLES
