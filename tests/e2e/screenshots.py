@@ -144,7 +144,7 @@ def test(app, cli, home):
         s.wait_start_picture_closed()
         view = NetView(s.wait(("filler",), name="Net"))
         s.press("Hierarchy", roles=("page tab",))
-        s.wait(("table cell", "tree item", "list item"), name="Tank")
+        reveal_class(s, s.wait(("tree", "tree table", "table"), name="Object classes"), "Tank")
         time.sleep(1)
         shot("11-factory-hierarchy")
         # A window onto the first tank: its net holds the frame of its
