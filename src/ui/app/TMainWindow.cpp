@@ -24,7 +24,7 @@
 #include "app/TDebugWindow.h"
 #include "workspace/TActionSet.h"
 #include "app/THelpWindow.h"
-#include "app/WindowLayout.h"
+#include "workspace/WindowLayout.h"
 #include "common/ProgramDirectories.h"
 #include "app/TResourceWindow.h"
 #include "workspace/Workspace.h"

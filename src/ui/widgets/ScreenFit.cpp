@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "app/WindowLayout.h"
+#include "workspace/WindowLayout.h"
 
 namespace qz::ui {
 

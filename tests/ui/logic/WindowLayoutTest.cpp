@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/WindowLayout.h"
+#include "workspace/WindowLayout.h"
 
 namespace qz::ui {
 namespace {

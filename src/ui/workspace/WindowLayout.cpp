@@ -1,4 +1,4 @@
-#include "app/WindowLayout.h"
+#include "workspace/WindowLayout.h"
 
 #include <algorithm>
 #include <cmath>
