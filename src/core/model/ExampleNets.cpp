@@ -65,14 +65,6 @@ std::string Numbered(const char* prefix, int n) {
     return s;
 }
 
-void AddLabel(TNetList& net, int x, int y, const std::string& text) {
-    auto l = std::make_unique<TSchriftObjekt>();
-    l->bounds = {x, y, x, y};
-    l->SetText(text);
-    l->visible = 1;
-    net.Add(std::move(l));
-}
-
 void AddShape(TNetList& net, const TRect& r, std::uint8_t kind, std::uint8_t style = 0) {
     auto s = std::make_unique<TObjekt>();
     s->SetBounds(r);
@@ -303,6 +295,14 @@ void BuildLargeNet(TPNObjekt& root, int elements) {
         }
     }
     net.SetShowValues(true);
+}
+
+void AddLabel(TNetList& net, int x, int y, const std::string& text) {
+    auto l = std::make_unique<TSchriftObjekt>();
+    l->bounds = {x, y, x, y};
+    l->SetText(text);
+    l->visible = 1;
+    net.Add(std::move(l));
 }
 
 } // namespace qz::examples

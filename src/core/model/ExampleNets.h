@@ -51,6 +51,8 @@ TPlatz* AddPlace(TNetList& net, int cx, int cy, const std::string& name, const s
 TTransition* AddTransition(TNetList& net, int cx, int cy, const std::string& name,
                            const std::string& function = "0", bool continuous = false,
                            bool horizontal = true);
+// A free label with its top-left corner at (x, y); "|" breaks lines.
+void AddLabel(TNetList& net, int x, int y, const std::string& text);
 // An arc between the elements it is drawn between (a place and a
 // transition, or an interface place and a place or transition), joined.
 TEdge* Connect(TNetList& net, TGraphItem* from, TGraphItem* to, int arcKind = 0,

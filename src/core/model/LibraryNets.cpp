@@ -27,14 +27,6 @@ namespace {
 constexpr bool kUpright = false;
 constexpr std::uint8_t kRight = 1;
 
-void AddLabel(TNetList& net, int x, int y, const std::string& text) {
-    auto l = std::make_unique<TSchriftObjekt>();
-    l->bounds = {x, y, x, y};
-    l->SetText(text);
-    l->visible = 1;
-    net.Add(std::move(l));
-}
-
 // Gives an arc (if it was made) its bend points.
 TEdge* Bend(TEdge* arc, std::vector<TPunkt> points) {
     if (!arc) return nullptr;
